@@ -1,0 +1,141 @@
+#include "app/downloadservice.h"
+
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QSaveFile>
+#include <QTimer>
+#include <QUrl>
+
+namespace {
+
+const QByteArray kUserAgent =
+    "Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/537.36 (KHTML, like Gecko) Jacketeer/3.0";
+
+DownloadFunction &downloadOverride()
+{
+    static DownloadFunction fn;
+    return fn;
+}
+
+} // namespace
+
+DownloadResult DownloadService::download(const QString &url, const QString &path) const
+{
+    DownloadResult result;
+    const QUrl qurl(url, QUrl::TolerantMode);
+    if (!qurl.isValid() || qurl.scheme().isEmpty()) {
+        result.error = QStringLiteral("Invalid address");
+        return result;
+    }
+
+    QSaveFile out(path);
+    // Same folder as the target, so the final rename cannot cross file systems.
+    out.setDirectWriteFallback(false);
+    if (!out.open(QIODevice::WriteOnly)) {
+        result.status = DownloadResult::Status::WriteFailed;
+        result.error = out.errorString();
+        return result;
+    }
+
+    QNetworkAccessManager network;
+    network.setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+    QNetworkRequest request(qurl);
+    request.setHeader(QNetworkRequest::UserAgentHeader, kUserAgent);
+    request.setMaximumRedirectsAllowed(10);
+    QNetworkReply *reply = network.get(request);
+
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    bool timedOut = false;
+    bool tooLarge = false;
+    bool writeFailed = false;
+    qint64 received = 0;
+    QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
+        timedOut = true;
+        reply->abort();
+    });
+    QObject::connect(reply, &QNetworkReply::readyRead, &loop, [&] {
+        const QByteArray chunk = reply->readAll();
+        received += chunk.size();
+        if (received > maxBytes) {
+            tooLarge = true;
+            reply->abort();
+            return;
+        }
+        if (out.write(chunk) != chunk.size()) {
+            writeFailed = true;
+            reply->abort();
+        }
+    });
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    timer.start(timeoutMs);
+    if (!reply->isFinished())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    timer.stop();
+
+    if (!timedOut && !tooLarge && !writeFailed) {
+        const QByteArray rest = reply->readAll();
+        received += rest.size();
+        if (received > maxBytes)
+            tooLarge = true;
+        else if (out.write(rest) != rest.size())
+            writeFailed = true;
+    }
+    result.httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const QNetworkReply::NetworkError error = reply->error();
+    const QString errorText = reply->errorString();
+    reply->deleteLater();
+
+    if (timedOut) {
+        result.status = DownloadResult::Status::TimedOut;
+        result.error = QStringLiteral("Timed out");
+    } else if (tooLarge) {
+        result.status = DownloadResult::Status::TooLarge;
+        result.error = QStringLiteral("Resource larger than %1 bytes").arg(maxBytes);
+    } else if (writeFailed) {
+        result.status = DownloadResult::Status::WriteFailed;
+        result.error = out.errorString();
+    } else if (result.httpStatus != 0 && (result.httpStatus < 200 || result.httpStatus > 299)) {
+        result.status = DownloadResult::Status::HttpError;
+        result.error = QStringLiteral("HTTP status %1").arg(result.httpStatus);
+    } else if (error != QNetworkReply::NoError) {
+        result.status = DownloadResult::Status::NetworkError;
+        result.error = errorText;
+    } else if (!out.commit()) {
+        result.status = DownloadResult::Status::WriteFailed;
+        result.error = out.errorString();
+        return result;
+    } else {
+        result.status = DownloadResult::Status::Ok;
+        return result;
+    }
+    out.cancelWriting();
+    return result;
+}
+
+DownloadService &defaultDownloadService()
+{
+    static DownloadService service;
+    return service;
+}
+
+int URLDownloadToFile(const QString &url, const QString &path)
+{
+    if (const DownloadFunction &fn = downloadOverride())
+        return fn(url, path);
+    const DownloadResult r = defaultDownloadService().download(url, path);
+    if (r.ok())
+        return 0;
+    // Non-zero, like the platform call's failure codes.
+    return r.httpStatus != 0 ? r.httpStatus : 1;
+}
+
+void setDownloadFunction(DownloadFunction fn)
+{
+    downloadOverride() = std::move(fn);
+}

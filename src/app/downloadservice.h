@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+// Outcome of one download, with the detail behind the 0/non-zero result.
+struct DownloadResult
+{
+    enum class Status { Ok, NetworkError, HttpError, TimedOut, TooLarge, WriteFailed };
+    Status status = Status::NetworkError;
+    int httpStatus = 0;
+    QString error;
+    bool ok() const { return status == Status::Ok; }
+};
+
+// Copies the resource at an address into a local file: a GET that follows
+// redirects; success needs a 2xx status and the whole body within the time-out
+// and the size cap. The body goes to a temporary file beside the target that
+// is renamed over it only on success, so a failed download leaves neither a
+// partial file nor a damaged old one. Waits with user input excluded from the
+// event loop.
+class DownloadService
+{
+public:
+    DownloadResult download(const QString &url, const QString &path) const;
+
+    int timeoutMs = 30000;
+    qint64 maxBytes = 32 * 1024 * 1024;
+};
+
+// The program-wide download call: 0 when the whole resource is now in the
+// file, non-zero otherwise. Tests may replace it with setDownloadFunction.
+int URLDownloadToFile(const QString &url, const QString &path);
+
+using DownloadFunction = std::function<int(const QString &url, const QString &path)>;
+// Replaces the program-wide download call; an empty function restores the real one.
+void setDownloadFunction(DownloadFunction fn);
+// The settings the real call uses (time-out, size cap).
+DownloadService &defaultDownloadService();

@@ -1,0 +1,3 @@
+#include "app/frmjacketeer.h"
+
+frmJacketeer::frmJacketeer(QWidget *parent) : QMainWindow(parent) {}

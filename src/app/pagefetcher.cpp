@@ -1,0 +1,170 @@
+#include "app/pagefetcher.h"
+
+#include "app/cp1252.h"
+
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkCookieJar>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QRegularExpression>
+#include <QStringDecoder>
+#include <QTimer>
+#include <QUrl>
+
+namespace {
+
+const QByteArray kUserAgent =
+    "Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/537.36 (KHTML, like Gecko) Jacketeer/3.0";
+
+} // namespace
+
+PageFetcher::PageFetcher(QObject *parent)
+    : QObject(parent), m_network(new QNetworkAccessManager(this))
+{
+    m_network->setCookieJar(new QNetworkCookieJar(m_network));
+    m_network->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+}
+
+PageFetcher::~PageFetcher()
+{
+    abortCurrent();
+}
+
+QUrl PageFetcher::toRequestUrl(const QString &address)
+{
+    return QUrl(address, QUrl::TolerantMode);
+}
+
+void PageFetcher::abortCurrent()
+{
+    if (m_reply) {
+        QNetworkReply *old = m_reply;
+        m_reply = nullptr;
+        old->disconnect(this);
+        old->abort();
+        old->deleteLater();
+    }
+}
+
+void PageFetcher::Navigate(const QString &url)
+{
+    abortCurrent();
+    m_busy = true;
+    m_ok = false;
+    m_httpStatus = 0;
+    m_body.clear();
+    m_location = url;
+
+    QNetworkRequest request(toRequestUrl(url));
+    request.setHeader(QNetworkRequest::UserAgentHeader, kUserAgent);
+    request.setMaximumRedirectsAllowed(10);
+    request.setTransferTimeout(m_timeoutMs);
+    QNetworkReply *reply = m_network->get(request);
+    m_reply = reply;
+    connect(reply, &QNetworkReply::finished, this, [this, reply] { finish(reply); });
+}
+
+void PageFetcher::finish(QNetworkReply *reply)
+{
+    if (reply != m_reply)
+        return;
+    m_reply = nullptr;
+    m_httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    m_location = reply->url().toString();
+    const QByteArray bytes = reply->readAll();
+    m_ok = reply->error() == QNetworkReply::NoError && m_httpStatus >= 200 && m_httpStatus < 300;
+    m_body = extractBody(decode(bytes, reply->header(QNetworkRequest::ContentTypeHeader)
+                                           .toString()
+                                           .toLatin1()));
+    reply->deleteLater();
+    m_busy = false;
+    emit loadFinished(m_ok);
+}
+
+bool PageFetcher::Busy() const
+{
+    return m_busy;
+}
+
+QString PageFetcher::LocationURL() const
+{
+    return m_location;
+}
+
+QString PageFetcher::BodyHtml() const
+{
+    return m_body;
+}
+
+bool PageFetcher::LoadSucceeded() const
+{
+    return m_ok;
+}
+
+int PageFetcher::HttpStatus() const
+{
+    return m_httpStatus;
+}
+
+LoadedPage PageFetcher::load(const QString &url)
+{
+    Navigate(url);
+    if (m_busy) {
+        QEventLoop loop;
+        QTimer timer;
+        timer.setSingleShot(true);
+        connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+        connect(this, &PageFetcher::loadFinished, &loop, &QEventLoop::quit);
+        timer.start(m_timeoutMs);
+        loop.exec();
+        if (m_busy) {
+            // Timed out: give up on this page, as a failed load.
+            abortCurrent();
+            m_busy = false;
+            m_ok = false;
+            m_body.clear();
+        }
+    }
+    LoadedPage page;
+    page.ok = m_ok;
+    page.locationUrl = m_location;
+    page.body = m_body;
+    page.httpStatus = m_httpStatus;
+    return page;
+}
+
+QString PageFetcher::extractBody(const QString &html)
+{
+    static const QRegularExpression openTag(QStringLiteral("<body(\\s[^>]*)?>"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = openTag.match(html);
+    if (!m.hasMatch())
+        return html;
+    const qsizetype start = m.capturedEnd();
+    qsizetype end = html.lastIndexOf(QLatin1String("</body>"), -1, Qt::CaseInsensitive);
+    if (end < start)
+        end = html.size();
+    return html.mid(start, end - start);
+}
+
+QString PageFetcher::decode(const QByteArray &bytes, const QByteArray &contentType)
+{
+    static const QRegularExpression charsetRe(QStringLiteral("charset\\s*=\\s*\"?([^\";\\s]+)"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = charsetRe.match(QString::fromLatin1(contentType));
+    if (m.hasMatch()) {
+        const QByteArray name = m.captured(1).toLatin1().toLower();
+        if (name == "windows-1252" || name == "cp1252" || name == "iso-8859-1"
+            || name == "latin1" || name == "us-ascii")
+            return fromCp1252(bytes);
+        QStringDecoder decoder(name.constData());
+        if (decoder.isValid())
+            return decoder.decode(bytes);
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return text;
+    return fromCp1252(bytes);
+}

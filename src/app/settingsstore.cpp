@@ -1,0 +1,60 @@
+#include "app/settingsstore.h"
+
+#include <QSettings>
+
+namespace {
+
+// QSettings treats "/" in a key as a group separator and escapes other
+// characters in INI files; keys such as "GenreR&&B/Soul" or "GenreRap/Hip Hop"
+// must come back exactly, so each key is stored percent-encoded as a single
+// flat name inside its section.
+QString flatKey(const QString &section, const QString &key)
+{
+    return section + QLatin1Char('/')
+           + QString::fromLatin1(key.toUtf8().toPercentEncoding(" &-_.()"));
+}
+
+} // namespace
+
+SettingsStore::SettingsStore()
+    : m_settings(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                             QStringLiteral("Jacketeer"),
+                                             QStringLiteral("Jacketeer")))
+{
+}
+
+SettingsStore::~SettingsStore() = default;
+
+QString SettingsStore::read(const QString &key, const QString &defaultValue) const
+{
+    if (trace)
+        trace(QStringLiteral("read"), key);
+    return m_settings->value(flatKey(QStringLiteral("StartUp"), key), defaultValue).toString();
+}
+
+void SettingsStore::write(const QString &key, const QString &text)
+{
+    if (trace)
+        trace(QStringLiteral("write"), key);
+    m_settings->setValue(flatKey(QStringLiteral("StartUp"), key), text);
+}
+
+QString SettingsStore::readSite(const QString &key, const QString &defaultValue) const
+{
+    return m_settings->value(flatKey(QStringLiteral("Sites"), key), defaultValue).toString();
+}
+
+void SettingsStore::writeSite(const QString &key, const QString &text)
+{
+    m_settings->setValue(flatKey(QStringLiteral("Sites"), key), text);
+}
+
+void SettingsStore::sync()
+{
+    m_settings->sync();
+}
+
+QString SettingsStore::fileName() const
+{
+    return m_settings->fileName();
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QSettings;
+
+// The per-user settings store: organisation and application "Jacketeer",
+// INI format under the user's configuration folder ($XDG_CONFIG_HOME).
+// Every value is text. The program's own preferences live in section
+// "StartUp"; the retailer endpoints in section "Sites".
+class SettingsStore
+{
+public:
+    SettingsStore();
+    ~SettingsStore();
+    SettingsStore(const SettingsStore &) = delete;
+    SettingsStore &operator=(const SettingsStore &) = delete;
+
+    // Section "StartUp".
+    QString read(const QString &key, const QString &defaultValue) const;
+    void write(const QString &key, const QString &text);
+
+    // Section "Sites" (retailer and update endpoints).
+    QString readSite(const QString &key, const QString &defaultValue) const;
+    void writeSite(const QString &key, const QString &text);
+
+    // Pushes pending writes to disk (also done on destruction).
+    void sync();
+    // The file behind the store, for messages and tests.
+    QString fileName() const;
+
+    // Sees every StartUp read ("read") and write ("write") with its key, so a
+    // test can check the order in which a window uses the store.
+    std::function<void(const QString &op, const QString &key)> trace;
+
+private:
+    std::unique_ptr<QSettings> m_settings;
+};

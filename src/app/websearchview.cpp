@@ -1,0 +1,142 @@
+#include "app/websearchview.h"
+
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QTimer>
+#include <QWebEngineHistory>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineSettings>
+
+#include <memory>
+
+WebSearchPage::WebSearchPage(WebSearchView *view) : QWebEnginePage(view), m_view(view)
+{
+    QWebEngineSettings *s = settings();
+    s->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
+    s->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+    s->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+    // The results page is a local file showing thumbnails from the retailers.
+    s->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
+    s->setDefaultTextEncoding(QStringLiteral("UTF-8"));
+}
+
+bool WebSearchPage::acceptNavigationRequest(const QUrl &url, NavigationType, bool isMainFrame)
+{
+    if (!isMainFrame)
+        return m_view->isAllowed(url);
+    return m_view->beforeNavigate(url);
+}
+
+QWebEnginePage *WebSearchPage::createWindow(WebWindowType)
+{
+    // Links that ask for a new window are not followed.
+    return nullptr;
+}
+
+WebSearchView::WebSearchView(QWidget *parent) : QWebEngineView(parent)
+{
+    setPage(new WebSearchPage(this));
+    connect(this, &QWebEngineView::loadStarted, this, [this] { m_loading = true; });
+    connect(this, &QWebEngineView::loadFinished, this, [this](bool ok) {
+        m_loading = false;
+        m_lastLoadOk = ok;
+    });
+}
+
+void WebSearchView::Navigate2(const QString &pathOrBlank)
+{
+    if (pathOrBlank == QLatin1String("about:blank")) {
+        load(QUrl(QStringLiteral("about:blank")));
+        return;
+    }
+    m_localPage = QUrl::fromLocalFile(QFileInfo(pathOrBlank).absoluteFilePath());
+    m_loading = true;
+    load(m_localPage);
+}
+
+void WebSearchView::GoBack()
+{
+    if (history()->canGoBack())
+        back();
+}
+
+QString WebSearchView::writtenTarget(const QUrl &url) const
+{
+    if (url.isLocalFile() && m_localPage.isValid()) {
+        QString folder = m_localPage.adjusted(QUrl::RemoveFilename).toString(QUrl::FullyEncoded);
+        const QString full = url.toString(QUrl::FullyEncoded);
+        if (full.startsWith(folder)) {
+            // Give the page's own characters back (%20 was a blank in the link).
+            return QUrl::fromPercentEncoding(full.mid(folder.size()).toUtf8());
+        }
+    }
+    return url.toString();
+}
+
+bool WebSearchView::isAllowed(const QUrl &url) const
+{
+    const QString scheme = url.scheme();
+    if (scheme == QLatin1String("http") || scheme == QLatin1String("https"))
+        return true;
+    if (url.toString() == QLatin1String("about:blank"))
+        return true;
+    if (scheme == QLatin1String("data"))
+        return true;
+    return url.isLocalFile() && m_localPage.isValid()
+           && url.adjusted(QUrl::RemoveFragment | QUrl::RemoveQuery) == m_localPage;
+}
+
+bool WebSearchView::beforeNavigate(const QUrl &url)
+{
+    bool cancel = false;
+    if (m_beforeNavigate)
+        m_beforeNavigate(writtenTarget(url), cancel);
+    if (cancel)
+        return false;
+    return isAllowed(url);
+}
+
+QList<bool> WebSearchView::formChecks(const QString &element, int timeoutMs)
+{
+    // The answer may arrive after a time-out, so it lands in shared state
+    // rather than in this frame.
+    struct Answer
+    {
+        QList<bool> checks;
+        bool done = false;
+        QEventLoop loop;
+    };
+    auto answer = std::make_shared<Answer>();
+    QString name = element;
+    name.replace(QLatin1Char('\\'), QLatin1String("\\\\"))
+        .replace(QLatin1Char('\''), QLatin1String("\\'"));
+    const QString script =
+        QStringLiteral("(function(){var r=[];for(var i=0;i<document.forms.length;i++){"
+                       "var e=document.forms[i].elements['%1'];r.push(!!(e&&e.checked));}"
+                       "return r;})()")
+            .arg(name);
+    page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
+                          [answer](const QVariant &value) {
+                              for (const QVariant &v : value.toList())
+                                  answer->checks.append(v.toBool());
+                              answer->done = true;
+                              answer->loop.quit();
+                          });
+    if (!answer->done) {
+        QTimer::singleShot(timeoutMs, &answer->loop, &QEventLoop::quit);
+        answer->loop.exec();
+    }
+    return answer->done ? answer->checks : QList<bool>{};
+}
+
+bool WebSearchView::waitForLoad(int timeoutMs)
+{
+    if (m_loading) {
+        QEventLoop loop;
+        connect(this, &QWebEngineView::loadFinished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return !m_loading && m_lastLoadOk;
+}

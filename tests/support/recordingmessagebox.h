@@ -1,0 +1,56 @@
+#pragma once
+
+#include "app/messagebox.h"
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+
+// Test double for IMessageBox: keeps every message shown and answers from a
+// script (first scripted answer first); with the script used up it answers
+// the box's first button.
+class RecordingMessageBox final : public IMessageBox
+{
+public:
+    struct Shown
+    {
+        QString text;
+        QString title;
+        MsgButtons buttons;
+        MsgIcon icon;
+    };
+
+    MsgAnswer show(const QString &text, const QString &title, MsgButtons buttons,
+                   MsgIcon icon) override
+    {
+        shown.append({text, title, buttons, icon});
+        if (onShow)
+            onShow(shown.last());
+        if (!answers.isEmpty())
+            return answers.takeFirst();
+        switch (buttons) {
+        case MsgButtons::YesNo:
+        case MsgButtons::YesNoCancel:
+            return MsgAnswer::Yes;
+        case MsgButtons::RetryCancel:
+            return MsgAnswer::Retry;
+        default:
+            return MsgAnswer::Ok;
+        }
+    }
+
+    QList<Shown> shown;
+    QList<MsgAnswer> answers;
+    // Runs while the "box" is up, e.g. to check state a real modal box would freeze.
+    std::function<void(const Shown &)> onShow;
+};
+
+// Installs a recorder as the program-wide message box for one scope.
+class ScopedRecordingMessageBox
+{
+public:
+    ScopedRecordingMessageBox() { setMessageBox(&box); }
+    ~ScopedRecordingMessageBox() { setMessageBox(nullptr); }
+    RecordingMessageBox box;
+};
