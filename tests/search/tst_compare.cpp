@@ -1,0 +1,298 @@
+#include "app/messagebox.h"
+#include "recordingmessagebox.h"
+#include "search/picturecompare.h"
+#include "search/quicksavetexts.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace T = QuickSaveTexts;
+
+class tst_Compare : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void kbytes_data();
+    void kbytes();
+    void sizeTextOfMissingFile();
+    void recommendation_data();
+    void recommendation();
+    void comparePicturesReadsFiles();
+
+    void tickCount_data();
+    void tickCount();
+    void downloadsBothPictures();
+    void failedDownloadNamesThePicture_data();
+    void failedDownloadNamesThePicture();
+    void savesComparedPicture();
+
+private:
+    QString writePicture(const QString &path, int w, int h, QColor colour = Qt::red);
+
+    QTemporaryDir m_config;
+    QTemporaryDir m_app;
+    QTemporaryDir m_work;
+};
+
+void tst_Compare::initTestCase()
+{
+    QVERIFY(m_config.isValid() && m_app.isValid() && m_work.isValid());
+    qputenv("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
+    qputenv("JACKETEER_APPDIR", m_app.path().toLocal8Bit());
+}
+
+QString tst_Compare::writePicture(const QString &path, int w, int h, QColor colour)
+{
+    QImage picture(w, h, QImage::Format_RGB32);
+    picture.fill(colour);
+    if (!picture.save(path, "JPG"))
+        qWarning() << "cannot write" << path;
+    return path;
+}
+
+void tst_Compare::kbytes_data()
+{
+    QTest::addColumn<qint64>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("empty file") << qint64(0) << "0 Kbytes";
+    QTest::newRow("just under a half") << qint64(511) << "0 Kbytes";
+    QTest::newRow("half rounds to even 0") << qint64(512) << "0 Kbytes";
+    QTest::newRow("over a half") << qint64(513) << "1 Kbytes";
+    QTest::newRow("one and a half rounds to 2") << qint64(1536) << "2 Kbytes";
+    QTest::newRow("two and a half rounds to 2") << qint64(2560) << "2 Kbytes";
+    QTest::newRow("37,900 bytes") << qint64(37900) << "37 Kbytes";
+    QTest::newRow("exact") << qint64(38 * 1024) << "38 Kbytes";
+    QTest::newRow("large") << qint64(5) * 1024 * 1024 * 1024 + 1536 << "5242882 Kbytes";
+}
+
+void tst_Compare::kbytes()
+{
+    QFETCH(qint64, bytes);
+    QFETCH(QString, text);
+    QCOMPARE(kbytesText(bytes), text);
+}
+
+void tst_Compare::sizeTextOfMissingFile()
+{
+    QCOMPARE(fileSizeText(m_work.path() + "/nothing.jpg"), T::sizeUnknown);
+    // A folder of that name is no picture file either.
+    QCOMPARE(fileSizeText(m_work.path()), T::sizeUnknown);
+    QFile f(m_work.path() + "/sized.bin");
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(1536, 'x'));
+    f.close();
+    QCOMPARE(fileSizeText(f.fileName()), "2 Kbytes");
+}
+
+void tst_Compare::recommendation_data()
+{
+    QTest::addColumn<QSize>("one");
+    QTest::addColumn<qint64>("s1");
+    QTest::addColumn<QSize>("two");
+    QTest::addColumn<qint64>("s2"); // -1: size unreadable
+    QTest::addColumn<bool>("recOne");
+    QTest::addColumn<bool>("recTwo");
+    QTest::newRow("one larger") << QSize(500, 500) << 37LL << QSize(300, 300) << 90LL << true
+                                << false;
+    QTest::newRow("two larger") << QSize(300, 300) << 90LL << QSize(500, 500) << 37LL << false
+                                << true;
+    QTest::newRow("one wider but shorter wins as Picture One")
+        << QSize(500, 400) << 1LL << QSize(400, 500) << 2LL << true << false;
+    QTest::newRow("two wider but shorter loses as Picture Two")
+        << QSize(400, 500) << 1LL << QSize(500, 400) << 2LL << true << false;
+    QTest::newRow("one taller only")
+        << QSize(300, 301) << 1LL << QSize(300, 300) << 9LL << true << false;
+    QTest::newRow("two wider only")
+        << QSize(300, 300) << 9LL << QSize(301, 300) << 1LL << false << true;
+    QTest::newRow("equal size, one bigger file")
+        << QSize(500, 500) << 40LL << QSize(500, 500) << 39LL << true << false;
+    QTest::newRow("equal size, two bigger file")
+        << QSize(500, 500) << 39LL << QSize(500, 500) << 40LL << false << true;
+    QTest::newRow("equal everything")
+        << QSize(500, 500) << 40LL << QSize(500, 500) << 40LL << true << true;
+    QTest::newRow("unreadable size loses")
+        << QSize(500, 500) << -1LL << QSize(500, 500) << 0LL << false << true;
+    QTest::newRow("both unreadable") << QSize(0, 0) << -1LL << QSize(0, 0) << -1LL << true << true;
+}
+
+void tst_Compare::recommendation()
+{
+    QFETCH(QSize, one);
+    QFETCH(qint64, s1);
+    QFETCH(QSize, two);
+    QFETCH(qint64, s2);
+    QFETCH(bool, recOne);
+    QFETCH(bool, recTwo);
+    auto opt = [](qint64 s) { return s < 0 ? std::nullopt : std::optional<qint64>(s); };
+    const Recommendation r = recommend(one, opt(s1), two, opt(s2));
+    QCOMPARE(r.one, recOne);
+    QCOMPARE(r.two, recTwo);
+}
+
+void tst_Compare::comparePicturesReadsFiles()
+{
+    const QString a = writePicture(m_work.path() + "/a.jpg", 500, 500);
+    const QString b = writePicture(m_work.path() + "/b.jpg", 300, 300);
+    std::array<PictureFacts, 2> f = comparePictures(a, b);
+    QCOMPARE(f[0].resolution, "500x500");
+    QCOMPARE(f[1].resolution, "300x300");
+    QCOMPARE(f[0].sizeText, kbytesText(QFileInfo(a).size()));
+    QVERIFY(f[0].recommended);
+    QVERIFY(!f[1].recommended);
+
+    // A missing Picture Two shows no size and no resolution, and is not recommended.
+    f = comparePictures(a, m_work.path() + "/missing.jpg");
+    QCOMPARE(f[1].resolution, "0x0");
+    QCOMPARE(f[1].sizeText, T::sizeUnknown);
+    QVERIFY(f[0].recommended);
+    QVERIFY(!f[1].recommended);
+}
+
+void tst_Compare::tickCount_data()
+{
+    QTest::addColumn<QList<bool>>("ticks");
+    QTest::addColumn<int>("hitCount");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("three") << QList<bool>{true, true, false, true} << 4 << T::tooManyTicked;
+    QTest::newRow("one") << QList<bool>{false, true, false} << 3 << T::tooFewTicked;
+    QTest::newRow("none") << QList<bool>{} << 3 << T::tooFewTicked;
+    QTest::newRow("ticks beyond the hits do not count")
+        << QList<bool>{true, false, true} << 2 << T::tooFewTicked;
+}
+
+void tst_Compare::tickCount()
+{
+    QFETCH(QList<bool>, ticks);
+    QFETCH(int, hitCount);
+    QFETCH(QString, message);
+    RecordingMessageBox box;
+    bool downloaded = false;
+    bool prepared = false;
+    const TwoHitSetup s = prepareTwoHitCompare(
+        ticks, hitCount,
+        [](int n) {
+            return std::optional<ComparedHit>(ComparedHit{n, {}, {}, {}});
+        },
+        [&](const QString &, const QString &) {
+            downloaded = true;
+            return 0;
+        },
+        box, m_app.path(), [&] { prepared = true; });
+    QVERIFY(!s.ready);
+    QVERIFY(!downloaded);
+    QVERIFY(!prepared);
+    QCOMPARE(box.shown.size(), 1);
+    QCOMPARE(box.shown[0].text, message);
+    QCOMPARE(box.shown[0].title, T::errorTitle);
+    QCOMPARE(int(box.shown[0].icon), int(MsgIcon::Exclamation));
+    QCOMPARE(int(box.shown[0].buttons), int(MsgButtons::OkOnly));
+}
+
+void tst_Compare::downloadsBothPictures()
+{
+    const QString big = writePicture(m_work.path() + "/big.jpg", 500, 500);
+    const QString small = writePicture(m_work.path() + "/small.jpg", 300, 300);
+    const QString one = QDir(m_app.path()).filePath(T::compare1File);
+    const QString two = QDir(m_app.path()).filePath(T::compare2File);
+    QFile::remove(one);
+    QVERIFY(QFile::copy(small, one)); // left from an earlier compare
+    RecordingMessageBox box;
+    QStringList urls;
+    bool oldGoneBeforeDownloads = false;
+    const TwoHitSetup s = prepareTwoHitCompare(
+        {false, true, false, true, false}, 5,
+        [](int n) {
+            return std::optional<ComparedHit>(ComparedHit{
+                n, QStringLiteral("Artist %1").arg(n), QStringLiteral("Album %1").arg(n),
+                QStringLiteral("http://img/%1.jpg").arg(n)});
+        },
+        [&](const QString &url, const QString &path) {
+            urls.append(url);
+            QFile::remove(path);
+            QFile::copy(url.endsWith("2.jpg") ? big : small, path);
+            return 0;
+        },
+        box, m_app.path(),
+        [&] { oldGoneBeforeDownloads = !QFile::exists(one) && !QFile::exists(two); });
+    QVERIFY(s.ready);
+    QVERIFY(box.shown.isEmpty());
+    QVERIFY(oldGoneBeforeDownloads);
+    QCOMPARE(urls, (QStringList{"http://img/2.jpg", "http://img/4.jpg"}));
+    QCOMPARE(s.hits[0].number, 2);
+    QCOMPARE(s.hits[0].artist, "Artist 2");
+    QCOMPARE(s.hits[1].number, 4);
+    QCOMPARE(s.hits[1].album, "Album 4");
+    const std::array<PictureFacts, 2> f = comparePictures(one, two);
+    QCOMPARE(f[0].resolution, "500x500");
+    QCOMPARE(f[1].resolution, "300x300");
+}
+
+void tst_Compare::failedDownloadNamesThePicture_data()
+{
+    QTest::addColumn<int>("failing"); // which download fails: 1 or 2
+    QTest::newRow("first") << 1;
+    QTest::newRow("second") << 2;
+}
+
+void tst_Compare::failedDownloadNamesThePicture()
+{
+    QFETCH(int, failing);
+    const QString pic = writePicture(m_work.path() + "/p.jpg", 50, 50);
+    RecordingMessageBox box;
+    int calls = 0;
+    const TwoHitSetup s = prepareTwoHitCompare(
+        {true, true}, 2,
+        [](int n) {
+            return std::optional<ComparedHit>(ComparedHit{n, {}, {}, "http://x"});
+        },
+        [&](const QString &, const QString &path) {
+            ++calls;
+            // The answer is ignored: only the file counts.
+            if (calls == failing)
+                return 0;
+            QFile::copy(pic, path);
+            return 1;
+        },
+        box, m_app.path());
+    QVERIFY(!s.ready);
+    QCOMPARE(calls, failing);
+    QCOMPARE(box.shown.size(), 1);
+    QCOMPARE(box.shown[0].text, T::compareDownloadFailed + QString::number(failing));
+    QCOMPARE(box.shown[0].title, T::compareErrorTitle);
+    QCOMPARE(int(box.shown[0].icon), int(MsgIcon::None));
+}
+
+void tst_Compare::savesComparedPicture()
+{
+    const QString folder = m_work.path() + "/Hollow Pines - Winter Ledger";
+    QVERIFY(QDir().mkpath(folder));
+    writePicture(QDir(m_app.path()).filePath(T::compare1File), 500, 500, Qt::red);
+    writePicture(QDir(m_app.path()).filePath(T::compare2File), 300, 300, Qt::blue);
+    // An existing read-only picture of that name is replaced without a question.
+    const QString existing = folder + "/Kite Theory - Paper- Satellites.jpg";
+    writePicture(existing, 10, 10);
+    QVERIFY(QFile::setPermissions(existing, QFileDevice::ReadOwner));
+
+    QString error;
+    const ComparedHit hit{7, "Kite Theory", "Paper: Satellites", "http://x"};
+    const QString target =
+        saveComparedPicture(1, hit, "@artist@ - @album@", folder, m_app.path(), &error);
+    QCOMPARE(target, existing);
+    QVERIFY(error.isEmpty());
+    QCOMPARE(QImage(target).size(), QSize(300, 300));
+    QVERIFY(QFileInfo(target).permissions() & QFileDevice::WriteOwner);
+
+    QVERIFY(saveComparedPicture(0, hit, "@artist@", m_work.path() + "/gone", m_app.path(), &error)
+                .isEmpty());
+    QCOMPARE(error, T::noTargetFolder);
+}
+
+QTEST_GUILESS_MAIN(tst_Compare)
+#include "tst_compare.moc"

@@ -1,0 +1,494 @@
+#include "app/messagebox.h"
+#include "recordingmessagebox.h"
+#include "search/quicksave.h"
+#include "search/quicksavetexts.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace T = QuickSaveTexts;
+
+class tst_QuickSave : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+
+    void target_data();
+    void target();
+    void cleanEveryCharacter_data();
+    void cleanEveryCharacter();
+    void recognition_data();
+    void recognition();
+    void linkParsing_data();
+    void linkParsing();
+    void sameAddress_data();
+    void sameAddress();
+
+    void pictureCheck_data();
+    void pictureCheck();
+
+    void savesNewPicture();
+    void refusesBadDownloads_data();
+    void refusesBadDownloads();
+    void existingTarget_data();
+    void existingTarget();
+    void hiddenReadOnlyTargetIsReplaced();
+    void failedCopyKeepsOldPicture_data();
+    void failedCopyKeepsOldPicture();
+    void saveFailureIsReported();
+    void missingFolderIsReported();
+
+private:
+    QString writePicture(const QString &name, int w, int h, QColor colour = Qt::red);
+    QByteArray contents(const QString &path) const;
+    // A download that copies a prepared local file, like the service would.
+    DownloadFunction serveFile(const QString &file, int status = 0);
+
+    QTemporaryDir m_config;
+    QTemporaryDir m_app;
+    std::unique_ptr<QTemporaryDir> m_work;
+    QStringList m_requested;
+};
+
+void tst_QuickSave::initTestCase()
+{
+    QVERIFY(m_config.isValid() && m_app.isValid());
+    qputenv("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
+    qputenv("JACKETEER_APPDIR", m_app.path().toLocal8Bit());
+}
+
+void tst_QuickSave::init()
+{
+    m_work = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_work->isValid());
+    m_requested.clear();
+    QFile::remove(QDir(m_app.path()).filePath(T::compare1File));
+    QFile::remove(QDir(m_app.path()).filePath(T::compare2File));
+}
+
+QString tst_QuickSave::writePicture(const QString &name, int w, int h, QColor colour)
+{
+    QImage picture(w, h, QImage::Format_RGB32);
+    picture.fill(colour);
+    const QString path = QDir(m_work->path()).filePath(name);
+    if (!picture.save(path, "JPG"))
+        qWarning() << "cannot write" << path;
+    return path;
+}
+
+QByteArray tst_QuickSave::contents(const QString &path) const
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+DownloadFunction tst_QuickSave::serveFile(const QString &file, int status)
+{
+    return [this, file, status](const QString &url, const QString &path) {
+        m_requested.append(url);
+        if (status != 0)
+            return status;
+        QFile::remove(path);
+        return QFile::copy(file, path) ? 0 : 5;
+    };
+}
+
+void tst_QuickSave::target_data()
+{
+    QTest::addColumn<QString>("templ");
+    QTest::addColumn<QString>("artist");
+    QTest::addColumn<QString>("album");
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("artist and album cleaned") << "@artist@ - @album@"
+                                              << "Alpha/Beta"
+                                              << "Gamma: Live"
+                                              << "/m/x"
+                                              << "/m/x/Alpha-Beta - Gamma- Live.jpg";
+    QTest::newRow("default template") << "folder"
+                                      << "A"
+                                      << "B"
+                                      << "/m/x"
+                                      << "/m/x/folder.jpg";
+    QTest::newRow("folder placeholder") << "@folder@"
+                                        << "A"
+                                        << "B"
+                                        << "/music/Metallica - Black"
+                                        << "/music/Metallica - Black/Metallica - Black.jpg";
+    QTest::newRow("other case left alone") << "@Artist@ @ALBUM@ @Folder@"
+                                           << "A"
+                                           << "B"
+                                           << "/m/x"
+                                           << "/m/x/@Artist@ @ALBUM@ @Folder@.jpg";
+    QTest::newRow("every occurrence") << "@artist@-@artist@ @album@@album@"
+                                      << "Kite"
+                                      << "Sky"
+                                      << "/m/x"
+                                      << "/m/x/Kite-Kite SkySky.jpg";
+    QTest::newRow("artist text holding a later token is expanded too") << "@artist@"
+                                                                       << "x@album@"
+                                                                       << "B"
+                                                                       << "/m/x"
+                                                                       << "/m/x/xB.jpg";
+    QTest::newRow("blanks trimmed after cleaning") << "  @artist@ @album@"
+                                                   << "Neon Parade"
+                                                   << ""
+                                                   << "/m/x"
+                                                   << "/m/x/Neon Parade .jpg";
+    QTest::newRow("leading blanks of a value") << "@artist@"
+                                               << "   Copper Valley"
+                                               << ""
+                                               << "/m/x"
+                                               << "/m/x/Copper Valley.jpg";
+    QTest::newRow("trailing slash on folder") << "@folder@"
+                                              << ""
+                                              << ""
+                                              << "/m/Dust Roads/"
+                                              << "/m/Dust Roads/Dust Roads.jpg";
+    QTest::newRow("root folder") << "@folder@x"
+                                 << ""
+                                 << ""
+                                 << "/"
+                                 << "/x.jpg";
+    QTest::newRow("dots and ampersands kept") << "@artist@ - @album@"
+                                              << "Marlow & Keys"
+                                              << "Vol. 2"
+                                              << "/m/x"
+                                              << "/m/x/Marlow & Keys - Vol. 2.jpg";
+    QTest::newRow("a path in the artist cannot leave the folder") << "@artist@"
+                                                                  << "../../etc/passwd"
+                                                                  << ""
+                                                                  << "/m/x"
+                                                                  << "/m/x/..-..-etc-passwd.jpg";
+}
+
+void tst_QuickSave::target()
+{
+    QFETCH(QString, templ);
+    QFETCH(QString, artist);
+    QFETCH(QString, album);
+    QFETCH(QString, folder);
+    QFETCH(QString, expected);
+    QCOMPARE(quickSaveTarget(templ, artist, album, folder), expected);
+}
+
+void tst_QuickSave::cleanEveryCharacter_data()
+{
+    QTest::addColumn<QString>("in");
+    QTest::addColumn<QString>("out");
+    for (const char *c : {"/", "\\", ":", ">", "<", "*", "?", "\"", "|"})
+        QTest::newRow(c) << QStringLiteral("a%1b%1").arg(QLatin1String(c))
+                         << QStringLiteral("a-b-");
+    QTest::newRow("others kept") << QStringLiteral("Ab 9.'&%#!~é")
+                                 << QStringLiteral("Ab 9.'&%#!~é");
+}
+
+void tst_QuickSave::cleanEveryCharacter()
+{
+    QFETCH(QString, in);
+    QFETCH(QString, out);
+    QCOMPARE(cleanFileName(in), out);
+}
+
+void tst_QuickSave::recognition_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<bool>("quickSave");
+    QTest::newRow("hit link") << "0001http://img.example/a.jpg" << true;
+    QTest::newRow("five digit hit") << "10000http://img.example/a.jpg" << true;
+    QTest::newRow("web address") << "http://img.example/a.jpg" << false;
+    QTest::newRow("secure web address") << "https://img.example/a.jpg" << false;
+    QTest::newRow("about blank") << "about:blank" << false;
+    QTest::newRow("drive path") << "C:\\x\\results.html" << false;
+    QTest::newRow("lower-case drive path") << "d:/x" << false;
+    QTest::newRow("results page file") << "results.html" << false;
+    QTest::newRow("file address") << "file:///tmp/results.html" << false;
+    QTest::newRow("absolute path") << "/tmp/x" << true;
+    QTest::newRow("empty") << "" << true;
+    QTest::newRow("upper-case HTTP") << "HTTP://x" << false;
+    QTest::newRow("after Z colon") << "[x" << true;
+}
+
+void tst_QuickSave::recognition()
+{
+    QFETCH(QString, target);
+    QFETCH(bool, quickSave);
+    QCOMPARE(isQuickSaveClick(target), quickSave);
+}
+
+void tst_QuickSave::linkParsing_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QString>("address");
+    QTest::newRow("first hit") << "0001http://a/b.jpg" << true << 1 << "http://a/b.jpg";
+    QTest::newRow("twelfth") << "0012http://a/b.jpg" << true << 12 << "http://a/b.jpg";
+    QTest::newRow("ten thousandth keeps its address")
+        << "10000http://a/b.jpg" << true << 10000 << "http://a/b.jpg";
+    QTest::newRow("no digits") << "/tmp/x" << false << 0 << "";
+    QTest::newRow("huge number") << "99999999999999http://a" << true << -1 << "http://a";
+}
+
+void tst_QuickSave::linkParsing()
+{
+    QFETCH(QString, target);
+    QFETCH(bool, valid);
+    QFETCH(int, number);
+    QFETCH(QString, address);
+    const std::optional<QuickSaveLink> link = parseQuickSaveLink(target);
+    QCOMPARE(link.has_value(), valid);
+    if (link) {
+        QCOMPARE(link->hitNumber, number);
+        QCOMPARE(link->address, address);
+    }
+}
+
+void tst_QuickSave::sameAddress_data()
+{
+    QTest::addColumn<QString>("a");
+    QTest::addColumn<QString>("b");
+    QTest::addColumn<bool>("same");
+    QTest::newRow("equal") << "http://h/p/a.jpg"
+                           << "http://h/p/a.jpg" << true;
+    QTest::newRow("blank vs escape") << "http://h/p/a b.jpg"
+                                     << "http://h/p/a%20b.jpg" << true;
+    QTest::newRow("host case") << "http://H/p.jpg"
+                               << "http://h/p.jpg" << true;
+    QTest::newRow("other picture") << "http://h/p/a.jpg"
+                                   << "http://h/p/b.jpg" << false;
+}
+
+void tst_QuickSave::sameAddress()
+{
+    QFETCH(QString, a);
+    QFETCH(QString, b);
+    QFETCH(bool, same);
+    QCOMPARE(::sameAddress(a, b), same);
+}
+
+void tst_QuickSave::pictureCheck_data()
+{
+    QTest::addColumn<int>("w");
+    QTest::addColumn<int>("h");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("placeholder") << 1 << 1 << int(PictureCheck::Empty);
+    QTest::newRow("one pixel wide") << 1 << 2 << int(PictureCheck::Ok);
+    QTest::newRow("one pixel high") << 2 << 1 << int(PictureCheck::Ok);
+    QTest::newRow("cover") << 500 << 500 << int(PictureCheck::Ok);
+}
+
+void tst_QuickSave::pictureCheck()
+{
+    QFETCH(int, w);
+    QFETCH(int, h);
+    QFETCH(int, expected);
+    QCOMPARE(int(checkPicture(writePicture("p.jpg", w, h))), expected);
+}
+
+void tst_QuickSave::savesNewPicture()
+{
+    RecordingMessageBox box;
+    const QString picture = writePicture("new.jpg", 500, 500);
+    QuickSaveJob job{"http://img/Black.jpg", "Metallica",    "Black",
+                     "@artist@ - @album@",   m_work->path(), m_app.path()};
+    bool asked = false;
+    const QuickSaveResult r =
+        runQuickSave(job, serveFile(picture), box, [&](const QString &, const QString &) {
+            asked = true;
+            return false;
+        });
+    QCOMPARE(int(r.outcome), int(QuickSaveOutcome::Saved));
+    QCOMPARE(r.target, m_work->path() + "/Metallica - Black.jpg");
+    QCOMPARE(m_requested, QStringList{"http://img/Black.jpg"});
+    QCOMPARE(contents(r.target), contents(picture));
+    QVERIFY(box.shown.isEmpty());
+    QVERIFY(!asked);
+    // The scratch copy stays for a later compare.
+    QVERIFY(QFile::exists(QDir(m_app.path()).filePath(T::compare2File)));
+    QVERIFY(QFileInfo(r.target).permissions() & QFileDevice::WriteOwner);
+}
+
+void tst_QuickSave::refusesBadDownloads_data()
+{
+    QTest::addColumn<int>("kind"); // 0 failed call, 1 placeholder, 2 not a picture
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("icon");
+    QTest::addColumn<int>("outcome");
+    QTest::newRow("download failed") << 0 << T::downloadFailed << int(MsgIcon::Exclamation)
+                                     << int(QuickSaveOutcome::DownloadFailed);
+    QTest::newRow("1x1 placeholder")
+        << 1 << T::emptyPicture << int(MsgIcon::Information) << int(QuickSaveOutcome::EmptyPicture);
+    QTest::newRow("error page instead of picture")
+        << 2 << T::downloadFailed << int(MsgIcon::Exclamation)
+        << int(QuickSaveOutcome::DownloadFailed);
+}
+
+void tst_QuickSave::refusesBadDownloads()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, text);
+    QFETCH(int, icon);
+    QFETCH(int, outcome);
+
+    QString served = writePicture("served.jpg", 1, 1);
+    if (kind == 2) {
+        QFile f(served);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("<html>Not found</html>");
+    }
+    // A stale scratch picture from before must not be mistaken for this download.
+    QVERIFY(QFile::copy(writePicture("old.jpg", 300, 300),
+                        QDir(m_app.path()).filePath(T::compare2File)));
+    RecordingMessageBox box;
+    const QString folder = QDir(m_work->path()).filePath("album");
+    QVERIFY(QDir().mkpath(folder));
+    QuickSaveJob job{"http://img/x.jpg", "A", "B", "folder", folder, m_app.path()};
+    const QuickSaveResult r = runQuickSave(job, serveFile(served, kind == 0 ? 404 : 0), box, {});
+
+    QCOMPARE(int(r.outcome), outcome);
+    QCOMPARE(box.shown.size(), 1);
+    QCOMPARE(box.shown[0].text, text);
+    QCOMPARE(box.shown[0].title, T::downloadErrorTitle);
+    QCOMPARE(int(box.shown[0].buttons), int(MsgButtons::OkOnly));
+    QCOMPARE(int(box.shown[0].icon), icon);
+    QVERIFY(QDir(folder).isEmpty());
+    QVERIFY(!QFile::exists(QDir(m_app.path()).filePath(T::compare2File)));
+}
+
+void tst_QuickSave::existingTarget_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("compareKeeps");
+    QTest::addColumn<bool>("expectCompare");
+    QTest::addColumn<bool>("expectReplaced");
+    QTest::addColumn<int>("outcome");
+    QTest::newRow("No replaces at once")
+        << int(MsgAnswer::No) << true << false << true << int(QuickSaveOutcome::Replaced);
+    QTest::newRow("Yes, new picture chosen")
+        << int(MsgAnswer::Yes) << false << true << true << int(QuickSaveOutcome::Replaced);
+    QTest::newRow("Yes, existing kept")
+        << int(MsgAnswer::Yes) << true << true << false << int(QuickSaveOutcome::KeptExisting);
+}
+
+void tst_QuickSave::existingTarget()
+{
+    QFETCH(int, answer);
+    QFETCH(bool, compareKeeps);
+    QFETCH(bool, expectCompare);
+    QFETCH(bool, expectReplaced);
+    QFETCH(int, outcome);
+
+    const QString oldPicture = writePicture("folder.jpg", 300, 300, Qt::blue);
+    const QByteArray oldBytes = contents(oldPicture);
+    const QString newPicture = writePicture("served.jpg", 500, 500, Qt::green);
+    RecordingMessageBox box;
+    box.answers = {MsgAnswer(answer)};
+    QString seenExisting, seenCandidate;
+    QByteArray existingCopyBytes;
+    bool compared = false;
+    QuickSaveJob job{"http://img/x.jpg", "A", "B", "folder", m_work->path(), m_app.path()};
+    const QuickSaveResult r =
+        runQuickSave(job, serveFile(newPicture), box, [&](const QString &e, const QString &c) {
+            compared = true;
+            seenExisting = e;
+            seenCandidate = c;
+            existingCopyBytes = contents(e);
+            return compareKeeps;
+        });
+
+    QCOMPARE(int(r.outcome), outcome);
+    QCOMPARE(box.shown.size(), 1);
+    QCOMPARE(box.shown[0].text, T::replaceQuestion);
+    QCOMPARE(box.shown[0].title, T::replaceTitle);
+    QCOMPARE(int(box.shown[0].buttons), int(MsgButtons::YesNo));
+    QCOMPARE(int(box.shown[0].icon), int(MsgIcon::Question));
+    QCOMPARE(compared, expectCompare);
+    if (expectCompare) {
+        QCOMPARE(seenExisting, QDir(m_app.path()).filePath(T::compare1File));
+        QCOMPARE(seenCandidate, QDir(m_app.path()).filePath(T::compare2File));
+        QCOMPARE(existingCopyBytes, oldBytes);
+    }
+    QCOMPARE(contents(oldPicture), expectReplaced ? contents(newPicture) : oldBytes);
+}
+
+void tst_QuickSave::hiddenReadOnlyTargetIsReplaced()
+{
+    // A hidden file on this platform is a dot file; the template may name one.
+    const QString existing = writePicture(".cover.jpg", 300, 300, Qt::blue);
+    QVERIFY(QFile::setPermissions(existing, QFileDevice::ReadOwner));
+    const QString newPicture = writePicture("served.jpg", 500, 500, Qt::green);
+    RecordingMessageBox box;
+    box.answers = {MsgAnswer::No};
+    QuickSaveJob job{"http://img/x.jpg", "A", "B", ".cover", m_work->path(), m_app.path()};
+    const QuickSaveResult r = runQuickSave(job, serveFile(newPicture), box, {});
+    QCOMPARE(int(r.outcome), int(QuickSaveOutcome::Replaced));
+    QCOMPARE(box.shown.size(), 1);
+    QCOMPARE(box.shown[0].text, T::replaceQuestion);
+    QCOMPARE(contents(existing), contents(newPicture));
+    const QFileDevice::Permissions p = QFileInfo(existing).permissions();
+    QVERIFY((p & QFileDevice::ReadOwner) && (p & QFileDevice::WriteOwner));
+}
+
+void tst_QuickSave::failedCopyKeepsOldPicture_data()
+{
+    QTest::addColumn<int>("how"); // 0 source missing, 1 source is a folder
+    QTest::newRow("candidate vanished") << 0;
+    QTest::newRow("candidate unreadable") << 1;
+}
+
+void tst_QuickSave::failedCopyKeepsOldPicture()
+{
+    QFETCH(int, how);
+    const QString existing = writePicture("folder.jpg", 300, 300, Qt::blue);
+    const QByteArray oldBytes = contents(existing);
+    const QString source = QDir(m_work->path()).filePath("candidate.jpg");
+    if (how == 1)
+        QVERIFY(QDir().mkpath(source));
+    QString error;
+    QVERIFY(!copyFileOver(source, existing, &error));
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(contents(existing), oldBytes);
+    // No temporary file is left behind beside the picture.
+    QStringList left = QDir(m_work->path()).entryList(QDir::Files | QDir::Hidden);
+    QCOMPARE(left, QStringList{"folder.jpg"});
+}
+
+void tst_QuickSave::saveFailureIsReported()
+{
+    // The folder holds a subfolder where the picture should go: the copy fails
+    // and that must be said, not passed off as a save.
+    QVERIFY(QDir().mkpath(QDir(m_work->path()).filePath("folder.jpg/inner")));
+    const QString newPicture = writePicture("served.jpg", 500, 500);
+    RecordingMessageBox box;
+    QuickSaveJob job{"http://img/x.jpg", "A", "B", "folder", m_work->path(), m_app.path()};
+    const QuickSaveResult r = runQuickSave(job, serveFile(newPicture), box, {});
+    QCOMPARE(int(r.outcome), int(QuickSaveOutcome::SaveFailed));
+    QCOMPARE(box.shown.size(), 1);
+    QVERIFY(box.shown[0].text.startsWith(T::saveFailed + m_work->path() + "/folder.jpg"));
+    QCOMPARE(box.shown[0].title, T::saveFailedTitle);
+    QVERIFY(QFileInfo(QDir(m_work->path()).filePath("folder.jpg/inner")).isDir());
+}
+
+void tst_QuickSave::missingFolderIsReported()
+{
+    RecordingMessageBox box;
+    QuickSaveJob job{"http://img/x.jpg",       "A",         "B", "folder",
+                     m_work->path() + "/gone", m_app.path()};
+    const QuickSaveResult r = runQuickSave(job, serveFile(writePicture("s.jpg", 5, 5)), box, {});
+    QCOMPARE(int(r.outcome), int(QuickSaveOutcome::NoFolder));
+    QCOMPARE(box.shown.size(), 1);
+    QCOMPARE(box.shown[0].text, T::noTargetFolder);
+    QVERIFY(m_requested.isEmpty());
+}
+
+QTEST_GUILESS_MAIN(tst_QuickSave)
+#include "tst_quicksave.moc"
