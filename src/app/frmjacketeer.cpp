@@ -1,3 +1,434 @@
 #include "app/frmjacketeer.h"
 
-frmJacketeer::frmJacketeer(QWidget *parent) : QMainWindow(parent) {}
+#include "app/apptexts.h"
+#include "app/dirlistbox.h"
+#include "app/drivelistbox.h"
+#include "app/modjacketeer.h"
+#include "app/pagefetcher.h"
+#include "app/settingsstore.h"
+#include "app/websearchview.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+using namespace AppTexts;
+
+namespace {
+
+constexpr int kLabelWidth = 78;
+
+QLabel *criteriaLabel(const char *text, const char *name, QWidget *parent)
+{
+    auto *label = new QLabel(QString::fromLatin1(text), parent);
+    label->setObjectName(QLatin1String(name));
+    label->setFixedWidth(kLabelWidth);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+QString indexed(const char *name, int index)
+{
+    return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
+}
+
+// The window's small jacket-and-disc emblem.
+QPixmap emblem(int size)
+{
+    QPixmap pix(size, size);
+    pix.fill(Qt::transparent);
+    QPainter p(&pix);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x2f, 0x55, 0x8f));
+    p.drawRoundedRect(QRectF(1, 1, size * 0.72, size - 2), 3, 3);
+    p.setBrush(QColor(0xd9, 0xd9, 0xe0));
+    const QRectF disc(size * 0.34, size * 0.12, size * 0.64, size * 0.64);
+    p.drawEllipse(disc);
+    p.setBrush(QColor(0x2f, 0x55, 0x8f));
+    p.drawEllipse(disc.center(), size * 0.07, size * 0.07);
+    return pix;
+}
+
+} // namespace
+
+frmJacketeer::frmJacketeer(SettingsStore *store, QWidget *parent)
+    : QMainWindow(parent), m_store(store)
+{
+    if (!m_store) {
+        m_ownStore = std::make_unique<SettingsStore>();
+        m_store = m_ownStore.get();
+    }
+    setObjectName(QStringLiteral("frmJacketeer"));
+    setWindowTitle(QString::fromLatin1(kMainCaption));
+    setAttribute(Qt::WA_QuitOnClose, true);
+    buildMenus();
+    buildControls();
+    Form_Load();
+}
+
+frmJacketeer::~frmJacketeer() = default;
+
+void frmJacketeer::buildMenus()
+{
+    mnuFile = menuBar()->addMenu(QString::fromLatin1(kMenuFile));
+    mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    mnuFileUpdate = mnuFile->addAction(QString::fromLatin1(kMenuUpdate));
+    mnuFileUpdate->setObjectName(QStringLiteral("mnuFileUpdate"));
+    mnuFileView = mnuFile->addAction(QString::fromLatin1(kMenuView));
+    mnuFileView->setObjectName(QStringLiteral("mnuFileView"));
+    mnuFileBatch = mnuFile->addAction(QString::fromLatin1(kMenuBatch));
+    mnuFileBatch->setObjectName(QStringLiteral("mnuFileBatch"));
+    mnuFileDash1 = mnuFile->addSeparator();
+    mnuFileDash1->setObjectName(QStringLiteral("mnuFileDash1"));
+    mnuFileExit = mnuFile->addAction(QString::fromLatin1(kMenuExit));
+    mnuFileExit->setObjectName(QStringLiteral("mnuFileExit"));
+    mnuOptions = menuBar()->addMenu(QString::fromLatin1(kMenuOptions));
+    mnuOptions->setObjectName(QStringLiteral("mnuOptions"));
+    mnuOptionsProperties = mnuOptions->addAction(QString::fromLatin1(kMenuProperties));
+    mnuOptionsProperties->setObjectName(QStringLiteral("mnuOptionsProperties"));
+
+    // Windows still to come are offered but not yet available.
+    mnuFileUpdate->setEnabled(false);
+    mnuFileView->setEnabled(false);
+    mnuFileBatch->setEnabled(false);
+    mnuOptionsProperties->setEnabled(false);
+
+    connect(mnuFileUpdate, &QAction::triggered, this, &frmJacketeer::mnuFileUpdate_Click);
+    connect(mnuFileView, &QAction::triggered, this, &frmJacketeer::mnuFileView_Click);
+    connect(mnuFileBatch, &QAction::triggered, this, &frmJacketeer::mnuFileBatch_Click);
+    connect(mnuFileExit, &QAction::triggered, this, &frmJacketeer::mnuFileExit_Click);
+    connect(mnuOptionsProperties, &QAction::triggered, this,
+            &frmJacketeer::mnuOptionsProperties_Click);
+}
+
+void frmJacketeer::buildControls()
+{
+    auto *central = new QWidget(this);
+    central->setObjectName(QStringLiteral("centralWidget"));
+    setCentralWidget(central);
+    auto *mainLayout = new QHBoxLayout(central);
+
+    // --- Search criteria, top to bottom: search text, drive and folder lists,
+    // type, sites, genres.
+    frmSearch = new QGroupBox(QString::fromLatin1(kSearchCriteria), central);
+    frmSearch->setObjectName(QStringLiteral("frmSearch"));
+    frmSearch->setFixedWidth(400);
+    auto *criteria = new QGridLayout(frmSearch);
+    criteria->setColumnMinimumWidth(0, kLabelWidth);
+    int row = 0;
+
+    Picture1 = new QLabel(frmSearch);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setPixmap(emblem(40));
+    Picture2 = new QLabel(QStringLiteral("<b>Jacketeer</b><br><small>Cover art for your CDs and "
+                                         "DVDs</small>"),
+                          frmSearch);
+    Picture2->setObjectName(QStringLiteral("Picture2"));
+    auto *header = new QHBoxLayout;
+    header->addWidget(Picture1);
+    header->addWidget(Picture2, 1);
+    criteria->addLayout(header, row++, 0, 1, 2);
+
+    Frame3 = new QFrame(frmSearch);
+    Frame3->setObjectName(QStringLiteral("Frame3"));
+    auto *f3 = new QGridLayout(Frame3);
+    f3->setContentsMargins(0, 0, 0, 0);
+    f3->setColumnMinimumWidth(0, kLabelWidth);
+    lblSearch = criteriaLabel(kSearchLabel, "lblSearch", Frame3);
+    lblSearch->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    txtSearch = new QLineEdit(Frame3);
+    txtSearch->setObjectName(QStringLiteral("txtSearch"));
+    drSearch = new DriveListBox(Frame3);
+    drSearch->setObjectName(QStringLiteral("drSearch"));
+    Label4 = criteriaLabel(kQuickSaveLabel, "Label4", Frame3);
+    dirSearch = new DirListBox(Frame3);
+    dirSearch->setObjectName(QStringLiteral("dirSearch"));
+    dirSearch->setMinimumHeight(170);
+    f3->addWidget(lblSearch, 0, 0);
+    f3->addWidget(txtSearch, 0, 1);
+    f3->addWidget(drSearch, 1, 1);
+    f3->addWidget(Label4, 2, 0);
+    f3->addWidget(dirSearch, 2, 1);
+    criteria->addWidget(Frame3, row++, 0, 1, 2);
+
+    lblOpt = criteriaLabel(kTypeLabel, "lblOpt", frmSearch);
+    fraOpt = new QFrame(frmSearch);
+    fraOpt->setObjectName(QStringLiteral("fraOpt"));
+    auto *optLayout = new QHBoxLayout(fraOpt);
+    optLayout->setContentsMargins(0, 0, 0, 0);
+    const char *optCaptions[2] = {kMusic, kDvd};
+    for (int i = 0; i < 2; ++i) {
+        optSearch[i] = new QRadioButton(QString::fromLatin1(optCaptions[i]), fraOpt);
+        optSearch[i]->setObjectName(indexed("optSearch", i));
+        optLayout->addWidget(optSearch[i]);
+        connect(optSearch[i], &QRadioButton::clicked, this, [this, i] { optSearch_Click(i); });
+    }
+    optLayout->addStretch(1);
+    criteria->addWidget(lblOpt, row, 0);
+    criteria->addWidget(fraOpt, row++, 1);
+
+    Label3 = criteriaLabel(kSitesLabel, "Label3", frmSearch);
+    Frame1 = new QFrame(frmSearch);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    auto *siteLayout = new QHBoxLayout(Frame1);
+    siteLayout->setContentsMargins(0, 0, 0, 0);
+    const char *siteCaptions[3] = {kVantory, kBrinsell, kAmazon};
+    for (int i = 0; i < 3; ++i) {
+        chkSite[i] = new QCheckBox(QString::fromLatin1(siteCaptions[i]), Frame1);
+        chkSite[i]->setObjectName(indexed("chkSite", i));
+        siteLayout->addWidget(chkSite[i]);
+        connect(chkSite[i], &QCheckBox::clicked, this, [this, i] { chkSite_Click(i); });
+    }
+    siteLayout->addStretch(1);
+    criteria->addWidget(Label3, row, 0);
+    criteria->addWidget(Frame1, row++, 1);
+
+    lblGenre = criteriaLabel(kGenreLabel, "lblGenre", frmSearch);
+    fraMusicG = new QFrame(frmSearch);
+    fraMusicG->setObjectName(QStringLiteral("fraMusicG"));
+    auto *genreLayout = new QGridLayout(fraMusicG);
+    genreLayout->setContentsMargins(0, 0, 0, 0);
+    genreLayout->setVerticalSpacing(2);
+    for (int i = 0; i < kGenreCount; ++i) {
+        chkMusicG[i] = new QCheckBox(genreCaption(i), fraMusicG);
+        chkMusicG[i]->setObjectName(indexed("chkMusicG", i));
+        genreLayout->addWidget(chkMusicG[i], i / 2, i % 2);
+    }
+    criteria->addWidget(lblGenre, row, 0);
+    criteria->addWidget(fraMusicG, row++, 1);
+
+    Label2 = new QLabel(QString::fromLatin1(kGenreHint), frmSearch);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setWordWrap(true);
+    criteria->addWidget(Label2, row++, 1);
+    criteria->setRowStretch(row++, 1);
+
+    cmdSearch = new QPushButton(QString::fromLatin1(kSearch), frmSearch);
+    cmdSearch->setObjectName(QStringLiteral("cmdSearch"));
+    cmdReset = new QPushButton(QString::fromLatin1(kReset), frmSearch);
+    cmdReset->setObjectName(QStringLiteral("cmdReset"));
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdSearch);
+    buttons->addWidget(cmdReset);
+    criteria->addLayout(buttons, row++, 0, 1, 2);
+    mainLayout->addWidget(frmSearch);
+
+    // --- Results.
+    Frame2 = new QGroupBox(QString::fromLatin1(kResults), central);
+    Frame2->setObjectName(QStringLiteral("Frame2"));
+    auto *results = new QVBoxLayout(Frame2);
+    websearch = new WebSearchView(Frame2);
+    websearch->setObjectName(QStringLiteral("websearch"));
+    websearch->setMinimumSize(480, 400);
+    results->addWidget(websearch, 1);
+    Label1 = new QLabel(QString::fromLatin1(kSaveHint), Frame2);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setWordWrap(true);
+    results->addWidget(Label1);
+    auto *resultButtons = new QHBoxLayout;
+    cmdBack = new QPushButton(QString::fromLatin1(kBack), Frame2);
+    cmdBack->setObjectName(QStringLiteral("cmdBack"));
+    cmdCompare = new QPushButton(QString::fromLatin1(kCompare), Frame2);
+    cmdCompare->setObjectName(QStringLiteral("cmdCompare"));
+    lblResults = new QLabel(Frame2);
+    lblResults->setObjectName(QStringLiteral("lblResults"));
+    resultButtons->addWidget(cmdBack);
+    resultButtons->addWidget(cmdCompare);
+    resultButtons->addWidget(lblResults, 1);
+    results->addLayout(resultButtons);
+    mainLayout->addWidget(Frame2, 1);
+
+    // Hidden helpers: the page fetcher and the picture box of the empty-picture test.
+    WebBrowser1 = new PageFetcher(this);
+    WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
+    picTest = new QLabel(this);
+    picTest->setObjectName(QStringLiteral("picTest"));
+    picTest->hide();
+
+    connect(txtSearch, &QLineEdit::returnPressed, this, &frmJacketeer::cmdSearch_Click);
+    connect(cmdSearch, &QPushButton::clicked, this, &frmJacketeer::cmdSearch_Click);
+    connect(cmdReset, &QPushButton::clicked, this, &frmJacketeer::cmdReset_Click);
+    connect(cmdBack, &QPushButton::clicked, this, &frmJacketeer::cmdBack_Click);
+    connect(cmdCompare, &QPushButton::clicked, this, &frmJacketeer::cmdCompare_Click);
+    connect(drSearch, &DriveListBox::driveChanged, this, &frmJacketeer::drSearch_Change);
+    connect(dirSearch, &DirListBox::folderClicked, this, &frmJacketeer::dirSearch_Click);
+    connect(dirSearch, &DirListBox::pathChanged, this,
+            [this](const QString &path) { m_driveFolders[drSearch->drive()] = path; });
+
+    resize(1180, 800);
+}
+
+void frmJacketeer::Form_Load()
+{
+    SettingsStore &s = *m_store;
+    ModJacketeer &state = modJacketeer();
+    state.loadTemplateAndRoots(s);
+    for (int i = 0; i < kGenreCount; ++i) {
+        const int16_t v = storedInt16(s.read(QStringLiteral("Genre") + genreCaption(i), "0"));
+        chkMusicG[i]->setChecked(v != 0);
+    }
+    const bool music = storedBool(s.read(QStringLiteral("SearchTypeCD"), QStringLiteral("False")));
+    const bool dvd = storedBool(s.read(QStringLiteral("SearchTypeDVD"), QStringLiteral("False")));
+    setSearchType(music, dvd);
+    const char *siteKeys[3] = {"Vantory", "Brinsell", "Amazon"};
+    for (int i = 0; i < 3; ++i)
+        chkSite[i]->setChecked(storedInt16(s.read(QLatin1String(siteKeys[i]), "0")) != 0);
+    state.loadBatchFlags(s);
+
+    // The lists start on the home folder's drive; a stored drive or folder
+    // that is gone leaves them there, silently.
+    const QString home = QDir::homePath();
+    drSearch->setDrive(DriveListBox::driveOf(home, DriveListBox::mountedDrives()));
+    m_driveFolders[drSearch->drive()] = home;
+    dirSearch->setPath(home);
+    const QString drive = s.read(QStringLiteral("SearchDrive"), drSearch->drive());
+    if (drSearch->setDrive(drive))
+        drSearch_Change();
+    dirSearch->setPath(s.read(QStringLiteral("SearchPath"), dirSearch->path()));
+
+    // Setting the type and the Vantory box counts as clicking them.
+    optSearch_Click(music ? 0 : 1);
+    chkSite_Click(0);
+
+    websearch->Navigate2(QStringLiteral("about:blank"));
+}
+
+void frmJacketeer::setSearchType(bool music, bool dvd)
+{
+    // "Neither" is a valid stored state, which exclusive buttons cannot show.
+    for (QRadioButton *b : optSearch)
+        b->setAutoExclusive(false);
+    optSearch[0]->setChecked(music);
+    optSearch[1]->setChecked(dvd);
+    for (QRadioButton *b : optSearch)
+        b->setAutoExclusive(true);
+}
+
+void frmJacketeer::Form_Unload()
+{
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    SettingsStore &s = *m_store;
+    for (int i = 0; i < kGenreCount; ++i)
+        s.write(QStringLiteral("Genre") + genreCaption(i),
+                chkMusicG[i]->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    const auto boolText = [](bool b) { return b ? QStringLiteral("True") : QStringLiteral("False"); };
+    s.write(QStringLiteral("SearchTypeCD"), boolText(optSearch[0]->isChecked()));
+    s.write(QStringLiteral("SearchTypeDVD"), boolText(optSearch[1]->isChecked()));
+    const char *siteKeys[3] = {"Vantory", "Brinsell", "Amazon"};
+    for (int i = 0; i < 3; ++i)
+        s.write(QLatin1String(siteKeys[i]),
+                chkSite[i]->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    s.write(QStringLiteral("SearchDrive"), drSearch->drive());
+    s.write(QStringLiteral("SearchPath"), dirSearch->path());
+    s.sync();
+
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (w != this && w->isVisible())
+            w->close();
+    }
+}
+
+void frmJacketeer::closeEvent(QCloseEvent *event)
+{
+    Form_Unload();
+    event->accept();
+}
+
+bool frmJacketeer::genresVisible() const
+{
+    return chkSite[0]->isChecked() && optSearch[0]->isChecked();
+}
+
+void frmJacketeer::applyGenreVisibility()
+{
+    const bool visible = genresVisible();
+    fraMusicG->setVisible(visible);
+    lblGenre->setVisible(visible);
+}
+
+void frmJacketeer::chkSite_Click(int index)
+{
+    if (index == 0)
+        applyGenreVisibility();
+}
+
+void frmJacketeer::optSearch_Click(int)
+{
+    applyGenreVisibility();
+}
+
+void frmJacketeer::drSearch_Change()
+{
+    const QString drive = drSearch->drive();
+    const QString folder = m_driveFolders.value(drive, drive);
+    // A drive that cannot be read leaves the folder list where it was.
+    dirSearch->setPath(folder);
+}
+
+void frmJacketeer::dirSearch_Click()
+{
+    const QString path = dirSearch->highlightedPath();
+    if (path == QLatin1String("/"))
+        return;
+    txtSearch->setText(path.mid(path.lastIndexOf(QLatin1Char('/')) + 1));
+}
+
+void frmJacketeer::cmdSearch_Click()
+{
+    // The search driver is wired here.
+}
+
+void frmJacketeer::cmdReset_Click()
+{
+    txtSearch->clear();
+    setSearchType(true, false);
+    optSearch_Click(0);
+}
+
+void frmJacketeer::cmdBack_Click()
+{
+    websearch->GoBack();
+}
+
+void frmJacketeer::cmdCompare_Click() {}
+
+void frmJacketeer::mnuFileUpdate_Click() {}
+
+void frmJacketeer::mnuFileView_Click() {}
+
+void frmJacketeer::mnuFileBatch_Click() {}
+
+void frmJacketeer::mnuOptionsProperties_Click() {}
+
+void frmJacketeer::mnuFileExit_Click()
+{
+    close();
+}
+
+template <typename Open>
+void frmJacketeer::withStatus(const char *text, Open open, bool repaintAfter)
+{
+    const QString previous = lblResults->text();
+    lblResults->setText(QString::fromLatin1(text));
+    lblResults->repaint();
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    open();
+    lblResults->setText(previous);
+    if (repaintAfter)
+        lblResults->repaint();
+}

@@ -2,9 +2,113 @@
 
 #include <QMainWindow>
 
+#include <QHash>
+
+#include <array>
+#include <memory>
+
+class DirListBox;
+class DriveListBox;
+class PageFetcher;
+class SettingsStore;
+class WebSearchView;
+class QAction;
+class QCheckBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+
+// The start-up window: search criteria, the Quick Save folder, the results
+// view and the menus that open every other window.
 class frmJacketeer : public QMainWindow
 {
     Q_OBJECT
 public:
-    explicit frmJacketeer(QWidget *parent = nullptr);
+    // `store` is where the window reads and writes its settings; it must
+    // outlive the window. With nullptr the window uses its own.
+    explicit frmJacketeer(SettingsStore *store = nullptr, QWidget *parent = nullptr);
+    ~frmJacketeer() override;
+
+    void Form_Load();
+    void Form_Unload();
+
+    void chkSite_Click(int index);
+    void optSearch_Click(int index);
+    void drSearch_Change();
+    void dirSearch_Click();
+    void cmdSearch_Click();
+    void cmdReset_Click();
+    void cmdBack_Click();
+    void cmdCompare_Click();
+    void mnuFileUpdate_Click();
+    void mnuFileView_Click();
+    void mnuFileBatch_Click();
+    void mnuOptionsProperties_Click();
+    void mnuFileExit_Click();
+
+    // Whether the genre area is shown (Vantory ticked and Music chosen).
+    bool genresVisible() const;
+    SettingsStore &store() { return *m_store; }
+
+    // Controls, named as the window's design names them. Other windows and the
+    // handlers in other files reach the controls through these.
+    QGroupBox *frmSearch = nullptr;
+    QFrame *Frame3 = nullptr;
+    QLabel *lblSearch = nullptr;
+    QLineEdit *txtSearch = nullptr;
+    QLabel *lblOpt = nullptr;
+    QFrame *fraOpt = nullptr;
+    std::array<QRadioButton *, 2> optSearch{};
+    QLabel *Label3 = nullptr;
+    QFrame *Frame1 = nullptr;
+    std::array<QCheckBox *, 3> chkSite{};
+    QLabel *lblGenre = nullptr;
+    QFrame *fraMusicG = nullptr;
+    std::array<QCheckBox *, 18> chkMusicG{};
+    QLabel *Label2 = nullptr;
+    QLabel *Label4 = nullptr;
+    DriveListBox *drSearch = nullptr;
+    DirListBox *dirSearch = nullptr;
+    QPushButton *cmdSearch = nullptr;
+    QPushButton *cmdReset = nullptr;
+    QGroupBox *Frame2 = nullptr;
+    WebSearchView *websearch = nullptr;
+    QPushButton *cmdBack = nullptr;
+    QPushButton *cmdCompare = nullptr;
+    PageFetcher *WebBrowser1 = nullptr;
+    QLabel *picTest = nullptr;
+    QLabel *Label1 = nullptr;
+    QLabel *lblResults = nullptr;
+    QLabel *Picture1 = nullptr;
+    QLabel *Picture2 = nullptr;
+
+    QMenu *mnuFile = nullptr;
+    QAction *mnuFileUpdate = nullptr;
+    QAction *mnuFileView = nullptr;
+    QAction *mnuFileBatch = nullptr;
+    QAction *mnuFileDash1 = nullptr;
+    QAction *mnuFileExit = nullptr;
+    QMenu *mnuOptions = nullptr;
+    QAction *mnuOptionsProperties = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void applyGenreVisibility();
+    void setSearchType(bool music, bool dvd);
+    // Shows `text` in the status line while `open` runs, then restores it.
+    template <typename Open> void withStatus(const char *text, Open open, bool repaintAfter);
+
+    SettingsStore *m_store;
+    std::unique_ptr<SettingsStore> m_ownStore;
+    // Each drive's last open folder, so changing drives comes back to it.
+    QHash<QString, QString> m_driveFolders;
+    bool m_unloaded = false;
 };

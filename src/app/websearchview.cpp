@@ -51,6 +51,7 @@ void WebSearchView::Navigate2(const QString &pathOrBlank)
         return;
     }
     m_localPage = QUrl::fromLocalFile(QFileInfo(pathOrBlank).absoluteFilePath());
+    m_shownPages.insert(m_localPage);
     m_loading = true;
     load(m_localPage);
 }
@@ -83,8 +84,8 @@ bool WebSearchView::isAllowed(const QUrl &url) const
         return true;
     if (scheme == QLatin1String("data"))
         return true;
-    return url.isLocalFile() && m_localPage.isValid()
-           && url.adjusted(QUrl::RemoveFragment | QUrl::RemoveQuery) == m_localPage;
+    return url.isLocalFile()
+           && m_shownPages.contains(url.adjusted(QUrl::RemoveFragment | QUrl::RemoveQuery));
 }
 
 bool WebSearchView::beforeNavigate(const QUrl &url)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QUrl>
 #include <QWebEnginePage>
@@ -40,7 +41,7 @@ public:
     QString writtenTarget(const QUrl &url) const;
 
     // Whether a navigation that the hook let through may go ahead: http(s),
-    // about:blank and the local file last shown with Navigate2.
+    // about:blank and the local files shown with Navigate2.
     bool isAllowed(const QUrl &url) const;
 
     // Blocks until the current load has finished (tests and the search
@@ -53,6 +54,8 @@ private:
 
     BeforeNavigate m_beforeNavigate;
     QUrl m_localPage;
+    // Every local page shown, so Back can return to an earlier one.
+    QSet<QUrl> m_shownPages;
     bool m_loading = false;
     bool m_lastLoadOk = false;
 };
