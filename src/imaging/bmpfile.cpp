@@ -1,0 +1,209 @@
+#include "imaging/bmpfile.h"
+
+#include <QFile>
+#include <QImageReader>
+
+#include <cstring>
+
+namespace
+{
+
+constexpr qsizetype kFileHeaderSize = 14;
+constexpr qsizetype kInfoHeaderSize = 40;
+constexpr qsizetype kCoreHeaderSize = 12; // the old OS/2 header
+
+quint16 le16(const uchar *p)
+{
+    return quint16(p[0] | (p[1] << 8));
+}
+
+quint32 le32(const uchar *p)
+{
+    return quint32(p[0]) | (quint32(p[1]) << 8) | (quint32(p[2]) << 16) | (quint32(p[3]) << 24);
+}
+
+void put16(uchar *p, quint16 v)
+{
+    p[0] = uchar(v);
+    p[1] = uchar(v >> 8);
+}
+
+void put32(uchar *p, quint32 v)
+{
+    for (int i = 0; i < 4; ++i)
+        p[i] = uchar(v >> (8 * i));
+}
+
+qint64 paddedRow(qint64 width, int bitsPerPixel)
+{
+    return ((width * bitsPerPixel + 31) / 32) * 4;
+}
+
+bool validDepth(int bitsPerPixel)
+{
+    switch (bitsPerPixel) {
+    case 1:
+    case 4:
+    case 8:
+    case 16:
+    case 24:
+    case 32:
+        return true;
+    default:
+        return false;
+    }
+}
+
+struct BmpLayout {
+    qint64 dataOffset = 0;
+    qint64 width = 0;
+    qint64 height = 0; // signed: negative means the rows are stored top-down
+    int bitsPerPixel = 0;
+    quint32 compression = 0;
+    int planes = 0;
+    bool known = false; // the header could be read at all
+};
+
+BmpLayout readLayout(const uchar *data, qint64 size)
+{
+    BmpLayout l;
+    if (size < kFileHeaderSize + kCoreHeaderSize || data[0] != 'B' || data[1] != 'M')
+        return l;
+    l.dataOffset = le32(data + 10);
+    const quint32 headerSize = le32(data + 14);
+    const uchar *h = data + kFileHeaderSize;
+    if (headerSize == kCoreHeaderSize) {
+        l.width = le16(h + 4);
+        l.height = le16(h + 6);
+        l.planes = le16(h + 8);
+        l.bitsPerPixel = le16(h + 10);
+    } else if (headerSize >= kInfoHeaderSize && size >= kFileHeaderSize + kInfoHeaderSize) {
+        l.width = qint32(le32(h + 4));
+        l.height = qint32(le32(h + 8));
+        l.planes = le16(h + 12);
+        l.bitsPerPixel = le16(h + 14);
+        l.compression = le32(h + 16);
+    } else {
+        return l;
+    }
+    l.known = true;
+    return l;
+}
+
+// Uncompressed layouts have a known pixel size; a file shorter than that is
+// cut short and must not pass as a picture with a black or missing bottom.
+bool pixelsComplete(const BmpLayout &l, qint64 fileSize)
+{
+    constexpr quint32 kRgb = 0, kBitFields = 3, kAlphaBitFields = 6;
+    if (l.compression != kRgb && l.compression != kBitFields && l.compression != kAlphaBitFields)
+        return true; // run-length data: its length is only known to the decoder
+    // Divided rather than multiplied: a forged header must not overflow the check.
+    const qint64 rowBytes = paddedRow(l.width, l.bitsPerPixel);
+    return qAbs(l.height) <= (fileSize - l.dataOffset) / rowBytes;
+}
+
+// The common 24- and 32-bit forms, copied row by row without a decoder.
+QImage readDirect(const BmpLayout &l, const uchar *data)
+{
+    const int width = int(l.width);
+    const int height = int(qAbs(l.height));
+    QImage image(width, height, QImage::Format_BGR888);
+    if (image.isNull())
+        return {};
+    const qint64 rowBytes = paddedRow(l.width, l.bitsPerPixel);
+    const bool bottomUp = l.height > 0;
+    for (int y = 0; y < height; ++y) {
+        const uchar *src = data + l.dataOffset + rowBytes * (bottomUp ? height - 1 - y : y);
+        uchar *dst = image.scanLine(y);
+        if (l.bitsPerPixel == 24) {
+            std::memcpy(dst, src, size_t(width) * 3);
+        } else {
+            for (int x = 0; x < width; ++x, src += 4, dst += 3) {
+                dst[0] = src[0];
+                dst[1] = src[1];
+                dst[2] = src[2];
+            }
+        }
+    }
+    return image;
+}
+
+} // namespace
+
+bool writeBmpFile(const QImage &picture, const QString &path)
+{
+    if (picture.isNull())
+        return false;
+    const QImage image = picture.convertToFormat(QImage::Format_BGR888);
+    const qint64 width = image.width();
+    const qint64 height = image.height();
+    const qint64 rowBytes = paddedRow(width, 24);
+    const qint64 pixelBytes = rowBytes * height;
+    const qint64 fileSize = kFileHeaderSize + kInfoHeaderSize + pixelBytes;
+    if (fileSize > 0x7fffffff)
+        return false;
+
+    QByteArray bytes(fileSize, '\0');
+    auto *out = reinterpret_cast<uchar *>(bytes.data());
+    out[0] = 'B';
+    out[1] = 'M';
+    put32(out + 2, quint32(fileSize));
+    put32(out + 10, quint32(kFileHeaderSize + kInfoHeaderSize));
+    uchar *h = out + kFileHeaderSize;
+    put32(h, quint32(kInfoHeaderSize));
+    put32(h + 4, quint32(width));
+    put32(h + 8, quint32(height));
+    put16(h + 12, 1);
+    put16(h + 14, 24);
+    put32(h + 20, quint32(pixelBytes));
+    put32(h + 24, 3780); // 96 dpi, in pixels per metre
+    put32(h + 28, 3780);
+    uchar *pixels = h + kInfoHeaderSize;
+    for (qint64 y = 0; y < height; ++y)
+        std::memcpy(pixels + rowBytes * (height - 1 - y), image.constScanLine(int(y)),
+                    size_t(width) * 3);
+
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    const bool written = file.write(bytes) == bytes.size() && file.flush();
+    file.close();
+    if (!written || file.error() != QFileDevice::NoError) {
+        file.remove();
+        return false;
+    }
+    return true;
+}
+
+QImage readBmpFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QByteArray copy;
+    qint64 available = file.size();
+    const uchar *data = available > 0 ? file.map(0, available) : nullptr;
+    if (!data) {
+        copy = file.readAll();
+        data = reinterpret_cast<const uchar *>(copy.constData());
+        available = copy.size();
+    }
+
+    const BmpLayout layout = readLayout(data, available);
+    if (!layout.known || layout.width <= 0 || layout.height == 0 || layout.planes != 1 ||
+        !validDepth(layout.bitsPerPixel) || layout.dataOffset > available ||
+        !pixelsComplete(layout, available))
+        return {};
+
+    if (layout.compression == 0 && (layout.bitsPerPixel == 24 || layout.bitsPerPixel == 32))
+        return readDirect(layout, data);
+
+    // Palettes, 16-bit, bit fields and run-length data go through Qt's decoder.
+    file.close();
+    QImageReader reader(path, "bmp");
+    reader.setAutoDetectImageFormat(false);
+    const QImage decoded = reader.read();
+    if (decoded.isNull())
+        return {};
+    return decoded.convertToFormat(QImage::Format_BGR888);
+}
