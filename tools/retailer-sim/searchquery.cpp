@@ -1,0 +1,71 @@
+#include "searchquery.h"
+
+#include <QByteArray>
+#include <QRegularExpression>
+
+SearchQuery SearchQuery::parse(const QString &text)
+{
+    static const QRegularExpression keywordRe(
+        QStringLiteral("^sim(slow(\\d{0,6})|error(\\d{3})|dropbody|drop|redirectkeep|redirect|"
+                       "cookie|bulk(\\d{1,4})|quotes|endpic|endurl|1252)$"),
+        QRegularExpression::CaseInsensitiveOption);
+    SearchQuery q;
+    q.text = text;
+    for (const QString &w :
+         text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts)) {
+        const QRegularExpressionMatch m = keywordRe.match(w);
+        if (!m.hasMatch()) {
+            q.words.append(w);
+            continue;
+        }
+        const QString k = m.captured(1).toLower();
+        if (k.startsWith(QLatin1String("slow")))
+            q.slowMs = m.captured(2).isEmpty() ? 3000 : m.captured(2).toInt();
+        else if (k.startsWith(QLatin1String("error")))
+            q.errorStatus = m.captured(3).toInt();
+        else if (k == QLatin1String("dropbody"))
+            q.dropBody = true;
+        else if (k == QLatin1String("drop"))
+            q.drop = true;
+        else if (k == QLatin1String("redirectkeep"))
+            q.redirectKeep = true;
+        else if (k == QLatin1String("redirect"))
+            q.redirect = true;
+        else if (k == QLatin1String("cookie"))
+            q.cookie = true;
+        else if (k.startsWith(QLatin1String("bulk")))
+            q.bulk = qMin(m.captured(4).toInt(), 5000);
+        else if (k == QLatin1String("quotes"))
+            q.quotes = true;
+        else if (k == QLatin1String("endpic"))
+            q.endPicture = true;
+        else if (k == QLatin1String("endurl"))
+            q.endInUrl = true;
+        else if (k == QLatin1String("1252"))
+            q.cp1252 = true;
+    }
+    return q;
+}
+
+std::string_view rawBetween(std::string_view query, std::string_view start,
+                            std::initializer_list<std::string_view> ends)
+{
+    const size_t s = query.find(start);
+    if (s == std::string_view::npos)
+        return {};
+    const size_t from = s + start.size();
+    size_t end = std::string_view::npos;
+    for (std::string_view e : ends)
+        end = std::min(end, query.find(e, from));
+    if (end == std::string_view::npos)
+        end = query.find('&', from);
+    if (end == std::string_view::npos)
+        end = query.size();
+    return query.substr(from, end - from);
+}
+
+QString percentDecoded(std::string_view raw)
+{
+    return QString::fromUtf8(
+        QByteArray::fromPercentEncoding(QByteArray(raw.data(), qsizetype(raw.size()))));
+}
