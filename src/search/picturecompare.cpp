@@ -140,20 +140,20 @@ TwoHitSetup prepareTwoHitCompare(const QList<bool> &ticks, int hitCount, const H
     return setup;
 }
 
-QString saveComparedPicture(int index, const ComparedHit &hit, const QString &templateName,
-                            const QString &folder, const QString &appDir, QString *error)
+ComparedSave saveComparedPicture(int index, const ComparedHit &hit, const QString &templateName,
+                                 const QString &folder, const QString &appDir)
 {
+    ComparedSave result;
     if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
-        if (error)
-            *error = T::noTargetFolder;
-        return {};
+        result.error = T::noTargetFolder;
+        return result;
     }
-    const QString target = quickSaveTarget(templateName, hit.artist, hit.album, folder);
+    result.target = quickSaveTarget(templateName, hit.artist, hit.album, folder);
     const QString source = QDir(appDir).filePath(index == 0 ? T::compare1File : T::compare2File);
-    if (pictureExists(target))
-        makeNormal(target);
-    if (!copyFileOver(source, target, error))
-        return {};
-    makeNormal(target);
-    return target;
+    if (pictureExists(result.target))
+        makeNormal(result.target);
+    result.ok = copyFileOver(source, result.target, &result.error);
+    if (result.ok)
+        makeNormal(result.target);
+    return result;
 }

@@ -82,9 +82,14 @@ TwoHitSetup prepareTwoHitCompare(const QList<bool> &ticks, int hitCount, const H
                                  const QString &appDir,
                                  const std::function<void()> &beforeDownloads = {});
 
+struct ComparedSave {
+    bool ok = false;
+    QString target; // empty when there is no folder to save into
+    QString error;
+};
+
 // Saves compared picture j (0 or 1, "compare<j+1>.jpg" in appDir) into folder
 // under the template's name built from that hit, replacing a file of that
-// name without asking (no-loss). Returns the target, or an empty string with
-// error set on failure.
-QString saveComparedPicture(int index, const ComparedHit &hit, const QString &templateName,
-                            const QString &folder, const QString &appDir, QString *error);
+// name without asking, and without ever losing it to a failed copy.
+ComparedSave saveComparedPicture(int index, const ComparedHit &hit, const QString &templateName,
+                                 const QString &folder, const QString &appDir);

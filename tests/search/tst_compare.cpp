@@ -280,18 +280,28 @@ void tst_Compare::savesComparedPicture()
     writePicture(existing, 10, 10);
     QVERIFY(QFile::setPermissions(existing, QFileDevice::ReadOwner));
 
-    QString error;
     const ComparedHit hit{7, "Kite Theory", "Paper: Satellites", "http://x"};
-    const QString target =
-        saveComparedPicture(1, hit, "@artist@ - @album@", folder, m_app.path(), &error);
-    QCOMPARE(target, existing);
-    QVERIFY(error.isEmpty());
-    QCOMPARE(QImage(target).size(), QSize(300, 300));
-    QVERIFY(QFileInfo(target).permissions() & QFileDevice::WriteOwner);
+    ComparedSave saved = saveComparedPicture(1, hit, "@artist@ - @album@", folder, m_app.path());
+    QVERIFY(saved.ok);
+    QCOMPARE(saved.target, existing);
+    QCOMPARE(QImage(existing).size(), QSize(300, 300));
+    QVERIFY(QFileInfo(existing).permissions() & QFileDevice::WriteOwner);
 
-    QVERIFY(saveComparedPicture(0, hit, "@artist@", m_work.path() + "/gone", m_app.path(), &error)
-                .isEmpty());
-    QCOMPARE(error, T::noTargetFolder);
+    // Picture One under another template lands beside it.
+    saved = saveComparedPicture(0, hit, "@album@", folder, m_app.path());
+    QVERIFY(saved.ok);
+    QCOMPARE(QImage(folder + "/Paper- Satellites.jpg").size(), QSize(500, 500));
+
+    saved = saveComparedPicture(0, hit, "@artist@", m_work.path() + "/gone", m_app.path());
+    QVERIFY(!saved.ok);
+    QCOMPARE(saved.error, T::noTargetFolder);
+
+    // A copy that fails leaves the picture of that name as it was.
+    QFile::remove(QDir(m_app.path()).filePath(T::compare2File));
+    saved = saveComparedPicture(1, hit, "@artist@ - @album@", folder, m_app.path());
+    QVERIFY(!saved.ok);
+    QVERIFY(!saved.error.isEmpty());
+    QCOMPARE(QImage(existing).size(), QSize(300, 300));
 }
 
 QTEST_GUILESS_MAIN(tst_Compare)

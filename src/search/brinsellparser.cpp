@@ -1,0 +1,157 @@
+#include "search/brinsellparser.h"
+
+#include "search/searchtexts.h"
+
+using namespace SearchTexts;
+
+namespace
+{
+
+// A cut that finds no end gives nothing and moves past the page's end.
+QString missed(qsizetype &pos, const PageText &page)
+{
+    pos = page.size();
+    return QString();
+}
+
+// "<B>" at or after `from`, then the text up to "</B>"; `pos` ends at the
+// text's first character.
+QString cutBold(qsizetype from, qsizetype &pos, PageText &page)
+{
+    const qsizetype open = from < 0 ? -1 : page.find(kBoldOpen, from, Qt::CaseInsensitive);
+    if (open < 0)
+        return missed(pos, page);
+    pos = open + kBoldOpen.size();
+    const qsizetype end = page.find(kBoldClose, pos, Qt::CaseInsensitive);
+    if (end < 0)
+        return missed(pos, page);
+    return page.cut(pos, end);
+}
+
+} // namespace
+
+BrinsellPrefixes::BrinsellPrefixes(const QString &imageHost)
+    : prod(QStringLiteral("http://") + imageHost + kBrinsellProdPath),
+      ad(QStringLiteral("http://") + imageHost + kBrinsellAdPath)
+{
+}
+
+qsizetype findBrinsellPicture(PageText &page, const BrinsellPrefixes &prefixes, qsizetype pos,
+                              bool *prodLayout)
+{
+    qsizetype p = page.findText(prefixes.prod, pos);
+    const bool prod = p >= 0;
+    if (!prod)
+        p = page.findText(prefixes.ad, pos);
+    if (prodLayout)
+        *prodLayout = prod;
+    return p;
+}
+
+QString brinsellLargeUrl(const QString &thumbnailUrl)
+{
+    QString large = thumbnailUrl;
+    large.replace(kBrinsellAdFolder, kBrinsellLargeFolder);
+    large.replace(kBrinsellProdFolder, kBrinsellLargeFolder);
+    large.replace(kGif, kJpg);
+    return large;
+}
+
+QString cutBrinsellLinkTitleOnly(qsizetype &pos, PageText &page)
+{
+    return cutBold(page.find(kBrinsellLinkMarker, pos, Qt::CaseInsensitive), pos, page);
+}
+
+QString CutBrinsellArtistLink(qsizetype &pos, PageText &page)
+{
+    const qsizetype marker =
+        page.find(kBrinsellArtistMarker, pos + kBrinsellArtistLinkSkip, Qt::CaseInsensitive);
+    const qsizetype end = marker < 0 ? -1 : page.find(kLinkClose, marker, Qt::CaseInsensitive);
+    const qsizetype gt = end < 0 ? -1 : page.findBack(QLatin1StringView(">"), end);
+    if (gt < 0)
+        return missed(pos, page);
+    pos = gt + 1;
+    return page.cut(pos, end);
+}
+
+QString CutBrinsellArtistBold(qsizetype &pos, PageText &page)
+{
+    return cutBold(page.find(kBrinsellArtistMarker, pos, Qt::CaseInsensitive), pos, page);
+}
+
+QString CutBrinsellTitleByHeading(qsizetype &pos, PageText &page, bool dvd, QString &currentArtist)
+{
+    QString title;
+    const qsizetype marker = page.findBack(kBrinsellHeadingMarker, pos, Qt::CaseInsensitive);
+    const qsizetype gt = marker < 0 ? -1 : page.find(QLatin1StringView(">"), marker);
+    const qsizetype start = gt < 0 ? -1 : gt + 1;
+    const qsizetype end = start < 0 ? -1 : page.find(kBoldClose, start, Qt::CaseInsensitive);
+    if (end < 0) {
+        missed(pos, page);
+    } else {
+        pos = start;
+        title = page.cut(start, end);
+    }
+    if (dvd) {
+        currentArtist = title;
+    } else {
+        qsizetype artistPos = pos + kBrinsellHeadingArtistSkip;
+        currentArtist = CutBrinsellArtistLink(artistPos, page);
+    }
+    return title;
+}
+
+QString CutBrinsellTitleByLink(qsizetype &pos, PageText &page, bool dvd, QString &currentArtist)
+{
+    const QString title = cutBrinsellLinkTitleOnly(pos, page);
+    if (dvd) {
+        currentArtist = title;
+    } else {
+        qsizetype artistPos = pos + kBrinsellLinkArtistSkip;
+        currentArtist = CutBrinsellArtistBold(artistPos, page);
+    }
+    return title;
+}
+
+int ParseBrinsellPage(QStringView body, const QString &imageHost, bool dvd, const ScanHooks &hooks,
+                      const HitSink &sink, QString &currentArtist)
+{
+    if (body.contains(kNoMatches))
+        return 0;
+    PageText page(body);
+    const BrinsellPrefixes prefixes(imageHost);
+    qsizetype pos = 0;
+    int hits = 0;
+    // Once no "prod_images" picture is left after the position, none will be
+    // for any later position: remember that instead of searching again.
+    bool prodLeft = true;
+    while (hooks.shouldContinue()) {
+        qsizetype p = prodLeft ? page.findText(prefixes.prod, pos) : -1;
+        if (p < 0) {
+            prodLeft = false;
+            p = page.findText(prefixes.ad, pos);
+        }
+        if (p < 0) {
+            hooks.yieldNow();
+            break;
+        }
+        PageHit hit;
+        hit.site = RetailerSite::Brinsell;
+        hit.thumbnailUrl = ExtractToQuote(page, p);
+        hit.largeUrl = brinsellLargeUrl(hit.thumbnailUrl);
+        hit.pictureMarkup = pictureMarkup(hit.largeUrl, hit.thumbnailUrl);
+        // The cutters work on a copy: the next picture is looked for from
+        // just past this one, not from its title.
+        qsizetype cutPos = p;
+        if (hit.pictureMarkup.contains(kBrinsellProdUpper, Qt::CaseInsensitive))
+            hit.title = CutBrinsellTitleByHeading(cutPos, page, dvd, currentArtist);
+        else
+            hit.title = CutBrinsellTitleByLink(cutPos, page, dvd, currentArtist);
+        hit.artist = currentArtist;
+        sink(hit);
+        pos = p + 1;
+        ++hits;
+        hooks.yieldNow();
+    }
+    return hits;
+}

@@ -1,0 +1,206 @@
+#include "search/frmcompare.h"
+
+#include "app/appfolder.h"
+#include "app/messagebox.h"
+#include "app/modjacketeer.h"
+#include "search/quicksavetexts.h"
+
+#include <QApplication>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QImageReader>
+#include <QLabel>
+#include <QPixmap>
+#include <QPointer>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+namespace T = QuickSaveTexts;
+
+namespace
+{
+
+// Cover art is at most this size on the retailers' sites; larger pictures scroll.
+constexpr int kShownSide = 500;
+
+frmCompare::ExecFunction &execFunction()
+{
+    static frmCompare::ExecFunction exec;
+    return exec;
+}
+
+QString indexed(const char *name, int index)
+{
+    return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
+}
+
+} // namespace
+
+frmCompare::frmCompare(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmCompare"));
+    setWindowTitle(T::compareCaption);
+
+    Frame1 = buildFrame(0, T::pictureOne, Picture1, Label1, Label2, Label5);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame2 = buildFrame(1, T::pictureTwo, Picture2, Label3, Label4, Label6);
+    Frame2->setObjectName(QStringLiteral("Frame2"));
+
+    auto *layout = new QHBoxLayout(this);
+    layout->addWidget(Frame1);
+    layout->addWidget(Frame2);
+
+    for (int j = 0; j < 2; ++j)
+        connect(cmdQuickSave[j], &QPushButton::clicked, this, [this, j] { cmdQuickSave_Click(j); });
+
+    Form_Load();
+}
+
+QGroupBox *frmCompare::buildFrame(int index, const QString &caption, QScrollArea *&container,
+                                  QLabel *&resLabel, QLabel *&sizeLabel, QLabel *&recLabel)
+{
+    const auto j = static_cast<std::size_t>(index);
+    auto *frame = new QGroupBox(caption, this);
+
+    container = new QScrollArea(frame);
+    container->setObjectName(index == 0 ? QStringLiteral("Picture1") : QStringLiteral("Picture2"));
+    container->setAlignment(Qt::AlignCenter);
+    container->setWidgetResizable(false);
+    picPic[j] = new QLabel;
+    picPic[j]->setObjectName(indexed("picPic", index));
+    picPic[j]->setAlignment(Qt::AlignCenter);
+    container->setWidget(picPic[j]);
+
+    resLabel = new QLabel(T::resolutionLabel, frame);
+    sizeLabel = new QLabel(T::sizeLabel, frame);
+    recLabel = new QLabel(T::recommendedLabel, frame);
+    lblRes[j] = new QLabel(frame);
+    lblSize[j] = new QLabel(frame);
+    lblRec[j] = new QLabel(frame);
+    lblRes[j]->setObjectName(indexed("lblRes", index));
+    lblSize[j]->setObjectName(indexed("lblSize", index));
+    lblRec[j]->setObjectName(indexed("lblRec", index));
+    const char *names[2][3] = {{"Label1", "Label2", "Label5"}, {"Label3", "Label4", "Label6"}};
+    resLabel->setObjectName(QLatin1String(names[index][0]));
+    sizeLabel->setObjectName(QLatin1String(names[index][1]));
+    recLabel->setObjectName(QLatin1String(names[index][2]));
+
+    cmdQuickSave[j] = new QPushButton(T::quickSaveButton, frame);
+    cmdQuickSave[j]->setObjectName(indexed("cmdQuickSave", index));
+    cmdQuickSave[j]->setAutoDefault(false);
+
+    auto *facts = new QGridLayout;
+    facts->addWidget(resLabel, 0, 0);
+    facts->addWidget(lblRes[j], 0, 1);
+    facts->addWidget(sizeLabel, 1, 0);
+    facts->addWidget(lblSize[j], 1, 1);
+    facts->addWidget(recLabel, 2, 0);
+    facts->addWidget(lblRec[j], 2, 1);
+    facts->setColumnStretch(1, 1);
+
+    auto *layout = new QVBoxLayout(frame);
+    layout->addWidget(container, 1);
+    layout->addLayout(facts);
+    layout->addWidget(cmdQuickSave[j], 0, Qt::AlignHCenter);
+    return frame;
+}
+
+void frmCompare::Form_Load()
+{
+    const std::array<QString, 2> files = {appFile(T::compare1File), appFile(T::compare2File)};
+    const std::array<PictureFacts, 2> facts = comparePictures(files[0], files[1]);
+    const std::array<QScrollArea *, 2> containers = {Picture1, Picture2};
+    for (std::size_t j = 0; j < 2; ++j) {
+        QImageReader reader(files[j]);
+        reader.setDecideFormatFromContent(true);
+        const QImage picture = reader.read();
+        if (picture.isNull()) {
+            picPic[j]->setPixmap(QPixmap());
+            picPic[j]->setText(QString());
+            picPic[j]->resize(0, 0);
+        } else {
+            picPic[j]->setPixmap(QPixmap::fromImage(picture));
+            // The picture box takes the picture's own size, as the resolution says.
+            picPic[j]->resize(picture.size());
+        }
+        const int frame = 2 * containers[j]->frameWidth();
+        containers[j]->setMinimumSize(qMin(qMax(picture.width(), 200), kShownSide) + frame,
+                                      qMin(qMax(picture.height(), 200), kShownSide) + frame);
+        lblRes[j]->setText(facts[j].resolution);
+        lblSize[j]->setText(facts[j].sizeText);
+        lblRec[j]->setText(facts[j].recommended ? T::yes : T::no);
+    }
+    adjustSize();
+}
+
+void frmCompare::cmdQuickSave_Click(int index)
+{
+    ModJacketeer &mod = modJacketeer();
+    if (mod.compareReplaceMode) {
+        mod.compareKeepExisting = index == 0;
+        accept();
+        return;
+    }
+    const QString folder = m_targetFolder ? m_targetFolder() : QString();
+    const ComparedSave saved = saveComparedPicture(index, m_hits[static_cast<std::size_t>(index)],
+                                                   mod.qsName, folder, appFolder());
+    if (!saved.ok) {
+        // Stay open so the user can pick another folder or the other picture.
+        const QString text = saved.target.isEmpty() ? saved.error
+                                                    : T::saveFailed + saved.target +
+                                                          QStringLiteral("\n\n") + saved.error;
+        messageBox().show(text, T::saveFailedTitle, MsgButtons::OkOnly, MsgIcon::Exclamation);
+        return;
+    }
+    accept();
+}
+
+void frmCompare::closeAll()
+{
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (w->isVisible() && w->windowTitle() == T::compareCaption)
+            w->close();
+    }
+}
+
+frmCompare *frmCompare::openTwoHit(const std::array<ComparedHit, 2> &hits,
+                                   std::function<QString()> targetFolder, QWidget *parent)
+{
+    modJacketeer().compareReplaceMode = false;
+    auto *window = new frmCompare(parent);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setComparedHits(hits);
+    window->setTargetFolder(std::move(targetFolder));
+    window->setModal(false);
+    window->show();
+    return window;
+}
+
+bool frmCompare::compareForReplace(QWidget *parent)
+{
+    ModJacketeer &mod = modJacketeer();
+    mod.compareReplaceMode = true;
+    mod.compareKeepExisting = true;
+    {
+        frmCompare window(parent);
+        window.setModal(true);
+        if (const ExecFunction &exec = execFunction())
+            exec(window);
+        else
+            window.exec();
+    }
+    return mod.compareKeepExisting;
+}
+
+CompareReplaceHook frmCompare::replaceHook(QWidget *parent)
+{
+    QPointer<QWidget> owner(parent);
+    return [owner](const QString &, const QString &) { return compareForReplace(owner.data()); };
+}
+
+void frmCompare::setExecFunction(ExecFunction exec)
+{
+    execFunction() = std::move(exec);
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "search/searchrequests.h"
+
+#include <QString>
+
+#include <functional>
+
+// One hit as a parser hands it on: the picture cell markup
+// (<a href="LARGE"><img border="0" src="THUMB"), the two addresses and the
+// texts cut from the page.
+struct PageHit {
+    RetailerSite site = RetailerSite::Vantory;
+    QString pictureMarkup;
+    QString thumbnailUrl;
+    QString largeUrl;
+    QString title;  // album, or DVD information
+    QString artist; // artist, or DVD title
+};
+
+// What a page loop is told by its caller: whether to go on (tested before
+// every hit) and how to let the rest of the program run (after every hit and
+// once the page is done). The interactive search and the batch run differ
+// only in these and in what they do with a hit.
+struct ScanHooks {
+    std::function<bool()> keepGoing;
+    std::function<void()> yield;
+
+    bool shouldContinue() const { return !keepGoing || keepGoing(); }
+    void yieldNow() const
+    {
+        if (yield)
+            yield();
+    }
+};
+
+using HitSink = std::function<void(const PageHit &hit)>;
+
+// <a href="LARGE"><img border="0" src="THUMB"
+QString pictureMarkup(const QString &largeUrl, const QString &thumbnailUrl);

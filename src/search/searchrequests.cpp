@@ -1,0 +1,81 @@
+#include "search/searchrequests.h"
+
+#include "app/appfolder.h"
+
+const std::array<int32_t, kGenreCount> GenreCategoryId = {4118, 4105, 4109, 4110, 4107, 4112,
+                                                          4116, 4120, 4111, 4114, 4124, 4115,
+                                                          4108, 4113, 4106, 4117, 4119, 51934};
+
+namespace
+{
+
+QString base(const QString &host)
+{
+    return QStringLiteral("http://") + host;
+}
+
+} // namespace
+
+QString vantoryMusicUrl(const QString &host, const QString &text, int32_t categoryId)
+{
+    const QString id = QString::number(categoryId);
+    return base(host) + QStringLiteral("/catalog/search-ng.gsp?dept=4104&search_query=") +
+           text.trimmed() + QStringLiteral("&CATEGORY_ID=") + id + QStringLiteral("&cat=") + id;
+}
+
+QString vantoryDvdUrl(const QString &host, const QString &text)
+{
+    return base(host) + QStringLiteral("/catalog/search-ng.gsp?dept=4096&search_query=") +
+           text.trimmed() + QStringLiteral("&CATEGORY_ID=41938&cat=41938");
+}
+
+QString brinsellMusicUrl(const QString &host, const QString &text)
+{
+    return base(host) +
+           QStringLiteral("/retail/searchresults.asp?querytype=music&qutype=&pagereq=1&alpha2=&"
+                          "alpha=&search_store=6&searchid=&qu=") +
+           text.trimmed() +
+           QStringLiteral("=&mfgid=&deptid=&format=&formatid=&systid=&nrecpage=&loc=109&mfgnm=&"
+                          "cscat=&ra=&cvsnid=");
+}
+
+QString brinsellDvdUrl(const QString &host, const QString &text)
+{
+    return base(host) +
+           QStringLiteral("/retail/searchresults.asp?querytype=video_dvd&qutype=&pagereq=2&"
+                          "alpha2=&alpha=&search_store=4&searchid=&qu=") +
+           text.trimmed() +
+           QStringLiteral("&orderby=&mfgid=&deptid=&format=16&formatid=&systid=&nrecpage=&"
+                          "loc=322&mfgnm=&cscat=&ra=&cvsnid=&sbxs=");
+}
+
+QList<SearchRequest> planRequests(const SearchCriteria &criteria, const SiteEndpoints &sites)
+{
+    QList<SearchRequest> requests;
+    if (criteria.type == SearchType::DVD) {
+        if (criteria.vantory)
+            requests.append({RetailerSite::Vantory, SearchType::DVD, -1,
+                             vantoryDvdUrl(sites.vantoryHost, criteria.text)});
+        if (criteria.brinsell)
+            requests.append({RetailerSite::Brinsell, SearchType::DVD, -1,
+                             brinsellDvdUrl(sites.brinsellHost, criteria.text)});
+        return requests;
+    }
+    if (criteria.vantory) {
+        for (int g = 0; g < kGenreCount; ++g) {
+            if (criteria.genres[static_cast<std::size_t>(g)])
+                requests.append({RetailerSite::Vantory, SearchType::Music, g,
+                                 vantoryMusicUrl(sites.vantoryHost, criteria.text,
+                                                 GenreCategoryId[static_cast<std::size_t>(g)])});
+        }
+    }
+    if (criteria.brinsell)
+        requests.append({RetailerSite::Brinsell, SearchType::Music, -1,
+                         brinsellMusicUrl(sites.brinsellHost, criteria.text)});
+    return requests;
+}
+
+bool vantoryPageAccepted(const QString &loadedUrl, int32_t categoryId)
+{
+    return loadedUrl.contains(QString::number(categoryId));
+}

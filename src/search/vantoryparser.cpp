@@ -1,0 +1,85 @@
+#include "search/vantoryparser.h"
+
+#include "search/searchtexts.h"
+
+using namespace SearchTexts;
+
+QString pictureMarkup(const QString &largeUrl, const QString &thumbnailUrl)
+{
+    return kPictureMarkupOpen + largeUrl + kPictureMarkupMiddle + thumbnailUrl +
+           kPictureMarkupClose;
+}
+
+QString vantoryLargeUrl(const QString &thumbnailUrl)
+{
+    QString large = thumbnailUrl;
+    large.replace(kVantoryThumbMarker, kVantoryLargeMarker);
+    large.replace(kGif, kJpg);
+    return large;
+}
+
+QString CutVantoryArtist(qsizetype &pos, PageText &page)
+{
+    const qsizetype marker = page.find(kVantoryArtistMarker, pos, Qt::CaseInsensitive);
+    if (marker < 0) {
+        pos = page.size();
+        return QString();
+    }
+    pos = marker + kVantoryArtistMarker.size();
+    const qsizetype end = page.find(kVantoryArtistEnd, pos);
+    if (end < 0) {
+        pos = page.size();
+        return QString();
+    }
+    return page.cut(pos, end);
+}
+
+QString CutVantoryTitle(qsizetype &pos, PageText &page, QString &currentArtist)
+{
+    QString title;
+    const qsizetype marker = page.find(kVantoryTitleMarker, pos, Qt::CaseInsensitive);
+    const qsizetype open =
+        marker < 0 ? -1 : page.find(kVantoryTitleOpen, marker + kVantoryTitleSkip);
+    const qsizetype start = open < 0 ? -1 : open + kVantoryTitleOpen.size();
+    const qsizetype end =
+        start < 0 ? -1 : page.find(kVantoryTitleClose, start, Qt::CaseInsensitive);
+    if (end < 0) {
+        pos = page.size();
+    } else {
+        pos = start;
+        title = page.cut(start, end);
+    }
+    currentArtist = CutVantoryArtist(pos, page);
+    return title;
+}
+
+int ParseVantoryPage(QStringView body, const ScanHooks &hooks, const HitSink &sink,
+                     QString &currentArtist)
+{
+    if (body.contains(kNoMatches))
+        return 0;
+    PageText page(body);
+    qsizetype pos = 0;
+    int hits = 0;
+    while (hooks.shouldContinue()) {
+        qsizetype p = page.find(kVantoryThumbMarker, pos);
+        if (p < 0) {
+            hooks.yieldNow();
+            break;
+        }
+        PageHit hit;
+        hit.site = RetailerSite::Vantory;
+        hit.thumbnailUrl = ExtractUrlAt(page, p);
+        hit.largeUrl = vantoryLargeUrl(hit.thumbnailUrl);
+        hit.pictureMarkup = pictureMarkup(hit.largeUrl, hit.thumbnailUrl);
+        hit.title = CutVantoryTitle(p, page, currentArtist);
+        hit.artist = currentArtist;
+        sink(hit);
+        // Going on from the artist's first character skips any "_60X60"
+        // between this picture and its artist: it belongs to this hit.
+        pos = p + 1;
+        ++hits;
+        hooks.yieldNow();
+    }
+    return hits;
+}

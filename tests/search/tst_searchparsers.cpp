@@ -1,0 +1,552 @@
+#include "search/brinsellparser.h"
+#include "search/pagetext.h"
+#include "search/searchtexts.h"
+#include "search/vantoryparser.h"
+#include "searchpages.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+using namespace SearchPages;
+
+namespace
+{
+
+struct Collected {
+    QList<PageHit> hits;
+    QString currentArtist;
+    int yields = 0;
+    int count = 0;
+};
+
+Collected parseVantory(const QString &body, int stopAfter = -1)
+{
+    Collected c;
+    ScanHooks hooks;
+    hooks.keepGoing = [&] { return stopAfter < 0 || c.hits.size() < stopAfter; };
+    hooks.yield = [&] { ++c.yields; };
+    c.count = ParseVantoryPage(
+        body, hooks, [&](const PageHit &h) { c.hits.append(h); }, c.currentArtist);
+    return c;
+}
+
+Collected parseBrinsell(const QString &body, bool dvd)
+{
+    Collected c;
+    ScanHooks hooks;
+    hooks.yield = [&] { ++c.yields; };
+    c.count = ParseBrinsellPage(
+        body, kBrinsellImageHost, dvd, hooks, [&](const PageHit &h) { c.hits.append(h); },
+        c.currentArtist);
+    return c;
+}
+
+} // namespace
+
+class SearchParsersTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void pageTextMatchesPlainSearch();
+    void extractUrlAt_data();
+    void extractUrlAt();
+    void extractToQuote_data();
+    void extractToQuote();
+
+    void vantoryHits_data();
+    void vantoryHits();
+    void vantoryLargeUrl_data();
+    void vantoryLargeUrl();
+    void vantorySkipsPicturesBeforeTheArtist();
+    void vantoryStopTestEndsAfterTheCurrentHit();
+    void vantoryMissingMarkers_data();
+    void vantoryMissingMarkers();
+
+    void brinsellHits_data();
+    void brinsellHits();
+    void brinsellLargeUrl_data();
+    void brinsellLargeUrl();
+    void brinsellArtistWindow_data();
+    void brinsellArtistWindow();
+    void brinsellMissingMarkers_data();
+    void brinsellMissingMarkers();
+};
+
+// The remembered searches must give exactly what a fresh search gives, in any
+// order of queries.
+void SearchParsersTest::pageTextMatchesPlainSearch()
+{
+    QRandomGenerator rng(20261206);
+    const QLatin1StringView markers[] = {QLatin1StringView("ab"), QLatin1StringView("b"),
+                                         QLatin1StringView("aBa"), QLatin1StringView("cab")};
+    for (int round = 0; round < 200; ++round) {
+        QString text;
+        const int length = int(rng.bounded(1, 120));
+        for (int i = 0; i < length; ++i)
+            text += QLatin1Char("abcAB"[rng.bounded(5)]);
+        PageText page(text);
+        for (int q = 0; q < 60; ++q) {
+            const QLatin1StringView marker = markers[rng.bounded(4)];
+            const Qt::CaseSensitivity cs = rng.bounded(2) ? Qt::CaseSensitive : Qt::CaseInsensitive;
+            const qsizetype from = qsizetype(rng.bounded(length + 3)) - 1;
+            if (rng.bounded(2)) {
+                const qsizetype expected =
+                    from >= length
+                        ? -1
+                        : QStringView(text).indexOf(marker, qMax<qsizetype>(0, from), cs);
+                QCOMPARE(page.find(marker, from, cs), expected);
+            } else {
+                qsizetype expected = -1;
+                for (qsizetype s = qMin<qsizetype>(from, length - marker.size());
+                     s >= 0 && from >= 0; --s) {
+                    if (QStringView(text).sliced(s, marker.size()).compare(marker, cs) == 0) {
+                        expected = s;
+                        break;
+                    }
+                }
+                QCOMPARE(page.findBack(marker, from, cs), expected);
+            }
+        }
+    }
+}
+
+void SearchParsersTest::extractUrlAt_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("at");
+    QTest::addColumn<QString>("expected");
+    const QString url = QStringLiteral("http://i.test/a_60X60.jpg");
+    QTest::newRow("inside a quoted address")
+        << QStringLiteral("<img src=\"%1\">").arg(url) << QStringLiteral("_60X60") << url;
+    QTest::newRow("position on the scheme itself")
+        << QStringLiteral("<img src=\"%1\">").arg(url) << QStringLiteral("http:") << url;
+    QTest::newRow("single quotes run on to the next double quote")
+        << QStringLiteral("<img src='http://i.test/a_60X60.jpg'><a href=\"x\">")
+        << QStringLiteral("_60X60") << QStringLiteral("http://i.test/a_60X60.jpg'><a href=");
+    QTest::newRow("nearest scheme wins")
+        << QStringLiteral("<a href=\"http://shop.test/\">x</a><img src=\"%1\">").arg(url)
+        << QStringLiteral("_60X60") << url;
+    QTest::newRow("no scheme before the position gives nothing")
+        << QStringLiteral("<img src=\"/covers/a_60X60.jpg\">") << QStringLiteral("_60X60")
+        << QString();
+    QTest::newRow("https is not the scheme prefix")
+        << QStringLiteral("<img src=\"https://i.test/a_60X60.jpg\">") << QStringLiteral("_60X60")
+        << QString();
+    QTest::newRow("no quote after the position gives nothing")
+        << QStringLiteral("<img src=\"http://i.test/a_60X60.jpg") << QStringLiteral("_60X60")
+        << QString();
+}
+
+void SearchParsersTest::extractUrlAt()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, at);
+    QFETCH(QString, expected);
+    PageText page(text);
+    QCOMPARE(ExtractUrlAt(page, text.indexOf(at)), expected);
+}
+
+void SearchParsersTest::extractToQuote_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("pos");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("up to the quote") << QStringLiteral("ab\"cd") << 0 << QStringLiteral("ab");
+    QTest::newRow("quote at the position") << QStringLiteral("ab\"cd") << 2 << QString();
+    QTest::newRow("no quote gives nothing") << QStringLiteral("abcd") << 1 << QString();
+    QTest::newRow("position past the end") << QStringLiteral("ab") << 5 << QString();
+}
+
+void SearchParsersTest::extractToQuote()
+{
+    QFETCH(QString, text);
+    QFETCH(int, pos);
+    QFETCH(QString, expected);
+    PageText page(text);
+    QCOMPARE(ExtractToQuote(page, pos), expected);
+}
+
+void SearchParsersTest::vantoryHits_data()
+{
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<QStringList>("titles");
+    QTest::addColumn<QStringList>("artists");
+    QTest::addColumn<QStringList>("thumbs");
+
+    const QString t1 = vantoryThumb(QStringLiteral("black"));
+    const QString t2 = vantoryThumb(QStringLiteral("lantern"), QStringLiteral(".gif"));
+    const QString t3 = vantoryThumb(QStringLiteral("meridian"));
+    QTest::newRow("three hits in page order")
+        << vantoryHit(t1, QStringLiteral("Black"), QStringLiteral("Metallica")) +
+               vantoryHit(t2, QStringLiteral("Lantern Season"),
+                          QStringLiteral("The Quiet Harbours")) +
+               vantoryHit(t3, QStringLiteral("Blue Meridian"), QStringLiteral("Ada Lindqvist Trio"))
+        << QStringList{"Black", "Lantern Season", "Blue Meridian"}
+        << QStringList{"Metallica", "The Quiet Harbours", "Ada Lindqvist Trio"}
+        << QStringList{t1, t2, t3};
+    QTest::newRow("title marker in upper case")
+        << vantoryHit(t1, QStringLiteral("Black"), QStringLiteral("Metallica"),
+                      QStringLiteral("<SPAN CLASS=TEXT2BOLD>"))
+               .replace(QStringLiteral("<a href=\"/catalog/product"),
+                        QStringLiteral("<A HREF=\"/CATALOG/product"))
+        << QStringList{"Black"} << QStringList{"Metallica"} << QStringList{t1};
+    QTest::newRow("empty title") << vantoryHit(t1, QString(), QStringLiteral("Metallica"))
+                                 << QStringList{QString()} << QStringList{"Metallica"}
+                                 << QStringList{t1};
+    QTest::newRow("texts are kept as written")
+        << vantoryHit(t1, QStringLiteral("Live &amp; Loud <i>"), QStringLiteral("  AC/DC"))
+        << QStringList{"Live &amp; Loud <i>"} << QStringList{"  AC/DC"} << QStringList{t1};
+    QTest::newRow("artist without a blank before its tag runs on")
+        << QStringLiteral("<img src=\"%1\"><span class=text2bold><a "
+                          "href=\"/catalog/p.gsp?id=1\">Black</a></span><br>Metallica<i>x</i> <b>")
+               .arg(t1)
+        << QStringList{"Black"} << QStringList{"Metallica<i>x</i>"} << QStringList{t1};
+    QTest::newRow("lower-case marker is no hit")
+        << vantoryHit(kVantoryImages + QStringLiteral("black_60x60.jpg"), QStringLiteral("Black"),
+                      QStringLiteral("Metallica"))
+        << QStringList{} << QStringList{} << QStringList{};
+    QTest::newRow("no matches found wins over pictures")
+        << QStringLiteral("<p>Sorry, no matches found.</p>") +
+               vantoryHit(t1, QStringLiteral("Black"), QStringLiteral("Metallica"))
+        << QStringList{} << QStringList{} << QStringList{};
+    QTest::newRow("No Matches Found in other case is not the marker")
+        << QStringLiteral("<p>No Matches Found</p>") +
+               vantoryHit(t1, QStringLiteral("Black"), QStringLiteral("Metallica"))
+        << QStringList{"Black"} << QStringList{"Metallica"} << QStringList{t1};
+    QTest::newRow("the same picture twice gives two hits")
+        << vantoryHit(t1, QStringLiteral("Black"), QStringLiteral("Metallica")) +
+               vantoryHit(t1, QStringLiteral("Black (Remaster)"), QStringLiteral("Metallica"))
+        << QStringList{"Black", "Black (Remaster)"} << QStringList{"Metallica", "Metallica"}
+        << QStringList{t1, t1};
+    QTest::newRow("empty page") << QString() << QStringList{} << QStringList{} << QStringList{};
+}
+
+void SearchParsersTest::vantoryHits()
+{
+    QFETCH(QString, body);
+    QFETCH(QStringList, titles);
+    QFETCH(QStringList, artists);
+    QFETCH(QStringList, thumbs);
+    const Collected c = parseVantory(body);
+    QCOMPARE(c.count, titles.size());
+    QCOMPARE(c.hits.size(), titles.size());
+    for (int i = 0; i < c.hits.size(); ++i) {
+        const PageHit &h = c.hits.at(i);
+        QCOMPARE(h.site, RetailerSite::Vantory);
+        QCOMPARE(h.title, titles.at(i));
+        QCOMPARE(h.artist, artists.at(i));
+        QCOMPARE(h.thumbnailUrl, thumbs.at(i));
+        QCOMPARE(h.pictureMarkup, QStringLiteral("<a href=\"%1\"><img border=\"0\" src=\"%2\"")
+                                      .arg(h.largeUrl, h.thumbnailUrl));
+    }
+    if (!c.hits.isEmpty())
+        QCOMPARE(c.currentArtist, artists.last());
+    // Every hit and the end of the page give the event loop a turn, unless
+    // the page said it had nothing.
+    if (!body.contains(QStringLiteral("no matches found")))
+        QCOMPARE(c.yields, c.hits.size() + 1);
+}
+
+void SearchParsersTest::vantoryLargeUrl_data()
+{
+    QTest::addColumn<QString>("thumb");
+    QTest::addColumn<QString>("large");
+    QTest::newRow("jpg keeps its extension") << "http://i.test/a_60X60.jpg"
+                                             << "http://i.test/a_500X500.jpg";
+    QTest::newRow("gif becomes jpg") << "http://i.test/a_60X60.gif"
+                                     << "http://i.test/a_500X500.jpg";
+    QTest::newRow("every occurrence") << "http://i.test/_60X60/a_60X60.gif.gif"
+                                      << "http://i.test/_500X500/a_500X500.jpg.jpg";
+    QTest::newRow("exact case only") << "http://i.test/a_60X60.GIF"
+                                     << "http://i.test/a_500X500.GIF";
+}
+
+void SearchParsersTest::vantoryLargeUrl()
+{
+    QFETCH(QString, thumb);
+    QFETCH(QString, large);
+    QCOMPARE(::vantoryLargeUrl(thumb), large);
+}
+
+void SearchParsersTest::vantorySkipsPicturesBeforeTheArtist()
+{
+    // A second thumbnail between a picture and its artist line belongs to the
+    // first hit's cell and is not a hit of its own.
+    const QString t1 = vantoryThumb(QStringLiteral("one"));
+    const QString body =
+        QStringLiteral(
+            "<img src=\"%1\"><span class=text2bold><a href=\"/catalog/p.gsp?id=1\">One</a></span>"
+            "<img src=\"%2\"><br>Artist One <i>")
+            .arg(t1, vantoryThumb(QStringLiteral("badge"))) +
+        vantoryHit(vantoryThumb(QStringLiteral("two")), QStringLiteral("Two"),
+                   QStringLiteral("Artist Two"));
+    const Collected c = parseVantory(body);
+    QCOMPARE(c.count, 2);
+    QCOMPARE(c.hits.at(0).title, QStringLiteral("One"));
+    QCOMPARE(c.hits.at(0).artist, QStringLiteral("Artist One"));
+    QCOMPARE(c.hits.at(1).title, QStringLiteral("Two"));
+}
+
+void SearchParsersTest::vantoryStopTestEndsAfterTheCurrentHit()
+{
+    QString body;
+    for (int i = 0; i < 5; ++i)
+        body += vantoryHit(vantoryThumb(QString::number(i)), QStringLiteral("T%1").arg(i),
+                           QStringLiteral("A%1").arg(i));
+    const Collected c = parseVantory(body, 2);
+    QCOMPARE(c.count, 2);
+    QCOMPARE(c.hits.size(), 2);
+    // Texts are cut whole: a stop never leaves a half-cut hit.
+    QCOMPARE(c.hits.at(1).title, QStringLiteral("T1"));
+    QCOMPARE(c.hits.at(1).artist, QStringLiteral("A1"));
+}
+
+void SearchParsersTest::vantoryMissingMarkers_data()
+{
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<QString>("lastTitle");
+    QTest::addColumn<QString>("lastArtist");
+    QTest::addColumn<int>("count");
+    const QString first = vantoryHit(vantoryThumb(QStringLiteral("a")), QStringLiteral("Black"),
+                                     QStringLiteral("Metallica"));
+    const QString pic = QStringLiteral("<img src=\"%1\">").arg(vantoryThumb(QStringLiteral("b")));
+    QTest::newRow("page ends right after a picture") << first + pic << QString() << QString() << 2;
+    QTest::newRow("no closing quote of the link")
+        << first + pic + QStringLiteral("<span class=text2bold><a href=\"/catalog/p.gsp?id=2")
+        << QString() << QString() << 2;
+    QTest::newRow("no end of the title")
+        << first + pic +
+               QStringLiteral("<span class=text2bold><a href=\"/catalog/p.gsp?id=2\">Dust Roads")
+        << QString() << QString() << 2;
+    QTest::newRow("no line break before the artist")
+        << first + pic +
+               QStringLiteral(
+                   "<span class=text2bold><a href=\"/catalog/p.gsp?id=2\">Dust Roads</a>")
+        << QStringLiteral("Dust Roads") << QString() << 2;
+    QTest::newRow("artist runs to the end of the page")
+        << first + pic +
+               QStringLiteral("<span class=text2bold><a href=\"/catalog/p.gsp?id=2\">Dust "
+                              "Roads</a><br>Copper Valley")
+        << QStringLiteral("Dust Roads") << QString() << 2;
+    QTest::newRow("picture address never closed")
+        << first + QStringLiteral("<img src=\"http://i.test/c_60X60.jpg") << QString() << QString()
+        << 2;
+}
+
+void SearchParsersTest::vantoryMissingMarkers()
+{
+    QFETCH(QString, body);
+    QFETCH(QString, lastTitle);
+    QFETCH(QString, lastArtist);
+    QFETCH(int, count);
+    const Collected c = parseVantory(body);
+    QCOMPARE(c.count, count);
+    QCOMPARE(c.hits.first().artist, QStringLiteral("Metallica"));
+    // The hit whose texts are missing is recorded with empty texts, not with
+    // the previous hit's artist.
+    QCOMPARE(c.hits.last().title, lastTitle);
+    QCOMPARE(c.hits.last().artist, lastArtist);
+    QCOMPARE(c.currentArtist, lastArtist);
+}
+
+void SearchParsersTest::brinsellHits_data()
+{
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<bool>("dvd");
+    QTest::addColumn<QStringList>("titles");
+    QTest::addColumn<QStringList>("artists");
+    QTest::addColumn<QStringList>("larges");
+
+    const QString prodA = brinsellPicture(QStringLiteral("prod_images"), QStringLiteral("a.jpg"));
+    const QString prodB = brinsellPicture(QStringLiteral("prod_images"), QStringLiteral("b.gif"));
+    const QString adC = brinsellPicture(QStringLiteral("ad_images"), QStringLiteral("c.gif"));
+    const QString adD = brinsellPicture(QStringLiteral("ad_images"), QStringLiteral("d.jpg"));
+    const QString largeA = brinsellPicture(QStringLiteral("large_images"), QStringLiteral("a.jpg"));
+    const QString largeB = brinsellPicture(QStringLiteral("large_images"), QStringLiteral("b.jpg"));
+    const QString largeC = brinsellPicture(QStringLiteral("large_images"), QStringLiteral("c.jpg"));
+    const QString largeD = brinsellPicture(QStringLiteral("large_images"), QStringLiteral("d.jpg"));
+
+    QTest::newRow("prod layout, music")
+        << brinsellProdHit(prodA, QStringLiteral("Black"), QStringLiteral("Metallica")) << false
+        << QStringList{"Black"} << QStringList{"Metallica"} << QStringList{largeA};
+    QTest::newRow("ad layout, music")
+        << brinsellAdHit(adC, QStringLiteral("Dust Roads"), QStringLiteral("Copper Valley"))
+        << false << QStringList{"Dust Roads"} << QStringList{"Copper Valley"}
+        << QStringList{largeC};
+    QTest::newRow("two prod then two ad: four hits in page order")
+        << brinsellProdHit(prodA, QStringLiteral("A"), QStringLiteral("AA")) +
+               brinsellProdHit(prodB, QStringLiteral("B"), QStringLiteral("BB")) +
+               brinsellAdHit(adC, QStringLiteral("C"), QStringLiteral("CC")) +
+               brinsellAdHit(adD, QStringLiteral("D"), QStringLiteral("DD"))
+        << false << QStringList{"A", "B", "C", "D"} << QStringList{"AA", "BB", "CC", "DD"}
+        << QStringList{largeA, largeB, largeC, largeD};
+    QTest::newRow("ad before prod: only the prod hit")
+        << brinsellAdHit(adC, QStringLiteral("C"), QStringLiteral("CC")) +
+               brinsellProdHit(prodA, QStringLiteral("A"), QStringLiteral("AA"))
+        << false << QStringList{"A"} << QStringList{"AA"} << QStringList{largeA};
+    QTest::newRow("prod hits are all taken before the ad ones")
+        << brinsellProdHit(prodA, QStringLiteral("A"), QStringLiteral("AA")) +
+               brinsellAdHit(adC, QStringLiteral("C"), QStringLiteral("CC")) +
+               brinsellProdHit(prodB, QStringLiteral("B"), QStringLiteral("BB")) +
+               brinsellAdHit(adD, QStringLiteral("D"), QStringLiteral("DD"))
+        << false << QStringList{"A", "B", "D"} << QStringList{"AA", "BB", "DD"}
+        << QStringList{largeA, largeB, largeD};
+    QTest::newRow("DVD: the artist is the title, no ARTIST marker needed")
+        << QStringLiteral("<img src=\"%2\"><a href=\"/retail/Product.asp?x\"><b>Cold Creek</b></a>"
+                          "<b class=\"producttitle\">Harbour Lights</b><img src=\"%1\">")
+               .arg(prodA, adC)
+        << true << QStringList{"Harbour Lights"} << QStringList{"Harbour Lights"}
+        << QStringList{largeA};
+    QTest::newRow("DVD ad layout")
+        << brinsellAdHit(adD, QStringLiteral("Cold Creek"), QStringLiteral("ignored")) << true
+        << QStringList{"Cold Creek"} << QStringList{"Cold Creek"} << QStringList{largeD};
+    QTest::newRow("the same picture twice gives two hits")
+        << brinsellProdHit(prodA, QStringLiteral("A"), QStringLiteral("AA")) +
+               QStringLiteral("<img src=\"%1\">").arg(prodA)
+        << false << QStringList{"A", "A"} << QStringList{"AA", "AA"} << QStringList{largeA, largeA};
+    QTest::newRow("another host is no hit")
+        << brinsellProdHit(brinsellPicture(QStringLiteral("prod_images"), QStringLiteral("a.jpg"),
+                                           QStringLiteral("cdn.other.test")),
+                           QStringLiteral("A"), QStringLiteral("AA"))
+        << false << QStringList{} << QStringList{} << QStringList{};
+    QTest::newRow("upper-case path is no hit")
+        << brinsellProdHit(brinsellPicture(QStringLiteral("PROD_IMAGES"), QStringLiteral("a.jpg")),
+                           QStringLiteral("A"), QStringLiteral("AA"))
+        << false << QStringList{} << QStringList{} << QStringList{};
+    QTest::newRow("no matches found")
+        << QStringLiteral("no matches found") +
+               brinsellProdHit(prodA, QStringLiteral("A"), QStringLiteral("AA"))
+        << false << QStringList{} << QStringList{} << QStringList{};
+    QTest::newRow("empty title") << brinsellAdHit(adC, QString(), QStringLiteral("CC")) << false
+                                 << QStringList{QString()} << QStringList{"CC"}
+                                 << QStringList{largeC};
+}
+
+void SearchParsersTest::brinsellHits()
+{
+    QFETCH(QString, body);
+    QFETCH(bool, dvd);
+    QFETCH(QStringList, titles);
+    QFETCH(QStringList, artists);
+    QFETCH(QStringList, larges);
+    const Collected c = parseBrinsell(body, dvd);
+    QCOMPARE(c.count, titles.size());
+    QCOMPARE(c.hits.size(), titles.size());
+    for (int i = 0; i < c.hits.size(); ++i) {
+        QCOMPARE(c.hits.at(i).site, RetailerSite::Brinsell);
+        QCOMPARE(c.hits.at(i).title, titles.at(i));
+        QCOMPARE(c.hits.at(i).artist, artists.at(i));
+        QCOMPARE(c.hits.at(i).largeUrl, larges.at(i));
+    }
+}
+
+void SearchParsersTest::brinsellLargeUrl_data()
+{
+    QTest::addColumn<QString>("thumb");
+    QTest::addColumn<QString>("large");
+    QTest::newRow("prod gif") << "http://h.test/db_assets/prod_images/x.gif"
+                              << "http://h.test/db_assets/large_images/x.jpg";
+    QTest::newRow("ad gif") << "http://h.test/db_assets/ad_images/x.gif"
+                            << "http://h.test/db_assets/large_images/x.jpg";
+    QTest::newRow("ad jpg keeps jpg") << "http://h.test/db_assets/ad_images/x.jpg"
+                                      << "http://h.test/db_assets/large_images/x.jpg";
+    QTest::newRow("ad replaced before prod")
+        << "http://h.test/db_assets/ad_images/prod_images.gif"
+        << "http://h.test/db_assets/large_images/large_images.jpg";
+    QTest::newRow("host unchanged") << "http://prod_images.test/db_assets/prod_images/x.jpg"
+                                    << "http://large_images.test/db_assets/large_images/x.jpg";
+}
+
+void SearchParsersTest::brinsellLargeUrl()
+{
+    QFETCH(QString, thumb);
+    QFETCH(QString, large);
+    QCOMPARE(::brinsellLargeUrl(thumb), large);
+}
+
+void SearchParsersTest::brinsellArtistWindow_data()
+{
+    // Where the "ARTIST:" marker sits after the title start decides whether
+    // the linked-artist cutter sees it: it looks from 250 characters on.
+    QTest::addColumn<int>("gap");
+    QTest::addColumn<QString>("artist");
+    QTest::newRow("far enough") << 300 << "Near";
+    QTest::newRow("too close: the next one is taken") << 120 << "Far";
+}
+
+void SearchParsersTest::brinsellArtistWindow()
+{
+    QFETCH(int, gap);
+    QFETCH(QString, artist);
+    const QString title = QStringLiteral("Black");
+    // Title start is just after the heading's ">".
+    const QString body =
+        QStringLiteral("<b class=\"PRODUCTTITLE\">") + title + QStringLiteral("</b><img src=\"") +
+        brinsellPicture(QStringLiteral("prod_images"), QStringLiteral("a.jpg")) +
+        QStringLiteral("\">") + filler(gap) + QStringLiteral("ARTIST: <a href=\"/a?1\">Near</a>") +
+        filler(300) + QStringLiteral("artist: <a href=\"/a?2\">Far</a>");
+    const Collected c = parseBrinsell(body, false);
+    QCOMPARE(c.count, 1);
+    QCOMPARE(c.hits.at(0).artist, artist);
+
+    // The boundary itself: the marker starting exactly 250 characters after
+    // the title start is seen, one character earlier it is not.
+    for (int offset : {249, 250}) {
+        const QString head = QStringLiteral("<b class=\"PRODUCTTITLE\">");
+        QString page = head + title + QStringLiteral("</b>");
+        const QString rest =
+            QStringLiteral("<img src=\"%1\">")
+                .arg(brinsellPicture(QStringLiteral("prod_images"), QStringLiteral("b.jpg")));
+        page += rest;
+        page += QString(offset - (page.size() - head.size()), QLatin1Char(' '));
+        page += QStringLiteral("ARTIST: <a>Edge</a>");
+        PageText text(page);
+        qsizetype pos = page.indexOf(QStringLiteral("http:"));
+        QString current;
+        CutBrinsellTitleByHeading(pos, text, false, current);
+        QCOMPARE(pos, head.size());
+        QCOMPARE(current, offset >= 250 ? QStringLiteral("Edge") : QString());
+    }
+}
+
+void SearchParsersTest::brinsellMissingMarkers_data()
+{
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<QStringList>("titles");
+    QTest::addColumn<QStringList>("artists");
+    const QString prodA = brinsellPicture(QStringLiteral("prod_images"), QStringLiteral("a.jpg"));
+    const QString adC = brinsellPicture(QStringLiteral("ad_images"), QStringLiteral("c.gif"));
+    QTest::newRow("no heading before the picture")
+        << QStringLiteral("<img src=\"%1\">").arg(prodA) + filler(300) +
+               QStringLiteral("ARTIST: <a>X</a>")
+        << QStringList{QString()} << QStringList{QString()};
+    QTest::newRow("no artist after a prod hit")
+        << QStringLiteral("<b class=PRODUCTTITLE>A</b><img src=\"%1\">").arg(prodA)
+        << QStringList{"A"} << QStringList{QString()};
+    QTest::newRow("no link title after an ad picture")
+        << QStringLiteral("<img src=\"%1\"><b>C</b>").arg(adC) << QStringList{QString()}
+        << QStringList{QString()};
+    QTest::newRow("no bold artist")
+        << QStringLiteral("<img src=\"%1\"><a href=\"PRODUCT.ASP\"><b>C</b></a>").arg(adC)
+        << QStringList{"C"} << QStringList{QString()};
+    QTest::newRow("page ends right after a picture, second hit kept")
+        << brinsellAdHit(adC, QStringLiteral("C"), QStringLiteral("CC")) +
+               QStringLiteral("<img src=\"%1\"").arg(adC)
+        << QStringList{"C", QString()} << QStringList{"CC", QString()};
+}
+
+void SearchParsersTest::brinsellMissingMarkers()
+{
+    QFETCH(QString, body);
+    QFETCH(QStringList, titles);
+    QFETCH(QStringList, artists);
+    const Collected c = parseBrinsell(body, false);
+    QCOMPARE(c.hits.size(), titles.size());
+    for (int i = 0; i < c.hits.size(); ++i) {
+        QCOMPARE(c.hits.at(i).title, titles.at(i));
+        QCOMPARE(c.hits.at(i).artist, artists.at(i));
+    }
+}
+
+QTEST_APPLESS_MAIN(SearchParsersTest)
+#include "tst_searchparsers.moc"
