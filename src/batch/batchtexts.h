@@ -1,0 +1,78 @@
+#pragma once
+
+// Fixed texts of the batch window: captions, column headers, statuses and
+// markers. Tests compare against these, so each text lives here only.
+namespace BatchTexts
+{
+
+inline constexpr char kCaption[] = "Jacketeer - Batch Download";
+
+// Frames, buttons and labels.
+inline constexpr char kFrameResults[] = "Batch Results";
+inline constexpr char kFrameType[] = "Batch Type";
+inline constexpr char kOptCD[] = "CD";
+inline constexpr char kOptDVD[] = "DVD";
+inline constexpr char kCmdNew[] = "New";
+inline constexpr char kCmdStart[] = "&Start";
+inline constexpr char kCmdCancel[] = "&Cancel";
+inline constexpr char kCmdCheckAll[] = "Check All";
+inline constexpr char kCmdUncheckAll[] = "Uncheck All";
+inline constexpr char kFrameBatched[] = "Batched Downloads";
+inline constexpr char kFrameQueued[] = "Queued Downloads";
+inline constexpr char kFrameSearch[] = "Current Search";
+inline constexpr char kLabelArtist[] = "Artist: ";
+inline constexpr char kLabelAlbum[] = "Album: ";
+inline constexpr char kLabelDVD[] = "DVD: ";
+inline constexpr char kLabelSite[] = "Site: ";
+inline constexpr char kLabelResults[] = "Results: ";
+inline constexpr char kFramePreview[] = "Cover Art Preview";
+inline constexpr char kLabelWebsite[] = "Website: ";
+inline constexpr char kLabelResolution[] = "Resolution: ";
+inline constexpr char kLabelSize[] = "Size: ";
+inline constexpr char kCmdDownload[] = "Download";
+inline constexpr char kCmdCrop[] = "Crop && Save";
+
+// Menus.
+inline constexpr char kMenuFile[] = "&File";
+inline constexpr char kMenuFileExit[] = "&Exit";
+inline constexpr char kMenuOptions[] = "&Options";
+inline constexpr char kMenuOptionsRestore[] = "&Restore Last Batch";
+inline constexpr char kMenuOptionsProperties[] = "&Properties";
+
+// Queue columns: header texts (note the blank after "Directory") and keys.
+inline constexpr char kColArtist[] = "Artist";
+inline constexpr char kColAlbum[] = "Album";
+inline constexpr char kColDirectory[] = "Directory ";
+inline constexpr char kColStatus[] = "Status";
+inline constexpr char kColTitle[] = "Title";
+inline constexpr char kKeyArtist[] = "Artist";
+inline constexpr char kKeyAlbum[] = "Album";
+inline constexpr char kKeyDirectory[] = "Directory";
+inline constexpr char kKeyStatus[] = "Status";
+
+// Queue row statuses.
+inline constexpr char kStatusQueued[] = "Queued";
+inline constexpr char kStatusSearching[] = "Searching";
+inline constexpr char kStatusSkipped[] = "Skipped";
+inline constexpr char kStatusComplete[] = "Complete";
+
+// Status line.
+inline constexpr char kRefreshingFolders[] = "Refreshing Folders...";
+inline constexpr char kFoldersComplete[] = "Folders Complete";
+inline constexpr char kLoadingResults[] = "Loading Batch Results...";
+inline constexpr char kResultsComplete[] = "Batch Results Complete";
+// Appended once to the status line when a scan or restore had to pass over
+// folders (%1 = how many): unreadable ones and links that lead back up.
+inline constexpr char kSkippedFolders[] = " (%1 folder(s) could not be read and were skipped)";
+// Shown when a configured root is not there (%1 = the root as stored).
+inline constexpr char kRootMissing[] = " (folder not found: %1)";
+
+// Root value that leaves a tree empty, compared upper-cased.
+inline constexpr char kNoRoot[] = "NONE";
+
+// The results file inside every searched folder, and its site tags.
+inline constexpr char kResultsFileName[] = "batch.rlt";
+inline constexpr char kSiteTagVantory[] = "\\Vantory";
+inline constexpr char kSiteTagBrinsell[] = "\\Brinsell";
+
+} // namespace BatchTexts

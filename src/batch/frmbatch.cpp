@@ -1,0 +1,692 @@
+#include "batch/frmbatch.h"
+
+#include "app/modjacketeer.h"
+#include "app/pagefetcher.h"
+#include "batch/batchrestore.h"
+#include "batch/batchscan.h"
+#include "batch/batchtexts.h"
+#include "batch/nodeimages.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPixmap>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+using namespace BatchTexts;
+
+namespace
+{
+
+constexpr int kKeyRole = Qt::UserRole;
+constexpr int kImageRole = Qt::UserRole + 1;
+constexpr int kTickRole = Qt::UserRole + 2; // the tick as last seen, to tell tick changes apart
+constexpr int kTagRole = Qt::UserRole;      // queue rows: the folder node's index
+
+frmBatch::PropertiesOpener &propertiesOpener()
+{
+    static frmBatch::PropertiesOpener opener;
+    return opener;
+}
+
+QString indexed(const char *name, int index)
+{
+    return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
+}
+
+QString text(const char *latin1)
+{
+    return QString::fromUtf8(latin1);
+}
+
+QLabel *captionLabel(const char *caption, QWidget *parent)
+{
+    return new QLabel(text(caption), parent);
+}
+
+QLabel *valueLabel(const QString &name, QWidget *parent)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setMinimumWidth(160);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return label;
+}
+
+// CD columns: Artist, Album, Directory, Status; DVD: Title (key Artist),
+// Directory, Status. The status sits in the last column of both.
+int statusColumn(int type)
+{
+    return type == 0 ? 3 : 2;
+}
+
+int directoryColumn(int type)
+{
+    return type == 0 ? 2 : 1;
+}
+
+} // namespace
+
+frmBatch::frmBatch(QWidget *parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("frmBatch"));
+    setWindowTitle(text(kCaption));
+    buildUi();
+    Form_Load();
+}
+
+frmBatch::~frmBatch() = default;
+
+void frmBatch::setPropertiesOpener(PropertiesOpener opener)
+{
+    propertiesOpener() = std::move(opener);
+}
+
+QIcon frmBatch::imgView(NodeImage image)
+{
+    static std::array<QIcon, 6> icons;
+    QIcon &icon = icons.at(static_cast<size_t>(image) - 1);
+    if (icon.isNull()) {
+        for (int size : {16, 24, 32})
+            icon.addPixmap(QPixmap::fromImage(::nodeImage(image, size)));
+    }
+    return icon;
+}
+
+void frmBatch::buildUi()
+{
+    auto *central = new QWidget(this);
+    setCentralWidget(central);
+    auto *outer = new QHBoxLayout(central);
+
+    auto *frame1 = new QGroupBox(text(kFrameResults), central);
+    frame1->setObjectName(QStringLiteral("Frame1"));
+    auto *resultsLayout = new QGridLayout(frame1);
+
+    auto *treeHolder = new QWidget(frame1);
+    auto *treeLayout = new QVBoxLayout(treeHolder);
+    treeLayout->setContentsMargins(0, 0, 0, 0);
+    for (int t = 0; t < 2; ++t) {
+        auto *tree = new QTreeWidget(treeHolder);
+        tree->setObjectName(indexed("tvBatch", t));
+        tree->setHeaderHidden(true);
+        tree->setColumnCount(1);
+        tree->setUniformRowHeights(true);
+        tree->setIconSize(QSize(16, 16));
+        tree->setMinimumWidth(300);
+        treeLayout->addWidget(tree);
+        m_tvBatch[t] = tree;
+        connect(tree, &QTreeWidget::itemChanged, this,
+                [this, t](QTreeWidgetItem *item, int) { tvBatch_NodeCheck(t, item); });
+    }
+    resultsLayout->addWidget(treeHolder, 0, 0, 2, 1);
+
+    auto *rightColumn = new QVBoxLayout;
+    for (int t = 0; t < 2; ++t) {
+        auto *batched = new QGroupBox(text(t == 0 ? kFrameBatched : kFrameQueued), frame1);
+        batched->setObjectName(indexed("fraBatched", t));
+        auto *batchedLayout = new QVBoxLayout(batched);
+        auto *queue = new QTreeWidget(batched);
+        queue->setObjectName(indexed("lvBatch", t));
+        queue->setRootIsDecorated(false);
+        queue->setUniformRowHeights(true);
+        queue->setAllColumnsShowFocus(true);
+        QStringList headers;
+        QStringList keys;
+        if (t == 0) {
+            headers = {text(kColArtist), text(kColAlbum), text(kColDirectory), text(kColStatus)};
+            keys = {text(kKeyArtist), text(kKeyAlbum), text(kKeyDirectory), text(kKeyStatus)};
+        } else {
+            headers = {text(kColTitle), text(kColDirectory), text(kColStatus)};
+            keys = {text(kKeyArtist), text(kKeyDirectory), text(kKeyStatus)};
+        }
+        queue->setHeaderLabels(headers);
+        for (int c = 0; c < keys.size(); ++c)
+            queue->headerItem()->setData(c, kKeyRole, keys.at(c));
+        queue->header()->resizeSection(0, 140);
+        if (t == 0)
+            queue->header()->resizeSection(1, 140);
+        queue->header()->resizeSection(directoryColumn(t), 260);
+        batchedLayout->addWidget(queue);
+        auto *total = new QProgressBar(batched);
+        total->setObjectName(indexed("prgTotal", t));
+        total->setTextVisible(false);
+        batchedLayout->addWidget(total);
+        m_lvBatch[t] = queue;
+        m_prgTotal[t] = total;
+        m_fraBatched[t] = batched;
+        rightColumn->addWidget(batched, 3);
+    }
+    for (int t = 0; t < 2; ++t)
+        rightColumn->addWidget(buildSearchFrame(t), 0);
+    resultsLayout->addLayout(rightColumn, 0, 1, 2, 1);
+
+    auto *controls = new QHBoxLayout;
+    auto *frame4 = new QGroupBox(text(kFrameType), frame1);
+    frame4->setObjectName(QStringLiteral("Frame4"));
+    auto *typeLayout = new QHBoxLayout(frame4);
+    for (int t = 0; t < 2; ++t) {
+        auto *option = new QRadioButton(text(t == 0 ? kOptCD : kOptDVD), frame4);
+        option->setObjectName(indexed("optType", t));
+        typeLayout->addWidget(option);
+        m_optType[t] = option;
+        connect(option, &QRadioButton::clicked, this, [this, t] { optType_Click(t); });
+    }
+    m_optType[0]->setChecked(true);
+    controls->addWidget(frame4);
+    auto makeButton = [&](const char *caption, const char *name) {
+        auto *button = new QPushButton(text(caption), frame1);
+        button->setObjectName(QLatin1String(name));
+        controls->addWidget(button, 0, Qt::AlignBottom);
+        return button;
+    };
+    m_cmdNew = makeButton(kCmdNew, "cmdNew");
+    m_cmdStart = makeButton(kCmdStart, "cmdStart");
+    m_cmdCheckAll = makeButton(kCmdCheckAll, "cmdCheckAll");
+    m_cmdUncheckAll = makeButton(kCmdUncheckAll, "cmdUncheckAll");
+    controls->addStretch(1);
+    resultsLayout->addLayout(controls, 2, 0, 1, 2);
+    resultsLayout->setColumnStretch(0, 2);
+    resultsLayout->setColumnStretch(1, 3);
+    outer->addWidget(frame1, 1);
+
+    connect(m_cmdNew, &QPushButton::clicked, this, &frmBatch::cmdNew_Click);
+    connect(m_cmdCheckAll, &QPushButton::clicked, this, &frmBatch::cmdCheckAll_Click);
+    connect(m_cmdUncheckAll, &QPushButton::clicked, this, &frmBatch::cmdUncheckAll_Click);
+
+    // The preview: filled by the hit preview and download.
+    auto *frame2 = new QGroupBox(text(kFramePreview), central);
+    frame2->setObjectName(QStringLiteral("Frame2"));
+    auto *previewLayout = new QGridLayout(frame2);
+    auto *imgPreview = new QLabel(frame2);
+    imgPreview->setObjectName(QStringLiteral("imgPreview"));
+    imgPreview->setFixedSize(250, 250);
+    imgPreview->setAlignment(Qt::AlignCenter);
+    imgPreview->setFrameShape(QFrame::StyledPanel);
+    previewLayout->addWidget(imgPreview, 0, 0, 1, 2);
+    const std::array<std::pair<const char *, const char *>, 3> facts = {
+        {{kLabelWebsite, "lblPreviewSite"}, {kLabelResolution, "lblRes"}, {kLabelSize, "lblSize"}}};
+    int row = 1;
+    for (const auto &[caption, name] : facts) {
+        previewLayout->addWidget(captionLabel(caption, frame2), row, 0);
+        previewLayout->addWidget(valueLabel(QLatin1String(name), frame2), row, 1);
+        ++row;
+    }
+    m_cmdDownload = new QPushButton(text(kCmdDownload), frame2);
+    m_cmdDownload->setObjectName(QStringLiteral("cmdDownload"));
+    m_cmdCrop = new QPushButton(text(kCmdCrop), frame2);
+    m_cmdCrop->setObjectName(QStringLiteral("cmdCrop"));
+    previewLayout->addWidget(m_cmdDownload, row, 0);
+    previewLayout->addWidget(m_cmdCrop, row, 1);
+    ++row;
+    // Picture holders that measure or transform pictures; never shown.
+    for (const char *name : {"picPreview", "picCropBefore", "picCropAfter", "picTest"}) {
+        auto *holder = new QLabel(frame2);
+        holder->setObjectName(QLatin1String(name));
+        holder->hide();
+    }
+    previewLayout->setRowStretch(row, 1);
+    outer->addWidget(frame2, 0);
+
+    auto *file = menuBar()->addMenu(text(kMenuFile));
+    file->menuAction()->setObjectName(QStringLiteral("mnuFile"));
+    auto *exitAction = file->addAction(text(kMenuFileExit));
+    exitAction->setObjectName(QStringLiteral("mnuFileExit"));
+    connect(exitAction, &QAction::triggered, this, &frmBatch::mnuFileExit_Click);
+    auto *options = menuBar()->addMenu(text(kMenuOptions));
+    options->menuAction()->setObjectName(QStringLiteral("mnuOptions"));
+    m_mnuOptionsRestore = options->addAction(text(kMenuOptionsRestore));
+    m_mnuOptionsRestore->setObjectName(QStringLiteral("mnuOptionsRestore"));
+    connect(m_mnuOptionsRestore, &QAction::triggered, this, &frmBatch::mnuOptionsRestore_Click);
+    m_mnuOptionsProperties = options->addAction(text(kMenuOptionsProperties));
+    m_mnuOptionsProperties->setObjectName(QStringLiteral("mnuOptionsProperties"));
+    m_mnuOptionsProperties->setEnabled(static_cast<bool>(propertiesOpener()));
+    connect(m_mnuOptionsProperties, &QAction::triggered, this,
+            &frmBatch::mnuOptionsProperties_Click);
+
+    m_lblStatusLeft = new QLabel(statusBar());
+    m_lblStatusLeft->setObjectName(QStringLiteral("lblStatusLeft"));
+    m_lblStatusRight = new QLabel(statusBar());
+    m_lblStatusRight->setObjectName(QStringLiteral("lblStatusRight"));
+    statusBar()->addWidget(m_lblStatusLeft, 1);
+    statusBar()->addWidget(m_lblStatusRight, 1);
+
+    m_tmrBatch = new QTimer(this);
+    m_tmrBatch->setObjectName(QStringLiteral("tmrBatch"));
+    m_tmrBatch->setInterval(1000);
+    m_webBrowser1 = new PageFetcher(this);
+    m_webBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
+
+    resize(1180, 720);
+}
+
+QWidget *frmBatch::buildSearchFrame(int index)
+{
+    auto *frame = new QGroupBox(text(kFrameSearch), m_fraBatched[index]->parentWidget());
+    frame->setObjectName(indexed("fraSearch", index));
+    auto *layout = new QGridLayout(frame);
+    int row = 0;
+    layout->addWidget(captionLabel(index == 0 ? kLabelArtist : kLabelDVD, frame), row, 0);
+    m_lblArtist[index] = valueLabel(indexed("lblArtist", index), frame);
+    layout->addWidget(m_lblArtist[index], row++, 1);
+    if (index == 0) {
+        layout->addWidget(captionLabel(kLabelAlbum, frame), row, 0);
+        m_lblAlbum = valueLabel(indexed("lblAlbum", 0), frame);
+        layout->addWidget(m_lblAlbum, row++, 1);
+    }
+    layout->addWidget(captionLabel(kLabelSite, frame), row, 0);
+    m_lblSite[index] = valueLabel(indexed("lblSite", index), frame);
+    layout->addWidget(m_lblSite[index], row++, 1);
+    layout->addWidget(captionLabel(kLabelResults, frame), row, 0);
+    m_lblResults[index] = valueLabel(indexed("lblResults", index), frame);
+    layout->addWidget(m_lblResults[index], row++, 1);
+    auto *bar = new QProgressBar(frame);
+    bar->setObjectName(indexed("prgSearch", index));
+    bar->setTextVisible(false);
+    layout->addWidget(bar, row, 0, 1, 2);
+    layout->setColumnStretch(1, 1);
+    m_prgSearch[index] = bar;
+    m_fraSearch[index] = frame;
+    return frame;
+}
+
+// Scanning ----------------------------------------------------------------
+
+bool frmBatch::yieldToEvents()
+{
+    QCoreApplication::processEvents();
+    return !m_closeRequested;
+}
+
+void frmBatch::clearTree(int type)
+{
+    const QSignalBlocker blocker(m_tvBatch[type]);
+    m_tvBatch[type]->clear();
+    m_nodes[type].byIndex.clear();
+    m_nodes[type].byKey.clear();
+}
+
+void frmBatch::buildTree(int type)
+{
+    clearTree(type);
+    const ModJacketeer &mod = modJacketeer();
+    const QString root = type == 0 ? mod.batchCDPath : mod.batchDVDPath;
+    const BatchTreeBuild build = buildBatchTree(
+        static_cast<BatchType>(type), root, mod.batchDVDFolder, [this] { return yieldToEvents(); });
+    m_skippedFolders += build.skippedFolders;
+    if (build.rootMissing)
+        m_missingRoots.append(root);
+    fillTree(type, build.tree);
+    fillQueue(type, build.queue);
+}
+
+void frmBatch::fillTree(int type, const FolderTree &tree)
+{
+    QTreeWidget *view = m_tvBatch[type];
+    TreeNodes &nodes = m_nodes[type];
+    const QSignalBlocker blocker(view);
+    nodes.byIndex.reserve(nodes.byIndex.size() + static_cast<size_t>(tree.count()));
+    nodes.byKey.reserve(static_cast<qsizetype>(nodes.byIndex.size()) + tree.count());
+    // Built detached and attached in one step: a view that took the items
+    // one by one would lay itself out again for every folder.
+    QList<QTreeWidgetItem *> roots;
+    const Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable;
+    const size_t offset = nodes.byIndex.size();
+    for (const FolderNode &node : tree.nodes()) {
+        auto *item = new QTreeWidgetItem;
+        item->setText(0, node.text);
+        item->setIcon(0, imgView(node.image));
+        item->setData(0, kKeyRole, node.key);
+        item->setData(0, kImageRole, static_cast<int>(node.image));
+        item->setFlags(flags);
+        item->setCheckState(0, Qt::Unchecked);
+        item->setData(0, kTickRole, false);
+        if (node.parent == 0)
+            roots.append(item);
+        else
+            nodes.byIndex.at(offset + static_cast<size_t>(node.parent) - 1)->addChild(item);
+        nodes.byIndex.push_back(item);
+        nodes.byKey.insert(node.key, item);
+    }
+    view->addTopLevelItems(roots);
+    // Every folder is made visible as it is added, so the whole tree ends
+    // up expanded.
+    view->expandAll();
+}
+
+void frmBatch::fillQueue(int type, const std::vector<QueueEntry> &queue)
+{
+    QList<QTreeWidgetItem *> rows;
+    rows.reserve(static_cast<qsizetype>(queue.size()));
+    for (const QueueEntry &entry : queue) {
+        QStringList cells;
+        if (type == 0)
+            cells = {entry.artist, entry.album, entry.directory, entry.status};
+        else
+            cells = {entry.artist, entry.directory, entry.status};
+        auto *row = new QTreeWidgetItem(cells);
+        row->setData(0, kTagRole, QString::number(entry.nodeIndex));
+        rows.append(row);
+    }
+    m_lvBatch[type]->addTopLevelItems(rows);
+}
+
+void frmBatch::resetProgressBars()
+{
+    for (int t = 0; t < 2; ++t) {
+        for (QProgressBar *bar : {m_prgSearch[t], m_prgTotal[t]}) {
+            bar->setMinimum(0);
+            bar->setValue(0);
+        }
+    }
+}
+
+void frmBatch::selectRoots()
+{
+    for (int t = 0; t < 2; ++t) {
+        if (m_tvBatch[t]->topLevelItemCount() > 0)
+            m_tvBatch[t]->setCurrentItem(m_tvBatch[t]->topLevelItem(0));
+    }
+}
+
+QString frmBatch::problemNote() const
+{
+    QString note;
+    for (const QString &root : m_missingRoots)
+        note += QString::fromUtf8(kRootMissing).arg(root);
+    if (m_skippedFolders > 0)
+        note += QString::fromUtf8(kSkippedFolders).arg(m_skippedFolders);
+    return note;
+}
+
+void frmBatch::setBusy(bool busy)
+{
+    m_busy = busy;
+    if (!busy && m_closeRequested)
+        QTimer::singleShot(0, this, &QWidget::close);
+}
+
+void frmBatch::Form_Load()
+{
+    m_busy = true;
+    m_skippedFolders = 0;
+    m_missingRoots.clear();
+    buildTree(0);
+    buildTree(1);
+    resetProgressBars();
+    optType_Click(0);
+    selectRoots();
+    // Only when something was passed over: the load itself shows no status.
+    if (!problemNote().isEmpty())
+        m_lblStatusLeft->setText(text(kFoldersComplete) + problemNote());
+    setBusy(false);
+}
+
+void frmBatch::cmdNew_Click()
+{
+    if (m_busy)
+        return;
+    m_busy = true;
+    m_lblStatusLeft->setText(text(kRefreshingFolders));
+    m_cmdStart->setEnabled(false);
+    m_mnuOptionsRestore->setEnabled(false);
+    m_cmdNew->setEnabled(false);
+    m_lvBatch[0]->clear();
+    m_lvBatch[1]->clear();
+    m_skippedFolders = 0;
+    m_missingRoots.clear();
+    buildTree(0);
+    buildTree(1);
+    resetProgressBars();
+    optType_Click(0);
+    m_optType[0]->setChecked(true);
+    m_cmdStart->setEnabled(true);
+    m_mnuOptionsRestore->setEnabled(true);
+    m_cmdNew->setEnabled(true);
+    selectRoots();
+    m_lblStatusLeft->setText(text(kFoldersComplete) + problemNote());
+    setBusy(false);
+}
+
+void frmBatch::optType_Click(int index)
+{
+    m_batchTypeIndex = index;
+    const int other = 1 - index;
+    m_tvBatch[other]->hide();
+    m_fraSearch[other]->hide();
+    m_fraBatched[other]->hide();
+    m_tvBatch[index]->show();
+    m_fraSearch[index]->show();
+    m_fraBatched[index]->show();
+    m_cmdCrop->setVisible(index == 1);
+}
+
+void frmBatch::mnuFileExit_Click()
+{
+    close();
+}
+
+void frmBatch::mnuOptionsProperties_Click()
+{
+    if (propertiesOpener())
+        propertiesOpener()(this);
+}
+
+void frmBatch::closeEvent(QCloseEvent *event)
+{
+    // A scan or restore in progress is stopped first; the window closes
+    // once the handler that runs it has returned.
+    if (m_busy) {
+        m_closeRequested = true;
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
+
+// Restore -----------------------------------------------------------------
+
+void frmBatch::RestoreLastBatch()
+{
+    if (m_busy)
+        return;
+    m_busy = true;
+    m_lblStatusLeft->setText(text(kLoadingResults));
+    m_cmdStart->setEnabled(false);
+    m_cmdNew->setEnabled(false);
+    m_mnuOptionsRestore->setEnabled(false);
+    m_lvBatch[0]->clear();
+    m_lvBatch[1]->clear();
+    m_skippedFolders = 0;
+    m_missingRoots.clear();
+    const ModJacketeer &mod = modJacketeer();
+    for (int t = 0; t < 2; ++t) {
+        clearTree(t);
+        const QString root = t == 0 ? mod.batchCDPath : mod.batchDVDPath;
+        const BatchTreeRestore restore =
+            restoreBatchTree(static_cast<BatchType>(t), root, [this] { return yieldToEvents(); });
+        m_skippedFolders += restore.skippedFolders;
+        if (restore.rootMissing)
+            m_missingRoots.append(root);
+        fillTree(t, restore.tree);
+    }
+    resetProgressBars();
+    optType_Click(0);
+    m_optType[0]->setChecked(true);
+    selectRoots();
+    m_cmdNew->setEnabled(true);
+    m_mnuOptionsRestore->setEnabled(true);
+    m_lblStatusLeft->setText(text(kResultsComplete) + problemNote());
+    setBusy(false);
+}
+
+// Ticks -------------------------------------------------------------------
+
+void frmBatch::tvBatch_NodeCheck(int index, QTreeWidgetItem *node)
+{
+    Q_UNUSED(index);
+    if (!node)
+        return;
+    const bool ticked = node->checkState(0) == Qt::Checked;
+    // itemChanged also reports new images and texts; only a changed tick
+    // is propagated.
+    if (node->data(0, kTickRole).toBool() == ticked)
+        return;
+    node->setData(0, kTickRole, ticked);
+    if (m_propagating)
+        return;
+    m_propagating = true;
+    if (ticked) {
+        for (QTreeWidgetItem *up = node->parent(); up; up = up->parent()) {
+            up->setCheckState(0, Qt::Checked);
+            up->setData(0, kTickRole, true);
+        }
+    } else {
+        untickSubtree(node);
+    }
+    m_propagating = false;
+}
+
+void frmBatch::untickSubtree(QTreeWidgetItem *node)
+{
+    for (int i = 0; i < node->childCount(); ++i) {
+        QTreeWidgetItem *child = node->child(i);
+        child->setCheckState(0, Qt::Unchecked);
+        child->setData(0, kTickRole, false);
+        untickSubtree(child);
+    }
+}
+
+void frmBatch::setAllTicks(Qt::CheckState state)
+{
+    QTreeWidget *tree = m_optType[0]->isChecked() ? m_tvBatch[0] : m_tvBatch[1];
+    const int type = tree == m_tvBatch[0] ? 0 : 1;
+    const bool ticked = state == Qt::Checked;
+    const QSignalBlocker blocker(tree);
+    for (QTreeWidgetItem *node : m_nodes[type].byIndex) {
+        node->setCheckState(0, state);
+        node->setData(0, kTickRole, ticked);
+    }
+}
+
+void frmBatch::cmdCheckAll_Click()
+{
+    setAllTicks(Qt::Checked);
+}
+
+void frmBatch::cmdUncheckAll_Click()
+{
+    setAllTicks(Qt::Unchecked);
+}
+
+// Node and queue access ---------------------------------------------------
+
+QTreeWidgetItem *frmBatch::nodeByIndex(int type, int index) const
+{
+    const auto &byIndex = m_nodes.at(type).byIndex;
+    if (index < 1 || static_cast<size_t>(index) > byIndex.size())
+        return nullptr;
+    return byIndex[static_cast<size_t>(index) - 1];
+}
+
+QTreeWidgetItem *frmBatch::nodeByKey(int type, const QString &key) const
+{
+    return m_nodes.at(type).byKey.value(key, nullptr);
+}
+
+int frmBatch::nodeCount(int type) const
+{
+    return static_cast<int>(m_nodes.at(type).byIndex.size());
+}
+
+QTreeWidgetItem *frmBatch::addHitNode(int type, const QString &folderKey, const QString &key,
+                                      const QString &text, NodeImage image)
+{
+    QTreeWidgetItem *folder = nodeByKey(type, folderKey);
+    if (!folder)
+        return nullptr;
+    auto *item = new QTreeWidgetItem;
+    item->setText(0, text);
+    item->setIcon(0, imgView(image));
+    item->setData(0, kKeyRole, key);
+    item->setData(0, kImageRole, static_cast<int>(image));
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+    item->setCheckState(0, Qt::Unchecked);
+    item->setData(0, kTickRole, false);
+    {
+        const QSignalBlocker blocker(m_tvBatch[type]);
+        folder->addChild(item);
+    }
+    m_nodes[type].byIndex.push_back(item);
+    m_nodes[type].byKey.insert(key, item);
+    for (QTreeWidgetItem *up = folder; up; up = up->parent())
+        up->setExpanded(true);
+    return item;
+}
+
+QString frmBatch::nodeKey(const QTreeWidgetItem *node)
+{
+    return node ? node->data(0, kKeyRole).toString() : QString();
+}
+
+NodeImage frmBatch::nodeImage(const QTreeWidgetItem *node)
+{
+    return static_cast<NodeImage>(node ? node->data(0, kImageRole).toInt() : 0);
+}
+
+void frmBatch::setNodeImage(QTreeWidgetItem *node, NodeImage image)
+{
+    if (!node)
+        return;
+    node->setData(0, kImageRole, static_cast<int>(image));
+    node->setIcon(0, imgView(image));
+}
+
+QString frmBatch::fullTreePath(const QTreeWidgetItem *node)
+{
+    QStringList parts;
+    for (; node; node = node->parent())
+        parts.prepend(node->text(0));
+    QString path;
+    for (const QString &part : parts)
+        path = path.isEmpty() ? part : childPath(path, part);
+    return path;
+}
+
+int frmBatch::queueRowCount(int type) const
+{
+    return m_lvBatch.at(type)->topLevelItemCount();
+}
+
+QueueEntry frmBatch::queueEntry(int type, int row) const
+{
+    const QTreeWidgetItem *item = m_lvBatch.at(type)->topLevelItem(row);
+    if (!item)
+        return {};
+    QueueEntry entry;
+    entry.artist = item->text(0);
+    if (type == 0)
+        entry.album = item->text(1);
+    entry.directory = item->text(directoryColumn(type));
+    entry.status = item->text(statusColumn(type));
+    entry.nodeIndex = item->data(0, kTagRole).toString().toInt();
+    return entry;
+}
+
+void frmBatch::setQueueStatus(int type, int row, const QString &status)
+{
+    if (QTreeWidgetItem *item = m_lvBatch.at(type)->topLevelItem(row))
+        item->setText(statusColumn(type), status);
+}

@@ -1,0 +1,148 @@
+#pragma once
+
+#include "batch/foldertree.h"
+
+#include <QHash>
+#include <QIcon>
+#include <QMainWindow>
+
+#include <array>
+#include <functional>
+#include <vector>
+
+class PageFetcher;
+class QAction;
+class QGroupBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QTimer;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+// The batch window: a CD and a DVD folder tree with their queues, the
+// controls of a batch run and the cover preview. The scan and the restore
+// run in the core library; this window turns their results into items.
+class frmBatch : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit frmBatch(QWidget *parent = nullptr);
+    ~frmBatch() override;
+
+    // Opens the properties dialog on its Batch page. The properties menu
+    // entry stays disabled until the application sets this.
+    using PropertiesOpener = std::function<void(QWidget *batchWindow)>;
+    static void setPropertiesOpener(PropertiesOpener opener);
+
+    // Handlers.
+    void Form_Load();
+    void cmdNew_Click();
+    void optType_Click(int index);
+    void mnuFileExit_Click();
+    void mnuOptionsProperties_Click();
+    void mnuOptionsRestore_Click() { RestoreLastBatch(); }
+    void RestoreLastBatch();
+    void tvBatch_NodeCheck(int index, QTreeWidgetItem *node);
+    void cmdCheckAll_Click();
+    void cmdUncheckAll_Click();
+
+    // The batch type on show, 0 CD or 1 DVD.
+    int BatchTypeIndex() const { return m_batchTypeIndex; }
+
+    // Per-type controls.
+    QTreeWidget *tvBatch(int index) const { return m_tvBatch.at(index); }
+    QTreeWidget *lvBatch(int index) const { return m_lvBatch.at(index); }
+    QProgressBar *prgTotal(int index) const { return m_prgTotal.at(index); }
+    QProgressBar *prgSearch(int index) const { return m_prgSearch.at(index); }
+    QLabel *lblArtist(int index) const { return m_lblArtist.at(index); }
+    QLabel *lblAlbum() const { return m_lblAlbum; } // CD only
+    QLabel *lblSite(int index) const { return m_lblSite.at(index); }
+    QLabel *lblResults(int index) const { return m_lblResults.at(index); }
+    QPushButton *cmdStart() const { return m_cmdStart; }
+    QLabel *lblStatusLeft() const { return m_lblStatusLeft; }
+    QLabel *lblStatusRight() const { return m_lblStatusRight; }
+    QTimer *tmrBatch() const { return m_tmrBatch; }
+    PageFetcher *WebBrowser1() const { return m_webBrowser1; }
+
+    // Nodes, for the run, the collectors and the preview. Indexes are 1-based
+    // in order of creation, as the queue rows' tags hold them.
+    QTreeWidgetItem *nodeByIndex(int type, int index) const;
+    QTreeWidgetItem *nodeByKey(int type, const QString &key) const;
+    int nodeCount(int type) const;
+    // Adds a hit node under the folder node with folderKey and shows it.
+    // Null when there is no such folder node.
+    QTreeWidgetItem *addHitNode(int type, const QString &folderKey, const QString &key,
+                                const QString &text, NodeImage image);
+    static QString nodeKey(const QTreeWidgetItem *node);
+    static NodeImage nodeImage(const QTreeWidgetItem *node);
+    void setNodeImage(QTreeWidgetItem *node, NodeImage image);
+    // A node's texts from the root down, joined by the path separator: the
+    // folder on disk for a folder node.
+    static QString fullTreePath(const QTreeWidgetItem *node);
+
+    // Queue rows (0-based), for the run.
+    int queueRowCount(int type) const;
+    QueueEntry queueEntry(int type, int row) const;
+    void setQueueStatus(int type, int row, const QString &status);
+
+    // The image list imgView (1-based), shared by both trees.
+    static QIcon imgView(NodeImage image);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildUi();
+    QWidget *buildSearchFrame(int index);
+    void buildTree(int type);
+    void fillTree(int type, const FolderTree &tree);
+    void fillQueue(int type, const std::vector<QueueEntry> &queue);
+    void clearTree(int type);
+    void resetProgressBars();
+    void selectRoots();
+    void setBusy(bool busy);
+    void setAllTicks(Qt::CheckState state);
+    void untickSubtree(QTreeWidgetItem *node);
+    bool yieldToEvents();
+    QString problemNote() const;
+
+    struct TreeNodes {
+        std::vector<QTreeWidgetItem *> byIndex;
+        QHash<QString, QTreeWidgetItem *> byKey;
+    };
+
+    int m_batchTypeIndex = 0;
+    std::array<QTreeWidget *, 2> m_tvBatch{};
+    std::array<QTreeWidget *, 2> m_lvBatch{};
+    std::array<QGroupBox *, 2> m_fraBatched{};
+    std::array<QGroupBox *, 2> m_fraSearch{};
+    std::array<QProgressBar *, 2> m_prgTotal{};
+    std::array<QProgressBar *, 2> m_prgSearch{};
+    std::array<QRadioButton *, 2> m_optType{};
+    std::array<QLabel *, 2> m_lblArtist{};
+    std::array<QLabel *, 2> m_lblSite{};
+    std::array<QLabel *, 2> m_lblResults{};
+    QLabel *m_lblAlbum = nullptr;
+    std::array<TreeNodes, 2> m_nodes;
+    QPushButton *m_cmdNew = nullptr;
+    QPushButton *m_cmdStart = nullptr;
+    QPushButton *m_cmdCheckAll = nullptr;
+    QPushButton *m_cmdUncheckAll = nullptr;
+    QPushButton *m_cmdDownload = nullptr;
+    QPushButton *m_cmdCrop = nullptr;
+    QAction *m_mnuOptionsRestore = nullptr;
+    QAction *m_mnuOptionsProperties = nullptr;
+    QLabel *m_lblStatusLeft = nullptr;
+    QLabel *m_lblStatusRight = nullptr;
+    QTimer *m_tmrBatch = nullptr;
+    PageFetcher *m_webBrowser1 = nullptr;
+
+    // What the last scan or restore had to pass over, for the status line.
+    int m_skippedFolders = 0;
+    QStringList m_missingRoots;
+    bool m_busy = false;
+    bool m_closeRequested = false;
+    bool m_propagating = false;
+};
