@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <functional>
+#include <vector>
+
+// Node images of the viewer's trees, 1-based as in imgView.
+enum class ShelfImage : int { MusicFolder = 1, Root = 2, DvdFolder = 3, Disc = 4 };
+
+enum class ShelfType : int { CD = 0, DVD = 1 };
+
+struct ShelfNode {
+    QString key;  // the full path; the root's is the configured text
+    QString text; // the name; the root's is the configured text
+    ShelfImage image = ShelfImage::Root;
+    int parent = -1; // index of the parent node in ShelfTree::nodes, -1 for the root
+};
+
+// One of the viewer's trees, in the order the nodes are added: a folder's
+// node comes before everything below it.
+struct ShelfTree {
+    std::vector<ShelfNode> nodes;
+    bool rootMissing = false;      // the configured folder is not a folder
+    QStringList unreadableFolders; // folders that could not be listed
+    int loopingLinks = 0;          // links to a folder above them, not followed
+    bool stopped = false;          // the yield hook asked to stop
+};
+
+// Gives the event loop a turn once per folder; false stops the walk.
+using ShelfYield = std::function<bool()>;
+
+// Builds the tree of one type: nothing for a root of "None" (any case) or
+// "", otherwise the root node and, below it, a node for every folder (depth
+// first, names in file-manager order) and, in folders without subfolders,
+// a node for every ".jpg" file (any case).
+ShelfTree buildShelfTree(ShelfType type, const QString &root, const ShelfYield &yield = {});
+
+// Whether a configured root stands for "no folder".
+bool isNoShelfRoot(const QString &root);
+
+// Whether a file name is one of the viewer's pictures (".jpg" in any case;
+// ".jpeg" is not).
+bool isShelfPicture(QStringView name);
+
+// A folder path and a name joined with exactly one separator.
+QString shelfChildPath(const QString &folder, const QString &name);

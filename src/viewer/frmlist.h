@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include <array>
+
+class QLabel;
+class QPushButton;
+class QRadioButton;
+class QTreeWidget;
+
+// The Artshelf viewer: the CD and DVD folder trees with the pictures of their
+// album and DVD folders, the picture chosen with its size and resolution, and
+// the crop of a DVD picture in place.
+class frmList : public QWidget
+{
+    Q_OBJECT
+public:
+    // Builds the window and fills both trees from the shared settings.
+    explicit frmList(QWidget *parent = nullptr);
+
+    void Form_Load();
+    void optType_Click(int index);
+    void tvViewer_Click(int index);
+    void tvViewer_DblClick(int index);
+    void cmdCrop_Click();
+
+    // The picture on show; "" before one is chosen.
+    const QString &CurrentPicturePath() const { return m_currentPicturePath; }
+    // What picViewer holds.
+    const QImage &shownPicture() const { return m_picture; }
+
+private:
+    void fillTree(int index, const QString &root);
+    void showSelectedPicture(int index);
+    bool loadPicture(const QString &path);
+    void clearPicture();
+    void showProblems();
+
+    std::array<QTreeWidget *, 2> m_tvViewer{};
+    std::array<QRadioButton *, 2> m_optType{};
+    QLabel *m_picViewer = nullptr;
+    QLabel *m_picCropAfter = nullptr;
+    QLabel *m_lblSize = nullptr;
+    QLabel *m_lblRes = nullptr;
+    QLabel *m_lblStatus = nullptr;
+    QPushButton *m_cmdCrop = nullptr;
+
+    QString m_currentPicturePath;
+    QImage m_picture;
+    QStringList m_loadProblems; // from filling the trees, kept under later messages
+};
