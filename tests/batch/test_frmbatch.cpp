@@ -1,0 +1,384 @@
+#include "app/modjacketeer.h"
+#include "app/settingsstore.h"
+#include "batch/batchresultsfile.h"
+#include "batch/batchtexts.h"
+#include "batch/frmbatch.h"
+#include "batchtesthelpers.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <memory>
+
+// The batch window through its controls, with the roots set in the store.
+class TestFrmBatch : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString m_cd;
+    QString m_dvd;
+
+    void setRoots(const QString &cd, const QString &dvd, int depth = 1)
+    {
+        SettingsStore store;
+        store.write("BatchCDPath", cd);
+        store.write("BatchDVDPath", dvd);
+        store.write("BatchDVDFolder", QString::number(depth));
+        modJacketeer().loadFromStore(store);
+    }
+
+    template <typename T> static T *child(QWidget *w, const QString &name)
+    {
+        T *found = w->findChild<T *>(name);
+        if (!found)
+            qWarning() << "no control" << name;
+        return found;
+    }
+
+    static QStringList queueRows(QTreeWidget *list)
+    {
+        QStringList out;
+        for (int r = 0; r < list->topLevelItemCount(); ++r) {
+            QStringList cells;
+            for (int c = 0; c < list->columnCount(); ++c)
+                cells << list->topLevelItem(r)->text(c);
+            cells << list->topLevelItem(r)->data(0, Qt::UserRole).toString();
+            out << cells.join('|');
+        }
+        return out;
+    }
+
+    static QList<QTreeWidgetItem *> allNodes(QTreeWidget *tree)
+    {
+        QList<QTreeWidgetItem *> out;
+        QList<QTreeWidgetItem *> todo;
+        for (int i = 0; i < tree->topLevelItemCount(); ++i)
+            todo << tree->topLevelItem(i);
+        while (!todo.isEmpty()) {
+            QTreeWidgetItem *n = todo.takeFirst();
+            out << n;
+            for (int i = 0; i < n->childCount(); ++i)
+                todo << n->child(i);
+        }
+        return out;
+    }
+
+    static QTreeWidgetItem *byText(QTreeWidget *tree, const QString &text)
+    {
+        for (QTreeWidgetItem *n : allNodes(tree)) {
+            if (n->text(0) == text)
+                return n;
+        }
+        return nullptr;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        qputenv("XDG_CONFIG_HOME", m_dir.filePath("config").toUtf8());
+        qputenv("JACKETEER_APPDIR", m_dir.filePath("app").toUtf8());
+        m_cd = m_dir.filePath("Music");
+        m_dvd = m_dir.filePath("Movies");
+        QVERIFY(writeTagged(m_cd + "/Artist A/Album B/01.mp3", "Artist A", "Album B"));
+        QVERIFY(writeTagged(m_cd + "/Artist A/Misc/01.mp3", "Tag Artist", "Tag Album"));
+        QVERIFY(writeAudio(m_cd + "/Untagged/Plain/01.mp3", {}));
+        makeFolder(m_dvd + "/Alien/Disc 1");
+        makeFolder(m_dvd + "/Alien/Disc 2");
+        makeFolder(m_dvd + "/Heat");
+    }
+
+    void controlsAndCaptions()
+    {
+        setRoots("None", "None");
+        frmBatch w;
+        QCOMPARE(w.windowTitle(), QStringLiteral("Jacketeer - Batch Download"));
+        QCOMPARE(child<QGroupBox>(&w, "Frame1")->title(), QStringLiteral("Batch Results"));
+        QCOMPARE(child<QGroupBox>(&w, "Frame4")->title(), QStringLiteral("Batch Type"));
+        QCOMPARE(child<QGroupBox>(&w, "fraBatched(0)")->title(),
+                 QStringLiteral("Batched Downloads"));
+        QCOMPARE(child<QGroupBox>(&w, "fraBatched(1)")->title(),
+                 QStringLiteral("Queued Downloads"));
+        QCOMPARE(child<QGroupBox>(&w, "fraSearch(1)")->title(), QStringLiteral("Current Search"));
+        QCOMPARE(child<QGroupBox>(&w, "Frame2")->title(), QStringLiteral("Cover Art Preview"));
+        QCOMPARE(child<QPushButton>(&w, "cmdStart")->text(), QStringLiteral("&Start"));
+        QCOMPARE(child<QPushButton>(&w, "cmdCrop")->text(), QStringLiteral("Crop && Save"));
+        QVERIFY(child<QRadioButton>(&w, "optType(0)")->isChecked());
+        QCOMPARE(child<QRadioButton>(&w, "optType(1)")->text(), QStringLiteral("DVD"));
+
+        QTreeWidget *cd = child<QTreeWidget>(&w, "lvBatch(0)");
+        QTreeWidget *dvd = child<QTreeWidget>(&w, "lvBatch(1)");
+        auto headers = [](QTreeWidget *list) {
+            QStringList out;
+            for (int c = 0; c < list->columnCount(); ++c)
+                out << list->headerItem()->text(c) + '=' +
+                           list->headerItem()->data(c, Qt::UserRole).toString();
+            return out;
+        };
+        QCOMPARE(headers(cd), (QStringList{"Artist=Artist", "Album=Album", "Directory =Directory",
+                                           "Status=Status"}));
+        QCOMPARE(headers(dvd),
+                 (QStringList{"Title=Artist", "Directory =Directory", "Status=Status"}));
+
+        for (const char *name :
+             {"lblArtist(0)", "lblAlbum(0)", "lblSite(0)", "lblResults(0)", "lblArtist(1)",
+              "lblSite(1)", "lblResults(1)", "lblPreviewSite", "lblRes", "lblSize", "imgPreview",
+              "picPreview", "picTest", "lblStatusLeft", "lblStatusRight"})
+            QVERIFY2(w.findChild<QLabel *>(name), name);
+        for (const char *name : {"prgTotal(0)", "prgTotal(1)", "prgSearch(0)", "prgSearch(1)"}) {
+            auto *bar = child<QProgressBar>(&w, name);
+            QVERIFY2(bar && bar->minimum() == 0 && bar->value() == 0, name);
+        }
+        QVERIFY(w.findChild<QObject *>("tmrBatch"));
+        QVERIFY(w.findChild<QObject *>("WebBrowser1"));
+
+        // Without a properties dialog to open, its entry is not offered.
+        QVERIFY(!w.findChild<QAction *>("mnuOptionsProperties")->isEnabled());
+        QCOMPARE(w.findChild<QAction *>("mnuOptionsRestore")->text(),
+                 QStringLiteral("&Restore Last Batch"));
+        // Empty roots: nothing in either tree.
+        QCOMPARE(w.tvBatch(0)->topLevelItemCount(), 0);
+        QCOMPARE(w.tvBatch(1)->topLevelItemCount(), 0);
+    }
+
+    void propertiesHook()
+    {
+        setRoots("None", "None");
+        QWidget *openedFor = nullptr;
+        frmBatch::setPropertiesOpener([&](QWidget *batch) { openedFor = batch; });
+        {
+            frmBatch w;
+            QAction *entry = w.findChild<QAction *>("mnuOptionsProperties");
+            QVERIFY(entry->isEnabled());
+            entry->trigger();
+            QCOMPARE(openedFor, &w);
+        }
+        frmBatch::setPropertiesOpener({});
+    }
+
+    void loadScansBothTrees()
+    {
+        setRoots(m_cd, m_dvd);
+        frmBatch w;
+        QTreeWidget *tree = w.tvBatch(0);
+        QCOMPARE(tree->topLevelItemCount(), 1);
+        QTreeWidgetItem *root = tree->topLevelItem(0);
+        QCOMPARE(root->text(0), m_cd);
+        QCOMPARE(frmBatch::nodeKey(root), m_cd);
+        QCOMPARE(frmBatch::nodeImage(root), NodeImage::Root);
+        QCOMPARE(tree->currentItem(), root);
+        for (QTreeWidgetItem *n : allNodes(tree)) {
+            QVERIFY(n->isExpanded() || n->childCount() == 0);
+            QCOMPARE(n->checkState(0), Qt::Unchecked);
+            if (n != root)
+                QCOMPARE(frmBatch::nodeImage(n), NodeImage::MusicFolder);
+        }
+
+        QTreeWidgetItem *album = byText(tree, "Album B");
+        QVERIFY(album);
+        QCOMPARE(frmBatch::fullTreePath(album), m_cd + "/Artist A/Album B");
+        QCOMPARE(w.nodeByIndex(0, 3), album);
+        QCOMPARE(queueRows(w.lvBatch(0)),
+                 (QStringList{"Artist A|Album B|" + m_cd + "/Artist A/Album B|Queued|3",
+                              "Tag Artist|Tag Album|" + m_cd + "/Artist A/Misc|Queued|4"}));
+        QVERIFY(byText(tree, "Plain")); // a node, but no row
+
+        QStringList dvdRows = queueRows(w.lvBatch(1));
+        QCOMPARE(dvdRows, (QStringList{"Alien|" + m_dvd + "/Alien/Disc 1|Queued|3",
+                                       "Alien|" + m_dvd + "/Alien/Disc 2|Queued|4",
+                                       "Heat|" + m_dvd + "/Heat|Queued|5"}));
+        QCOMPARE(frmBatch::nodeImage(w.nodeByIndex(1, 3)), NodeImage::DvdFolder);
+        QCOMPARE(frmBatch::nodeKey(w.nodeByIndex(1, 5)), m_dvd + "/Heat");
+        QCOMPARE(w.lblStatusLeft()->text(), QString());
+    }
+
+    void typeSwitch()
+    {
+        setRoots(m_cd, m_dvd);
+        frmBatch w;
+        w.show();
+        QCOMPARE(w.BatchTypeIndex(), 0);
+        QVERIFY(w.tvBatch(0)->isVisible());
+        QVERIFY(!w.tvBatch(1)->isVisible());
+        QVERIFY(!child<QPushButton>(&w, "cmdCrop")->isVisible());
+        QTest::mouseClick(child<QRadioButton>(&w, "optType(1)"), Qt::LeftButton);
+        QCOMPARE(w.BatchTypeIndex(), 1);
+        QVERIFY(w.tvBatch(1)->isVisible());
+        QVERIFY(!w.tvBatch(0)->isVisible());
+        QVERIFY(child<QGroupBox>(&w, "fraSearch(1)")->isVisible());
+        QVERIFY(!child<QGroupBox>(&w, "fraSearch(0)")->isVisible());
+        QVERIFY(child<QGroupBox>(&w, "fraBatched(1)")->isVisible());
+        QVERIFY(!child<QGroupBox>(&w, "fraBatched(0)")->isVisible());
+        QVERIFY(child<QPushButton>(&w, "cmdCrop")->isVisible());
+
+        // New goes back to the CD set.
+        w.cmdNew_Click();
+        QCOMPARE(w.BatchTypeIndex(), 0);
+        QVERIFY(child<QRadioButton>(&w, "optType(0)")->isChecked());
+        QVERIFY(w.tvBatch(0)->isVisible());
+    }
+
+    void newResetsEverything()
+    {
+        setRoots(m_cd, m_dvd);
+        frmBatch w;
+        w.cmdCheckAll_Click();
+        w.setQueueStatus(0, 0, "Complete");
+        w.setQueueStatus(0, 1, "Skipped");
+        QVERIFY(w.addHitNode(0, m_cd + "/Artist A/Album B", "0001x", "hit", NodeImage::HitSaved));
+        w.prgTotal(0)->setValue(40);
+        w.cmdStart()->setEnabled(false);
+        const QString added = m_cd + "/Artist A/Later";
+        QVERIFY(writeTagged(added + "/01.mp3", "Artist A", "Later"));
+
+        w.cmdNew_Click();
+        QCOMPARE(w.lblStatusLeft()->text(), QStringLiteral("Folders Complete"));
+        QVERIFY(w.cmdStart()->isEnabled());
+        QCOMPARE(w.queueRowCount(0), 3);
+        for (int r = 0; r < w.queueRowCount(0); ++r)
+            QCOMPARE(w.queueEntry(0, r).status, QStringLiteral("Queued"));
+        for (QTreeWidgetItem *n : allNodes(w.tvBatch(0))) {
+            QCOMPARE(n->checkState(0), Qt::Unchecked);
+            QVERIFY(frmBatch::nodeImage(n) != NodeImage::HitSaved);
+        }
+        QCOMPARE(w.prgTotal(0)->value(), 0);
+        QVERIFY(w.nodeByKey(0, added));
+        QDir(added).removeRecursively();
+    }
+
+    void restoreRebuildsHits()
+    {
+        setRoots(m_cd, m_dvd);
+        const QString album = m_cd + "/Artist A/Album B";
+        BatchResultsFile writer;
+        QVERIFY(writer.create(album + "/batch.rlt"));
+        QVERIFY(writer.writeRecord(1, {QString(60, 'M'), "Black", "http://vantory/1.jpg"}));
+        QVERIFY(writer.writeRecord(2, {"Artist A", "Album B", "http://brinsell/2.jpg"}));
+        writer.close();
+        QCOMPARE(QFileInfo(album + "/batch.rlt").size(), 710);
+        QVERIFY(writer.create(m_dvd + "/Heat/batch.rlt"));
+        QVERIFY(writer.writeRecord(1, {"", "Heat", "http://vantory/h.jpg"}));
+        writer.close();
+
+        frmBatch w;
+        QTest::mouseClick(child<QRadioButton>(&w, "optType(1)"), Qt::LeftButton);
+        w.RestoreLastBatch();
+        QCOMPARE(w.lblStatusLeft()->text(), QStringLiteral("Batch Results Complete"));
+        QCOMPARE(w.queueRowCount(0), 0);
+        QCOMPARE(w.queueRowCount(1), 0);
+        QVERIFY(!w.cmdStart()->isEnabled());
+        QVERIFY(child<QPushButton>(&w, "cmdNew")->isEnabled());
+        QVERIFY(w.findChild<QAction *>("mnuOptionsRestore")->isEnabled());
+        QCOMPARE(w.BatchTypeIndex(), 0);
+        QVERIFY(child<QRadioButton>(&w, "optType(0)")->isChecked());
+
+        QTreeWidgetItem *folder = w.nodeByKey(0, album);
+        QVERIFY(folder);
+        QCOMPARE(folder->childCount(), 2);
+        QTreeWidgetItem *first = folder->child(0);
+        QCOMPARE(frmBatch::nodeKey(first),
+                 "0001" + album + "\\Brinsell" + QString(50, 'M') + "Black");
+        QCOMPARE(first->text(0), QString(50, 'M') + " Black");
+        QCOMPARE(frmBatch::nodeImage(first), NodeImage::HitNotSaved);
+        QVERIFY(frmBatch::nodeKey(folder->child(1)).startsWith("0002"));
+        QCOMPARE(hitRecordNumber(frmBatch::nodeKey(folder->child(1)), album), 2);
+        QCOMPARE(frmBatch::fullTreePath(folder), album);
+
+        QTreeWidgetItem *heat = w.nodeByKey(1, m_dvd + "/Heat");
+        QCOMPARE(heat->childCount(), 1);
+        QCOMPARE(heat->child(0)->text(0), QStringLiteral(" Heat"));
+        QCOMPARE(w.tvBatch(0)->currentItem(), w.tvBatch(0)->topLevelItem(0));
+
+        QFile::remove(album + "/batch.rlt");
+        QFile::remove(m_dvd + "/Heat/batch.rlt");
+    }
+
+    void tickPropagation()
+    {
+        setRoots(m_cd, m_dvd);
+        frmBatch w;
+        const QString albumKey = m_cd + "/Artist A/Album B";
+        QTreeWidgetItem *hit1 = w.addHitNode(0, albumKey, "0001a", "one", NodeImage::HitNotSaved);
+        QTreeWidgetItem *hit2 = w.addHitNode(0, albumKey, "0002a", "two", NodeImage::HitNotSaved);
+        QTreeWidgetItem *album = w.nodeByKey(0, albumKey);
+        QTreeWidgetItem *artist = album->parent();
+        QTreeWidgetItem *misc = w.nodeByKey(0, m_cd + "/Artist A/Misc");
+        QTreeWidgetItem *root = w.tvBatch(0)->topLevelItem(0);
+        QTreeWidgetItem *untagged = w.nodeByKey(0, m_cd + "/Untagged");
+        QVERIFY(hit1 && hit2 && album && misc && untagged);
+        QVERIFY(album->isExpanded());
+
+        // Ticking a hit ticks its ancestors only.
+        hit1->setCheckState(0, Qt::Checked);
+        QCOMPARE(album->checkState(0), Qt::Checked);
+        QCOMPARE(artist->checkState(0), Qt::Checked);
+        QCOMPARE(root->checkState(0), Qt::Checked);
+        QCOMPARE(hit2->checkState(0), Qt::Unchecked);
+        QCOMPARE(misc->checkState(0), Qt::Unchecked);
+        QCOMPARE(untagged->checkState(0), Qt::Unchecked);
+
+        // Ticking a folder leaves its children as they are.
+        misc->setCheckState(0, Qt::Checked);
+        hit2->setCheckState(0, Qt::Checked);
+        // Unticking the artist clears the whole subtree, not the root.
+        artist->setCheckState(0, Qt::Unchecked);
+        for (QTreeWidgetItem *n : {album, misc, hit1, hit2})
+            QCOMPARE(n->checkState(0), Qt::Unchecked);
+        QCOMPARE(root->checkState(0), Qt::Checked);
+
+        // A new image is not a tick change.
+        w.setNodeImage(hit1, NodeImage::HitSaved);
+        QCOMPARE(frmBatch::nodeImage(hit1), NodeImage::HitSaved);
+        QCOMPARE(root->checkState(0), Qt::Checked);
+    }
+
+    void checkAllFollowsShownType()
+    {
+        setRoots(m_cd, m_dvd);
+        frmBatch w;
+        w.addHitNode(0, m_cd + "/Artist A/Misc", "0001m", "hit", NodeImage::HitNotSaved);
+        QTest::mouseClick(child<QPushButton>(&w, "cmdCheckAll"), Qt::LeftButton);
+        for (QTreeWidgetItem *n : allNodes(w.tvBatch(0)))
+            QCOMPARE(n->checkState(0), Qt::Checked);
+        for (QTreeWidgetItem *n : allNodes(w.tvBatch(1)))
+            QCOMPARE(n->checkState(0), Qt::Unchecked);
+
+        QTest::mouseClick(child<QRadioButton>(&w, "optType(1)"), Qt::LeftButton);
+        w.cmdCheckAll_Click();
+        QTest::mouseClick(child<QPushButton>(&w, "cmdUncheckAll"), Qt::LeftButton);
+        for (QTreeWidgetItem *n : allNodes(w.tvBatch(1)))
+            QCOMPARE(n->checkState(0), Qt::Unchecked);
+        for (QTreeWidgetItem *n : allNodes(w.tvBatch(0)))
+            QCOMPARE(n->checkState(0), Qt::Checked);
+
+        // After Check All, unticking one node still propagates down.
+        QTreeWidgetItem *misc = w.nodeByKey(0, m_cd + "/Artist A/Misc");
+        misc->setCheckState(0, Qt::Unchecked);
+        QCOMPARE(misc->child(0)->checkState(0), Qt::Unchecked);
+    }
+
+    void missingRootIsReported()
+    {
+        const QString gone = m_dir.filePath("NoSuchFolder");
+        setRoots(gone, "none");
+        frmBatch w;
+        QCOMPARE(w.tvBatch(0)->topLevelItemCount(), 1);
+        QCOMPARE(w.queueRowCount(0), 0);
+        QVERIFY(w.lblStatusLeft()->text().contains(gone));
+        w.cmdNew_Click();
+        QVERIFY(w.lblStatusLeft()->text().startsWith("Folders Complete ("));
+        QCOMPARE(w.lblStatusLeft()->text().count(gone), 1);
+    }
+};
+
+QTEST_MAIN(TestFrmBatch)
+#include "test_frmbatch.moc"
