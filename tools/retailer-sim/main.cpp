@@ -18,6 +18,17 @@
 namespace
 {
 
+// Qt's note that XDG_RUNTIME_DIR is unset says nothing about the simulator
+// and would only clutter every test's output.
+void messageFilter(QtMsgType type, const QMessageLogContext &, const QString &text)
+{
+    if (text.startsWith(QLatin1String("QStandardPaths:")))
+        return;
+    std::fprintf(stderr, "retailer-sim: %s\n", qPrintable(text));
+    if (type == QtFatalMsg)
+        std::abort();
+}
+
 void usage()
 {
     std::fprintf(stderr, "usage: retailer-sim [--port N] --catalogue FILE [--exit-on-stdin-eof]\n"
@@ -31,6 +42,7 @@ int main(int argc, char *argv[])
     // Pictures are drawn with fonts, which need a GUI application object; it
     // never opens a window.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(messageFilter);
     std::signal(SIGPIPE, SIG_IGN);
     // Every thread started from here on inherits the blocked signals; main
     // waits for them with sigwait.

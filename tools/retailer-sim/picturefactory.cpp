@@ -11,9 +11,9 @@
 
 PictureSpec PictureSpec::parse(const QString &tokens)
 {
-    static const QRegularExpression sizeRe(QStringLiteral("^(\\d{1,4})x(\\d{1,4})$"));
-    static const QRegularExpression slowRe(QStringLiteral("^slow(\\d{0,6})$"));
-    static const QRegularExpression errorRe(QStringLiteral("^error(\\d{3})$"));
+    static thread_local const QRegularExpression sizeRe(QStringLiteral("^(\\d{1,4})x(\\d{1,4})$"));
+    static thread_local const QRegularExpression slowRe(QStringLiteral("^slow(\\d{0,6})$"));
+    static thread_local const QRegularExpression errorRe(QStringLiteral("^error(\\d{3})$"));
     PictureSpec spec;
     for (const QString &t : tokens.toLower().split(QLatin1Char('-'), Qt::SkipEmptyParts)) {
         QRegularExpressionMatch m;

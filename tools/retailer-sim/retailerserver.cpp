@@ -184,7 +184,8 @@ void RetailerServer::stop()
 
 QString RetailerServer::hostOf(const httplib::Request &req) const
 {
-    static const QRegularExpression hostRe(QStringLiteral("^[A-Za-z0-9.\\-\\[\\]:]{1,255}$"));
+    static thread_local const QRegularExpression hostRe(
+        QStringLiteral("^[A-Za-z0-9.\\-\\[\\]:]{1,255}$"));
     const QString host = qs(req.get_header_value("Host"));
     if (hostRe.match(host).hasMatch())
         return host;
@@ -440,7 +441,7 @@ namespace
 // Captions of the made-up hits' pictures ("bulk12", "syn3").
 bool syntheticId(const QString &id)
 {
-    static const QRegularExpression re(QStringLiteral("^(bulk|syn)\\d{1,4}$"));
+    static thread_local const QRegularExpression re(QStringLiteral("^(bulk|syn)\\d{1,4}$"));
     return re.match(id).hasMatch();
 }
 
@@ -449,7 +450,8 @@ bool syntheticId(const QString &id)
 void RetailerServer::vantoryPicture(const std::string &file, const httplib::Request &req,
                                     httplib::Response &res)
 {
-    static const QRegularExpression re(QStringLiteral("^(.+)_(60X60|500X500)\\.(gif|jpg)$"));
+    static thread_local const QRegularExpression re(
+        QStringLiteral("^(.+)_(60X60|500X500)\\.(gif|jpg)$"));
     const QRegularExpressionMatch m = re.match(percentDecoded(file));
     const bool thumb = m.hasMatch() && m.captured(2) == QLatin1String("60X60");
     const bool gif = m.hasMatch() && m.captured(3) == QLatin1String("gif");
@@ -473,7 +475,7 @@ void RetailerServer::vantoryPicture(const std::string &file, const httplib::Requ
 void RetailerServer::brinsellPicture(const std::string &folder, const std::string &file,
                                      const httplib::Request &req, httplib::Response &res)
 {
-    static const QRegularExpression re(QStringLiteral("^(.+)\\.(gif|jpg)$"));
+    static thread_local const QRegularExpression re(QStringLiteral("^(.+)\\.(gif|jpg)$"));
     const QRegularExpressionMatch m = re.match(percentDecoded(file));
     const bool large = folder == "large_images";
     const bool thumb = folder == "prod_images" || folder == "ad_images";
@@ -504,7 +506,8 @@ void RetailerServer::brinsellPicture(const std::string &folder, const std::strin
 void RetailerServer::genericPicture(const std::string &file, const httplib::Request &req,
                                     httplib::Response &res)
 {
-    static const QRegularExpression re(QStringLiteral("^([A-Za-z0-9\\-]+)\\.(gif|jpg)$"));
+    static thread_local const QRegularExpression re(
+        QStringLiteral("^([A-Za-z0-9\\-]+)\\.(gif|jpg)$"));
     const QRegularExpressionMatch m = re.match(percentDecoded(file));
     if (!m.hasMatch()) {
         res.status = 404;

@@ -5,7 +5,7 @@
 
 SearchQuery SearchQuery::parse(const QString &text)
 {
-    static const QRegularExpression keywordRe(
+    static thread_local const QRegularExpression keywordRe(
         QStringLiteral("^sim(slow(\\d{0,6})|error(\\d{3})|dropbody|drop|redirectkeep|redirect|"
                        "cookie|bulk(\\d{1,4})|quotes|endpic|endurl|1252)$"),
         QRegularExpression::CaseInsensitiveOption);
