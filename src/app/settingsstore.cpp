@@ -1,5 +1,6 @@
 #include "app/settingsstore.h"
 
+#include <QDir>
 #include <QSettings>
 
 namespace {
@@ -16,10 +17,18 @@ QString flatKey(const QString &section, const QString &key)
 
 } // namespace
 
+// Resolved at each construction (QSettings caches its default folders for the
+// process's life), so a changed XDG_CONFIG_HOME takes effect at once.
+static QString storeFile()
+{
+    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (config.isEmpty() || !QDir::isAbsolutePath(config))
+        config = QDir::homePath() + QStringLiteral("/.config");
+    return config + QStringLiteral("/Jacketeer/Jacketeer.ini");
+}
+
 SettingsStore::SettingsStore()
-    : m_settings(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                             QStringLiteral("Jacketeer"),
-                                             QStringLiteral("Jacketeer")))
+    : m_settings(std::make_unique<QSettings>(storeFile(), QSettings::IniFormat))
 {
 }
 

@@ -47,7 +47,13 @@ WebSearchView::WebSearchView(QWidget *parent) : QWebEngineView(parent)
 void WebSearchView::Navigate2(const QString &pathOrBlank)
 {
     if (pathOrBlank == QLatin1String("about:blank")) {
-        load(QUrl(QStringLiteral("about:blank")));
+        // The engine loads about:blank without asking the page first, so the
+        // hook hears of it here.
+        const QUrl blank(QStringLiteral("about:blank"));
+        if (!beforeNavigate(blank))
+            return;
+        m_loading = true;
+        load(blank);
         return;
     }
     m_localPage = QUrl::fromLocalFile(QFileInfo(pathOrBlank).absoluteFilePath());
@@ -64,7 +70,7 @@ void WebSearchView::GoBack()
 
 QString WebSearchView::writtenTarget(const QUrl &url) const
 {
-    if (url.isLocalFile() && m_localPage.isValid()) {
+    if (url.isLocalFile() && m_localPage.isValid() && !m_shownPages.contains(url)) {
         QString folder = m_localPage.adjusted(QUrl::RemoveFilename).toString(QUrl::FullyEncoded);
         const QString full = url.toString(QUrl::FullyEncoded);
         if (full.startsWith(folder)) {

@@ -1,0 +1,291 @@
+#include "app/dirlistbox.h"
+#include "app/drivelistbox.h"
+#include "app/frmjacketeer.h"
+#include "app/modjacketeer.h"
+#include "app/settingsstore.h"
+#include "guitestmain.h"
+#include "recordingmessagebox.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+class tst_frmJacketeer : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void captionsAndNames();
+    void firstStartShowsDefaults();
+    void genreVisibilityFollowsClicks_data();
+    void genreVisibilityFollowsClicks();
+    void folderClickFillsSearchText();
+    void resetKeepsSitesAndGenres();
+    void criteriaSurviveRestart();
+    void closeWritesKeysInOrder();
+    void goneStoredFolderIsIgnored();
+    void closingClosesOtherWindows();
+
+private:
+    std::unique_ptr<frmJacketeer> openWindow();
+    template <typename T> T *child(QObject *parent, const QString &name)
+    {
+        T *c = parent->findChild<T *>(name);
+        if (!c)
+            qWarning("no control %s", qPrintable(name));
+        return c;
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<SettingsStore> m_store;
+    std::unique_ptr<ScopedRecordingMessageBox> m_boxes;
+};
+
+void tst_frmJacketeer::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    QDir(m_dir->path()).mkpath("config");
+    QDir(m_dir->path()).mkpath("app");
+    qputenv("XDG_CONFIG_HOME", (m_dir->path() + "/config").toLocal8Bit());
+    qputenv("JACKETEER_APPDIR", (m_dir->path() + "/app").toLocal8Bit());
+    m_store = std::make_unique<SettingsStore>();
+    m_boxes = std::make_unique<ScopedRecordingMessageBox>();
+}
+
+void tst_frmJacketeer::cleanup()
+{
+    m_boxes.reset();
+    m_store.reset();
+    m_dir.reset();
+}
+
+std::unique_ptr<frmJacketeer> tst_frmJacketeer::openWindow()
+{
+    auto w = std::make_unique<frmJacketeer>(m_store.get());
+    w->show();
+    if (!QTest::qWaitForWindowExposed(w.get()))
+        qWarning("main window not exposed");
+    return w;
+}
+
+void tst_frmJacketeer::captionsAndNames()
+{
+    auto w = openWindow();
+    QCOMPARE(w->windowTitle(), QString("Jacketeer - b3.0"));
+    QCOMPARE(child<QGroupBox>(w.get(), "frmSearch")->title(), QString("Search Criteria"));
+    QCOMPARE(child<QGroupBox>(w.get(), "Frame2")->title(), QString("Results"));
+    QCOMPARE(child<QLabel>(w.get(), "lblSearch")->text(), QString("Search: "));
+    QCOMPARE(child<QRadioButton>(w.get(), "optSearch(0)")->text(), QString("&Music"));
+    QCOMPARE(child<QRadioButton>(w.get(), "optSearch(1)")->text(), QString("&DVD"));
+    QCOMPARE(child<QCheckBox>(w.get(), "chkSite(0)")->text(), QString("&Vantory"));
+    QCOMPARE(child<QCheckBox>(w.get(), "chkSite(1)")->text(), QString("&Brinsell"));
+    QCOMPARE(child<QCheckBox>(w.get(), "chkSite(2)")->text(), QString("&Amazon"));
+    QCOMPARE(child<QCheckBox>(w.get(), "chkMusicG(6)")->text(), QString("R&&B/Soul"));
+    QCOMPARE(child<QCheckBox>(w.get(), "chkMusicG(17)")->text(), QString("Compilation"));
+    QCOMPARE(child<QLabel>(w.get(), "Label2")->text(),
+             QString("Each box checked will add to search time."));
+    QCOMPARE(child<QLabel>(w.get(), "Label4")->text(), QString("Quick Save:"));
+    QCOMPARE(child<QPushButton>(w.get(), "cmdSearch")->text(), QString("&Search"));
+    QCOMPARE(child<QPushButton>(w.get(), "cmdReset")->text(), QString("&Reset"));
+    QCOMPARE(child<QPushButton>(w.get(), "cmdBack")->text(), QString("Back"));
+    QCOMPARE(child<QPushButton>(w.get(), "cmdCompare")->text(), QString("Compare"));
+    QVERIFY(child<QLabel>(w.get(), "lblResults"));
+    QVERIFY(child<QObject>(w.get(), "WebBrowser1"));
+    QVERIFY(child<QObject>(w.get(), "websearch"));
+    QVERIFY(!child<QLabel>(w.get(), "picTest")->isVisible());
+
+    const QStringList menuItems{"mnuFileUpdate", "mnuFileView", "mnuFileBatch", "mnuFileExit",
+                                "mnuOptionsProperties"};
+    const QStringList captions{"&Auto Update", "&Artshelf", "&Batch Download", "&Exit",
+                               "&Properties"};
+    for (int i = 0; i < menuItems.size(); ++i)
+        QCOMPARE(child<QAction>(w.get(), menuItems[i])->text(), captions[i]);
+    QCOMPARE(child<QMenu>(w.get(), "mnuFile")->title(), QString("&File"));
+    QCOMPARE(child<QMenu>(w.get(), "mnuOptions")->title(), QString("&Options"));
+
+    // Criteria top to bottom: search text, drive and folder lists, type, sites, genres.
+    const auto y = [&](const char *name) {
+        auto *widget = child<QWidget>(w.get(), name);
+        return widget->mapTo(w.get(), QPoint(0, 0)).y();
+    };
+    QVERIFY(y("txtSearch") < y("drSearch"));
+    QVERIFY(y("drSearch") < y("dirSearch"));
+    QVERIFY(y("dirSearch") < y("optSearch(0)"));
+    QVERIFY(y("optSearch(0)") < y("chkSite(0)"));
+}
+
+void tst_frmJacketeer::firstStartShowsDefaults()
+{
+    auto w = openWindow();
+    for (int i = 0; i < 3; ++i)
+        QVERIFY(!w->chkSite[i]->isChecked());
+    QVERIFY(!w->optSearch[0]->isChecked());
+    QVERIFY(!w->optSearch[1]->isChecked());
+    for (QCheckBox *g : w->chkMusicG)
+        QVERIFY(!g->isChecked());
+    QVERIFY(!w->fraMusicG->isVisible());
+    QVERIFY(!w->lblGenre->isVisible());
+    QCOMPARE(modJacketeer().qsName, QString("folder"));
+    QCOMPARE(modJacketeer().batchCDPath, QString("None"));
+    QCOMPARE(modJacketeer().batchDVDFolder, int16_t(1));
+    QCOMPARE(w->dirSearch->path(), QDir::homePath());
+}
+
+void tst_frmJacketeer::genreVisibilityFollowsClicks_data()
+{
+    // A sequence of clicks ("V" Vantory box, "M" Music, "D" DVD, "B" Brinsell)
+    // and whether the genres show afterwards.
+    QTest::addColumn<QString>("clicks");
+    QTest::addColumn<bool>("visible");
+    QTest::newRow("Vantory with DVD stays hidden") << "DV" << false;
+    QTest::newRow("then Music shows them") << "DVM" << true;
+    QTest::newRow("unticking Vantory hides them") << "DVMV" << false;
+    QTest::newRow("Music then Vantory") << "MV" << true;
+    QTest::newRow("Brinsell alone") << "MB" << false;
+    QTest::newRow("Brinsell changes nothing") << "MVB" << true;
+    QTest::newRow("back to DVD hides") << "MVD" << false;
+}
+
+void tst_frmJacketeer::genreVisibilityFollowsClicks()
+{
+    QFETCH(QString, clicks);
+    QFETCH(bool, visible);
+    auto w = openWindow();
+    for (QChar c : clicks) {
+        QWidget *target = c == 'V'   ? static_cast<QWidget *>(w->chkSite[0])
+                          : c == 'B' ? static_cast<QWidget *>(w->chkSite[1])
+                          : c == 'M' ? static_cast<QWidget *>(w->optSearch[0])
+                                     : static_cast<QWidget *>(w->optSearch[1]);
+        QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(6, target->height() / 2));
+    }
+    QCOMPARE(w->fraMusicG->isVisible(), visible);
+    QCOMPARE(w->lblGenre->isVisible(), visible);
+}
+
+void tst_frmJacketeer::folderClickFillsSearchText()
+{
+    QDir root(m_dir->path());
+    QVERIFY(root.mkpath("Music/Metallica - Black"));
+    QVERIFY(root.mkpath("Music/Other"));
+    auto w = openWindow();
+    QVERIFY(w->dirSearch->setPath(m_dir->path() + "/Music"));
+    QListWidget *list = w->dirSearch;
+    QListWidgetItem *target = nullptr;
+    for (int row = 0; row < list->count(); ++row) {
+        if (list->item(row)->text().trimmed() == "Metallica - Black")
+            target = list->item(row);
+    }
+    QVERIFY(target);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(target).center());
+    QCOMPARE(w->txtSearch->text(), QString("Metallica - Black"));
+    QCOMPARE(w->dirSearch->highlightedPath(), m_dir->path() + "/Music/Metallica - Black");
+    // A single click highlights; the open folder stays.
+    QCOMPARE(w->dirSearch->path(), m_dir->path() + "/Music");
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {},
+                       list->visualItemRect(target).center());
+    QCOMPARE(w->dirSearch->path(), m_dir->path() + "/Music/Metallica - Black");
+}
+
+void tst_frmJacketeer::resetKeepsSitesAndGenres()
+{
+    auto w = openWindow();
+    w->optSearch[1]->click();
+    w->chkSite[0]->click();
+    w->chkSite[1]->click();
+    w->chkMusicG[4]->click();
+    w->txtSearch->setText("Kind of Blue");
+    QTest::mouseClick(w->cmdReset, Qt::LeftButton);
+    QCOMPARE(w->txtSearch->text(), QString());
+    QVERIFY(w->optSearch[0]->isChecked());
+    QVERIFY(!w->optSearch[1]->isChecked());
+    QVERIFY(w->chkSite[0]->isChecked());
+    QVERIFY(w->chkSite[1]->isChecked());
+    QVERIFY(w->chkMusicG[4]->isChecked());
+    // Music with Vantory ticked: the genres are shown now.
+    QVERIFY(w->fraMusicG->isVisible());
+}
+
+void tst_frmJacketeer::criteriaSurviveRestart()
+{
+    QVERIFY(QDir(m_dir->path()).mkpath("Collection/Albums"));
+    const QString folder = m_dir->path() + "/Collection/Albums";
+    {
+        auto w = openWindow();
+        w->optSearch[1]->click();
+        w->chkSite[1]->click();
+        w->chkSite[2]->click();
+        w->chkMusicG[6]->click();
+        w->chkMusicG[15]->click();
+        QVERIFY(w->dirSearch->setPath(folder));
+        w->close();
+    }
+    QCOMPARE(m_store->read("GenreR&&B/Soul", ""), QString("1"));
+    QCOMPARE(m_store->read("GenreRap/Hip Hop", ""), QString("1"));
+    QCOMPARE(m_store->read("SearchTypeDVD", ""), QString("True"));
+    QCOMPARE(m_store->read("SearchTypeCD", ""), QString("False"));
+
+    auto again = openWindow();
+    QVERIFY(again->optSearch[1]->isChecked());
+    QVERIFY(!again->optSearch[0]->isChecked());
+    QVERIFY(!again->chkSite[0]->isChecked());
+    QVERIFY(again->chkSite[1]->isChecked());
+    QVERIFY(again->chkSite[2]->isChecked());
+    for (int i = 0; i < kGenreCount; ++i)
+        QCOMPARE(again->chkMusicG[i]->isChecked(), i == 6 || i == 15);
+    QCOMPARE(again->dirSearch->path(), folder);
+    QCOMPARE(again->drSearch->drive(),
+             DriveListBox::driveOf(folder, DriveListBox::mountedDrives()));
+}
+
+void tst_frmJacketeer::closeWritesKeysInOrder()
+{
+    auto w = openWindow();
+    QStringList ops;
+    m_store->trace = [&](const QString &op, const QString &key) { ops << op + ' ' + key; };
+    w->close();
+    m_store->trace = nullptr;
+    QStringList expected;
+    for (int i = 0; i < kGenreCount; ++i)
+        expected << "write Genre" + genreCaption(i);
+    expected << "write SearchTypeCD" << "write SearchTypeDVD" << "write Vantory"
+             << "write Brinsell" << "write Amazon" << "write SearchDrive" << "write SearchPath";
+    QCOMPARE(ops, expected);
+}
+
+void tst_frmJacketeer::goneStoredFolderIsIgnored()
+{
+    m_store->write("SearchDrive", "/no/such/drive");
+    m_store->write("SearchPath", m_dir->path() + "/deleted/folder");
+    auto w = openWindow();
+    QCOMPARE(w->dirSearch->path(), QDir::homePath());
+    QVERIFY(m_boxes->box.shown.isEmpty());
+}
+
+void tst_frmJacketeer::closingClosesOtherWindows()
+{
+    auto w = openWindow();
+    QWidget other;
+    other.setWindowTitle("another window");
+    other.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&other));
+    w->close();
+    QVERIFY(!other.isVisible());
+}
+
+JACKETEER_GUI_TEST_MAIN(tst_frmJacketeer)
+#include "tst_frmjacketeer.moc"

@@ -1,0 +1,166 @@
+#include "app/websearchview.h"
+#include "guitestmain.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineScript>
+
+class tst_WebSearchView : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void relativeLinkReachesHookAsWritten();
+    void programNavigationsAlsoReachHook();
+    void pageScriptDoesNotRun();
+    void readsFormTicks();
+    void onlyKnownPlacesAreAllowed_data();
+    void onlyKnownPlacesAreAllowed();
+    void backWithoutHistoryDoesNothing();
+
+private:
+    QString writePage(const QString &name, const QByteArray &html);
+    QTemporaryDir m_dir;
+};
+
+void tst_WebSearchView::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+}
+
+QString tst_WebSearchView::writePage(const QString &name, const QByteArray &html)
+{
+    const QString path = m_dir.path() + '/' + name;
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return {};
+    f.write(html);
+    return path;
+}
+
+void tst_WebSearchView::relativeLinkReachesHookAsWritten()
+{
+    const QString page = writePage(
+        "results.html",
+        "<html><body><a id=q href=\"0001http://127.0.0.1:9/pics/large one.jpg\">Quick Save</a>"
+        "</body></html>");
+    WebSearchView view;
+    view.resize(400, 300);
+    view.show();
+    QStringList targets;
+    view.setBeforeNavigate([&](const QString &target, bool &cancel) {
+        targets << target;
+        cancel = target.startsWith("0001");
+    });
+    view.Navigate2(page);
+    QVERIFY(view.waitForLoad());
+    QCOMPARE(targets.size(), 1);
+    QCOMPARE(QUrl(targets.first()).toLocalFile(), page);
+
+    // Follow the link as a click would.
+    view.page()->runJavaScript("document.getElementById('q').click()",
+                               QWebEngineScript::ApplicationWorld);
+    QTRY_COMPARE(targets.size(), 2);
+    QCOMPARE(targets.last(), QString("0001http://127.0.0.1:9/pics/large one.jpg"));
+    // Cancelled: the results page is still the one shown.
+    QTest::qWait(200);
+    QCOMPARE(view.url().toLocalFile(), page);
+}
+
+void tst_WebSearchView::programNavigationsAlsoReachHook()
+{
+    WebSearchView view;
+    QStringList targets;
+    view.setBeforeNavigate([&](const QString &target, bool &) { targets << target; });
+    view.Navigate2("about:blank");
+    QVERIFY(view.waitForLoad());
+    QVERIFY2(targets.contains("about:blank"), qPrintable(targets.join(',')));
+}
+
+void tst_WebSearchView::pageScriptDoesNotRun()
+{
+    // Hit texts come from retailer pages unescaped; none of their script may run.
+    const QString page = writePage(
+        "script.html",
+        "<html><body><div id=a>untouched</div>"
+        "<script>document.getElementById('a').textContent='script ran';</script>"
+        "<img src=\"nowhere.gif\" onerror=\"document.getElementById('a').textContent='onerror ran'\">"
+        "</body></html>");
+    WebSearchView view;
+    view.Navigate2(page);
+    QVERIFY(view.waitForLoad());
+    QTest::qWait(200);
+    QVariant text;
+    bool done = false;
+    view.page()->runJavaScript("document.getElementById('a').textContent",
+                               QWebEngineScript::ApplicationWorld, [&](const QVariant &v) {
+                                   text = v;
+                                   done = true;
+                               });
+    QTRY_VERIFY(done);
+    QCOMPARE(text.toString(), QString("untouched"));
+}
+
+void tst_WebSearchView::readsFormTicks()
+{
+    const QString page = writePage(
+        "forms.html",
+        "<html><body>"
+        "<form><input type=checkbox name=C1 checked></form>"
+        "<form><input type=checkbox name=C1></form>"
+        "<form><input type=text name=other></form>"
+        "<form><input type=checkbox name=C1 checked></form>"
+        "</body></html>");
+    WebSearchView view;
+    view.Navigate2(page);
+    QVERIFY(view.waitForLoad());
+    QCOMPARE(view.formChecks("C1"), (QList<bool>{true, false, false, true}));
+}
+
+void tst_WebSearchView::onlyKnownPlacesAreAllowed_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<bool>("allowed");
+    QTest::newRow("http") << "http://127.0.0.1/x.jpg" << true;
+    QTest::newRow("https") << "https://example.invalid/" << true;
+    QTest::newRow("blank") << "about:blank" << true;
+    QTest::newRow("the results page") << "RESULTS" << true;
+    QTest::newRow("another local file") << "file:///etc/passwd" << false;
+    QTest::newRow("javascript") << "javascript:alert(1)" << false;
+    QTest::newRow("ftp") << "ftp://example.invalid/" << false;
+}
+
+void tst_WebSearchView::onlyKnownPlacesAreAllowed()
+{
+    QFETCH(QString, url);
+    QFETCH(bool, allowed);
+    const QString page = writePage("results.html", "<html><body></body></html>");
+    WebSearchView view;
+    view.Navigate2(page);
+    const QUrl target = url == "RESULTS" ? QUrl::fromLocalFile(page) : QUrl(url);
+    QCOMPARE(view.isAllowed(target), allowed);
+}
+
+void tst_WebSearchView::backWithoutHistoryDoesNothing()
+{
+    WebSearchView view;
+    view.GoBack();
+    const QString first = writePage("one.html", "<html><body>one</body></html>");
+    const QString second = writePage("results.html", "<html><body>two</body></html>");
+    view.Navigate2(first);
+    QVERIFY(view.waitForLoad());
+    view.Navigate2(second);
+    QVERIFY(view.waitForLoad());
+    QCOMPARE(view.url().toLocalFile(), second);
+    QSignalSpy loaded(&view, &QWebEngineView::loadFinished);
+    view.GoBack();
+    QVERIFY(loaded.wait(5000));
+    QCOMPARE(view.url().toLocalFile(), first);
+}
+
+JACKETEER_GUI_TEST_MAIN(tst_WebSearchView)
+#include "tst_websearchview.moc"
