@@ -2,6 +2,7 @@
 #include "recordingmessagebox.h"
 #include "search/picturecompare.h"
 #include "search/quicksavetexts.h"
+#include "search/searchresults.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,6 +30,7 @@ private slots:
     void tickCount_data();
     void tickCount();
     void downloadsBothPictures();
+    void readsHitsFromResults();
     void failedDownloadNamesThePicture_data();
     void failedDownloadNamesThePicture();
     void savesComparedPicture();
@@ -232,6 +234,30 @@ void tst_Compare::downloadsBothPictures()
     const std::array<PictureFacts, 2> f = comparePictures(one, two);
     QCOMPARE(f[0].resolution, "500x500");
     QCOMPARE(f[1].resolution, "300x300");
+}
+
+void tst_Compare::readsHitsFromResults()
+{
+    SearchResults results;
+    results.add("Metallica", "Black", "http://h/1.jpg");
+    results.add("Kite Theory", "Paper Satellites", "http://h/2.jpg");
+    results.add("Sofia Anders", "Glass Houses", "http://h/3.jpg");
+    const QString pic = writePicture(m_work.path() + "/r.jpg", 20, 20);
+    RecordingMessageBox box;
+    QStringList urls;
+    const TwoHitSetup s = prepareTwoHitCompare(
+        {true, false, true}, results.count(), lookupIn(results),
+        [&](const QString &url, const QString &path) {
+            urls.append(url);
+            return QFile::copy(pic, path) ? 0 : 1;
+        },
+        box, m_app.path());
+    QVERIFY(s.ready);
+    QCOMPARE(urls, (QStringList{"http://h/1.jpg", "http://h/3.jpg"}));
+    QCOMPARE(s.hits[1].artist, "Sofia Anders");
+    QCOMPARE(s.hits[1].album, "Glass Houses");
+    QCOMPARE(s.hits[1].number, 3);
+    QVERIFY(!lookupIn(results)(4));
 }
 
 void tst_Compare::failedDownloadNamesThePicture_data()

@@ -2,6 +2,7 @@
 #include "recordingmessagebox.h"
 #include "search/quicksave.h"
 #include "search/quicksavetexts.h"
+#include "search/searchresults.h"
 
 #include <QDir>
 #include <QFile>
@@ -30,6 +31,8 @@ private slots:
     void linkParsing();
     void sameAddress_data();
     void sameAddress();
+    void resolveAgainstResults_data();
+    void resolveAgainstResults();
 
     void pictureCheck_data();
     void pictureCheck();
@@ -273,6 +276,35 @@ void tst_QuickSave::sameAddress()
     QFETCH(QString, b);
     QFETCH(bool, same);
     QCOMPARE(::sameAddress(a, b), same);
+}
+
+void tst_QuickSave::resolveAgainstResults_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<bool>("known");
+    QTest::addColumn<QString>("artist");
+    QTest::newRow("first hit") << "0001http://h/a.jpg" << true << "Metallica";
+    QTest::newRow("second hit, escaped blank") << "0002http://h/b c.jpg" << true << "Neon Parade";
+    QTest::newRow("number past the lists") << "0003http://h/a.jpg" << false << "";
+    QTest::newRow("number zero") << "0000http://h/a.jpg" << false << "";
+    QTest::newRow("earlier search's picture under that number")
+        << "0001http://h/old.jpg" << false << "";
+    QTest::newRow("no number") << "/x" << false << "";
+}
+
+void tst_QuickSave::resolveAgainstResults()
+{
+    QFETCH(QString, target);
+    QFETCH(bool, known);
+    QFETCH(QString, artist);
+    SearchResults results;
+    results.add("Metallica", "Black", "http://h/a.jpg");
+    results.add("Neon Parade", "Night Shift", "http://h/b%20c.jpg");
+    const QuickSaveHit hit = resolveQuickSaveLink(target, results);
+    QCOMPARE(hit.known, known);
+    QCOMPARE(hit.artist, artist);
+    if (known)
+        QCOMPARE(hit.album, results.album(hit.number));
 }
 
 void tst_QuickSave::pictureCheck_data()

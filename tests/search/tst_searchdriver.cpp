@@ -1,0 +1,454 @@
+#include "app/appfolder.h"
+#include "app/pagesource.h"
+#include "search/searchdriver.h"
+#include "search/searchrequests.h"
+#include "search/searchtexts.h"
+#include "search/vantoryparser.h"
+#include "searchpages.h"
+
+#include <QFile>
+#include <QHash>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace SearchPages;
+
+namespace
+{
+
+// Pages from memory, chosen by a part of the request address.
+class MemoryPages : public IPageSource
+{
+public:
+    LoadedPage load(const QString &url) override
+    {
+        requests.append(url);
+        if (onLoad)
+            onLoad(int(requests.size()), url);
+        LoadedPage page;
+        page.ok = true;
+        page.httpStatus = 200;
+        page.locationUrl = url;
+        for (auto it = pages.cbegin(); it != pages.cend(); ++it) {
+            if (url.contains(it.key())) {
+                page.body = it.value();
+                break;
+            }
+        }
+        if (redirectTo.contains(url))
+            page.locationUrl = redirectTo.value(url);
+        if (failing.contains(url)) {
+            page.ok = false;
+            page.httpStatus = 500;
+        }
+        return page;
+    }
+
+    QHash<QString, QString> pages; // address part -> body
+    QHash<QString, QString> redirectTo;
+    QStringList failing;
+    QStringList requests;
+    std::function<void(int, const QString &)> onLoad;
+};
+
+QString vantoryPage(const QString &tag, int hits)
+{
+    QString body = QStringLiteral("<table>");
+    for (int i = 1; i <= hits; ++i)
+        body += vantoryHit(vantoryThumb(tag + QString::number(i)),
+                           QStringLiteral("%1 album %2").arg(tag).arg(i),
+                           QStringLiteral("%1 artist %2").arg(tag).arg(i));
+    return body + QStringLiteral("</table>");
+}
+
+QString brinsellPage(int hits)
+{
+    QString body;
+    for (int i = 1; i <= hits; ++i)
+        body += brinsellAdHit(
+            brinsellPicture(QStringLiteral("ad_images"), QStringLiteral("b%1.jpg").arg(i)),
+            QStringLiteral("B album %1").arg(i), QStringLiteral("B artist %1").arg(i));
+    return body;
+}
+
+SiteEndpoints sites()
+{
+    SiteEndpoints e;
+    e.vantoryHost = QStringLiteral("vantory.test");
+    e.brinsellHost = QStringLiteral("brinsell.test:8080");
+    e.brinsellImageHost = kBrinsellImageHost;
+    return e;
+}
+
+QString categoryPart(int genre)
+{
+    return QStringLiteral("&CATEGORY_ID=%1&").arg(GenreCategoryId[std::size_t(genre)]);
+}
+
+// The window's side of a search: the caption, the status line and the cancel
+// branch of the Search button.
+struct Harness {
+    QTemporaryDir dir;
+    MemoryPages pages;
+    SearchState state;
+    QString caption = QStringLiteral("Cancel");
+    QStringList statuses;
+    QStringList shown;
+    int yields = 0;
+    std::function<void(int)> onYield;
+
+    QString resultsPath() const { return dir.filePath(QStringLiteral("results.html")); }
+
+    void pressCancel()
+    {
+        // What the Search button does while it reads "Cancel".
+        state.ParseActive = false;
+        caption = QStringLiteral("Search");
+        statuses.append(QStringLiteral("Search Aborted"));
+    }
+
+    SearchOutcome run(const SearchCriteria &criteria)
+    {
+        SearchIo io;
+        io.pages = &pages;
+        io.yield = [this] {
+            ++yields;
+            if (onYield)
+                onYield(yields);
+        };
+        io.cancelled = [this] { return caption != QLatin1String("Cancel"); };
+        io.status = [this](const QString &s) { statuses.append(s); };
+        io.show = [this](const QString &p) { shown.append(p); };
+        return runSearch(criteria, sites(), state, io, resultsPath());
+    }
+
+    QByteArray page() const
+    {
+        QFile f(resultsPath());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+};
+
+SearchCriteria music(std::initializer_list<int> genres, bool brinsell)
+{
+    SearchCriteria c;
+    c.text = QStringLiteral("Metallica");
+    c.vantory = true;
+    c.brinsell = brinsell;
+    for (int g : genres)
+        c.genres[std::size_t(g)] = true;
+    return c;
+}
+
+} // namespace
+
+class SearchDriverTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void requestAddresses_data();
+    void requestAddresses();
+    void requestOrder_data();
+    void requestOrder();
+    void vantoryAcceptance_data();
+    void vantoryAcceptance();
+
+    void musicSearchOverTwoGenresAndBrinsell();
+    void cancelDuringSecondOfThreeGenreRequests_data();
+    void cancelDuringSecondOfThreeGenreRequests();
+    void cancelDuringParsingEndsThatPageAfterTheHit();
+    void dvdSearchWithVantoryOnly();
+    void noSiteWritesAnEmptyPage();
+    void redirectedAndFailedPagesGiveNoHits();
+    void secondSearchReplacesTheFirst();
+    void unwritableResultsPageIsReported();
+};
+
+void SearchDriverTest::requestAddresses_data()
+{
+    QTest::addColumn<QString>("actual");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("vantory music")
+        << vantoryMusicUrl("v.test", "Metallica", 4118)
+        << "http://v.test/catalog/"
+           "search-ng.gsp?dept=4104&search_query=Metallica&CATEGORY_ID=4118&cat=4118";
+    QTest::newRow("surrounding blanks dropped, inner text unchanged")
+        << vantoryMusicUrl("v.test", "  Marlow & Keys  ", 4116)
+        << "http://v.test/catalog/search-ng.gsp?dept=4104&search_query=Marlow & "
+           "Keys&CATEGORY_ID=4116&cat=4116";
+    QTest::newRow("vantory dvd")
+        << vantoryDvdUrl("v.test:81", " Cold Creek")
+        << "http://v.test:81/catalog/search-ng.gsp?dept=4096&search_query=Cold "
+           "Creek&CATEGORY_ID=41938&cat=41938";
+    QTest::newRow("brinsell music: = follows the text")
+        << brinsellMusicUrl("b.test", "Black ")
+        << "http://b.test/retail/"
+           "searchresults.asp?querytype=music&qutype=&pagereq=1&alpha2=&alpha=&search_store=6&"
+           "searchid=&qu=Black=&mfgid=&deptid=&format=&formatid=&systid=&nrecpage=&loc=109&mfgnm=&"
+           "cscat=&ra=&cvsnid=";
+    QTest::newRow("brinsell dvd") << brinsellDvdUrl("b.test", "Harbour Lights")
+                                  << "http://b.test/retail/"
+                                     "searchresults.asp?querytype=video_dvd&qutype=&pagereq=2&"
+                                     "alpha2=&alpha=&search_store=4&searchid=&qu=Harbour "
+                                     "Lights&orderby=&mfgid=&deptid=&format=16&formatid=&systid=&"
+                                     "nrecpage=&loc=322&mfgnm=&cscat=&ra=&cvsnid=&sbxs=";
+    QTest::newRow("empty text")
+        << vantoryMusicUrl("v.test", "", 51934)
+        << "http://v.test/catalog/"
+           "search-ng.gsp?dept=4104&search_query=&CATEGORY_ID=51934&cat=51934";
+}
+
+void SearchDriverTest::requestAddresses()
+{
+    QFETCH(QString, actual);
+    QFETCH(QString, expected);
+    QCOMPARE(actual, expected);
+}
+
+void SearchDriverTest::requestOrder_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<bool>("vantory");
+    QTest::addColumn<bool>("brinsell");
+    QTest::addColumn<QList<int>>("genres");
+    QTest::addColumn<QStringList>("expected"); // address parts, in order
+    QTest::newRow("Rock and Pop then Brinsell")
+        << 0 << true << true << QList<int>{11, 0}
+        << QStringList{"&CATEGORY_ID=4118&", "&CATEGORY_ID=4115&", "querytype=music"};
+    QTest::newRow("Compilation is 51934")
+        << 0 << true << false << QList<int>{17} << QStringList{"&CATEGORY_ID=51934&cat=51934"};
+    QTest::newRow("Vantory music without genres asks nothing")
+        << 0 << true << false << QList<int>{} << QStringList{};
+    QTest::newRow("genres ignored for Brinsell only")
+        << 0 << false << true << QList<int>{0, 1} << QStringList{"querytype=music"};
+    QTest::newRow("DVD ignores genres")
+        << 1 << true << true << QList<int>{0} << QStringList{"dept=4096", "querytype=video_dvd"};
+}
+
+void SearchDriverTest::requestOrder()
+{
+    QFETCH(int, type);
+    QFETCH(bool, vantory);
+    QFETCH(bool, brinsell);
+    QFETCH(QList<int>, genres);
+    QFETCH(QStringList, expected);
+    SearchCriteria c;
+    c.text = QStringLiteral("Metallica");
+    c.type = type ? SearchType::DVD : SearchType::Music;
+    c.vantory = vantory;
+    c.brinsell = brinsell;
+    c.amazon = true; // never searched
+    for (int g : genres)
+        c.genres[std::size_t(g)] = true;
+
+    const QList<SearchRequest> plan = planRequests(c, sites());
+    Harness h;
+    h.run(c);
+    QCOMPARE(h.pages.requests.size(), expected.size());
+    QCOMPARE(plan.size(), expected.size());
+    for (int i = 0; i < expected.size(); ++i) {
+        QVERIFY2(h.pages.requests.at(i).contains(expected.at(i)),
+                 qPrintable(h.pages.requests.at(i)));
+        QCOMPARE(plan.at(i).url, h.pages.requests.at(i));
+    }
+}
+
+void SearchDriverTest::vantoryAcceptance_data()
+{
+    QTest::addColumn<QString>("loaded");
+    QTest::addColumn<int>("category");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("same address") << "http://v/c?CATEGORY_ID=4118&cat=4118" << 4118 << true;
+    QTest::newRow("id anywhere") << "http://v/4118/moved" << 4118 << true;
+    QTest::newRow("category lost") << "http://v/moved.gsp?CATEGORY_ID=moved" << 4118 << false;
+    QTest::newRow("dvd") << "http://v/c?cat=41938" << 41938 << true;
+    QTest::newRow("dvd lost") << "http://v/c?cat=4193" << 41938 << false;
+}
+
+void SearchDriverTest::vantoryAcceptance()
+{
+    QFETCH(QString, loaded);
+    QFETCH(int, category);
+    QFETCH(bool, accepted);
+    QCOMPARE(vantoryPageAccepted(loaded, category), accepted);
+}
+
+void SearchDriverTest::musicSearchOverTwoGenresAndBrinsell()
+{
+    Harness h;
+    h.pages.pages.insert(categoryPart(0), vantoryPage(QStringLiteral("Rock"), 2));
+    h.pages.pages.insert(categoryPart(1), vantoryPage(QStringLiteral("Blues"), 3));
+    h.pages.pages.insert(QStringLiteral("querytype=music"), brinsellPage(2));
+    const SearchOutcome out = h.run(music({0, 1}, true));
+
+    QCOMPARE(out.total, 7);
+    QVERIFY(out.pageWritten);
+    QCOMPARE(h.statuses, (QStringList{"Searching...", "Searching Rock...", "Searching Blues...",
+                                      "Searching Brinsell...", "Results Found: 7"}));
+    QCOMPARE(h.shown, QStringList{h.resultsPath()});
+    const QByteArray page = h.page();
+    QCOMPARE(page.count("<table border=\"1\""), 7);
+    QCOMPARE(page.count("align=\"center\">Rock</td>"), 2);
+    QCOMPARE(page.count("align=\"center\">Blues</td>"), 3);
+    QCOMPARE(page.count("align=\"center\">N/A</td>"), 2);
+    QVERIFY(page.contains(
+        "<a href=\"0007http://images.brinsell.test/db_assets/large_images/b2.jpg\">"));
+    QCOMPARE(h.state.results.count(), 7);
+    QCOMPARE(h.state.results.album(3), QStringLiteral("Blues album 1"));
+    QCOMPARE(h.state.results.artist(6), QStringLiteral("B artist 1"));
+    QCOMPARE(h.state.results.picture(1), vantoryLargeUrl(vantoryThumb(QStringLiteral("Rock1"))));
+    // Every page and every hit let the event loop run.
+    QVERIFY(h.yields >= 3 + 7);
+}
+
+void SearchDriverTest::cancelDuringSecondOfThreeGenreRequests_data()
+{
+    QTest::addColumn<bool>("brinsell");
+    QTest::newRow("without Brinsell") << false;
+    QTest::newRow("Brinsell still searched") << true;
+}
+
+void SearchDriverTest::cancelDuringSecondOfThreeGenreRequests()
+{
+    QFETCH(bool, brinsell);
+    Harness h;
+    h.pages.pages.insert(categoryPart(0), vantoryPage(QStringLiteral("Rock"), 2));
+    h.pages.pages.insert(categoryPart(3), vantoryPage(QStringLiteral("Dance"), 3));
+    h.pages.pages.insert(categoryPart(4), vantoryPage(QStringLiteral("Jazz"), 4));
+    h.pages.pages.insert(QStringLiteral("querytype=music"), brinsellPage(2));
+    // The click arrives while the second page is loading.
+    h.pages.onLoad = [&](int n, const QString &) {
+        if (n == 2)
+            h.pressCancel();
+    };
+    const SearchOutcome out = h.run(music({0, 3, 4}, brinsell));
+
+    // The page that was loading is still parsed in full; the third genre is
+    // never requested; a pending Brinsell request is made and parsed in full.
+    const int expected = 2 + 3 + (brinsell ? 2 : 0);
+    QCOMPARE(out.total, expected);
+    QCOMPARE(h.pages.requests.size(), brinsell ? 3 : 2);
+    QVERIFY(!h.pages.requests.join(' ').contains(categoryPart(4)));
+    QStringList statuses = {"Searching...", "Searching Rock...", "Searching Dance...",
+                            "Search Aborted"};
+    if (brinsell)
+        statuses << "Searching Brinsell...";
+    statuses << QStringLiteral("Results Found: %1").arg(expected);
+    QCOMPARE(h.statuses, statuses);
+    QCOMPARE(h.page().count("<table border=\"1\""), expected);
+    QVERIFY(h.page().endsWith("</body> </html>\r\n"));
+    QCOMPARE(h.shown.size(), 1);
+}
+
+void SearchDriverTest::cancelDuringParsingEndsThatPageAfterTheHit()
+{
+    Harness h;
+    h.pages.pages.insert(categoryPart(0), vantoryPage(QStringLiteral("Rock"), 5));
+    h.pages.pages.insert(categoryPart(1), vantoryPage(QStringLiteral("Blues"), 5));
+    h.pages.pages.insert(QStringLiteral("querytype=music"), brinsellPage(3));
+    // Yield 1 follows the first page's load, yields 2 and 3 its first hits.
+    h.onYield = [&](int n) {
+        if (n == 3)
+            h.pressCancel();
+    };
+    const SearchOutcome out = h.run(music({0, 1}, true));
+    QCOMPARE(out.total, 2 + 3);
+    QCOMPARE(h.pages.requests.size(), 2);
+    QCOMPARE(h.state.results.album(2), QStringLiteral("Rock album 2"));
+    QCOMPARE(h.state.results.artist(2), QStringLiteral("Rock artist 2"));
+    QCOMPARE(h.state.results.album(3), QStringLiteral("B album 1"));
+    QCOMPARE(h.statuses.last(), QStringLiteral("Results Found: 5"));
+}
+
+void SearchDriverTest::dvdSearchWithVantoryOnly()
+{
+    Harness h;
+    h.pages.pages.insert(QStringLiteral("dept=4096"), vantoryPage(QStringLiteral("Cold Creek"), 2));
+    SearchCriteria c;
+    c.text = QStringLiteral("Cold Creek");
+    c.type = SearchType::DVD;
+    c.vantory = true;
+    c.genres[0] = true;
+    const SearchOutcome out = h.run(c);
+    QCOMPARE(out.total, 2);
+    QCOMPARE(h.statuses, (QStringList{"Searching...", "Results Found: 2"}));
+    QCOMPARE(h.page().count("<td width=\"91\" height=\"50\" align=\"center\">N/A</td>"), 2);
+    QCOMPARE(h.page().count("<td width=\"91\" height=\"50\" align=\"center\">Vantory</td>"), 2);
+}
+
+void SearchDriverTest::noSiteWritesAnEmptyPage()
+{
+    Harness h;
+    SearchCriteria c;
+    c.amazon = true;
+    c.genres.fill(true);
+    const SearchOutcome out = h.run(c);
+    QCOMPARE(out.total, 0);
+    QVERIFY(h.pages.requests.isEmpty());
+    QCOMPARE(h.page(), QByteArray("<html> <head> <title>New Page 1</title> </head> <body>\r\n"
+                                  "</body> </html>\r\n"));
+    QCOMPARE(h.statuses, (QStringList{"Searching...", "Results Found: 0"}));
+}
+
+void SearchDriverTest::redirectedAndFailedPagesGiveNoHits()
+{
+    Harness h;
+    const QString rock = vantoryMusicUrl(sites().vantoryHost, QStringLiteral("Metallica"), 4118);
+    h.pages.pages.insert(categoryPart(0), vantoryPage(QStringLiteral("Rock"), 2));
+    h.pages.pages.insert(categoryPart(1), vantoryPage(QStringLiteral("Blues"), 3));
+    h.pages.pages.insert(QStringLiteral("querytype=music"), brinsellPage(4));
+    h.pages.redirectTo.insert(
+        rock, QStringLiteral("http://vantory.test/catalog/moved.gsp?CATEGORY_ID=moved"));
+    h.pages.failing.append(brinsellMusicUrl(sites().brinsellHost, QStringLiteral("Metallica")));
+    const SearchOutcome out = h.run(music({0, 1}, true));
+    QCOMPARE(out.total, 3);
+    QCOMPARE(h.pages.requests.size(), 3);
+    QCOMPARE(h.statuses.last(), QStringLiteral("Results Found: 3"));
+    QCOMPARE(h.page().count("align=\"center\">Rock</td>"), 0);
+}
+
+void SearchDriverTest::secondSearchReplacesTheFirst()
+{
+    Harness h;
+    h.pages.pages.insert(categoryPart(0), vantoryPage(QStringLiteral("Rock"), 3));
+    h.pages.pages.insert(categoryPart(1), vantoryPage(QStringLiteral("Blues"), 1));
+    QFile temp(h.dir.filePath(QStringLiteral("temp.html")));
+    QVERIFY(temp.open(QIODevice::WriteOnly));
+    temp.close();
+    h.run(music({0}, false));
+    QVERIFY(!temp.exists());
+    QCOMPARE(h.state.results.count(), 3);
+
+    // The old page is gone before the first request of the new search.
+    bool oldPageGone = false;
+    h.pages.onLoad = [&](int, const QString &) { oldPageGone = !h.page().contains("Rock album"); };
+    h.run(music({1}, false));
+    QVERIFY(oldPageGone);
+    QCOMPARE(h.state.results.count(), 1);
+    QCOMPARE(h.state.results.album(1), QStringLiteral("Blues album 1"));
+    QVERIFY(
+        h.page().contains("<a href=\"0001http://img.vantory.test/covers/Blues1_500X500.jpg\">"));
+    QVERIFY(!h.page().contains("Rock album"));
+}
+
+void SearchDriverTest::unwritableResultsPageIsReported()
+{
+    Harness h;
+    h.pages.pages.insert(categoryPart(0), vantoryPage(QStringLiteral("Rock"), 2));
+    SearchIo io;
+    io.pages = &h.pages;
+    QStringList statuses;
+    io.status = [&](const QString &s) { statuses.append(s); };
+    bool shown = false;
+    io.show = [&](const QString &) { shown = true; };
+    const SearchOutcome out = runSearch(music({0}, false), sites(), h.state, io,
+                                        h.dir.filePath(QStringLiteral("missing/results.html")));
+    QVERIFY(!out.pageWritten);
+    QVERIFY(!out.error.isEmpty());
+    QVERIFY(!shown);
+    QCOMPARE(out.total, 2);
+    QCOMPARE(statuses.last(), QStringLiteral("Results Found: 2"));
+}
+
+QTEST_APPLESS_MAIN(SearchDriverTest)
+#include "tst_searchdriver.moc"
