@@ -112,13 +112,17 @@ void frmCompare::Form_Load()
     const std::array<QString, 2> files = {appFile(T::compare1File), appFile(T::compare2File)};
     const std::array<PictureFacts, 2> facts = comparePictures(files[0], files[1]);
     const std::array<QScrollArea *, 2> containers = {Picture1, Picture2};
+    // Both boxes get the same size so the two pictures stand side by side at their own scale.
+    QSize shown(200, 200);
+    for (const PictureFacts &f : facts)
+        shown = shown.expandedTo(f.size);
+    shown = shown.boundedTo(QSize(kShownSide, kShownSide));
     for (std::size_t j = 0; j < 2; ++j) {
         QImageReader reader(files[j]);
         reader.setDecideFormatFromContent(true);
         const QImage picture = reader.read();
         if (picture.isNull()) {
             picPic[j]->setPixmap(QPixmap());
-            picPic[j]->setText(QString());
             picPic[j]->resize(0, 0);
         } else {
             picPic[j]->setPixmap(QPixmap::fromImage(picture));
@@ -126,8 +130,7 @@ void frmCompare::Form_Load()
             picPic[j]->resize(picture.size());
         }
         const int frame = 2 * containers[j]->frameWidth();
-        containers[j]->setMinimumSize(qMin(qMax(picture.width(), 200), kShownSide) + frame,
-                                      qMin(qMax(picture.height(), 200), kShownSide) + frame);
+        containers[j]->setMinimumSize(shown + QSize(frame, frame));
         lblRes[j]->setText(facts[j].resolution);
         lblSize[j]->setText(facts[j].sizeText);
         lblRec[j]->setText(facts[j].recommended ? T::yes : T::no);

@@ -3,6 +3,7 @@
 #include "app/messagebox.h"
 #include "search/quicksave.h"
 #include "search/quicksavetexts.h"
+#include "search/searchresults.h"
 
 #include <QDir>
 #include <QFile>
@@ -89,6 +90,16 @@ std::array<PictureFacts, 2> comparePictures(const QString &pathOne, const QStrin
     facts[0].recommended = r.one;
     facts[1].recommended = r.two;
     return facts;
+}
+
+HitLookup lookupIn(const SearchResults &results)
+{
+    return [&results](int number) -> std::optional<ComparedHit> {
+        if (!results.contains(number))
+            return std::nullopt;
+        return ComparedHit{number, results.artist(number), results.album(number),
+                           results.picture(number)};
+    };
 }
 
 TwoHitSetup prepareTwoHitCompare(const QList<bool> &ticks, int hitCount, const HitLookup &hit,

@@ -11,6 +11,7 @@
 #include <optional>
 
 class IMessageBox;
+class SearchResults;
 
 // ---- Picture facts shown by the compare window, the batch preview and the viewer ----
 
@@ -65,6 +66,9 @@ struct ComparedHit {
 
 // Looks up hit i (1-based) of the current results; empty when there is none.
 using HitLookup = std::function<std::optional<ComparedHit>(int hitNumber)>;
+
+// Looks hits up in the current search's keyed lists. The lists must outlive the lookup.
+HitLookup lookupIn(const SearchResults &results);
 
 struct TwoHitSetup {
     bool ready = false;

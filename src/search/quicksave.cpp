@@ -2,6 +2,7 @@
 
 #include "app/messagebox.h"
 #include "search/quicksavetexts.h"
+#include "search/searchresults.h"
 
 #include <QDir>
 #include <QFile>
@@ -98,6 +99,23 @@ bool sameAddress(const QString &a, const QString &b)
     const QUrl ub(b, QUrl::TolerantMode);
     return ua.isValid() && ub.isValid() &&
            ua.toString(QUrl::FullyEncoded) == ub.toString(QUrl::FullyEncoded);
+}
+
+QuickSaveHit resolveQuickSaveLink(const QString &target, const SearchResults &results)
+{
+    QuickSaveHit hit;
+    const std::optional<QuickSaveLink> link = parseQuickSaveLink(target);
+    if (!link)
+        return hit;
+    hit.number = link->hitNumber;
+    hit.address = link->address;
+    if (!results.contains(link->hitNumber) ||
+        !sameAddress(link->address, results.picture(link->hitNumber)))
+        return hit;
+    hit.known = true;
+    hit.artist = results.artist(link->hitNumber);
+    hit.album = results.album(link->hitNumber);
+    return hit;
 }
 
 bool isEmptyPicture(const QImage &picture)

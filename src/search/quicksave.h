@@ -9,6 +9,7 @@
 #include <optional>
 
 class IMessageBox;
+class SearchResults;
 
 // ---- Names -------------------------------------------------------------
 
@@ -45,6 +46,18 @@ std::optional<QuickSaveLink> parseQuickSaveLink(const QString &target);
 // Whether two picture addresses name the same resource once both are read
 // the way the results view reads them (blanks and escapes normalised).
 bool sameAddress(const QString &a, const QString &b);
+
+// The hit a Quick Save link stands for in the current results. known is
+// false when the number is not in the lists or the lists hold another
+// picture under it: the link comes from an earlier results page.
+struct QuickSaveHit {
+    bool known = false;
+    int number = 0;
+    QString address; // as the link gives it
+    QString artist;
+    QString album;
+};
+QuickSaveHit resolveQuickSaveLink(const QString &target, const SearchResults &results);
 
 // ---- Pictures and files ------------------------------------------------------
 
