@@ -121,6 +121,8 @@ void TestRetailerSim::searchPages_data()
     QTest::newRow("non-ASCII text")
         << vantoryPath("%C3%85sa V%C3%A5rljus", 4111) << vantoryThumb << 1
         << QStringList{QStringLiteral("Åsa Nordström <")} << QStringList{};
+    QTest::newRow("Compilation category") << vantoryPath("Harbour Hits", 51934) << vantoryThumb << 1
+                                          << QStringList{"Harbour Hits 2004"} << QStringList{};
     QTest::newRow("Vantory DVD") << vantoryPath("Harbour Lights", 41938) << vantoryThumb << 2
                                  << QStringList{"Harbour Lights (Director's Cut)"}
                                  << QStringList{"Cold Creek"};
