@@ -39,7 +39,10 @@ PictureSpec PictureSpec::parse(const QString &tokens)
 namespace
 {
 
-QImage drawCover(const QString &key, const QString &caption, const QString &subcaption, QSize size)
+// sizeLabel: write the picture's size in a corner (large pictures only: a
+// thumbnail is drawn at 500x500 and scaled, so its label would mislead).
+QImage drawCover(const QString &key, const QString &caption, const QString &subcaption, QSize size,
+                 bool sizeLabel)
 {
     QImage img(size, QImage::Format_RGB32);
     const int hue = int(qHash(key) % 360);
@@ -79,8 +82,9 @@ QImage drawCover(const QString &key, const QString &caption, const QString &subc
                Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, subcaption);
     font.setPixelSize(qMax(5, size.height() / 22));
     p.setFont(font);
-    p.drawText(textRect, Qt::AlignRight | Qt::AlignBottom,
-               QStringLiteral("%1x%2").arg(size.width()).arg(size.height()));
+    if (sizeLabel)
+        p.drawText(textRect, Qt::AlignRight | Qt::AlignBottom,
+                   QStringLiteral("%1x%2").arg(size.width()).arg(size.height()));
     p.end();
     return img;
 }
@@ -117,10 +121,10 @@ QByteArray PictureFactory::picture(const QString &key, const QString &caption,
         img.fill(QColor(200, 200, 200));
     } else if (size.width() < 200 || size.height() < 200) {
         // Thumbnails: the cover scaled down, as a retailer makes them.
-        img = drawCover(key, caption, subcaption, QSize(500, 500))
+        img = drawCover(key, caption, subcaption, QSize(500, 500), false)
                   .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     } else {
-        img = drawCover(key, caption, subcaption, size);
+        img = drawCover(key, caption, subcaption, size, true);
     }
     const QByteArray bytes = encode(img, gif);
     m_cache.emplace(cacheKey, bytes);

@@ -216,7 +216,7 @@ void RetailerServer::handle(const httplib::Request &req, httplib::Response &res)
     }
     if (path.rfind("/pic/", 0) == 0)
         return genericPicture(path.substr(5), req, res);
-    if (path.rfind("/images/", 0) == 0) {
+    if (path.rfind("/images/", 0) == 0 || path.rfind("/DB_ASSETS/", 0) == 0) {
         // Logos, buttons and banners of the page chrome.
         const QString name = qs(path);
         const QByteArray gif = m_pictures.picture(name, QString(), QString(), QSize(40, 20), true);
