@@ -7,6 +7,7 @@
 #include "app/pagefetcher.h"
 #include "app/settingsstore.h"
 #include "app/websearchview.h"
+#include "batch/frmbatch.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -102,7 +103,6 @@ void frmJacketeer::buildMenus()
     // Windows still to come are offered but not yet available.
     mnuFileUpdate->setEnabled(false);
     mnuFileView->setEnabled(false);
-    mnuFileBatch->setEnabled(false);
     mnuOptionsProperties->setEnabled(false);
 
     connect(mnuFileUpdate, &QAction::triggered, this, &frmJacketeer::mnuFileUpdate_Click);
@@ -411,7 +411,27 @@ void frmJacketeer::mnuFileUpdate_Click() {}
 
 void frmJacketeer::mnuFileView_Click() {}
 
-void frmJacketeer::mnuFileBatch_Click() {}
+void frmJacketeer::mnuFileBatch_Click()
+{
+    withStatus(
+        kPopulatingBatch,
+        [] {
+            // One batch window: a second click brings the open one forward.
+            for (QWidget *window : QApplication::topLevelWidgets()) {
+                auto *open = qobject_cast<frmBatch *>(window);
+                if (open && open->isVisible()) {
+                    open->raise();
+                    open->activateWindow();
+                    return;
+                }
+            }
+            // The window scans both folder trees while it is constructed.
+            auto *batch = new frmBatch;
+            batch->setAttribute(Qt::WA_DeleteOnClose);
+            batch->show();
+        },
+        true);
+}
 
 void frmJacketeer::mnuOptionsProperties_Click() {}
 
