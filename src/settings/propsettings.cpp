@@ -1,0 +1,194 @@
+#include "settings/propsettings.h"
+
+#include "app/settingsstore.h"
+#include "search/quicksave.h"
+#include "settings/settingstexts.h"
+
+#include <QFileInfo>
+
+using namespace SettingsTexts;
+
+namespace
+{
+
+QString flagText(int16_t value)
+{
+    return QString::number(value);
+}
+
+// Leading blanks, an optional sign and the digits after it; the digits come
+// back without leading zeros, "" when there are none.
+struct LeadingNumber {
+    bool negative = false;
+    QString digits;
+};
+
+LeadingNumber leadingNumber(const QString &text)
+{
+    LeadingNumber n;
+    qsizetype i = 0;
+    while (i < text.size() && (text[i] == QLatin1Char(' ') || text[i] == QLatin1Char('\t')))
+        ++i;
+    if (i < text.size() && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+'))) {
+        n.negative = text[i] == QLatin1Char('-');
+        ++i;
+    }
+    const qsizetype start = i;
+    while (i < text.size() && text[i] >= QLatin1Char('0') && text[i] <= QLatin1Char('9'))
+        ++i;
+    QStringView digits = QStringView(text).mid(start, i - start);
+    while (digits.size() > 1 && digits.front() == QLatin1Char('0'))
+        digits = digits.mid(1);
+    n.digits = digits.toString();
+    if (n.digits == QLatin1String("0"))
+        n.negative = false;
+    return n;
+}
+
+} // namespace
+
+PropValues PropSettings::load(const SettingsStore &store)
+{
+    PropValues v;
+    v.qsName = store.read(QStringLiteral("QSName"), QStringLiteral("folder"));
+    v.cdPath = store.read(QStringLiteral("BatchCDPath"), kNone);
+    v.dvdPath = store.read(QStringLiteral("BatchDVDPath"), kNone);
+    for (int i = 0; i < kGenreCount; ++i) {
+        const int16_t flag = storedInt16(
+            store.read(QStringLiteral("BatchGenre") + genreCaption(i), QStringLiteral("0")));
+        v.genre[static_cast<std::size_t>(i)] = flag != 0 ? 1 : 0;
+    }
+    const auto box = [&store](const char *key) {
+        return storedInt16(store.read(QLatin1String(key), QStringLiteral("0"))) != 0 ? 1 : 0;
+    };
+    v.replace = static_cast<int16_t>(box("BatchReplace"));
+    v.dvdName = depthText(store.read(QStringLiteral("BatchDVDFolder"), QStringLiteral("1")));
+    v.brinsell = static_cast<int16_t>(box("BatchBrinsell"));
+    v.vantory = static_cast<int16_t>(box("BatchVantory"));
+    v.autoCrop = static_cast<int16_t>(box("AutoCrop"));
+    return v;
+}
+
+QString PropSettings::cleanTemplate(const QString &text)
+{
+    QString t = text;
+    t.remove(QLatin1Char('\\'));
+    return t;
+}
+
+bool PropSettings::isRefusedTemplateKey(QChar c)
+{
+    return c == QLatin1Char('"') || c == QLatin1Char('\\') || c == QLatin1Char('/');
+}
+
+QString PropSettings::previewName(const QString &templ)
+{
+    // Quick Save's own name building, so the preview shows the very name a
+    // save would write; the template is trimmed as Apply will store it.
+    const QString target = quickSaveTarget(templ.trimmed(), kPreviewArtist, kPreviewAlbum,
+                                           QLatin1Char('/') + kPreviewFolder);
+    return target.mid(target.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+QString PropSettings::depthText(const QString &text)
+{
+    const LeadingNumber n = leadingNumber(text);
+    if (n.digits.isEmpty())
+        return QStringLiteral("0");
+    return n.negative ? QLatin1Char('-') + n.digits : n.digits;
+}
+
+qint64 PropSettings::depthValue(const QString &text)
+{
+    const LeadingNumber n = leadingNumber(text);
+    // Anything longer than this is far outside the 16-bit depth anyway.
+    constexpr qint64 kSaturated = 999'999'999;
+    qint64 value = n.digits.size() > 9 ? kSaturated : n.digits.toLongLong();
+    return n.negative ? -value : value;
+}
+
+QString PropSettings::withoutTrailingSeparator(const QString &text)
+{
+    const QString t = text.trimmed();
+    if (t.size() > 1 && t.endsWith(QLatin1Char('/')))
+        return t.chopped(1);
+    return text;
+}
+
+QString PropSettings::noneIfEmpty(const QString &text)
+{
+    return text.trimmed().isEmpty() ? kNone : text;
+}
+
+bool PropSettings::isNone(const QString &text)
+{
+    return text.trimmed().toUpper() == QLatin1String("NONE");
+}
+
+QString PropSettings::upperDriveLetter(const QString &text, const FolderExists &exists)
+{
+    if (text.size() < 2 || text[1] != QLatin1Char(':') || text[0].unicode() > 0x7f ||
+        !text[0].isLetter() || text[0].isUpper())
+        return text;
+    QString upper = text;
+    upper[0] = upper[0].toUpper();
+    return exists(upper.trimmed()) ? upper : text;
+}
+
+bool PropSettings::folderExists(const QString &path)
+{
+    return QFileInfo(path + QLatin1Char('/')).isDir();
+}
+
+PropCheckFailure PropSettings::check(PropValues &values, const FolderExists &exists)
+{
+    values.cdPath = withoutTrailingSeparator(values.cdPath);
+    values.dvdPath = withoutTrailingSeparator(values.dvdPath);
+    values.cdPath = noneIfEmpty(values.cdPath);
+    values.dvdPath = noneIfEmpty(values.dvdPath);
+
+    if (!isNone(values.cdPath)) {
+        if (!exists(values.cdPath.trimmed()))
+            return {PropField::CDPath, kCDMissing, kCDErrorTitle};
+        values.cdPath = upperDriveLetter(values.cdPath, exists);
+    }
+    if (!isNone(values.dvdPath)) {
+        if (!exists(values.dvdPath.trimmed()))
+            return {PropField::DVDPath, kDVDMissing, kDVDErrorTitle};
+        values.dvdPath = upperDriveLetter(values.dvdPath, exists);
+    }
+    // The depth is kept as a 16-bit number, so a larger one would wrap.
+    const qint64 depth = depthValue(values.dvdName);
+    if (depth < 1 || depth > kMaxDepth)
+        return {PropField::DVDName, kDepthTooSmall, kDVDErrorTitle};
+    return {};
+}
+
+void PropSettings::applyToState(const PropValues &values, ModJacketeer &state)
+{
+    state.qsName = values.qsName.trimmed();
+    state.batchCDPath = values.cdPath.trimmed();
+    state.batchDVDPath = values.dvdPath.trimmed();
+    state.batchReplace = values.replace;
+    state.batchDVDFolder = static_cast<int16_t>(depthValue(values.dvdName));
+    state.batchGenre = values.genre;
+    state.batchVantory = values.vantory;
+    state.batchBrinsell = values.brinsell;
+    state.autoCrop = values.autoCrop;
+}
+
+void PropSettings::writeToStore(const PropValues &values, SettingsStore &store)
+{
+    store.write(QStringLiteral("QSName"), values.qsName.trimmed());
+    store.write(QStringLiteral("BatchCDPath"), values.cdPath.trimmed());
+    store.write(QStringLiteral("BatchDVDPath"), values.dvdPath.trimmed());
+    for (int i = 0; i < kGenreCount; ++i)
+        store.write(QStringLiteral("BatchGenre") + genreCaption(i),
+                    flagText(values.genre[static_cast<std::size_t>(i)]));
+    store.write(QStringLiteral("BatchReplace"), flagText(values.replace));
+    store.write(QStringLiteral("BatchDVDFolder"), QString::number(depthValue(values.dvdName)));
+    store.write(QStringLiteral("BatchVantory"), flagText(values.vantory));
+    store.write(QStringLiteral("BatchBrinsell"), flagText(values.brinsell));
+    store.write(QStringLiteral("AutoCrop"), flagText(values.autoCrop));
+    store.sync();
+}
