@@ -8,6 +8,8 @@
 #include "app/settingsstore.h"
 #include "app/websearchview.h"
 #include "batch/frmbatch.h"
+#include "settings/frmprop.h"
+#include "update/updatecheck.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -101,9 +103,7 @@ void frmJacketeer::buildMenus()
     mnuOptionsProperties->setObjectName(QStringLiteral("mnuOptionsProperties"));
 
     // Windows still to come are offered but not yet available.
-    mnuFileUpdate->setEnabled(false);
     mnuFileView->setEnabled(false);
-    mnuOptionsProperties->setEnabled(false);
 
     connect(mnuFileUpdate, &QAction::triggered, this, &frmJacketeer::mnuFileUpdate_Click);
     connect(mnuFileView, &QAction::triggered, this, &frmJacketeer::mnuFileView_Click);
@@ -111,6 +111,8 @@ void frmJacketeer::buildMenus()
     connect(mnuFileExit, &QAction::triggered, this, &frmJacketeer::mnuFileExit_Click);
     connect(mnuOptionsProperties, &QAction::triggered, this,
             &frmJacketeer::mnuOptionsProperties_Click);
+    // The batch window's own Properties entry opens the same dialog on its Batch page.
+    frmBatch::setPropertiesOpener([](QWidget *) { frmProp::showOnPage(frmProp::BatchPage); });
 }
 
 void frmJacketeer::buildControls()
@@ -407,7 +409,10 @@ void frmJacketeer::cmdBack_Click()
 
 void frmJacketeer::cmdCompare_Click() {}
 
-void frmJacketeer::mnuFileUpdate_Click() {}
+void frmJacketeer::mnuFileUpdate_Click()
+{
+    runAutoUpdate();
+}
 
 void frmJacketeer::mnuFileView_Click() {}
 
@@ -433,7 +438,10 @@ void frmJacketeer::mnuFileBatch_Click()
         true);
 }
 
-void frmJacketeer::mnuOptionsProperties_Click() {}
+void frmJacketeer::mnuOptionsProperties_Click()
+{
+    frmProp::showOnPage();
+}
 
 void frmJacketeer::mnuFileExit_Click()
 {
