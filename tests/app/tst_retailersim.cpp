@@ -60,6 +60,7 @@ private slots:
     void searchPages_data();
     void searchPages();
     void brinsellArtistsLieWhereTheCuttersLook();
+    void brinsellLayoutOrder();
     void largePicturesExistAtDerivedAddresses_data();
     void largePicturesExistAtDerivedAddresses();
     void redirects();
@@ -211,6 +212,22 @@ void TestRetailerSim::brinsellArtistsLieWhereTheCuttersLook()
     QCOMPARE(checked, 5);
 }
 
+void TestRetailerSim::brinsellLayoutOrder()
+{
+    // Heading-layout hits come first unless the test asks for the partners'
+    // offers first (an "ad_images" hit before a "prod_images" one).
+    const QString prod = m_sim.url("/db_assets/prod_images/");
+    const QString ad = m_sim.url("/db_assets/ad_images/");
+    const LoadedPage normal = load(brinsellPath("Size Test", false));
+    QVERIFY(normal.ok);
+    QVERIFY(normal.body.lastIndexOf(prod) < normal.body.indexOf(ad));
+    const LoadedPage swapped = load(brinsellPath("Size Test simadfirst", false));
+    QVERIFY(swapped.ok);
+    QVERIFY(swapped.body.lastIndexOf(ad) < swapped.body.indexOf(prod));
+    QCOMPARE(countOf(swapped.body, ad), 3);
+    QCOMPARE(countOf(swapped.body, prod), 3);
+}
+
 void TestRetailerSim::largePicturesExistAtDerivedAddresses_data()
 {
     QTest::addColumn<QString>("path");
@@ -341,6 +358,8 @@ void TestRetailerSim::pictures_data()
                                   << "" << QByteArray();
     QTest::newRow("cut mid-body") << "/pic/drop-500x500.jpg"
                                   << "" << QByteArray();
+    QTest::newRow("closed unanswered") << "/pic/close-300x300.jpg"
+                                       << "" << QByteArray();
     QTest::newRow("catalogue drop") << "/db_assets/large_images/trouble-drop.jpg"
                                     << "" << QByteArray();
     QTest::newRow("unknown id") << "/images/V/nobody_500X500.jpg"

@@ -261,7 +261,7 @@ QString PageBuilder::brinsellHit(const PageHit &hit) const
 }
 
 QString PageBuilder::brinsell(const QString &searchText, bool dvd, const std::vector<PageHit> &hits,
-                              PageEnd end) const
+                              PageEnd end, bool partnersFirst) const
 {
     QString page = brinsellHead(QStringLiteral("Brinsell - Search Results"));
     page += QStringLiteral("<p><font face=arial size=2>Search results for <b>") +
@@ -269,21 +269,31 @@ QString PageBuilder::brinsell(const QString &searchText, bool dvd, const std::ve
             (dvd ? QStringLiteral("DVD &amp; Video") : QStringLiteral("Music")) +
             QStringLiteral("</font></p>\r\n<table width=760 border=0 cellpadding=3>\r\n");
     // The retailer lists its own products first and the partner offers (the
-    // "ad_images" layout) after them.
-    for (const PageHit &h : hits) {
-        if (h.layout == BrinsellLayout::Heading)
-            page += brinsellHit(h);
-    }
-    bool sponsored = false;
-    for (const PageHit &h : hits) {
-        if (h.layout == BrinsellLayout::Link) {
-            if (!sponsored) {
+    // "ad_images" layout) after them; partnersFirst turns that round.
+    const auto own = [&] {
+        for (const PageHit &h : hits) {
+            if (h.layout == BrinsellLayout::Heading)
+                page += brinsellHit(h);
+        }
+    };
+    const auto partners = [&] {
+        bool first = true;
+        for (const PageHit &h : hits) {
+            if (h.layout != BrinsellLayout::Link)
+                continue;
+            if (first)
                 page += QStringLiteral("<tr><td colspan=2 bgcolor=\"#EEEEEE\"><font size=1>"
                                        "Offers from our partners</font></td></tr>\r\n");
-                sponsored = true;
-            }
+            first = false;
             page += brinsellHit(h);
         }
+    };
+    if (partnersFirst) {
+        partners();
+        own();
+    } else {
+        own();
+        partners();
     }
     if (end != PageEnd::Complete) {
         PageHit last;

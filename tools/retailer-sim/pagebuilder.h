@@ -39,8 +39,9 @@ public:
     QString vantory(const QString &searchText, const QString &department,
                     const std::vector<PageHit> &hits, PageEnd end) const;
     QString vantoryNoMatches(const QString &searchText, const QString &department) const;
+    // partnersFirst: the "ad_images" hits come before the heading ones.
     QString brinsell(const QString &searchText, bool dvd, const std::vector<PageHit> &hits,
-                     PageEnd end) const;
+                     PageEnd end, bool partnersFirst = false) const;
     QString brinsellNoMatches(const QString &searchText, bool dvd) const;
 
     QString vantoryThumbnail(const PageHit &hit) const;

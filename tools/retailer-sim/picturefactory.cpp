@@ -27,6 +27,8 @@ PictureSpec PictureSpec::parse(const QString &tokens)
             spec.errorStatus = m.captured(1).toInt();
         } else if (t == QLatin1String("missing")) {
             spec.missing = true;
+        } else if (t == QLatin1String("close")) {
+            spec.close = true;
         } else if (t == QLatin1String("drop")) {
             spec.drop = true;
         } else if (t == QLatin1String("redirect")) {

@@ -15,6 +15,7 @@ struct PictureSpec {
     int slowMs = 0;        // wait before answering
     int errorStatus = 0;   // answer with this status and an error page
     bool drop = false;     // send half of the body, then close the connection
+    bool close = false;    // close the connection without any answer
     bool redirect = false; // 302 to the same address with "?moved=1"
 
     static PictureSpec parse(const QString &tokens);

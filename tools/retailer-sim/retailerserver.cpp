@@ -391,8 +391,9 @@ void RetailerServer::brinsellSearch(const httplib::Request &req, httplib::Respon
                         : q.endPicture ? PageEnd::AfterPicture
                                        : PageEnd::Complete;
     sendPage(q,
-             hits.empty() && end == PageEnd::Complete ? pages.brinsellNoMatches(q.text, dvd)
-                                                      : pages.brinsell(q.text, dvd, hits, end),
+             hits.empty() && end == PageEnd::Complete
+                 ? pages.brinsellNoMatches(q.text, dvd)
+                 : pages.brinsell(q.text, dvd, hits, end, q.partnersFirst),
              res);
 }
 
@@ -409,6 +410,10 @@ void RetailerServer::sendPicture(const QString &key, const QString &caption,
         return;
     }
     sleepMs(spec.slowMs);
+    if (spec.close) {
+        dropConnection(req, m_port);
+        return;
+    }
     if (spec.missing) {
         res.status = 404;
         res.set_content(utf8(PageBuilder::errorPage(404, QStringLiteral("Picture not found."))),

@@ -7,7 +7,7 @@ SearchQuery SearchQuery::parse(const QString &text)
 {
     static thread_local const QRegularExpression keywordRe(
         QStringLiteral("^sim(slow(\\d{0,6})|error(\\d{3})|dropbody|drop|redirectkeep|redirect|"
-                       "cookie|bulk(\\d{1,4})|quotes|endpic|endurl|1252)$"),
+                       "cookie|bulk(\\d{1,4})|quotes|endpic|endurl|1252|adfirst)$"),
         QRegularExpression::CaseInsensitiveOption);
     SearchQuery q;
     q.text = text;
@@ -43,6 +43,8 @@ SearchQuery SearchQuery::parse(const QString &text)
             q.endInUrl = true;
         else if (k == QLatin1String("1252"))
             q.cp1252 = true;
+        else if (k == QLatin1String("adfirst"))
+            q.partnersFirst = true;
     }
     return q;
 }

@@ -13,16 +13,17 @@ struct SearchQuery {
 
     int slowMs = 0;
     int errorStatus = 0;
-    bool drop = false;         // close the connection without an answer
-    bool dropBody = false;     // send half of the page, then close
-    bool redirect = false;     // 302 to an address without the category
-    bool redirectKeep = false; // 302 to an address that keeps the category
-    bool cookie = false;       // answer only once the session cookie is back
-    int bulk = 0;              // that many made-up hits on every page
-    bool quotes = false;       // hits with single-quoted and unquoted pictures
-    bool endPicture = false;   // the page ends right after a picture
-    bool endInUrl = false;     // the page ends inside a picture address
-    bool cp1252 = false;       // page sent as Windows-1252 without a charset
+    bool drop = false;          // close the connection without an answer
+    bool dropBody = false;      // send half of the page, then close
+    bool redirect = false;      // 302 to an address without the category
+    bool redirectKeep = false;  // 302 to an address that keeps the category
+    bool cookie = false;        // answer only once the session cookie is back
+    int bulk = 0;               // that many made-up hits on every page
+    bool quotes = false;        // hits with single-quoted and unquoted pictures
+    bool endPicture = false;    // the page ends right after a picture
+    bool endInUrl = false;      // the page ends inside a picture address
+    bool cp1252 = false;        // page sent as Windows-1252 without a charset
+    bool partnersFirst = false; // Brinsell: "ad_images" hits before the others
 
     static SearchQuery parse(const QString &text);
     // True when the text asks for a page of made-up hits rather than matches.
