@@ -1,0 +1,254 @@
+#include "imaging/cdibsection.h"
+#include "imaging/ijl.h"
+
+#include "imagingtesthelpers.h"
+
+#include <QDir>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <limits>
+#include <stdexcept>
+#include <sys/resource.h>
+
+using namespace imagingtest;
+
+namespace
+{
+
+// Smooth in both directions (so JPEG keeps it close) and different in every
+// channel, so a flipped picture or swapped red and blue shows.
+QRgb gradient(int x, int y, int w, int h)
+{
+    return qRgb(x * 255 / std::max(1, w - 1), y * 255 / std::max(1, h - 1),
+                200 - x * 150 / std::max(1, w - 1));
+}
+
+void fillGradient(cDIBSection &dib)
+{
+    QImage *dc = dib.hDC();
+    for (int y = 0; y < dc->height(); ++y)
+        for (int x = 0; x < dc->width(); ++x)
+            dc->setPixel(x, y, gradient(x, y, dc->width(), dc->height()));
+}
+
+// Lowers the largest file this process may write, for one scope: the way to
+// make a write fail part-way even for a user whom permissions do not stop.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit lower = m_old;
+        lower.rlim_cur = bytes;
+        m_ok = setrlimit(RLIMIT_FSIZE, &lower) == 0;
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    bool ok() const { return m_ok; }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+    bool m_ok = false;
+};
+
+} // namespace
+
+class TestJpegWriter : public QObject
+{
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+
+private slots:
+    void padBytes_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("channels");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("1x3") << 1 << 3 << 1;
+        QTest::newRow("2x3") << 2 << 3 << 2;
+        QTest::newRow("3x3") << 3 << 3 << 3;
+        QTest::newRow("4x3") << 4 << 3 << 0;
+        QTest::newRow("350x3 cover") << 350 << 3 << 2;
+        QTest::newRow("500x3 square") << 500 << 3 << 0;
+        QTest::newRow("5x4") << 5 << 4 << 0;
+        QTest::newRow("largest row") << 536870911 << 4 << 0; // 2147483644 + 3 still fits
+    }
+    void padBytes()
+    {
+        QFETCH(int, width);
+        QFETCH(int, channels);
+        QFETCH(int, expected);
+        QCOMPARE(JpegPadBytes(width, channels), expected);
+    }
+
+    void padBytesOverflow_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("channels");
+        QTest::newRow("product too large") << (1 << 30) << 3;
+        QTest::newRow("padding too large") << 715827882 << 3; // 2147483646 + 3
+        QTest::newRow("max width") << std::numeric_limits<int>::max() << 1;
+        QTest::newRow("negative product") << std::numeric_limits<int>::min() << 2;
+    }
+    void padBytesOverflow()
+    {
+        QFETCH(int, width);
+        QFETCH(int, channels);
+        QVERIFY_THROWS_EXCEPTION(std::overflow_error, JpegPadBytes(width, channels));
+    }
+
+    void settings_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<int>("channels");
+        QTest::addColumn<int>("pad");
+        QTest::addColumn<int>("pitch");
+        QTest::addColumn<int>("pixelFormat");
+        QTest::newRow("350x500 cover") << 350 << 500 << 3 << 2 << 1052 << int(TJPF_BGR);
+        QTest::newRow("500x500 square") << 500 << 500 << 3 << 0 << 1500 << int(TJPF_BGR);
+        QTest::newRow("32-bit") << 3 << 2 << 4 << 0 << 12 << int(TJPF_BGRX);
+    }
+    void settings()
+    {
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(int, channels);
+        QFETCH(int, pad);
+        QFETCH(int, pitch);
+        QFETCH(int, pixelFormat);
+        cDIBSection dib;
+        QVERIFY(dib.Create(width, height, channels));
+        const JpegWriteSettings s = jpegWriteSettings(dib);
+        QCOMPARE(s.dibWidth, width);
+        QCOMPARE(s.dibHeight, -height); // top-down rows
+        QCOMPARE(s.dibChannels, channels);
+        QCOMPARE(s.dibPadBytes, pad);
+        QCOMPARE(s.pitch, pitch);
+        QCOMPARE(s.pitch, dib.BytesPerScanLine());
+        QCOMPARE(s.pixelFormat, pixelFormat);
+        QCOMPARE(s.jpgWidth, width);
+        QCOMPARE(s.jpgHeight, height);
+        QCOMPARE(s.subsampling, int(TJSAMP_420));
+        QCOMPARE(s.quality, 85);
+    }
+
+    void writesQuality85Picture_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<int>("channels");
+        QTest::newRow("350x500 padded rows") << 350 << 500 << 3;
+        QTest::newRow("500x500") << 500 << 500 << 3;
+        QTest::newRow("odd 37x23") << 37 << 23 << 3;
+        QTest::newRow("32-bit 64x48") << 64 << 48 << 4;
+    }
+    void writesQuality85Picture()
+    {
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(int, channels);
+        cDIBSection dib;
+        QVERIFY(dib.Create(width, height, channels));
+        fillGradient(dib);
+        const QString file = path(QStringLiteral("q%1.jpg").arg(QTest::currentDataTag()));
+        QVERIFY(SaveJpeg(dib, file));
+
+        const QByteArray bytes = readFile(file);
+        const std::optional<JpegFacts> facts = jpegFacts(bytes);
+        QVERIFY(facts);
+        QCOMPARE(facts->width, width);
+        QCOMPARE(facts->height, height);
+        QCOMPARE(facts->tables[0], scaledTable(kStdLuminance, 85));
+        QCOMPARE(facts->tables[1], scaledTable(kStdChrominance, 85));
+        const QList<std::pair<int, int>> sampling{{2, 2}, {1, 1}, {1, 1}}; // 4:2:0
+        QCOMPARE(facts->sampling, sampling);
+
+        const QImage decoded = decodeJpeg(bytes);
+        QCOMPARE(decoded.size(), QSize(width, height));
+        int worst = 0;
+        for (int y = 0; y < height; y += 3)
+            for (int x = 0; x < width; x += 3)
+                worst = std::max(
+                    worst, channelDistance(decoded.pixel(x, y), gradient(x, y, width, height)));
+        QVERIFY2(worst <= 24, qPrintable(QString::number(worst)));
+    }
+
+    void emptyBitmapWritesNothing()
+    {
+        cDIBSection dib;
+        const QString file = path(QStringLiteral("empty.jpg"));
+        QVERIFY(!SaveJpeg(dib, file));
+        QVERIFY(!QFile::exists(file));
+    }
+
+    void failedWriteKeepsExistingFile()
+    {
+        // A noisy picture compresses badly: far more than the limit below.
+        cDIBSection dib;
+        QVERIFY(dib.Create(400, 400, 3));
+        auto *rng = QRandomGenerator::global();
+        uchar *bits = dib.DIBSectionBitsPtr();
+        for (int i = 0; i < dib.BytesPerScanLine() * 400; ++i)
+            bits[i] = uchar(rng->generate());
+        QDir folder(path(QStringLiteral("limited")));
+        QVERIFY(folder.mkpath(QStringLiteral(".")));
+        const QString file = folder.filePath(QStringLiteral("cover.jpg"));
+        const QByteArray original(20000, 'x');
+        QVERIFY(writeFile(file, original));
+        {
+            FileSizeLimit limit(64 * 1024);
+            QVERIFY(limit.ok());
+            QVERIFY(!SaveJpeg(dib, file));
+        }
+        QCOMPARE(readFile(file), original);
+        QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("cover.jpg")});
+    }
+
+    void replacesReadOnlyFileKeepingItsMode()
+    {
+        cDIBSection dib;
+        QVERIFY(dib.Create(8, 8, 3));
+        const QString file = path(QStringLiteral("readonly.jpg"));
+        QVERIFY(writeFile(file, "old"));
+        QVERIFY(QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+        QVERIFY(SaveJpeg(dib, file));
+        QVERIFY(jpegFacts(readFile(file)));
+        QCOMPARE(QFile::permissions(file) & (QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                             QFileDevice::ReadGroup | QFileDevice::WriteGroup),
+                 QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
+    }
+
+    void unwritableTargets_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("missing folder") << QStringLiteral("nowhere/cover.jpg");
+        QTest::newRow("target is a folder") << QStringLiteral("afolder");
+    }
+    void unwritableTargets()
+    {
+        QFETCH(QString, name);
+        QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("afolder/inside")));
+        cDIBSection dib;
+        QVERIFY(dib.Create(8, 8, 3));
+        const QStringList before = QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
+        QVERIFY(!SaveJpeg(dib, path(name)));
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden), before);
+        QVERIFY(QFileInfo(path(QStringLiteral("afolder/inside"))).isDir());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestJpegWriter)
+#include "tst_jpegwriter.moc"
