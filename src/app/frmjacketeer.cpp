@@ -1,6 +1,8 @@
 #include "app/frmjacketeer.h"
 
 #include "app/apptexts.h"
+#include "app/appfolder.h"
+#include "app/messagebox.h"
 #include "app/dirlistbox.h"
 #include "app/drivelistbox.h"
 #include "app/modjacketeer.h"
@@ -8,6 +10,9 @@
 #include "app/settingsstore.h"
 #include "app/websearchview.h"
 #include "batch/frmbatch.h"
+#include "search/searchtexts.h"
+#include "search/quicksave.h"
+#include "search/quicksaveactions.h"
 #include "settings/frmprop.h"
 #include "update/updatecheck.h"
 
@@ -265,6 +270,8 @@ void frmJacketeer::buildControls()
     connect(cmdReset, &QPushButton::clicked, this, &frmJacketeer::cmdReset_Click);
     connect(cmdBack, &QPushButton::clicked, this, &frmJacketeer::cmdBack_Click);
     connect(cmdCompare, &QPushButton::clicked, this, &frmJacketeer::cmdCompare_Click);
+    websearch->setBeforeNavigate(
+        [this](const QString &target, bool &cancel) { websearch_BeforeNavigate2(target, cancel); });
     connect(drSearch, &DriveListBox::driveChanged, this, &frmJacketeer::drSearch_Change);
     connect(dirSearch, &DirListBox::folderClicked, this, &frmJacketeer::dirSearch_Click);
     connect(dirSearch, &DirListBox::pathChanged, this,
@@ -347,6 +354,16 @@ void frmJacketeer::Form_Unload()
 
 void frmJacketeer::closeEvent(QCloseEvent *event)
 {
+    if (m_searchRunning) {
+        // The search runs inside cmdSearch_Click further down the stack: stop
+        // it, and close for real once that handler has returned.
+        m_closeAfterSearch = true;
+        m_search.ParseActive = false;
+        cmdSearch->setText(QString(SearchTexts::kCaptionSearchIdle));
+        hide();
+        event->ignore();
+        return;
+    }
     Form_Unload();
     event->accept();
 }
@@ -390,9 +407,60 @@ void frmJacketeer::dirSearch_Click()
     txtSearch->setText(path.mid(path.lastIndexOf(QLatin1Char('/')) + 1));
 }
 
+SearchCriteria frmJacketeer::searchCriteria() const
+{
+    SearchCriteria c;
+    c.text = txtSearch->text();
+    c.type = optSearch[0]->isChecked() ? SearchType::Music : SearchType::DVD;
+    c.vantory = chkSite[0]->isChecked();
+    c.brinsell = chkSite[1]->isChecked();
+    c.amazon = chkSite[2]->isChecked();
+    for (int i = 0; i < kGenreCount; ++i)
+        c.genres[std::size_t(i)] = chkMusicG[std::size_t(i)]->isChecked();
+    return c;
+}
+
 void frmJacketeer::cmdSearch_Click()
 {
-    // The search driver is wired here.
+    using namespace SearchTexts;
+    if (cmdSearch->text() == kCaptionCancel) {
+        m_search.ParseActive = false;
+        cmdSearch->setText(QString(kCaptionSearchIdle));
+        lblResults->setText(QString(kStatusAborted));
+        // The cancelled search is still winding down (a Brinsell request may
+        // be pending); a second search must not start inside it.
+        cmdSearch->setEnabled(false);
+        return;
+    }
+    if (m_searchRunning)
+        return;
+
+    m_searchRunning = true;
+    m_closeAfterSearch = false;
+    cmdSearch->setText(QString(kCaptionCancel));
+    const SearchCriteria criteria = searchCriteria();
+
+    SearchIo io;
+    io.pages = m_pageSource ? m_pageSource : WebBrowser1;
+    io.yield = [] { QCoreApplication::processEvents(); };
+    io.cancelled = [this] { return cmdSearch->text() != kCaptionCancel; };
+    io.abandoned = [this] { return m_closeAfterSearch; };
+    io.status = [this](const QString &text) { lblResults->setText(text); };
+    io.show = [this](const QString &path) { websearch->Navigate2(path); };
+    const SearchOutcome outcome = runSearch(criteria, readSiteEndpoints(*m_store), m_search, io,
+                                            appFile(QString(kResultsFile)));
+
+    cmdSearch->setText(QString(kCaptionSearchIdle));
+    cmdSearch->setEnabled(true);
+    m_searchRunning = false;
+    if (m_closeAfterSearch) {
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+        return;
+    }
+    if (!outcome.pageWritten)
+        messageBox().show(kPageErrorText + appFile(QString(kResultsFile)) + QStringLiteral(": ")
+                              + outcome.error,
+                          QString(kPageErrorTitle), MsgButtons::OkOnly, MsgIcon::Exclamation);
 }
 
 void frmJacketeer::cmdReset_Click()
@@ -407,7 +475,26 @@ void frmJacketeer::cmdBack_Click()
     websearch->GoBack();
 }
 
-void frmJacketeer::cmdCompare_Click() {}
+void frmJacketeer::cmdCompare_Click()
+{
+    compareTickedHits(this, websearch, m_search.results, lblResults,
+                      [this] { return dirSearch->highlightedPath(); });
+}
+
+void frmJacketeer::websearch_BeforeNavigate2(const QString &target, bool &cancel)
+{
+    if (!isQuickSaveClick(target))
+        return;
+    cancel = true;
+    // The save waits on downloads and questions; the browser must get its
+    // answer first, so it runs once the navigation request has returned.
+    QMetaObject::invokeMethod(
+        this,
+        [this, target] {
+            quickSaveLink(this, target, m_search.results, dirSearch->highlightedPath());
+        },
+        Qt::QueuedConnection);
+}
 
 void frmJacketeer::mnuFileUpdate_Click()
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "search/searchdriver.h"
+
 #include <QMainWindow>
 
 #include <QHash>
@@ -8,6 +10,7 @@
 #include <memory>
 
 class DirListBox;
+class IPageSource;
 class DriveListBox;
 class PageFetcher;
 class SettingsStore;
@@ -44,11 +47,26 @@ public:
     void cmdReset_Click();
     void cmdBack_Click();
     void cmdCompare_Click();
+    // A Quick Save link of the results page is saved instead of followed.
+    void websearch_BeforeNavigate2(const QString &target, bool &cancel);
     void mnuFileUpdate_Click();
     void mnuFileView_Click();
     void mnuFileBatch_Click();
     void mnuOptionsProperties_Click();
     void mnuFileExit_Click();
+
+    // The interactive search's state: the keyed lists of the hits on the
+    // results page (read by Quick Save and Compare), the current artist and
+    // genre, ParseActive.
+    SearchState &searchState() { return m_search; }
+    const SearchState &searchState() const { return m_search; }
+    // Whether cmdSearch_Click is running a search.
+    bool searchRunning() const { return m_searchRunning; }
+    // The criteria as the controls show them.
+    SearchCriteria searchCriteria() const;
+    // Where searches load their pages: the hidden WebBrowser1 unless a test
+    // supplies another source (nullptr restores WebBrowser1).
+    void setPageSource(IPageSource *source) { m_pageSource = source; }
 
     // Whether the genre area is shown (Vantory ticked and Music chosen).
     bool genresVisible() const;
@@ -111,4 +129,10 @@ private:
     // Each drive's last open folder, so changing drives comes back to it.
     QHash<QString, QString> m_driveFolders;
     bool m_unloaded = false;
+
+    SearchState m_search;
+    IPageSource *m_pageSource = nullptr;
+    bool m_searchRunning = false;
+    // The window was closed during a search: it closes once the search ends.
+    bool m_closeAfterSearch = false;
 };

@@ -46,6 +46,7 @@ private:
             m_io.yield();
     }
     bool cancelled() const { return m_io.cancelled && m_io.cancelled(); }
+    bool abandoned() const { return m_io.abandoned && m_io.abandoned(); }
     // Loads a page; an empty, unusable page when the load failed.
     LoadedPage load(const QString &url) const;
     void parseVantory(const LoadedPage &page, const QString &genreText);
@@ -63,6 +64,8 @@ private:
 LoadedPage Search::load(const QString &url) const
 {
     LoadedPage page;
+    if (abandoned())
+        return page;
     if (m_io.pages)
         page = m_io.pages->load(url);
     yield();

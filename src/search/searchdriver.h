@@ -27,6 +27,10 @@ struct SearchIo {
     // True once the user has cancelled (the Search button no longer reads
     // "Cancel"): no further genre is requested.
     std::function<bool()> cancelled;
+    // True once the search is to end without loading anything more (its
+    // window is closing): unlike a cancel, not even a pending Brinsell
+    // request is made.
+    std::function<bool()> abandoned;
     // The status line.
     std::function<void(const QString &)> status;
     // Shows the finished results page (its full path).

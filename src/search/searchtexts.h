@@ -19,6 +19,10 @@ inline constexpr QLatin1StringView kStatusSearchingBrinsell{"Searching Brinsell.
 inline constexpr QLatin1StringView kStatusAborted{"Search Aborted"};
 inline constexpr QLatin1StringView kStatusFoundPrefix{"Results Found: "};
 
+// The results page could not be written (folder not writable, disk full).
+inline constexpr QLatin1StringView kPageErrorText{"The search results could not be written to "};
+inline constexpr QLatin1StringView kPageErrorTitle{"Search Error"};
+
 // Scratch files in the application folder.
 inline constexpr QLatin1StringView kResultsFile{"results.html"};
 inline constexpr QLatin1StringView kTempFile{"temp.html"};
