@@ -9,33 +9,33 @@
 #include <QPainter>
 #include <QRegularExpression>
 
-PictureSpec PictureSpec::parse(const QString &tokens)
+PictureOptions PictureOptions::parse(const QString &tokens)
 {
     static thread_local const QRegularExpression sizeRe(QStringLiteral("^(\\d{1,4})x(\\d{1,4})$"));
     static thread_local const QRegularExpression slowRe(QStringLiteral("^slow(\\d{0,6})$"));
     static thread_local const QRegularExpression errorRe(QStringLiteral("^error(\\d{3})$"));
-    PictureSpec spec;
+    PictureOptions options;
     for (const QString &t : tokens.toLower().split(QLatin1Char('-'), Qt::SkipEmptyParts)) {
         QRegularExpressionMatch m;
         if ((m = sizeRe.match(t)).hasMatch()) {
             const QSize s(m.captured(1).toInt(), m.captured(2).toInt());
             if (s.width() > 0 && s.height() > 0 && s.width() <= 2000 && s.height() <= 2000)
-                spec.size = s;
+                options.size = s;
         } else if ((m = slowRe.match(t)).hasMatch()) {
-            spec.slowMs = m.captured(1).isEmpty() ? 3000 : m.captured(1).toInt();
+            options.slowMs = m.captured(1).isEmpty() ? 3000 : m.captured(1).toInt();
         } else if ((m = errorRe.match(t)).hasMatch()) {
-            spec.errorStatus = m.captured(1).toInt();
+            options.errorStatus = m.captured(1).toInt();
         } else if (t == QLatin1String("missing")) {
-            spec.missing = true;
+            options.missing = true;
         } else if (t == QLatin1String("close")) {
-            spec.close = true;
+            options.close = true;
         } else if (t == QLatin1String("drop")) {
-            spec.drop = true;
+            options.drop = true;
         } else if (t == QLatin1String("redirect")) {
-            spec.redirect = true;
+            options.redirect = true;
         }
     }
-    return spec;
+    return options;
 }
 
 namespace

@@ -9,7 +9,7 @@
 
 // What a picture address asks for: its size and how it is served. Written as
 // tokens joined by "-", e.g. "300x300", "1x1", "slow-500x400", "error500".
-struct PictureSpec {
+struct PictureOptions {
     QSize size{500, 500};
     bool missing = false;  // 404
     int slowMs = 0;        // wait before answering
@@ -18,7 +18,7 @@ struct PictureSpec {
     bool close = false;    // close the connection without any answer
     bool redirect = false; // 302 to the same address with "?moved=1"
 
-    static PictureSpec parse(const QString &tokens);
+    static PictureOptions parse(const QString &tokens);
 };
 
 // Draws the covers: a coloured square (the colour follows from the key)

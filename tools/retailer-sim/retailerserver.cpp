@@ -398,7 +398,7 @@ void RetailerServer::brinsellSearch(const httplib::Request &req, httplib::Respon
 }
 
 void RetailerServer::sendPicture(const QString &key, const QString &caption,
-                                 const QString &subcaption, const PictureSpec &spec,
+                                 const QString &subcaption, const PictureOptions &options,
                                  QSize thumbnailSize, bool gif, const httplib::Request &req,
                                  httplib::Response &res)
 {
@@ -409,32 +409,33 @@ void RetailerServer::sendPicture(const QString &key, const QString &caption,
             gif ? "image/gif" : "image/jpeg");
         return;
     }
-    sleepMs(spec.slowMs);
-    if (spec.close) {
+    sleepMs(options.slowMs);
+    if (options.close) {
         dropConnection(req, m_port);
         return;
     }
-    if (spec.missing) {
+    if (options.missing) {
         res.status = 404;
         res.set_content(utf8(PageBuilder::errorPage(404, QStringLiteral("Picture not found."))),
                         kHtml);
         return;
     }
-    if (spec.errorStatus != 0) {
-        res.status = spec.errorStatus;
-        res.set_content(utf8(PageBuilder::errorPage(spec.errorStatus,
+    if (options.errorStatus != 0) {
+        res.status = options.errorStatus;
+        res.set_content(utf8(PageBuilder::errorPage(options.errorStatus,
                                                     QStringLiteral("The picture server failed."))),
                         kHtml);
         return;
     }
     const Target t = splitTarget(req.target);
-    if (spec.redirect && t.query.find("moved=1") == std::string::npos) {
+    if (options.redirect && t.query.find("moved=1") == std::string::npos) {
         res.set_redirect(t.path + "?moved=1", 302);
         return;
     }
-    std::string bytes = m_pictures.picture(key, caption, subcaption, spec.size, gif).toStdString();
+    std::string bytes =
+        m_pictures.picture(key, caption, subcaption, options.size, gif).toStdString();
     const std::string type = gif ? "image/gif" : "image/jpeg";
-    if (spec.drop)
+    if (options.drop)
         sendTruncated(res, std::move(bytes), type);
     else
         res.set_content(bytes, type);
@@ -470,10 +471,10 @@ void RetailerServer::vantoryPicture(const std::string &file, const httplib::Requ
     }
     const QString key = QStringLiteral("V/") + id;
     if (e)
-        sendPicture(key, e->album, e->artist, PictureSpec::parse(e->picture),
+        sendPicture(key, e->album, e->artist, PictureOptions::parse(e->picture),
                     thumb ? QSize(60, 60) : QSize(), gif, req, res);
     else
-        sendPicture(key, id, QStringLiteral("Vantory"), PictureSpec(),
+        sendPicture(key, id, QStringLiteral("Vantory"), PictureOptions(),
                     thumb ? QSize(60, 60) : QSize(), gif, req, res);
 }
 
@@ -501,10 +502,10 @@ void RetailerServer::brinsellPicture(const std::string &folder, const std::strin
     }
     const QString key = QStringLiteral("B/") + id;
     if (e)
-        sendPicture(key, e->album, e->artist, PictureSpec::parse(e->picture),
+        sendPicture(key, e->album, e->artist, PictureOptions::parse(e->picture),
                     thumb ? QSize(100, 100) : QSize(), gif, req, res);
     else
-        sendPicture(key, id, QStringLiteral("Brinsell"), PictureSpec(),
+        sendPicture(key, id, QStringLiteral("Brinsell"), PictureOptions(),
                     thumb ? QSize(100, 100) : QSize(), gif, req, res);
 }
 
@@ -522,7 +523,7 @@ void RetailerServer::genericPicture(const std::string &file, const httplib::Requ
     }
     const QString tokens = m.captured(1);
     sendPicture(QStringLiteral("pic/") + tokens, tokens, QStringLiteral("Test picture"),
-                PictureSpec::parse(tokens), QSize(), m.captured(2) == QLatin1String("gif"), req,
+                PictureOptions::parse(tokens), QSize(), m.captured(2) == QLatin1String("gif"), req,
                 res);
 }
 

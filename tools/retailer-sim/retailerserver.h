@@ -49,7 +49,7 @@ private:
     void genericPicture(const std::string &file, const httplib::Request &req,
                         httplib::Response &res);
     void sendPicture(const QString &key, const QString &caption, const QString &subcaption,
-                     const PictureSpec &spec, QSize thumbnailSize, bool gif,
+                     const PictureOptions &options, QSize thumbnailSize, bool gif,
                      const httplib::Request &req, httplib::Response &res);
     void updatePage(const std::string &folder, const httplib::Request &req, httplib::Response &res);
     std::vector<PageHit> syntheticHits(const SearchQuery &q, bool dvd) const;
