@@ -1,0 +1,304 @@
+#include "app/modjacketeer.h"
+#include "imaging/imagingtexts.h"
+#include "viewer/frmlist.h"
+#include "viewer/viewertexts.h"
+
+#include "recordingmessagebox.h"
+
+#include <QDir>
+#include <QGroupBox>
+#include <QImageReader>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <memory>
+
+namespace
+{
+
+QImage stripes(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int x = 0; x < width; ++x)
+        for (int y = 0; y < height; ++y)
+            image.setPixel(x, y, qRgb(x * 255 / width, 90, 255 - x * 255 / width));
+    return image;
+}
+
+void savePicture(const QString &path, const QImage &image)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QVERIFY(image.save(path, "JPG"));
+}
+
+QTreeWidgetItem *findNode(QTreeWidget *tree, const QString &text)
+{
+    const QList<QTreeWidgetItem *> found =
+        tree->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
+    return found.isEmpty() ? nullptr : found.first();
+}
+
+void clickNode(QTreeWidget *tree, QTreeWidgetItem *item, bool twice = false)
+{
+    QVERIFY(item);
+    tree->scrollToItem(item);
+    const QPoint at = tree->visualItemRect(item).center();
+    if (twice) {
+        // Press and double click without the release that would also count
+        // as a click, so only the double-click handler runs.
+        QTest::mousePress(tree->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, at);
+    } else {
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
+    }
+}
+
+} // namespace
+
+class TestFrmList : public QObject
+{
+    Q_OBJECT
+private:
+    QTemporaryDir m_config;
+    QTemporaryDir m_appDir;
+    std::unique_ptr<QTemporaryDir> m_shelf;
+    QString m_cdRoot;
+    QString m_dvdRoot;
+
+    std::unique_ptr<frmList> open()
+    {
+        modJacketeer().batchCDPath = m_cdRoot;
+        modJacketeer().batchDVDPath = m_dvdRoot;
+        auto w = std::make_unique<frmList>();
+        w->show();
+        if (!QTest::qWaitForWindowExposed(w.get()))
+            qWarning("window not exposed");
+        return w;
+    }
+    template <typename T> static T *child(QWidget *w, const char *name)
+    {
+        return w->findChild<T *>(QString::fromLatin1(name));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
+        qputenv("JACKETEER_APPDIR", m_appDir.path().toUtf8());
+    }
+
+    void init()
+    {
+        m_shelf = std::make_unique<QTemporaryDir>();
+        m_cdRoot = m_shelf->path() + "/Music";
+        m_dvdRoot = m_shelf->path() + "/DVD";
+        savePicture(m_cdRoot + "/Metallica/Black/cover.JPG", stripes(300, 300));
+        QFile notes(m_cdRoot + "/Metallica/Black/notes.txt");
+        QVERIFY(notes.open(QIODevice::WriteOnly));
+        savePicture(m_cdRoot + "/Metallica/Black/cover.jpeg", stripes(10, 10));
+        savePicture(m_dvdRoot + "/Harbour Lights/Harbour Lights.jpg", stripes(500, 500));
+    }
+
+    void opensWithCdTree()
+    {
+        const auto w = open();
+        QCOMPARE(w->windowTitle(), QStringLiteral("Jacketeer - Artshelf"));
+        QCOMPARE(child<QGroupBox>(w.get(), "Frame1")->title(),
+                 QStringLiteral("CD Cover Art Explorer"));
+        QCOMPARE(child<QGroupBox>(w.get(), "Frame4")->title(), QStringLiteral("Batch Type"));
+        QCOMPARE(child<QGroupBox>(w.get(), "Frame2")->title(), QStringLiteral("Cover Art"));
+        QVERIFY(child<QRadioButton>(w.get(), "optType(0)")->isChecked());
+        QVERIFY(child<QTreeWidget>(w.get(), "tvViewer(0)")->isVisible());
+        QVERIFY(!child<QTreeWidget>(w.get(), "tvViewer(1)")->isVisible());
+        auto *crop = child<QPushButton>(w.get(), "cmdCrop");
+        QCOMPARE(crop->text(), QStringLiteral("Crop Cover Art"));
+        QVERIFY(!crop->isVisible());
+        QCOMPARE(w->CurrentPicturePath(), QString());
+    }
+
+    void typeSwitch()
+    {
+        const auto w = open();
+        auto *cd = child<QTreeWidget>(w.get(), "tvViewer(0)");
+        auto *dvd = child<QTreeWidget>(w.get(), "tvViewer(1)");
+        auto *crop = child<QPushButton>(w.get(), "cmdCrop");
+        QTest::mouseClick(child<QRadioButton>(w.get(), "optType(1)"), Qt::LeftButton);
+        QVERIFY(dvd->isVisible() && !cd->isVisible() && crop->isVisible());
+        QTest::mouseClick(child<QRadioButton>(w.get(), "optType(0)"), Qt::LeftButton);
+        QVERIFY(cd->isVisible() && !dvd->isVisible() && !crop->isVisible());
+    }
+
+    void treesFromBothRoots()
+    {
+        const auto w = open();
+        auto *cd = child<QTreeWidget>(w.get(), "tvViewer(0)");
+        QCOMPARE(cd->topLevelItemCount(), 1);
+        QTreeWidgetItem *root = cd->topLevelItem(0);
+        QCOMPARE(root->text(0), m_cdRoot);
+        QVERIFY(root->isExpanded());
+        const QStringList texts{root->text(0), root->child(0)->text(0),
+                                root->child(0)->child(0)->text(0),
+                                root->child(0)->child(0)->child(0)->text(0)};
+        QCOMPARE(texts, (QStringList{m_cdRoot, "Metallica", "Black", "cover.JPG"}));
+        QCOMPARE(root->child(0)->child(0)->childCount(), 1); // no notes.txt, no cover.jpeg
+        QTreeWidgetItem *cover = findNode(cd, "cover.JPG");
+        QCOMPARE(cover->data(0, Qt::UserRole).toString(), m_cdRoot + "/Metallica/Black/cover.JPG");
+        QCOMPARE(cover->data(0, Qt::UserRole + 1).toInt(), 4);
+        QCOMPARE(findNode(cd, "Black")->data(0, Qt::UserRole + 1).toInt(), 1);
+        QCOMPARE(root->data(0, Qt::UserRole + 1).toInt(), 2);
+        QVERIFY(!cover->icon(0).isNull());
+
+        auto *dvd = child<QTreeWidget>(w.get(), "tvViewer(1)");
+        QCOMPARE(findNode(dvd, "Harbour Lights")->data(0, Qt::UserRole + 1).toInt(), 3);
+        QVERIFY(findNode(dvd, "Harbour Lights.jpg"));
+    }
+
+    void noneRootLeavesOnlyThatTreeEmpty_data()
+    {
+        QTest::addColumn<QString>("none");
+        QTest::newRow("None") << QStringLiteral("None");
+        QTest::newRow("nOnE") << QStringLiteral("nOnE");
+    }
+    void noneRootLeavesOnlyThatTreeEmpty()
+    {
+        QFETCH(QString, none);
+        m_cdRoot = none;
+        const auto w = open();
+        QCOMPARE(child<QTreeWidget>(w.get(), "tvViewer(0)")->topLevelItemCount(), 0);
+        QCOMPARE(child<QTreeWidget>(w.get(), "tvViewer(1)")->topLevelItemCount(), 1);
+        QVERIFY(findNode(child<QTreeWidget>(w.get(), "tvViewer(1)"), "Harbour Lights.jpg"));
+        QCOMPARE(child<QLabel>(w.get(), "lblStatus")->text(), QString());
+        // Clicking into the empty tree changes nothing.
+        QTest::mouseClick(child<QTreeWidget>(w.get(), "tvViewer(0)")->viewport(), Qt::LeftButton);
+        QCOMPARE(w->CurrentPicturePath(), QString());
+    }
+
+    void showsPictureWithSizeAndResolution_data()
+    {
+        QTest::addColumn<bool>("doubleClick");
+        QTest::newRow("click") << false;
+        QTest::newRow("double click") << true;
+    }
+    void showsPictureWithSizeAndResolution()
+    {
+        QFETCH(bool, doubleClick);
+        const QString file = m_cdRoot + "/Metallica/Black/cover.JPG";
+        QVERIFY(QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+        const auto w = open();
+        auto *cd = child<QTreeWidget>(w.get(), "tvViewer(0)");
+        clickNode(cd, findNode(cd, "cover.JPG"), doubleClick);
+
+        QCOMPARE(w->CurrentPicturePath(), file);
+        QCOMPARE(w->shownPicture().size(), QSize(300, 300));
+        QCOMPARE(child<QLabel>(w.get(), "picViewer")->pixmap().size(), QSize(300, 300));
+        const qint64 bytes = QFileInfo(file).size();
+        const qint64 whole = bytes / 1024, rest = bytes % 1024;
+        const qint64 kb = rest > 512 || (rest == 512 && whole % 2) ? whole + 1 : whole;
+        QCOMPARE(child<QLabel>(w.get(), "lblSize")->text(), QString::number(kb) + " Kbytes");
+        QCOMPARE(child<QLabel>(w.get(), "lblRes")->text(), QStringLiteral("300x300"));
+        // Selecting the picture made it writable again.
+        QVERIFY(QFile::permissions(file) & QFileDevice::WriteOwner);
+
+        // A folder node changes nothing.
+        clickNode(cd, findNode(cd, "Black"), doubleClick);
+        clickNode(cd, cd->topLevelItem(0), doubleClick);
+        QCOMPARE(w->CurrentPicturePath(), file);
+        QCOMPARE(child<QLabel>(w.get(), "lblRes")->text(), QStringLiteral("300x300"));
+        QCOMPARE(w->shownPicture().size(), QSize(300, 300));
+    }
+
+    void folderNamedLikePictureIsAFolder()
+    {
+        savePicture(m_cdRoot + "/Odd/Album.jpg/inside.jpg", stripes(20, 20));
+        const auto w = open();
+        auto *cd = child<QTreeWidget>(w.get(), "tvViewer(0)");
+        clickNode(cd, findNode(cd, "Album.jpg"));
+        QCOMPARE(w->CurrentPicturePath(), QString());
+        QVERIFY(child<QLabel>(w.get(), "lblStatus")->text().isEmpty());
+    }
+
+    void problemsAreReportedAndWindowStaysUsable()
+    {
+        const QString broken = m_cdRoot + "/Metallica/Black/broken.jpg";
+        QFile f(broken);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("this is not a picture");
+        f.close();
+        m_dvdRoot = m_shelf->path() + "/NoSuchFolder";
+        const auto w = open();
+        auto *status = child<QLabel>(w.get(), "lblStatus");
+        QCOMPARE(status->text(), ViewerTexts::kRootMissing.arg("DVD", m_dvdRoot));
+        QCOMPARE(child<QTreeWidget>(w.get(), "tvViewer(1)")->topLevelItem(0)->text(0), m_dvdRoot);
+
+        auto *cd = child<QTreeWidget>(w.get(), "tvViewer(0)");
+        clickNode(cd, findNode(cd, "cover.JPG"));
+        QCOMPARE(w->CurrentPicturePath(), m_cdRoot + "/Metallica/Black/cover.JPG");
+        clickNode(cd, findNode(cd, "broken.jpg"));
+        QVERIFY(status->text().contains(ViewerTexts::kPictureUnreadable.arg(broken)));
+        QCOMPARE(w->CurrentPicturePath(), QString());
+        QVERIFY(w->shownPicture().isNull());
+        QCOMPARE(child<QLabel>(w.get(), "lblRes")->text(), QString());
+
+        // A good picture still shows afterwards, and the root problem stays listed.
+        clickNode(cd, findNode(cd, "cover.JPG"));
+        QCOMPARE(w->CurrentPicturePath(), m_cdRoot + "/Metallica/Black/cover.JPG");
+        QCOMPARE(status->text(), ViewerTexts::kRootMissing.arg("DVD", m_dvdRoot));
+    }
+
+    void cropsDvdPictureInPlace()
+    {
+        ScopedRecordingMessageBox box;
+        const QString file = m_dvdRoot + "/Harbour Lights/Harbour Lights.jpg";
+        const auto w = open();
+        QTest::mouseClick(child<QRadioButton>(w.get(), "optType(1)"), Qt::LeftButton);
+        auto *dvd = child<QTreeWidget>(w.get(), "tvViewer(1)");
+        clickNode(dvd, findNode(dvd, "Harbour Lights.jpg"));
+        QCOMPARE(w->shownPicture().size(), QSize(500, 500));
+        const QString sizeBefore = child<QLabel>(w.get(), "lblSize")->text();
+
+        QTest::mouseClick(child<QPushButton>(w.get(), "cmdCrop"), Qt::LeftButton);
+        QVERIFY(box.box.shown.isEmpty());
+        QCOMPARE(QImageReader(file).size(), QSize(350, 500));
+        QCOMPARE(w->shownPicture().size(), QSize(350, 500));
+        QCOMPARE(child<QLabel>(w.get(), "picCropAfter")->pixmap().size(), QSize(350, 500));
+        // The left edge of the shown picture is the old column 75.
+        const QRgb edge = w->shownPicture().pixel(0, 250);
+        QVERIFY(qAbs(qRed(edge) - 75 * 255 / 500) <= 6);
+        // The labels keep describing the picture as it was selected.
+        QCOMPARE(child<QLabel>(w.get(), "lblRes")->text(), QStringLiteral("500x500"));
+        QCOMPARE(child<QLabel>(w.get(), "lblSize")->text(), sizeBefore);
+        QCOMPARE(QDir(m_appDir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+        QCOMPARE(QDir(m_dvdRoot + "/Harbour Lights").entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"Harbour Lights.jpg"});
+    }
+
+    void failedCropIsReported()
+    {
+        ScopedRecordingMessageBox box;
+        const auto w = open();
+        QTest::mouseClick(child<QRadioButton>(w.get(), "optType(1)"), Qt::LeftButton);
+        auto *dvd = child<QTreeWidget>(w.get(), "tvViewer(1)");
+        // Nothing on show: the button does nothing.
+        QTest::mouseClick(child<QPushButton>(w.get(), "cmdCrop"), Qt::LeftButton);
+        QVERIFY(box.box.shown.isEmpty());
+
+        clickNode(dvd, findNode(dvd, "Harbour Lights.jpg"));
+        // The folder disappears behind the viewer's back: nowhere to write.
+        QVERIFY(QDir(m_dvdRoot + "/Harbour Lights").removeRecursively());
+        QTest::mouseClick(child<QPushButton>(w.get(), "cmdCrop"), Qt::LeftButton);
+        QCOMPARE(box.box.shown.size(), 1);
+        QCOMPARE(box.box.shown[0].text, QStringLiteral("Cropping of image failed."));
+        QCOMPARE(box.box.shown[0].title, QStringLiteral("Cropping Error"));
+        QCOMPARE(box.box.shown[0].buttons, MsgButtons::OkOnly);
+        QCOMPARE(box.box.shown[0].icon, MsgIcon::Information);
+        QCOMPARE(w->shownPicture().size(), QSize(500, 500));
+        QVERIFY(!QDir(m_dvdRoot + "/Harbour Lights").exists());
+    }
+};
+
+QTEST_MAIN(TestFrmList)
+#include "tst_frmlist.moc"
