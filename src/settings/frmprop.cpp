@@ -129,6 +129,11 @@ frmProp::frmProp(QWidget *parent) : QDialog(parent)
         auto *frame = new QFrame(pages);
         frame->setObjectName(QStringLiteral("fraProp(%1)").arg(i));
         frame->setFrameShape(QFrame::StyledPanel);
+        // The hidden page still counts for the size, so the dialog keeps its
+        // size when the tab changes.
+        QSizePolicy policy = frame->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        frame->setSizePolicy(policy);
         pagesLayout->addWidget(frame, 0, 0);
         m_fraProp[static_cast<std::size_t>(i)] = frame;
     }
