@@ -15,6 +15,7 @@
 #include "search/quicksaveactions.h"
 #include "settings/frmprop.h"
 #include "update/updatecheck.h"
+#include "viewer/frmlist.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -106,9 +107,6 @@ void frmJacketeer::buildMenus()
     mnuOptions->setObjectName(QStringLiteral("mnuOptions"));
     mnuOptionsProperties = mnuOptions->addAction(QString::fromLatin1(kMenuProperties));
     mnuOptionsProperties->setObjectName(QStringLiteral("mnuOptionsProperties"));
-
-    // Windows still to come are offered but not yet available.
-    mnuFileView->setEnabled(false);
 
     connect(mnuFileUpdate, &QAction::triggered, this, &frmJacketeer::mnuFileUpdate_Click);
     connect(mnuFileView, &QAction::triggered, this, &frmJacketeer::mnuFileView_Click);
@@ -501,7 +499,24 @@ void frmJacketeer::mnuFileUpdate_Click()
     runAutoUpdate();
 }
 
-void frmJacketeer::mnuFileView_Click() {}
+void frmJacketeer::mnuFileView_Click()
+{
+    withStatus(kPopulatingViewer, [] {
+        // One viewer: a second click brings the open one forward.
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            auto *open = qobject_cast<frmList *>(window);
+            if (open && open->isVisible()) {
+                open->raise();
+                open->activateWindow();
+                return;
+            }
+        }
+        // The viewer fills its folder trees while it is constructed.
+        auto *viewer = new frmList;
+        viewer->setAttribute(Qt::WA_DeleteOnClose);
+        viewer->show();
+    }, false);
+}
 
 void frmJacketeer::mnuFileBatch_Click()
 {
