@@ -1,10 +1,15 @@
+#include "app/appfolder.h"
+#include "app/downloadservice.h"
+#include "app/frmjacketeer.h"
 #include "app/modjacketeer.h"
+#include "batch/frmbatch.h"
 #include "app/settingsstore.h"
 #include "guitestmain.h"
 #include "recordingmessagebox.h"
 #include "settings/frmprop.h"
 #include "settings/settingstexts.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QDir>
 #include <QFrame>
@@ -38,6 +43,7 @@ private slots:
     void okAndCancel();
     void browseFillsBoxOrLeavesIt();
     void oneDialogBroughtToFront();
+    void openedFromTheMenus();
     void screenshots();
 
 private:
@@ -326,6 +332,43 @@ void tst_frmProp::oneDialogBroughtToFront()
     QCOMPARE(std::count_if(windows.cbegin(), windows.cend(),
                            [](QWidget *w) { return qobject_cast<frmProp *>(w) && w->isVisible(); }),
              1);
+}
+
+void tst_frmProp::openedFromTheMenus()
+{
+    SettingsStore store;
+    frmJacketeer main(&store);
+    QAction *properties = main.findChild<QAction *>(QStringLiteral("mnuOptionsProperties"));
+    QVERIFY(properties->isEnabled());
+    properties->trigger();
+    m_dlg = frmProp::instance();
+    QVERIFY(m_dlg);
+    QCOMPARE(child<QTabBar>("tsProp")->currentIndex(), 0);
+    properties->trigger();
+    QCOMPARE(frmProp::instance(), m_dlg.data());
+    {
+        // The batch window's entry opens the same dialog on its Batch page.
+        frmBatch batch;
+        QAction *batchEntry = batch.findChild<QAction *>(QStringLiteral("mnuOptionsProperties"));
+        QVERIFY(batchEntry->isEnabled());
+        batchEntry->trigger();
+        QCOMPARE(frmProp::instance(), m_dlg.data());
+        QCOMPARE(child<QTabBar>("tsProp")->currentIndex(), 1);
+    }
+
+    QAction *update = main.findChild<QAction *>(QStringLiteral("mnuFileUpdate"));
+    QVERIFY(update->isEnabled());
+    QStringList downloads;
+    setDownloadFunction([&downloads](const QString &url, const QString &path) {
+        downloads << url << path;
+        return 1;
+    });
+    update->trigger();
+    setDownloadFunction({});
+    QCOMPARE(downloads.size(), 2);
+    QCOMPARE(downloads[1], appFile(QStringLiteral("version.jkv")));
+    QCOMPARE(m_box->box.shown.size(), 1);
+    QCOMPARE(m_box->box.shown[0].title, QStringLiteral("Auto Update"));
 }
 
 // Saves both pages as pictures for a look by eye (run under Xvfb with
