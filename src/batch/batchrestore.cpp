@@ -28,6 +28,7 @@ BatchRestorer::BatchRestorer(FolderTree &tree, NodeImage folderImage, YieldFn yi
 
 void BatchRestorer::walk(const QString &folder, int folderNodeIndex)
 {
+    m_name = nullptr;
     walk(QFile::encodeName(folder).toStdString(), folder, folderNodeIndex, 0);
 }
 
@@ -37,7 +38,7 @@ void BatchRestorer::walk(const std::string &nativePath, const QString &path, int
     if (m_stopped)
         return;
     FolderLister::Listing listing;
-    if (depth > kMaxDepth || !m_lister.enter(nativePath, resultsFileFilter, listing)) {
+    if (depth > kMaxDepth || !m_lister.enter(nativePath, resultsFileFilter, listing, m_name)) {
         ++m_skipped;
         return;
     }
@@ -51,6 +52,7 @@ void BatchRestorer::walk(const std::string &nativePath, const QString &path, int
             QByteArray::fromRawData(name.data(), static_cast<qsizetype>(name.size())));
         const QString subPath = childPath(path, qname);
         const int subIndex = m_tree.add(nodeIndex, subPath, qname, m_folderImage);
+        m_name = name.c_str();
         walk(childPath(nativePath, name), subPath, subIndex, depth + 1);
         if (m_stopped)
             break;

@@ -37,6 +37,7 @@ private:
     NodeImage m_folderImage;
     YieldFn m_yield;
     FolderLister m_lister;
+    const char *m_name = nullptr; // the folder about to be entered, within the current one
     int m_hits = 0;
     int m_skipped = 0;
     bool m_stopped = false;

@@ -59,6 +59,7 @@ void BatchScanner::ScanCDFolder(const QString &path, FolderTree &tree, int folde
     Q_ASSERT(&tree == &m_tree);
     Q_UNUSED(tree);
     m_below.clear();
+    m_name = nullptr;
     scan(QFile::encodeName(path).toStdString(), path, folderNodeIndex, false);
 }
 
@@ -67,6 +68,7 @@ void BatchScanner::ScanDVDFolder(const QString &path, FolderTree &tree, int fold
     Q_ASSERT(&tree == &m_tree);
     Q_UNUSED(tree);
     m_below.clear();
+    m_name = nullptr;
     scan(QFile::encodeName(path).toStdString(), path, folderNodeIndex, true);
 }
 
@@ -76,7 +78,7 @@ void BatchScanner::scan(const std::string &nativePath, const QString &path, int 
         return;
     FolderLister::Listing listing;
     if (static_cast<int>(m_below.size()) > kMaxDepth ||
-        !m_lister.enter(nativePath, dvd ? nullptr : audioFilter, listing)) {
+        !m_lister.enter(nativePath, dvd ? nullptr : audioFilter, listing, m_name)) {
         ++m_skipped;
         return;
     }
@@ -92,6 +94,7 @@ void BatchScanner::scan(const std::string &nativePath, const QString &path, int 
         const QString subPath = childPath(path, qname);
         const int subIndex = m_tree.add(nodeIndex, subPath, qname, image);
         m_below.push_back(qname);
+        m_name = name.c_str();
         scan(childPath(nativePath, name), subPath, subIndex, dvd);
         m_below.pop_back();
         if (m_stopped)
@@ -101,16 +104,16 @@ void BatchScanner::scan(const std::string &nativePath, const QString &path, int 
         if (dvd)
             queueDVDLeaf(path, nodeIndex);
         else
-            queueCDLeaf(nativePath, path, nodeIndex, listing.files);
+            queueCDLeaf(path, nodeIndex, listing.files);
     }
     m_lister.leave();
 }
 
-void BatchScanner::queueCDLeaf(const std::string &nativePath, const QString &path, int nodeIndex,
+void BatchScanner::queueCDLeaf(const QString &path, int nodeIndex,
                                const std::vector<std::string> &audioFiles)
 {
     for (const std::string &name : audioFiles) {
-        const auto tag = readId3v1Tag(childPath(nativePath, name).c_str());
+        const auto tag = readId3v1TagAt(m_lister.folderFd(), name.c_str());
         if (!tag || (tag->artist.isEmpty() && tag->album.isEmpty()))
             continue;
         m_queue.push_back({tag->artist, tag->album, path,

@@ -47,7 +47,7 @@ public:
 
 private:
     void scan(const std::string &nativePath, const QString &path, int nodeIndex, bool dvd);
-    void queueCDLeaf(const std::string &nativePath, const QString &path, int nodeIndex,
+    void queueCDLeaf(const QString &path, int nodeIndex,
                      const std::vector<std::string> &audioFiles);
     void queueDVDLeaf(const QString &path, int nodeIndex);
 
@@ -56,6 +56,7 @@ private:
     YieldFn m_yield;
     FolderLister m_lister;
     std::vector<QString> m_below; // folder names from below the root down to the current one
+    const char *m_name = nullptr; // the folder about to be entered, within the current one
     int m_dvdDepth = 1;
     int m_skipped = 0;
     bool m_stopped = false;

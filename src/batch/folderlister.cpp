@@ -31,27 +31,44 @@ bool folderNameLess(const std::string &a, const std::string &b)
     return a < b;
 }
 
-bool FolderLister::onPath(const Identity &id) const
+bool FolderLister::onPath(const Identity &id)
 {
-    return std::any_of(m_path.begin(), m_path.end(),
-                       [&](const Identity &p) { return p.dev == id.dev && p.ino == id.ino; });
+    for (PathFolder &folder : m_path) {
+        if (!folder.known) {
+            struct stat st {
+            };
+            if (::stat(folder.path.c_str(), &st) != 0)
+                continue;
+            folder.id = {st.st_dev, st.st_ino};
+            folder.known = true;
+        }
+        if (folder.id.dev == id.dev && folder.id.ino == id.ino)
+            return true;
+    }
+    return false;
 }
 
-bool FolderLister::enter(const std::string &path, FileFilter filter, Listing &out)
+bool FolderLister::enter(const std::string &path, FileFilter filter, Listing &out,
+                         const char *nameInCurrent)
 {
     out.folders.clear();
     out.files.clear();
-    DIR *dir = ::opendir(path.c_str());
+    DIR *dir = nullptr;
+    if (nameInCurrent && !m_path.empty()) {
+        const int fd =
+            ::openat(folderFd(), nameInCurrent, O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
+        if (fd >= 0) {
+            dir = ::fdopendir(fd);
+            if (!dir)
+                ::close(fd);
+        }
+    } else {
+        dir = ::opendir(path.c_str());
+    }
     if (!dir)
         return false;
     const int fd = ::dirfd(dir);
-    struct stat self {
-    };
-    if (::fstat(fd, &self) != 0) {
-        ::closedir(dir);
-        return false;
-    }
-    m_path.push_back({self.st_dev, self.st_ino});
+    m_path.push_back(PathFolder{path, dir, false, {}});
 
     while (const dirent *entry = ::readdir(dir)) {
         const char *name = entry->d_name;
@@ -81,7 +98,6 @@ bool FolderLister::enter(const std::string &path, FileFilter filter, Listing &ou
         else if (filter && filter(name, length))
             out.files.emplace_back(name, length);
     }
-    ::closedir(dir);
     std::sort(out.folders.begin(), out.folders.end(), folderNameLess);
     std::sort(out.files.begin(), out.files.end(), folderNameLess);
     return true;
@@ -89,6 +105,19 @@ bool FolderLister::enter(const std::string &path, FileFilter filter, Listing &ou
 
 void FolderLister::leave()
 {
-    if (!m_path.empty())
-        m_path.pop_back();
+    if (m_path.empty())
+        return;
+    ::closedir(static_cast<DIR *>(m_path.back().dir));
+    m_path.pop_back();
+}
+
+FolderLister::~FolderLister()
+{
+    while (!m_path.empty())
+        leave();
+}
+
+int FolderLister::folderFd() const
+{
+    return m_path.empty() ? -1 : ::dirfd(static_cast<DIR *>(m_path.back().dir));
 }

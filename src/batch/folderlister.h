@@ -20,10 +20,21 @@ public:
     // Files are kept only when keepFile(name) is true.
     using FileFilter = bool (*)(const char *name, size_t length);
 
+    FolderLister() = default;
+    FolderLister(const FolderLister &) = delete;
+    FolderLister &operator=(const FolderLister &) = delete;
+    ~FolderLister();
+
     // Opens a folder and lists it. False when it cannot be read. On success
     // the folder becomes the innermost one of the current path until leave().
-    bool enter(const std::string &path, FileFilter filter, Listing &out);
+    // nameInCurrent, when given, is the folder's name within the current
+    // innermost folder and spares resolving the whole path.
+    bool enter(const std::string &path, FileFilter filter, Listing &out,
+               const char *nameInCurrent = nullptr);
     void leave();
+    // The innermost folder, open, so its files can be opened by name
+    // without resolving the whole path again. -1 when there is none.
+    int folderFd() const;
 
     // Links skipped because they lead back up the path.
     int loopingLinks() const { return m_loopingLinks; }
@@ -33,9 +44,17 @@ private:
         dev_t dev;
         ino_t ino;
     };
-    bool onPath(const Identity &id) const;
+    // A folder of the current path; its identity is looked up only when a
+    // link to a folder turns up, which most collections never have.
+    struct PathFolder {
+        std::string path;
+        void *dir = nullptr; // the open DIR
+        bool known = false;
+        Identity id{};
+    };
+    bool onPath(const Identity &id);
 
-    std::vector<Identity> m_path;
+    std::vector<PathFolder> m_path;
     int m_loopingLinks = 0;
 };
 

@@ -155,10 +155,10 @@ void frmBatch::buildUi()
         queue->setHeaderLabels(headers);
         for (int c = 0; c < keys.size(); ++c)
             queue->headerItem()->setData(c, kKeyRole, keys.at(c));
-        queue->header()->resizeSection(0, 140);
+        queue->header()->resizeSection(0, 120);
         if (t == 0)
-            queue->header()->resizeSection(1, 140);
-        queue->header()->resizeSection(directoryColumn(t), 260);
+            queue->header()->resizeSection(1, 120);
+        queue->header()->resizeSection(directoryColumn(t), t == 0 ? 170 : 220);
         batchedLayout->addWidget(queue);
         auto *total = new QProgressBar(batched);
         total->setObjectName(indexed("prgTotal", t));
@@ -200,6 +200,11 @@ void frmBatch::buildUi()
     resultsLayout->addLayout(controls, 2, 0, 1, 2);
     resultsLayout->setColumnStretch(0, 2);
     resultsLayout->setColumnStretch(1, 3);
+    // The trees and queues take the height; the type and buttons row keeps
+    // its own.
+    resultsLayout->setRowStretch(0, 1);
+    resultsLayout->setRowStretch(1, 1);
+    frame4->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     outer->addWidget(frame1, 1);
 
     connect(m_cmdNew, &QPushButton::clicked, this, &frmBatch::cmdNew_Click);

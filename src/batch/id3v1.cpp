@@ -63,9 +63,14 @@ std::optional<Id3v1Tag> parseId3v1Tag(QByteArrayView tag)
 
 std::optional<Id3v1Tag> readId3v1Tag(const char *path)
 {
+    return readId3v1TagAt(AT_FDCWD, path);
+}
+
+std::optional<Id3v1Tag> readId3v1TagAt(int folderFd, const char *name)
+{
     // O_NONBLOCK keeps a FIFO that happens to carry an audio name from
     // blocking the scan; seeking it then fails and it counts as untagged.
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    const int fd = ::openat(folderFd, name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
         return std::nullopt;
     char buffer[kId3v1Size];

@@ -21,6 +21,8 @@ bool isTaggableAudioName(std::string_view name);
 // shorter than a tag, or its last 128 bytes do not start with "TAG".
 std::optional<Id3v1Tag> readId3v1Tag(const char *path);
 std::optional<Id3v1Tag> readId3v1Tag(const QString &path);
+// The same for a file named relative to an open folder.
+std::optional<Id3v1Tag> readId3v1TagAt(int folderFd, const char *name);
 
 // Parses 128 tag bytes. Each text field ends at its first NUL byte and loses
 // surrounding blanks; the bytes are Windows-1252.
