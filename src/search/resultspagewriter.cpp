@@ -23,34 +23,44 @@ QString ResultsPageWriter::hitNumberText(int number)
 
 QString ResultsPageWriter::block(int number, const PageHit &hit, const QString &genreText)
 {
-    QString text;
-    text.reserve(1400 + hit.pictureMarkup.size() + hit.largeUrl.size() + hit.title.size() +
-                 hit.artist.size() + genreText.size());
-    text += kBlockHead;
-    text += hit.pictureMarkup;
-    text += kBlockPictureEnd;
-    text += hitNumberText(number);
-    text += hit.largeUrl;
-    text += kBlockQuickSaveEnd;
-    text += kGenreCellOpen;
-    text += genreText;
-    text += kCellClose;
-    text += kArtistCellOpen;
-    text += hit.artist;
-    text += kCellClose;
-    text += kAlbumCellOpen;
-    text += hit.title;
-    text += kCellClose;
-    text += hit.site == RetailerSite::Brinsell ? kSiteCellBrinsell : kSiteCellVantory;
-    text += kBlockTail;
-    return text;
+    return QString::fromUtf8(blockBytes(number, hit, genreText));
+}
+
+QByteArray ResultsPageWriter::blockBytes(int number, const PageHit &hit, const QString &genreText)
+{
+    // Built as UTF-8 directly: the fixed lines are ASCII and go in as they
+    // are, only the hit's own texts need converting.
+    const auto ascii = [](QByteArray &out, QLatin1StringView text) {
+        out.append(text.data(), text.size());
+    };
+    QByteArray out;
+    out.reserve(1400 + 3 * (hit.pictureMarkup.size() + hit.largeUrl.size() + hit.title.size() +
+                            hit.artist.size() + genreText.size()));
+    ascii(out, kBlockHead);
+    out += hit.pictureMarkup.toUtf8();
+    ascii(out, kBlockPictureEnd);
+    out += hitNumberText(number).toLatin1();
+    out += hit.largeUrl.toUtf8();
+    ascii(out, kBlockQuickSaveEnd);
+    ascii(out, kGenreCellOpen);
+    out += genreText.toUtf8();
+    ascii(out, kCellClose);
+    ascii(out, kArtistCellOpen);
+    out += hit.artist.toUtf8();
+    ascii(out, kCellClose);
+    ascii(out, kAlbumCellOpen);
+    out += hit.title.toUtf8();
+    ascii(out, kCellClose);
+    ascii(out, hit.site == RetailerSite::Brinsell ? kSiteCellBrinsell : kSiteCellVantory);
+    ascii(out, kBlockTail);
+    return out;
 }
 
 void ResultsPageWriter::writeRow(const PageHit &hit, const QString &genreText)
 {
     const int number = m_results.add(hit.artist, hit.title, hit.largeUrl);
     if (m_file.isOpen())
-        write(block(number, hit, genreText));
+        writeBytes(blockBytes(number, hit, genreText));
 }
 
 bool ResultsPageWriter::finish()
@@ -66,7 +76,11 @@ bool ResultsPageWriter::finish()
 
 bool ResultsPageWriter::write(const QString &text)
 {
-    const QByteArray bytes = text.toUtf8();
+    return writeBytes(text.toUtf8());
+}
+
+bool ResultsPageWriter::writeBytes(const QByteArray &bytes)
+{
     if (m_file.write(bytes) != bytes.size())
         m_ok = false;
     return m_ok;

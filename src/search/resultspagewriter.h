@@ -2,6 +2,7 @@
 
 #include "search/pagehit.h"
 
+#include <QByteArray>
 #include <QFile>
 #include <QString>
 
@@ -27,11 +28,13 @@ public:
 
     // The table of one hit, numbered `number`.
     static QString block(int number, const PageHit &hit, const QString &genreText);
+    static QByteArray blockBytes(int number, const PageHit &hit, const QString &genreText);
     // "0001" .. "9999", then "10000" and up.
     static QString hitNumberText(int number);
 
 private:
     bool write(const QString &text);
+    bool writeBytes(const QByteArray &bytes);
 
     SearchResults &m_results;
     QFile m_file;
