@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QImageReader>
 
+#include <algorithm>
 #include <cstring>
 
 namespace
@@ -102,30 +103,72 @@ bool pixelsComplete(const BmpLayout &l, qint64 fileSize)
     return qAbs(l.height) <= (fileSize - l.dataOffset) / rowBytes;
 }
 
-// The common 24- and 32-bit forms, copied row by row without a decoder.
-QImage readDirect(const BmpLayout &l, const uchar *data)
+// Rows go through a small buffer: no second copy of the whole picture.
+constexpr qint64 kChunkBytes = 64 * 1024;
+
+// The common 24- and 32-bit forms, read straight into the picture's rows.
+QImage readDirect(const BmpLayout &l, QFile &file)
 {
     const int width = int(l.width);
     const int height = int(qAbs(l.height));
     QImage image(width, height, QImage::Format_BGR888);
-    if (image.isNull())
+    if (image.isNull() || !file.seek(l.dataOffset))
         return {};
     const qint64 rowBytes = paddedRow(l.width, l.bitsPerPixel);
     const bool bottomUp = l.height > 0;
-    for (int y = 0; y < height; ++y) {
-        const uchar *src = data + l.dataOffset + rowBytes * (bottomUp ? height - 1 - y : y);
-        uchar *dst = image.scanLine(y);
-        if (l.bitsPerPixel == 24) {
-            std::memcpy(dst, src, size_t(width) * 3);
-        } else {
-            for (int x = 0; x < width; ++x, src += 4, dst += 3) {
-                dst[0] = src[0];
-                dst[1] = src[1];
-                dst[2] = src[2];
+    if (l.bitsPerPixel == 24 && rowBytes == image.bytesPerLine()) {
+        const qint64 total = rowBytes * height;
+        if (file.read(reinterpret_cast<char *>(image.bits()), total) != total)
+            return {};
+        if (bottomUp) {
+            QByteArray spare(rowBytes, Qt::Uninitialized);
+            for (int top = 0, bottom = height - 1; top < bottom; ++top, --bottom) {
+                std::memcpy(spare.data(), image.scanLine(top), size_t(rowBytes));
+                std::memcpy(image.scanLine(top), image.scanLine(bottom), size_t(rowBytes));
+                std::memcpy(image.scanLine(bottom), spare.constData(), size_t(rowBytes));
+            }
+        }
+        return image;
+    }
+    const qint64 rowsPerChunk = std::max<qint64>(1, kChunkBytes / rowBytes);
+    QByteArray chunk(rowsPerChunk * rowBytes, Qt::Uninitialized);
+    for (int fileRow = 0; fileRow < height;) {
+        const int rows = int(std::min<qint64>(rowsPerChunk, height - fileRow));
+        if (file.read(chunk.data(), rows * rowBytes) != rows * rowBytes)
+            return {};
+        for (int r = 0; r < rows; ++r, ++fileRow) {
+            const auto *src = reinterpret_cast<const uchar *>(chunk.constData()) + r * rowBytes;
+            uchar *dst = image.scanLine(bottomUp ? height - 1 - fileRow : fileRow);
+            if (l.bitsPerPixel == 24) {
+                std::memcpy(dst, src, size_t(width) * 3);
+            } else {
+                for (int x = 0; x < width; ++x, src += 4, dst += 3) {
+                    dst[0] = src[0];
+                    dst[1] = src[1];
+                    dst[2] = src[2];
+                }
             }
         }
     }
     return image;
+}
+
+// One file row: blue, green, red per pixel, then zero padding.
+void packRow(const QImage &image, int y, uchar *out, qint64 rowBytes)
+{
+    const int width = image.width();
+    const uchar *src = image.constScanLine(y);
+    if (image.format() == QImage::Format_BGR888) {
+        std::memcpy(out, src, size_t(width) * 3);
+    } else {
+        // 32-bit pixels lie in memory as blue, green, red, alpha. Each is
+        // stored whole, the next pixel overwriting its alpha; the buffer has
+        // room for the last one's.
+        for (int x = 0; x < width; ++x, src += 4, out += 3)
+            std::memcpy(out, src, 4);
+        out -= qint64(width) * 3;
+    }
+    std::memset(out + qint64(width) * 3, 0, size_t(rowBytes - qint64(width) * 3));
 }
 
 } // namespace
@@ -134,7 +177,13 @@ bool writeBmpFile(const QImage &picture, const QString &path)
 {
     if (picture.isNull())
         return false;
-    const QImage image = picture.convertToFormat(QImage::Format_BGR888);
+    static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN);
+    // Pictures as loaded (32-bit) or as captured (24-bit) are written as they
+    // are; anything else is converted first.
+    QImage image = picture;
+    if (image.format() != QImage::Format_BGR888 && image.format() != QImage::Format_RGB32 &&
+        image.format() != QImage::Format_ARGB32)
+        image = picture.convertToFormat(QImage::Format_BGR888);
     const qint64 width = image.width();
     const qint64 height = image.height();
     const qint64 rowBytes = paddedRow(width, 24);
@@ -143,13 +192,12 @@ bool writeBmpFile(const QImage &picture, const QString &path)
     if (fileSize > 0x7fffffff)
         return false;
 
-    QByteArray bytes(fileSize, '\0');
-    auto *out = reinterpret_cast<uchar *>(bytes.data());
-    out[0] = 'B';
-    out[1] = 'M';
-    put32(out + 2, quint32(fileSize));
-    put32(out + 10, quint32(kFileHeaderSize + kInfoHeaderSize));
-    uchar *h = out + kFileHeaderSize;
+    uchar header[kFileHeaderSize + kInfoHeaderSize] = {};
+    header[0] = 'B';
+    header[1] = 'M';
+    put32(header + 2, quint32(fileSize));
+    put32(header + 10, quint32(kFileHeaderSize + kInfoHeaderSize));
+    uchar *h = header + kFileHeaderSize;
     put32(h, quint32(kInfoHeaderSize));
     put32(h + 4, quint32(width));
     put32(h + 8, quint32(height));
@@ -158,15 +206,22 @@ bool writeBmpFile(const QImage &picture, const QString &path)
     put32(h + 20, quint32(pixelBytes));
     put32(h + 24, 3780); // 96 dpi, in pixels per metre
     put32(h + 28, 3780);
-    uchar *pixels = h + kInfoHeaderSize;
-    for (qint64 y = 0; y < height; ++y)
-        std::memcpy(pixels + rowBytes * (height - 1 - y), image.constScanLine(int(y)),
-                    size_t(width) * 3);
 
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
         return false;
-    const bool written = file.write(bytes) == bytes.size() && file.flush();
+    bool written =
+        file.write(reinterpret_cast<const char *>(header), sizeof header) == qint64(sizeof header);
+    const qint64 rowsPerChunk = std::max<qint64>(1, kChunkBytes / rowBytes);
+    QByteArray chunk(rowsPerChunk * rowBytes + 1, Qt::Uninitialized);
+    auto *out = reinterpret_cast<uchar *>(chunk.data());
+    // Bottom-up, the order every reader expects.
+    for (qint64 y = height - 1; written && y >= 0;) {
+        qint64 rows = 0;
+        for (; rows < rowsPerChunk && y >= 0; ++rows, --y)
+            packRow(image, int(y), out + rows * rowBytes, rowBytes);
+        written = file.write(chunk.constData(), rows * rowBytes) == rows * rowBytes;
+    }
     file.close();
     if (!written || file.error() != QFileDevice::NoError) {
         file.remove();
@@ -178,25 +233,19 @@ bool writeBmpFile(const QImage &picture, const QString &path)
 QImage readBmpFile(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return {};
-    QByteArray copy;
-    qint64 available = file.size();
-    const uchar *data = available > 0 ? file.map(0, available) : nullptr;
-    if (!data) {
-        copy = file.readAll();
-        data = reinterpret_cast<const uchar *>(copy.constData());
-        available = copy.size();
-    }
-
-    const BmpLayout layout = readLayout(data, available);
+    const qint64 size = file.size();
+    uchar header[kFileHeaderSize + kInfoHeaderSize] = {};
+    const qint64 headerBytes = file.read(reinterpret_cast<char *>(header), sizeof header);
+    const BmpLayout layout = readLayout(header, std::max<qint64>(0, headerBytes));
     if (!layout.known || layout.width <= 0 || layout.height == 0 || layout.planes != 1 ||
-        !validDepth(layout.bitsPerPixel) || layout.dataOffset > available ||
-        !pixelsComplete(layout, available))
+        !validDepth(layout.bitsPerPixel) || layout.dataOffset > size ||
+        !pixelsComplete(layout, size))
         return {};
 
     if (layout.compression == 0 && (layout.bitsPerPixel == 24 || layout.bitsPerPixel == 32))
-        return readDirect(layout, data);
+        return readDirect(layout, file);
 
     // Palettes, 16-bit, bit fields and run-length data go through Qt's decoder.
     file.close();
