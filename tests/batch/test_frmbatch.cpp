@@ -11,7 +11,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QPointer>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -364,6 +366,23 @@ private slots:
         QTreeWidgetItem *misc = w.nodeByKey(0, m_cd + "/Artist A/Misc");
         misc->setCheckState(0, Qt::Unchecked);
         QCOMPARE(misc->child(0)->checkState(0), Qt::Unchecked);
+    }
+
+    void closeDuringScanStopsFirst()
+    {
+        setRoots(m_cd, m_dvd);
+        auto *w = new frmBatch;
+        w->setAttribute(Qt::WA_DeleteOnClose);
+        w->show();
+        QPointer<frmBatch> alive(w);
+        // The close arrives while New is scanning: the scan stops, and the
+        // window goes only after the handler has returned.
+        QTimer::singleShot(0, w, [w] { w->close(); });
+        w->cmdNew_Click();
+        QVERIFY(alive);
+        QCOMPARE(w->queueRowCount(0), 0);
+        QCOMPARE(w->queueRowCount(1), 0);
+        QTRY_VERIFY(alive.isNull());
     }
 
     void missingRootIsReported()
