@@ -161,12 +161,23 @@ void packRow(const QImage &image, int y, uchar *out, qint64 rowBytes)
     if (image.format() == QImage::Format_BGR888) {
         std::memcpy(out, src, size_t(width) * 3);
     } else {
-        // 32-bit pixels lie in memory as blue, green, red, alpha. Each is
-        // stored whole, the next pixel overwriting its alpha; the buffer has
-        // room for the last one's.
-        for (int x = 0; x < width; ++x, src += 4, out += 3)
-            std::memcpy(out, src, 4);
-        out -= qint64(width) * 3;
+        // 32-bit pixels lie in memory as blue, green, red, alpha: four of
+        // them become twelve bytes by dropping every fourth byte.
+        int x = 0;
+        uchar *o = out;
+        for (; x + 4 <= width; x += 4, src += 16, o += 12) {
+            quint32 p[4];
+            std::memcpy(p, src, 16);
+            const quint32 packed[3] = {(p[0] & 0xffffffu) | (p[1] << 24),
+                                       ((p[1] >> 8) & 0xffffu) | (p[2] << 16),
+                                       ((p[2] >> 16) & 0xffu) | (p[3] << 8)};
+            std::memcpy(o, packed, 12);
+        }
+        for (; x < width; ++x, src += 4, o += 3) {
+            o[0] = src[0];
+            o[1] = src[1];
+            o[2] = src[2];
+        }
     }
     std::memset(out + qint64(width) * 3, 0, size_t(rowBytes - qint64(width) * 3));
 }
@@ -213,7 +224,7 @@ bool writeBmpFile(const QImage &picture, const QString &path)
     bool written =
         file.write(reinterpret_cast<const char *>(header), sizeof header) == qint64(sizeof header);
     const qint64 rowsPerChunk = std::max<qint64>(1, kChunkBytes / rowBytes);
-    QByteArray chunk(rowsPerChunk * rowBytes + 1, Qt::Uninitialized);
+    QByteArray chunk(rowsPerChunk * rowBytes, Qt::Uninitialized);
     auto *out = reinterpret_cast<uchar *>(chunk.data());
     // Bottom-up, the order every reader expects.
     for (qint64 y = height - 1; written && y >= 0;) {
