@@ -2,6 +2,8 @@
 
 #include "app/cp1252.h"
 
+#include <QFileInfo>
+
 namespace
 {
 
@@ -62,7 +64,7 @@ qint64 batchRecordCount(qint64 fileLength)
 std::optional<BatchResultRecord> readBatchRecord(const QString &path, qint64 number)
 {
     QFile file(path);
-    if (number < 1 || !file.open(QIODevice::ReadOnly))
+    if (number < 1 || !QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
         return std::nullopt;
     if (number > batchRecordCount(file.size()) || !file.seek((number - 1) * kRecordSize))
         return std::nullopt;
@@ -76,7 +78,8 @@ std::vector<BatchResultRecord> readBatchRecords(const QString &path, qint64 maxR
 {
     std::vector<BatchResultRecord> records;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // A pipe or a device in place of the file would block the reader.
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
         return records;
     const qint64 count = std::min(batchRecordCount(file.size()), maxRecords);
     const QByteArray bytes = file.read(count * kRecordSize);

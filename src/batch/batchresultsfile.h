@@ -35,7 +35,7 @@ qint64 batchRecordCount(qint64 fileLength);
 std::optional<BatchResultRecord> readBatchRecord(const QString &path, qint64 number);
 // Every record of a results file (at most maxRecords); empty when it cannot
 // be read.
-std::vector<BatchResultRecord> readBatchRecords(const QString &path, qint64 maxRecords = 1'000'000);
+std::vector<BatchResultRecord> readBatchRecords(const QString &path, qint64 maxRecords = 100'000);
 
 // The writer a batch run keeps open for one queue entry.
 class BatchResultsFile

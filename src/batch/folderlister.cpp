@@ -89,13 +89,16 @@ bool FolderLister::enter(const std::string &path, FileFilter filter, Listing &ou
                     continue;
                 }
                 type = DT_DIR;
-            } else {
+            } else if (S_ISREG(target.st_mode)) {
                 type = DT_REG;
+            } else {
+                continue; // a link to a device, pipe or socket
             }
         }
         if (type == DT_DIR)
             out.folders.emplace_back(name, length);
-        else if (filter && filter(name, length))
+        // Only plain files: opening a pipe or a device could block.
+        else if (type == DT_REG && filter && filter(name, length))
             out.files.emplace_back(name, length);
     }
     std::sort(out.folders.begin(), out.folders.end(), folderNameLess);

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 // The folder scan and the restore walk on real folders.
@@ -258,6 +259,21 @@ private slots:
         QCOMPARE(build.skippedFolders, 1);
         QCOMPARE(build.queue.size(), size_t(1));
         QCOMPARE(build.queue.at(0).artist, QStringLiteral("O"));
+    }
+
+    void pipesAreNeverOpened()
+    {
+        // A pipe waits for a writer that never comes; opening one would hang.
+        const QString root = newRoot();
+        makeFolder(root + "/Album");
+        QCOMPARE(::mkfifo(QFile::encodeName(root + "/Album/01.mp3").constData(), 0600), 0);
+        QCOMPARE(::mkfifo(QFile::encodeName(root + "/Album/batch.rlt").constData(), 0600), 0);
+        QVERIFY(writeTagged(root + "/Album/02.mp3", "After", "Pipe"));
+        const BatchTreeBuild build = buildBatchTree(BatchType::CD, root, 1);
+        QCOMPARE(rows(build), QStringList{"After|Pipe|" + root + "/Album|Queued|2"});
+        QCOMPARE(restoreBatchTree(BatchType::CD, root).hitCount, 0);
+        QVERIFY(!readBatchRecord(root + "/Album/batch.rlt", 1));
+        QVERIFY(readBatchRecords(root + "/Album/batch.rlt").empty());
     }
 
     void stopsWhenAsked()
