@@ -190,6 +190,13 @@ void SearchParsersTest::vantoryHits_data()
                .replace(QStringLiteral("<a href=\"/catalog/product"),
                         QStringLiteral("<A HREF=\"/CATALOG/product"))
         << QStringList{"Black"} << QStringList{"Metallica"} << QStringList{t1};
+    // The six characters after "/catalog" are taken as part of the link
+    // address, even when the link closes there.
+    QTest::newRow("title search starts six characters past the marker")
+        << QStringLiteral("<img src=\"%1\"><span class=text2bold><a href=\"/catalog\">Wrong</a>"
+                          "<a href=\"/x\">Right</a></span><br>Metallica <i>")
+               .arg(t1)
+        << QStringList{"Right"} << QStringList{"Metallica"} << QStringList{t1};
     QTest::newRow("empty title") << vantoryHit(t1, QString(), QStringLiteral("Metallica"))
                                  << QStringList{QString()} << QStringList{"Metallica"}
                                  << QStringList{t1};
@@ -417,6 +424,13 @@ void SearchParsersTest::brinsellHits_data()
         << QStringLiteral("no matches found") +
                brinsellProdHit(prodA, QStringLiteral("A"), QStringLiteral("AA"))
         << false << QStringList{} << QStringList{} << QStringList{};
+    // The bold artist is looked for from 50 characters after the title start.
+    QTest::newRow("ad layout artist closer than 50 characters is not seen")
+        << QStringLiteral(
+               "<img src=\"%1\"><a href=\"PRODUCT.ASP?1\"><b>C</b></a>ARTIST: <b>Near</b>")
+                   .arg(adC) +
+               filler(60) + QStringLiteral("Artist: <B>Far</B>")
+        << false << QStringList{"C"} << QStringList{"Far"} << QStringList{largeC};
     QTest::newRow("empty title") << brinsellAdHit(adC, QString(), QStringLiteral("CC")) << false
                                  << QStringList{QString()} << QStringList{"CC"}
                                  << QStringList{largeC};
