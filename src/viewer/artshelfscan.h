@@ -7,7 +7,8 @@
 #include <functional>
 #include <vector>
 
-// Node images of the viewer's trees, 1-based as in imgView.
+// Node images of the viewer's trees, 1-based as in imgView (the first four
+// of the batch window's NodeImage).
 enum class ShelfImage : int { MusicFolder = 1, Root = 2, DvdFolder = 3, Disc = 4 };
 
 enum class ShelfType : int { CD = 0, DVD = 1 };

@@ -2,11 +2,11 @@
 
 #include "app/messagebox.h"
 #include "app/modjacketeer.h"
+#include "batch/nodeimages.h"
 #include "imaging/covercrop.h"
 #include "imaging/imagingtexts.h"
 #include "search/picturecompare.h"
 #include "viewer/artshelfscan.h"
-#include "viewer/shelfimages.h"
 #include "viewer/viewertexts.h"
 
 #include <QCoreApplication>
@@ -39,6 +39,7 @@ QString indexed(const char *name, int index)
     return QString::fromLatin1(name) + QLatin1Char('(') + QString::number(index) + QLatin1Char(')');
 }
 
+// The batch window's node images, so both windows show a folder the same way.
 const QIcon &iconFor(ShelfImage image)
 {
     static const std::array<QIcon, 4> icons = [] {
@@ -46,7 +47,7 @@ const QIcon &iconFor(ShelfImage image)
         for (int i = 0; i < 4; ++i) {
             QIcon icon;
             for (int size : {16, 32})
-                icon.addPixmap(QPixmap::fromImage(shelfImage(ShelfImage(i + 1), size)));
+                icon.addPixmap(QPixmap::fromImage(nodeImage(NodeImage(i + 1), size)));
             made[size_t(i)] = icon;
         }
         return made;
