@@ -113,6 +113,9 @@ QuickSaveHit resolveQuickSaveLink(const QString &target, const SearchResults &re
         !sameAddress(link->address, results.picture(link->hitNumber)))
         return hit;
     hit.known = true;
+    // The lists keep the address exactly as the retailer gave it; the view may
+    // have decoded escapes in the link on the way.
+    hit.address = results.picture(link->hitNumber);
     hit.artist = results.artist(link->hitNumber);
     hit.album = results.album(link->hitNumber);
     return hit;

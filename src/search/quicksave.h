@@ -53,7 +53,7 @@ bool sameAddress(const QString &a, const QString &b);
 struct QuickSaveHit {
     bool known = false;
     int number = 0;
-    QString address; // as the link gives it
+    QString address; // the picture to fetch (the lists' own form when known)
     QString artist;
     QString album;
 };

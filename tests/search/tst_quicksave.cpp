@@ -303,8 +303,10 @@ void tst_QuickSave::resolveAgainstResults()
     const QuickSaveHit hit = resolveQuickSaveLink(target, results);
     QCOMPARE(hit.known, known);
     QCOMPARE(hit.artist, artist);
-    if (known)
+    if (known) {
         QCOMPARE(hit.album, results.album(hit.number));
+        QCOMPARE(hit.address, results.picture(hit.number));
+    }
 }
 
 void tst_QuickSave::pictureCheck_data()
