@@ -203,6 +203,98 @@ private slots:
         QCOMPARE(w.lblStatusLeft()->text(), QString());
     }
 
+    // Each row builds its own folders (path=artist/album for a tagged file,
+    // path=untagged, or a bare path for a folder), sets the roots in the
+    // store and reads the queues back from the window. Expected rows use
+    // <cd> and <dvd> for the roots; the last cell is the row's tag.
+    void queuesThroughWindow_data()
+    {
+        QTest::addColumn<QStringList>("make");
+        QTest::addColumn<QString>("cdRoot");
+        QTest::addColumn<QString>("dvdRoot");
+        QTest::addColumn<int>("depth");
+        QTest::addColumn<QStringList>("cdRows");
+        QTest::addColumn<QStringList>("dvdRows");
+
+        QTest::newRow("tag names, not folder names")
+            << QStringList{"cd/Misc/01.mp3=Real Artist/Real Album"} << "<cd>"
+            << "None" << 1 << QStringList{"Real Artist|Real Album|<cd>/Misc|Queued|2"}
+            << QStringList{};
+        QTest::newRow("untagged and empty tags give no row")
+            << QStringList{"cd/A/01.mp3=untagged", "cd/B/01.mp3=/"} << "<cd>"
+            << "None" << 1 << QStringList{} << QStringList{};
+        QTest::newRow("empty artist")
+            << QStringList{"cd/A/01.mp3=/Only Album"} << "<cd>"
+            << "None" << 1 << QStringList{"|Only Album|<cd>/A|Queued|2"} << QStringList{};
+        QTest::newRow("song.mp3.txt passed over, SONG.Mp3 read")
+            << QStringList{"cd/A/a.mp3.txt=Wrong/Wrong", "cd/A/SONG.Mp3=Right/Right"} << "<cd>"
+            << "None" << 1 << QStringList{"Right|Right|<cd>/A|Queued|2"} << QStringList{};
+        QTest::newRow("root itself a leaf")
+            << QStringList{"cd/01.mp3=Root/Leaf"} << "<cd>"
+            << "None" << 1 << QStringList{"Root|Leaf|<cd>|Queued|1"} << QStringList{};
+        QTest::newRow("none in any case") << QStringList{"cd/A/01.mp3=X/Y", "dvd/T"} << "none"
+                                          << "NONE" << 1 << QStringList{} << QStringList{};
+        QTest::newRow("dvd depth 1 with discs")
+            << QStringList{"dvd/Alien/Disc 1", "dvd/Alien/Disc 2"} << "None"
+            << "<dvd>" << 1 << QStringList{}
+            << QStringList{"Alien|<dvd>/Alien/Disc 1|Queued|3",
+                           "Alien|<dvd>/Alien/Disc 2|Queued|4"};
+        QTest::newRow("dvd depth 2")
+            << QStringList{"dvd/Horror/Alien", "dvd/Comedy"} << "None"
+            << "<dvd>" << 2 << QStringList{} << QStringList{"Alien|<dvd>/Horror/Alien|Queued|4"};
+        QTest::newRow("dvd root without subfolders")
+            << QStringList{"dvd"} << "None"
+            << "<dvd>" << 1 << QStringList{} << QStringList{};
+    }
+
+    void queuesThroughWindow()
+    {
+        QFETCH(QStringList, make);
+        QFETCH(QString, cdRoot);
+        QFETCH(QString, dvdRoot);
+        QFETCH(int, depth);
+        QFETCH(QStringList, cdRows);
+        QFETCH(QStringList, dvdRows);
+
+        QTemporaryDir dir;
+        for (const QString &item : make) {
+            const QString path = dir.filePath(item.section('=', 0, 0));
+            const QString what = item.section('=', 1);
+            if (!item.contains('='))
+                QVERIFY(makeFolder(path));
+            else if (what == "untagged")
+                QVERIFY(writeAudio(path, {}));
+            else
+                QVERIFY(writeTagged(path, what.section('/', 0, 0), what.section('/', 1)));
+        }
+        makeFolder(dir.filePath("cd"));
+        makeFolder(dir.filePath("dvd"));
+        auto fill = [&](QString text) {
+            return text.replace("<cd>", dir.filePath("cd")).replace("<dvd>", dir.filePath("dvd"));
+        };
+        setRoots(fill(cdRoot), fill(dvdRoot), depth);
+        frmBatch w;
+        QStringList expectedCd;
+        for (const QString &row : cdRows)
+            expectedCd << fill(row);
+        QStringList expectedDvd;
+        for (const QString &row : dvdRows)
+            expectedDvd << fill(row);
+        QCOMPARE(queueRows(w.lvBatch(0)), expectedCd);
+        QCOMPARE(queueRows(w.lvBatch(1)), expectedDvd);
+        // Every row's tag names the node of its own folder.
+        for (int t = 0; t < 2; ++t) {
+            for (int r = 0; r < w.queueRowCount(t); ++r) {
+                const QueueEntry entry = w.queueEntry(t, r);
+                QCOMPARE(frmBatch::nodeKey(w.nodeByIndex(t, entry.nodeIndex)), entry.directory);
+                QCOMPARE(frmBatch::fullTreePath(w.nodeByIndex(t, entry.nodeIndex)),
+                         entry.directory);
+            }
+        }
+        QCOMPARE(w.tvBatch(0)->topLevelItemCount(), cdRoot.startsWith('<') ? 1 : 0);
+        QCOMPARE(w.tvBatch(1)->topLevelItemCount(), dvdRoot.startsWith('<') ? 1 : 0);
+    }
+
     void typeSwitch()
     {
         setRoots(m_cd, m_dvd);
