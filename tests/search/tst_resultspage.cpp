@@ -78,9 +78,7 @@ private slots:
     void hitNumberText_data();
     void hitNumberText();
     void pageWithRowsFromBothSites();
-    void emptySearchHoldsFirstAndLastLineOnly();
     void keyedListsFollowHitOrder();
-    void unwritableFolderIsReported();
 };
 
 void ResultsPageTest::hitNumberText_data()
@@ -127,24 +125,6 @@ void ResultsPageTest::pageWithRowsFromBothSites()
     QCOMPARE(readAll(path), expected);
 }
 
-void ResultsPageTest::emptySearchHoldsFirstAndLastLineOnly()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("results.html"));
-    {
-        // A previous, longer page must not leave anything behind.
-        QFile old(path);
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write(QByteArray(5000, 'x'));
-    }
-    SearchResults results;
-    ResultsPageWriter writer(results);
-    QVERIFY(writer.open(path));
-    QVERIFY(writer.finish());
-    QCOMPARE(readAll(path), QByteArray("<html> <head> <title>New Page 1</title> </head> <body>\r\n"
-                                       "</body> </html>\r\n"));
-}
-
 void ResultsPageTest::keyedListsFollowHitOrder()
 {
     QTemporaryDir dir;
@@ -172,18 +152,6 @@ void ResultsPageTest::keyedListsFollowHitOrder()
     results.clear();
     QCOMPARE(results.nextNumber(), 1);
     QVERIFY(!results.contains(1));
-}
-
-void ResultsPageTest::unwritableFolderIsReported()
-{
-    QTemporaryDir dir;
-    SearchResults results;
-    ResultsPageWriter writer(results);
-    QVERIFY(!writer.open(dir.filePath(QStringLiteral("no/such/folder/results.html"))));
-    // Rows still reach the keyed lists, and finishing reports the failure.
-    writer.writeRow(hit(RetailerSite::Vantory, "L", "T", "A", "B"), QStringLiteral("Rock"));
-    QCOMPARE(results.count(), 1);
-    QVERIFY(!writer.finish());
 }
 
 QTEST_APPLESS_MAIN(ResultsPageTest)
