@@ -170,24 +170,6 @@ private slots:
         QCOMPARE(dib.bitmapInfo().headerSize, 40);
     }
 
-    void createRejectsBadSizes_data()
-    {
-        QTest::addColumn<int>("width");
-        QTest::addColumn<int>("height");
-        QTest::newRow("zero width") << 0 << 5;
-        QTest::newRow("zero height") << 5 << 0;
-        QTest::newRow("negative") << -3 << 5;
-    }
-    void createRejectsBadSizes()
-    {
-        QFETCH(int, width);
-        QFETCH(int, height);
-        cDIBSection dib;
-        QVERIFY(!dib.Create(width, height, 3));
-        QVERIFY(!dib.hDC());
-        QCOMPARE(dib.dib_width(), 0);
-    }
-
     void paintPicture_data()
     {
         QTest::addColumn<quint32>("rop");
@@ -245,14 +227,6 @@ private slots:
                 QCOMPARE(ours.pixel(x, y), source.pixel(x, y));
                 QCOMPARE(theirs.pixel(x, y), source.pixel(x, y));
             }
-    }
-
-    void bmpWriteFailureLeavesNothing()
-    {
-        QVERIFY(!writeBmpFile(QImage(), path(QStringLiteral("null.bmp"))));
-        QVERIFY(!QFile::exists(path(QStringLiteral("null.bmp"))));
-        QVERIFY(!writeBmpFile(QImage(2, 2, QImage::Format_RGB32),
-                              path(QStringLiteral("no/such/folder/x.bmp"))));
     }
 };
 

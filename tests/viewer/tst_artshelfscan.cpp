@@ -163,23 +163,6 @@ private slots:
         QCOMPARE(turns, 2);
         QCOMPARE(tree.nodes.size(), size_t(2)); // root and A, nothing below A
     }
-
-    void pictureNames_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("picture");
-        QTest::newRow("upper") << "COVER.JPG" << true;
-        QTest::newRow("lower") << "cover.jpg" << true;
-        QTest::newRow("jpeg") << "cover.jpeg" << false;
-        QTest::newRow("jpg inside") << "cover.jpg.txt" << false;
-        QTest::newRow("just the suffix") << ".jpg" << true;
-    }
-    void pictureNames()
-    {
-        QFETCH(QString, name);
-        QFETCH(bool, picture);
-        QCOMPARE(isShelfPicture(name), picture);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestArtshelfScan)
