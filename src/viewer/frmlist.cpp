@@ -236,8 +236,7 @@ void frmList::showSelectedPicture(int index)
                                     QFileDevice::WriteUser);
     if (!loadPicture(path)) {
         clearPicture();
-        showProblems();
-        m_lblStatus->setText(T::kPictureUnreadable.arg(path));
+        showProblems(T::kPictureUnreadable.arg(path));
         return;
     }
     m_currentPicturePath = path;
@@ -267,9 +266,13 @@ void frmList::clearPicture()
     m_lblRes->clear();
 }
 
-void frmList::showProblems()
+void frmList::showProblems(const QString &latest)
 {
-    m_lblStatus->setText(m_loadProblems.join(QStringLiteral("   ")));
+    // What went wrong while the trees were filled stays in view below.
+    QStringList lines = m_loadProblems;
+    if (!latest.isEmpty())
+        lines.prepend(latest);
+    m_lblStatus->setText(lines.join(QLatin1Char('\n')));
 }
 
 void frmList::cmdCrop_Click()
@@ -289,5 +292,5 @@ void frmList::cmdCrop_Click()
     // The size and resolution shown stay those of the picture as selected,
     // until it is selected again.
     if (!loadPicture(m_currentPicturePath))
-        m_lblStatus->setText(T::kPictureUnreadable.arg(m_currentPicturePath));
+        showProblems(T::kPictureUnreadable.arg(m_currentPicturePath));
 }

@@ -38,7 +38,8 @@ private:
     void showSelectedPicture(int index);
     bool loadPicture(const QString &path);
     void clearPicture();
-    void showProblems();
+    // Shows `latest` (if any) above the problems met while filling the trees.
+    void showProblems(const QString &latest = {});
 
     std::array<QTreeWidget *, 2> m_tvViewer{};
     std::array<QRadioButton *, 2> m_optType{};

@@ -238,7 +238,8 @@ private slots:
         clickNode(cd, findNode(cd, "cover.JPG"));
         QCOMPARE(w->CurrentPicturePath(), m_cdRoot + "/Metallica/Black/cover.JPG");
         clickNode(cd, findNode(cd, "broken.jpg"));
-        QVERIFY(status->text().contains(ViewerTexts::kPictureUnreadable.arg(broken)));
+        QCOMPARE(status->text(), ViewerTexts::kPictureUnreadable.arg(broken) + "\n" +
+                                     ViewerTexts::kRootMissing.arg("DVD", m_dvdRoot));
         QCOMPARE(w->CurrentPicturePath(), QString());
         QVERIFY(w->shownPicture().isNull());
         QCOMPARE(child<QLabel>(w.get(), "lblRes")->text(), QString());
