@@ -207,7 +207,6 @@ void tst_QuickSaveWindow::existingPicture_data()
     QTest::addColumn<int>("expectedSide");
     QTest::newRow("No replaces at once") << int(MsgAnswer::No) << 0 << 300;
     QTest::newRow("Yes, Picture Two chosen") << int(MsgAnswer::Yes) << 1 << 300;
-    QTest::newRow("Yes, Picture One kept") << int(MsgAnswer::Yes) << 0 << 40;
     QTest::newRow("Yes, window closed") << int(MsgAnswer::Yes) << -1 << 40;
 }
 
