@@ -138,8 +138,10 @@ TwoHitSetup prepareTwoHitCompare(const QList<bool> &ticks, int hitCount, const H
             else
                 URLDownloadToFile(entry->address, file);
         }
-        // Whether the picture is there is what counts, not the service's answer.
-        if (!entry || !QFileInfo(file).isFile()) {
+        // Whether the picture is there is what counts, not the service's answer;
+        // an error page saved in its place is no picture to compare or save.
+        if (!entry || !QFileInfo(file).isFile() || checkPicture(file) == PictureCheck::Unreadable) {
+            QFile::remove(file);
             box.show(T::compareDownloadFailed + QString::number(k), T::compareErrorTitle,
                      MsgButtons::OkOnly, MsgIcon::None);
             return setup;

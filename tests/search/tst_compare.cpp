@@ -214,14 +214,17 @@ void tst_Compare::downloadsBothPictures()
 
 void tst_Compare::failedDownloadNamesThePicture_data()
 {
-    QTest::addColumn<int>("failing"); // which download fails: 1 or 2
-    QTest::newRow("first") << 1;
-    QTest::newRow("second") << 2;
+    QTest::addColumn<int>("failing");    // which download fails: 1 or 2
+    QTest::addColumn<bool>("errorPage"); // it delivers a page instead of nothing
+    QTest::newRow("first") << 1 << false;
+    QTest::newRow("second") << 2 << false;
+    QTest::newRow("second is an error page") << 2 << true;
 }
 
 void tst_Compare::failedDownloadNamesThePicture()
 {
     QFETCH(int, failing);
+    QFETCH(bool, errorPage);
     const QString pic = writePicture(m_work.path() + "/p.jpg", 50, 50);
     RecordingMessageBox box;
     int calls = 0;
@@ -233,8 +236,14 @@ void tst_Compare::failedDownloadNamesThePicture()
         [&](const QString &, const QString &path) {
             ++calls;
             // The answer is ignored: only the file counts.
-            if (calls == failing)
+            if (calls == failing) {
+                if (errorPage) {
+                    QFile page(path);
+                    if (page.open(QIODevice::WriteOnly))
+                        page.write("<html><body>Server error</body></html>");
+                }
                 return 0;
+            }
             QFile::copy(pic, path);
             return 1;
         },
@@ -245,6 +254,7 @@ void tst_Compare::failedDownloadNamesThePicture()
     QCOMPARE(box.shown[0].text, T::compareDownloadFailed + QString::number(failing));
     QCOMPARE(box.shown[0].title, T::compareErrorTitle);
     QCOMPARE(int(box.shown[0].icon), int(MsgIcon::None));
+    QVERIFY(!QFile::exists(QDir(m_app.path()).filePath(T::compare2File)));
 }
 
 void tst_Compare::savesComparedPicture()
