@@ -5,6 +5,7 @@
 //   ninja -C build-x bench_search retailer-sim && build-x/bench/bench_search
 
 #include "app/appfolder.h"
+#include "app/pagesource.h"
 #include "app/pagefetcher.h"
 #include "app/settingsstore.h"
 #include "search/brinsellparser.h"
@@ -43,11 +44,11 @@ QString padded(const QString &hit, qsizetype length)
            QStringLiteral("-->");
 }
 
-QString vantoryPage()
+QString vantoryPage(int hitCount = kHits)
 {
     QString page;
     page.reserve(kPageSize);
-    for (int i = 0; i < kHits; ++i) {
+    for (int i = 0; i < hitCount; ++i) {
         const QString n = QString::number(i);
         const QString hit =
             QStringLiteral(
@@ -63,14 +64,14 @@ QString vantoryPage()
     return page;
 }
 
-QString brinsellPage()
+QString brinsellPage(int hitCount = kHits)
 {
     QString page;
     page.reserve(kPageSize);
-    for (int i = 0; i < kHits; ++i) {
+    for (int i = 0; i < hitCount; ++i) {
         const QString n = QString::number(i);
         QString hit;
-        if (i < kHits / 2) {
+        if (i < hitCount / 2) {
             hit = QStringLiteral(
                       "<tr><td><b class=\"productTitle\">Album number %1</b></td></tr>"
                       "<tr><td><img src=\"http://%2/db_assets/prod_images/bulk%1.gif\"></td></tr>")
@@ -298,8 +299,52 @@ void BM_SimulatorSearch19Pages(benchmark::State &state)
     state.counters["pages"] = pages - 2; // less "Searching..." and "Results Found"
 }
 
+// The same 19-page search with the pages served from memory at once: the
+// search's own cost without the network.
+class MemoryPages : public IPageSource
+{
+public:
+    LoadedPage load(const QString &url) override
+    {
+        LoadedPage page;
+        page.ok = true;
+        page.httpStatus = 200;
+        page.locationUrl = url;
+        page.body = url.contains(QLatin1String("searchresults.asp")) ? brinsell : vantory;
+        return page;
+    }
+    QString vantory = vantoryPage(50);
+    QString brinsell = brinsellPage(50);
+};
+
+void BM_MemorySearch19Pages(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    SiteEndpoints sites;
+    sites.vantoryHost = QStringLiteral("vantory.test");
+    sites.brinsellHost = QStringLiteral("brinsell.test");
+    sites.brinsellImageHost = kImageHost;
+    SearchCriteria criteria;
+    criteria.text = QStringLiteral("simbulk50");
+    criteria.vantory = true;
+    criteria.brinsell = true;
+    criteria.genres.fill(true);
+    MemoryPages pages;
+    int total = 0;
+    for (auto _ : state) {
+        SearchState search;
+        SearchIo io;
+        io.pages = &pages;
+        io.yield = [] { QCoreApplication::processEvents(); };
+        total = runSearch(criteria, sites, search, io, dir.filePath(QStringLiteral("results.html")))
+                    .total;
+    }
+    state.counters["hits"] = total;
+}
+
 } // namespace
 
+BENCHMARK(BM_MemorySearch19Pages)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_VantoryMarkerPass)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ParseVantoryPageAndWrite)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_BrinsellMarkerPass)->Unit(benchmark::kMillisecond);
