@@ -74,9 +74,9 @@ private slots:
         const QString root = newRoot();
         const QString leaf = root + "/Misc";
         makeFolder(leaf);
-        for (const QString &spec : files) {
-            const QString name = spec.section('=', 0, 0);
-            const QString what = spec.section('=', 1);
+        for (const QString &file : files) {
+            const QString name = file.section('=', 0, 0);
+            const QString what = file.section('=', 1);
             if (what == "untagged")
                 QVERIFY(writeAudio(leaf + '/' + name, {}, 500));
             else if (what == "short")
