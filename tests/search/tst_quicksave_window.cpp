@@ -1,5 +1,6 @@
 // Quick Save and Compare through the real main window against the retailer simulator.
 #include "app/dirlistbox.h"
+#include "app/downloadservice.h"
 #include "app/frmjacketeer.h"
 #include "app/modjacketeer.h"
 #include "app/settingsstore.h"
@@ -326,7 +327,14 @@ void tst_QuickSaveWindow::compareTwoAndSave()
         return;
     tick({2, 3}); // Wide 500x400, Tall 400x500
     m_window->lblResults->setText("Results Found: 6");
+    QStringList statusDuringDownloads;
+    setDownloadFunction([&](const QString &url, const QString &path) {
+        statusDuringDownloads.append(m_window->lblResults->text());
+        return defaultDownloadService().download(url, path).ok() ? 0 : 1;
+    });
     m_window->cmdCompare->click();
+    setDownloadFunction({});
+    QCOMPARE(statusDuringDownloads, QStringList(2, T::preparingCompare));
     frmCompare *c = openCompareWindow();
     QVERIFY(c);
     QVERIFY(m_boxes->box.shown.isEmpty());
