@@ -27,7 +27,10 @@ DownloadResult DownloadService::download(const QString &url, const QString &path
 {
     DownloadResult result;
     const QUrl qurl(url, QUrl::TolerantMode);
-    if (!qurl.isValid() || qurl.scheme().isEmpty()) {
+    const QString scheme = qurl.scheme().toLower();
+    // Only web addresses: a retailer page must not make the program copy
+    // local files (file:) or page-made content (data:) into a folder.
+    if (!qurl.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
         result.error = QStringLiteral("Invalid address");
         return result;
     }
@@ -77,8 +80,13 @@ DownloadResult DownloadService::download(const QString &url, const QString &path
     if (!reply->isFinished())
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     timer.stop();
+    // The wait can also end without the reply, when the application is
+    // leaving (QCoreApplication::exit ends every nested loop).
+    const bool interrupted = !reply->isFinished();
+    if (interrupted)
+        reply->abort();
 
-    if (!timedOut && !tooLarge && !writeFailed) {
+    if (!timedOut && !tooLarge && !writeFailed && !interrupted) {
         const QByteArray rest = reply->readAll();
         received += rest.size();
         if (received > maxBytes)
@@ -94,6 +102,9 @@ DownloadResult DownloadService::download(const QString &url, const QString &path
     if (timedOut) {
         result.status = DownloadResult::Status::TimedOut;
         result.error = QStringLiteral("Timed out");
+    } else if (interrupted) {
+        result.status = DownloadResult::Status::NetworkError;
+        result.error = QStringLiteral("Interrupted");
     } else if (tooLarge) {
         result.status = DownloadResult::Status::TooLarge;
         result.error = QStringLiteral("Resource larger than %1 bytes").arg(maxBytes);
@@ -103,9 +114,9 @@ DownloadResult DownloadService::download(const QString &url, const QString &path
     } else if (result.httpStatus != 0 && (result.httpStatus < 200 || result.httpStatus > 299)) {
         result.status = DownloadResult::Status::HttpError;
         result.error = QStringLiteral("HTTP status %1").arg(result.httpStatus);
-    } else if (error != QNetworkReply::NoError) {
+    } else if (error != QNetworkReply::NoError || result.httpStatus == 0) {
         result.status = DownloadResult::Status::NetworkError;
-        result.error = errorText;
+        result.error = error != QNetworkReply::NoError ? errorText : QStringLiteral("No answer");
     } else if (!out.commit()) {
         result.status = DownloadResult::Status::WriteFailed;
         result.error = out.errorString();

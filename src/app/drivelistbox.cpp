@@ -71,3 +71,9 @@ bool DriveListBox::setDrive(const QString &drive)
     }
     return true;
 }
+
+void DriveListBox::showPopup()
+{
+    refresh();
+    QComboBox::showPopup();
+}

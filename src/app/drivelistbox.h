@@ -23,6 +23,9 @@ public:
     // Mounted volumes worth offering: real file systems, "/" first.
     static QStringList mountedDrives();
 
+    // Volumes mounted since the list was filled show up when it opens.
+    void showPopup() override;
+
 signals:
     // The user or the program chose another drive.
     void driveChanged(const QString &drive);

@@ -301,9 +301,8 @@ void frmJacketeer::Form_Load()
     drSearch->setDrive(DriveListBox::driveOf(home, DriveListBox::mountedDrives()));
     m_driveFolders[drSearch->drive()] = home;
     dirSearch->setPath(home);
-    const QString drive = s.read(QStringLiteral("SearchDrive"), drSearch->drive());
-    if (drSearch->setDrive(drive))
-        drSearch_Change();
+    // Choosing the drive moves the folder list to it (drSearch_Change).
+    drSearch->setDrive(s.read(QStringLiteral("SearchDrive"), drSearch->drive()));
     dirSearch->setPath(s.read(QStringLiteral("SearchPath"), dirSearch->path()));
 
     // Setting the type and the Vantory box counts as clicking them.
@@ -501,43 +500,39 @@ void frmJacketeer::mnuFileUpdate_Click()
 
 void frmJacketeer::mnuFileView_Click()
 {
-    withStatus(kPopulatingViewer, [] {
-        // One viewer: a second click brings the open one forward.
-        for (QWidget *window : QApplication::topLevelWidgets()) {
-            auto *open = qobject_cast<frmList *>(window);
-            if (open && open->isVisible()) {
-                open->raise();
-                open->activateWindow();
-                return;
-            }
-        }
-        // The viewer fills its folder trees while it is constructed.
-        auto *viewer = new frmList;
-        viewer->setAttribute(Qt::WA_DeleteOnClose);
-        viewer->show();
-    }, false);
+    withStatus(kPopulatingViewer, [this] { openSingle(m_viewer, m_viewerOpening); }, false);
 }
 
 void frmJacketeer::mnuFileBatch_Click()
 {
-    withStatus(
-        kPopulatingBatch,
-        [] {
-            // One batch window: a second click brings the open one forward.
-            for (QWidget *window : QApplication::topLevelWidgets()) {
-                auto *open = qobject_cast<frmBatch *>(window);
-                if (open && open->isVisible()) {
-                    open->raise();
-                    open->activateWindow();
-                    return;
-                }
-            }
-            // The window scans both folder trees while it is constructed.
-            auto *batch = new frmBatch;
-            batch->setAttribute(Qt::WA_DeleteOnClose);
-            batch->show();
-        },
-        true);
+    withStatus(kPopulatingBatch, [this] { openSingle(m_batch, m_batchOpening); }, true);
+}
+
+template <typename Window> void frmJacketeer::openSingle(QPointer<Window> &slot, bool &opening)
+{
+    // One window of each kind: a second click brings the open one forward, and
+    // a click while the first is still filling its trees does nothing.
+    if (opening)
+        return;
+    if (slot) {
+        if (slot->isVisible()) {
+            slot->raise();
+            slot->activateWindow();
+        }
+        return;
+    }
+    // The window fills its folder trees while it is constructed, with the
+    // event loop running, so the main window may have been closed meanwhile.
+    opening = true;
+    auto *window = new Window;
+    opening = false;
+    slot = window;
+    if (m_unloaded) {
+        delete window;
+        return;
+    }
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
 }
 
 void frmJacketeer::mnuOptionsProperties_Click()

@@ -5,11 +5,14 @@
 #include <QMainWindow>
 
 #include <QHash>
+#include <QPointer>
 
 #include <array>
 #include <memory>
 
 class DirListBox;
+class frmBatch;
+class frmList;
 class IPageSource;
 class DriveListBox;
 class PageFetcher;
@@ -123,12 +126,17 @@ private:
     void setSearchType(bool music, bool dvd);
     // Shows `text` in the status line while `open` runs, then restores it.
     template <typename Open> void withStatus(const char *text, Open open, bool repaintAfter);
+    template <typename Window> void openSingle(QPointer<Window> &slot, bool &opening);
 
     SettingsStore *m_store;
     std::unique_ptr<SettingsStore> m_ownStore;
     // Each drive's last open folder, so changing drives comes back to it.
     QHash<QString, QString> m_driveFolders;
     bool m_unloaded = false;
+    QPointer<frmBatch> m_batch;
+    QPointer<frmList> m_viewer;
+    bool m_batchOpening = false;
+    bool m_viewerOpening = false;
 
     SearchState m_search;
     IPageSource *m_pageSource = nullptr;

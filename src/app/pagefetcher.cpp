@@ -14,6 +14,8 @@
 
 namespace {
 
+constexpr qint64 kMaxPageBytes = 16 * 1024 * 1024;
+
 const QByteArray kUserAgent =
     "Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/537.36 (KHTML, like Gecko) Jacketeer/3.0";
 
@@ -63,6 +65,11 @@ void PageFetcher::Navigate(const QString &url)
     QNetworkReply *reply = m_network->get(request);
     m_reply = reply;
     connect(reply, &QNetworkReply::finished, this, [this, reply] { finish(reply); });
+    // A result page is never this large; an endless answer must not fill memory.
+    connect(reply, &QNetworkReply::downloadProgress, this, [reply](qint64 received, qint64) {
+        if (received > kMaxPageBytes)
+            reply->abort();
+    });
 }
 
 void PageFetcher::finish(QNetworkReply *reply)

@@ -34,11 +34,20 @@ SettingsStore::SettingsStore()
 
 SettingsStore::~SettingsStore() = default;
 
+// A hand-edited value with an unquoted comma reads back as a list; the text
+// the user wrote is the value.
+static QString asText(const QVariant &value)
+{
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList().join(QStringLiteral(", "));
+    return value.toString();
+}
+
 QString SettingsStore::read(const QString &key, const QString &defaultValue) const
 {
     if (trace)
         trace(QStringLiteral("read"), key);
-    return m_settings->value(flatKey(QStringLiteral("StartUp"), key), defaultValue).toString();
+    return asText(m_settings->value(flatKey(QStringLiteral("StartUp"), key), defaultValue));
 }
 
 void SettingsStore::write(const QString &key, const QString &text)
@@ -50,7 +59,7 @@ void SettingsStore::write(const QString &key, const QString &text)
 
 QString SettingsStore::readSite(const QString &key, const QString &defaultValue) const
 {
-    return m_settings->value(flatKey(QStringLiteral("Sites"), key), defaultValue).toString();
+    return asText(m_settings->value(flatKey(QStringLiteral("Sites"), key), defaultValue));
 }
 
 void SettingsStore::writeSite(const QString &key, const QString &text)

@@ -68,15 +68,38 @@ void WebSearchView::GoBack()
         back();
 }
 
+// Resolving a link against a file address escapes blanks, a few punctuation
+// marks and every non-ASCII byte; those are undone. Escapes the page wrote
+// itself (%26, %2F, ...) are left as they were, so a picture address comes
+// back exactly as written.
+static QString undoEngineEscapes(const QString &target)
+{
+    const QByteArray in = target.toUtf8();
+    QByteArray out;
+    out.reserve(in.size());
+    for (qsizetype i = 0; i < in.size(); ++i) {
+        if (in[i] == '%' && i + 2 < in.size()) {
+            bool ok = false;
+            const int byte = in.mid(i + 1, 2).toInt(&ok, 16);
+            static const QByteArray engineEscaped(" \"<>`{}");
+            if (ok && (byte >= 0x80 || engineEscaped.contains(char(byte)))) {
+                out.append(char(byte));
+                i += 2;
+                continue;
+            }
+        }
+        out.append(in[i]);
+    }
+    return QString::fromUtf8(out);
+}
+
 QString WebSearchView::writtenTarget(const QUrl &url) const
 {
     if (url.isLocalFile() && m_localPage.isValid() && !m_shownPages.contains(url)) {
         QString folder = m_localPage.adjusted(QUrl::RemoveFilename).toString(QUrl::FullyEncoded);
         const QString full = url.toString(QUrl::FullyEncoded);
-        if (full.startsWith(folder)) {
-            // Give the page's own characters back (%20 was a blank in the link).
-            return QUrl::fromPercentEncoding(full.mid(folder.size()).toUtf8());
-        }
+        if (full.startsWith(folder))
+            return undoEngineEscapes(full.mid(folder.size()));
     }
     return url.toString();
 }
@@ -87,8 +110,6 @@ bool WebSearchView::isAllowed(const QUrl &url) const
     if (scheme == QLatin1String("http") || scheme == QLatin1String("https"))
         return true;
     if (url.toString() == QLatin1String("about:blank"))
-        return true;
-    if (scheme == QLatin1String("data"))
         return true;
     return url.isLocalFile()
            && m_shownPages.contains(url.adjusted(QUrl::RemoveFragment | QUrl::RemoveQuery));

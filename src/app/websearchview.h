@@ -41,7 +41,7 @@ public:
     QString writtenTarget(const QUrl &url) const;
 
     // Whether a navigation that the hook let through may go ahead: http(s),
-    // about:blank and the local files shown with Navigate2.
+    // about:blank and the local files shown with Navigate2; nothing else.
     bool isAllowed(const QUrl &url) const;
 
     // Blocks until the current load has finished (tests and the search

@@ -19,6 +19,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QFileInfo>
 
 #include <memory>
 
@@ -38,15 +40,21 @@ private slots:
     void closeWritesKeysInOrder();
     void goneStoredFolderIsIgnored();
     void closingClosesOtherWindows();
+    void startUpReadsKeysInOrder();
+    void batchMenuShowsStatusWhileLoading();
+    void storedDriveIsRestored();
 
 private:
     std::unique_ptr<frmJacketeer> openWindow();
-    template <typename T> T *child(QObject *parent, const QString &name)
+    // The caption of a named control ("text" or "title"), or a marker that
+    // makes the comparison fail with the control's name.
+    static QString caption(QObject *window, const QString &name)
     {
-        T *c = parent->findChild<T *>(name);
+        QObject *c = window->findChild<QObject *>(name);
         if (!c)
-            qWarning("no control %s", qPrintable(name));
-        return c;
+            return "<no control " + name + ">";
+        const QVariant text = c->property("text");
+        return text.isValid() ? text.toString() : c->property("title").toString();
     }
 
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -85,47 +93,57 @@ std::unique_ptr<frmJacketeer> tst_frmJacketeer::openWindow()
 void tst_frmJacketeer::captionsAndNames()
 {
     auto w = openWindow();
+    const QList<QPair<QString, QString>> captions = {
+        {"frmSearch", "Search Criteria"},
+        {"Frame2", "Results"},
+        {"lblSearch", "Search: "},
+        {"lblOpt", "Type: "},
+        {"optSearch(0)", "&Music"},
+        {"optSearch(1)", "&DVD"},
+        {"Label3", "Sites: "},
+        {"chkSite(0)", "&Vantory"},
+        {"chkSite(1)", "&Brinsell"},
+        {"chkSite(2)", "&Amazon"},
+        {"lblGenre", "Genre: "},
+        {"chkMusicG(0)", "Rock"},
+        {"chkMusicG(6)", "R&&B/Soul"},
+        {"chkMusicG(14)", "Childrens"},
+        {"chkMusicG(17)", "Compilation"},
+        {"Label2", "Each box checked will add to search time."},
+        {"Label4", "Quick Save:"},
+        {"cmdSearch", "&Search"},
+        {"cmdReset", "&Reset"},
+        {"cmdBack", "Back"},
+        {"cmdCompare", "Compare"},
+        {"Label1", "To save pictures, right click on picture and click on \"Save Picture As..\" "
+                   "or Drag and Drop the 500x500 picture to folder."},
+        {"mnuFile", "&File"},
+        {"mnuFileUpdate", "&Auto Update"},
+        {"mnuFileView", "&Artshelf"},
+        {"mnuFileBatch", "&Batch Download"},
+        {"mnuFileExit", "&Exit"},
+        {"mnuOptions", "&Options"},
+        {"mnuOptionsProperties", "&Properties"},
+    };
     QCOMPARE(w->windowTitle(), QString("Jacketeer - b3.0"));
-    QCOMPARE(child<QGroupBox>(w.get(), "frmSearch")->title(), QString("Search Criteria"));
-    QCOMPARE(child<QGroupBox>(w.get(), "Frame2")->title(), QString("Results"));
-    QCOMPARE(child<QLabel>(w.get(), "lblSearch")->text(), QString("Search: "));
-    QCOMPARE(child<QRadioButton>(w.get(), "optSearch(0)")->text(), QString("&Music"));
-    QCOMPARE(child<QRadioButton>(w.get(), "optSearch(1)")->text(), QString("&DVD"));
-    QCOMPARE(child<QCheckBox>(w.get(), "chkSite(0)")->text(), QString("&Vantory"));
-    QCOMPARE(child<QCheckBox>(w.get(), "chkSite(1)")->text(), QString("&Brinsell"));
-    QCOMPARE(child<QCheckBox>(w.get(), "chkSite(2)")->text(), QString("&Amazon"));
-    QCOMPARE(child<QCheckBox>(w.get(), "chkMusicG(6)")->text(), QString("R&&B/Soul"));
-    QCOMPARE(child<QCheckBox>(w.get(), "chkMusicG(17)")->text(), QString("Compilation"));
-    QCOMPARE(child<QLabel>(w.get(), "Label2")->text(),
-             QString("Each box checked will add to search time."));
-    QCOMPARE(child<QLabel>(w.get(), "Label4")->text(), QString("Quick Save:"));
-    QCOMPARE(child<QPushButton>(w.get(), "cmdSearch")->text(), QString("&Search"));
-    QCOMPARE(child<QPushButton>(w.get(), "cmdReset")->text(), QString("&Reset"));
-    QCOMPARE(child<QPushButton>(w.get(), "cmdBack")->text(), QString("Back"));
-    QCOMPARE(child<QPushButton>(w.get(), "cmdCompare")->text(), QString("Compare"));
-    QVERIFY(child<QLabel>(w.get(), "lblResults"));
-    QVERIFY(child<QObject>(w.get(), "WebBrowser1"));
-    QVERIFY(child<QObject>(w.get(), "websearch"));
-    QVERIFY(!child<QLabel>(w.get(), "picTest")->isVisible());
-
-    const QStringList menuItems{"mnuFileUpdate", "mnuFileView", "mnuFileBatch", "mnuFileExit",
-                                "mnuOptionsProperties"};
-    const QStringList captions{"&Auto Update", "&Artshelf", "&Batch Download", "&Exit",
-                               "&Properties"};
-    for (int i = 0; i < menuItems.size(); ++i)
-        QCOMPARE(child<QAction>(w.get(), menuItems[i])->text(), captions[i]);
-    QCOMPARE(child<QMenu>(w.get(), "mnuFile")->title(), QString("&File"));
-    QCOMPARE(child<QMenu>(w.get(), "mnuOptions")->title(), QString("&Options"));
+    for (const auto &[name, text] : captions)
+        QCOMPARE(caption(w.get(), name), text);
+    for (const char *name : {"lblResults", "WebBrowser1", "websearch", "picTest", "drSearch",
+                             "dirSearch", "txtSearch", "Frame3", "fraOpt", "Frame1", "fraMusicG",
+                             "Picture1", "Picture2", "mnuFileDash1"})
+        QVERIFY2(w->findChild<QObject *>(name), name);
+    QVERIFY(!w->picTest->isVisible());
 
     // Criteria top to bottom: search text, drive and folder lists, type, sites, genres.
-    const auto y = [&](const char *name) {
-        auto *widget = child<QWidget>(w.get(), name);
-        return widget->mapTo(w.get(), QPoint(0, 0)).y();
-    };
-    QVERIFY(y("txtSearch") < y("drSearch"));
-    QVERIFY(y("drSearch") < y("dirSearch"));
-    QVERIFY(y("dirSearch") < y("optSearch(0)"));
-    QVERIFY(y("optSearch(0)") < y("chkSite(0)"));
+    const auto y = [&](QWidget *widget) { return widget->mapTo(w.get(), QPoint(0, 0)).y(); };
+    QVERIFY(y(w->txtSearch) < y(w->drSearch));
+    QVERIFY(y(w->drSearch) < y(w->dirSearch));
+    QVERIFY(y(w->dirSearch) < y(w->optSearch[0]));
+    QVERIFY(y(w->optSearch[0]) < y(w->chkSite[0]));
+    w->optSearch[0]->click();
+    w->chkSite[0]->click();
+    QVERIFY(w->chkMusicG[0]->isVisible());
+    QVERIFY(y(w->chkSite[0]) < y(w->chkMusicG[0]));
 }
 
 void tst_frmJacketeer::firstStartShowsDefaults()
@@ -285,6 +303,67 @@ void tst_frmJacketeer::closingClosesOtherWindows()
     QVERIFY(QTest::qWaitForWindowExposed(&other));
     w->close();
     QVERIFY(!other.isVisible());
+}
+
+void tst_frmJacketeer::startUpReadsKeysInOrder()
+{
+    QStringList reads;
+    m_store->trace = [&](const QString &op, const QString &key) { reads << op + ' ' + key; };
+    auto w = openWindow();
+    m_store->trace = nullptr;
+    QStringList expected{"read QSName", "read BatchCDPath", "read BatchDVDPath"};
+    for (int i = 0; i < kGenreCount; ++i)
+        expected << "read BatchGenre" + genreCaption(i);
+    for (int i = 0; i < kGenreCount; ++i)
+        expected << "read Genre" + genreCaption(i);
+    expected << "read SearchTypeCD" << "read SearchTypeDVD" << "read Vantory" << "read Brinsell"
+             << "read Amazon" << "read BatchReplace" << "read BatchDVDFolder"
+             << "read BatchBrinsell" << "read BatchVantory" << "read AutoCrop"
+             << "read SearchDrive" << "read SearchPath";
+    QCOMPARE(reads, expected);
+}
+
+void tst_frmJacketeer::batchMenuShowsStatusWhileLoading()
+{
+    auto w = openWindow();
+    w->lblResults->setText("Results Found: 3");
+    QString whileLoading;
+    // Runs at the first event-loop turn after the click, before the batch
+    // window has finished loading.
+    QTimer::singleShot(0, this, [&] { whileLoading = w->lblResults->text(); });
+    w->mnuFileBatch->trigger();
+    QCOMPARE(whileLoading, QString("Populating CD/DVD folders..."));
+    QCOMPARE(w->lblResults->text(), QString("Results Found: 3"));
+    QWidget *batch = nullptr;
+    for (QWidget *tl : QApplication::topLevelWidgets())
+        if (tl->objectName() == "frmBatch" && tl->isVisible())
+            batch = tl;
+    QVERIFY(batch);
+    // A second click brings the same window forward rather than a second one.
+    w->mnuFileBatch->trigger();
+    int open = 0;
+    for (QWidget *tl : QApplication::topLevelWidgets())
+        open += tl->objectName() == "frmBatch" && tl->isVisible();
+    QCOMPARE(open, 1);
+    w->close();
+    QVERIFY(!batch->isVisible());
+}
+
+void tst_frmJacketeer::storedDriveIsRestored()
+{
+    const QStringList drives = DriveListBox::mountedDrives();
+    const QString homeDrive = DriveListBox::driveOf(QDir::homePath(), drives);
+    QString other;
+    for (const QString &d : drives)
+        if (d != homeDrive && QFileInfo(d).isReadable())
+            other = d;
+    if (other.isEmpty())
+        QSKIP("only one readable mounted volume here");
+    m_store->write("SearchDrive", other);
+    auto w = openWindow();
+    QCOMPARE(w->drSearch->drive(), other);
+    // The folder list followed the drive to its root.
+    QCOMPARE(w->dirSearch->path(), other);
 }
 
 JACKETEER_GUI_TEST_MAIN(tst_frmJacketeer)

@@ -21,6 +21,8 @@ private slots:
     void onlyKnownPlacesAreAllowed_data();
     void onlyKnownPlacesAreAllowed();
     void backWithoutHistoryDoesNothing();
+    void writtenTargetKeepsPageEscapes_data();
+    void writtenTargetKeepsPageEscapes();
 
 private:
     QString writePage(const QString &name, const QByteArray &html);
@@ -132,6 +134,7 @@ void tst_WebSearchView::onlyKnownPlacesAreAllowed_data()
     QTest::newRow("another local file") << "file:///etc/passwd" << false;
     QTest::newRow("javascript") << "javascript:alert(1)" << false;
     QTest::newRow("ftp") << "ftp://example.invalid/" << false;
+    QTest::newRow("data") << "data:text/html,<h1>made up</h1>" << false;
 }
 
 void tst_WebSearchView::onlyKnownPlacesAreAllowed()
@@ -160,6 +163,33 @@ void tst_WebSearchView::backWithoutHistoryDoesNothing()
     view.GoBack();
     QVERIFY(loaded.wait(5000));
     QCOMPARE(view.url().toLocalFile(), first);
+}
+
+void tst_WebSearchView::writtenTargetKeepsPageEscapes_data()
+{
+    // The link as the page wrote it, and how the engine hands it over once
+    // resolved against the results page's folder.
+    QTest::addColumn<QString>("resolved");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("blank") << "0001http://h/large%20one.jpg" << "0001http://h/large one.jpg";
+    QTest::newRow("page's own escapes stay")
+        << "0002http://h/p.jpg?q=a%26b%2Fc%25d" << "0002http://h/p.jpg?q=a%26b%2Fc%25d";
+    QTest::newRow("non-ASCII") << "0003http://h/V%C3%A5rljus.jpg"
+                               << QString::fromUtf8("0003http://h/Vårljus.jpg");
+    QTest::newRow("quote and brackets") << "0004http://h/%22a%3Cb%3E.jpg" << "0004http://h/\"a<b>.jpg";
+}
+
+void tst_WebSearchView::writtenTargetKeepsPageEscapes()
+{
+    QFETCH(QString, resolved);
+    QFETCH(QString, written);
+    const QString page = writePage("results.html", "<html><body></body></html>");
+    WebSearchView view;
+    view.Navigate2(page);
+    const QString folder = QUrl::fromLocalFile(m_dir.path() + '/').toString(QUrl::FullyEncoded);
+    QCOMPARE(view.writtenTarget(QUrl(folder + resolved, QUrl::StrictMode)), written);
+    // Anything outside the results folder comes back untouched.
+    QCOMPARE(view.writtenTarget(QUrl("http://h/x.jpg")), QString("http://h/x.jpg"));
 }
 
 JACKETEER_GUI_TEST_MAIN(tst_WebSearchView)

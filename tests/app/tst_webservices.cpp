@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 // The page fetcher and the download service against the retailer simulator.
 class tst_WebServices : public QObject
@@ -34,6 +35,9 @@ private slots:
     void failedDownloadKeepsOldFile_data();
     void failedDownloadKeepsOldFile();
     void downloadOverrideIsUsed();
+    void onlyWebAddressesAreDownloaded_data();
+    void onlyWebAddressesAreDownloaded();
+    void interruptedDownloadIsAFailure();
 
 private:
     QString vantoryRock(const QString &text) const
@@ -275,6 +279,39 @@ void tst_WebServices::downloadOverrideIsUsed()
     setDownloadFunction({});
     QCOMPARE(calls, QStringList{"http://a/b.jpg -> /tmp/c.jpg"});
     QVERIFY(URLDownloadToFile(m_sim.url("/pic/missing.jpg"), m_dir.path() + "/x.jpg") != 0);
+}
+
+void tst_WebServices::onlyWebAddressesAreDownloaded_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::newRow("local file") << "file:///etc/hostname";
+    QTest::newRow("data") << "data:image/gif;base64,R0lGODlhAQABAAAAACw=";
+    QTest::newRow("no scheme") << "127.0.0.1/pic/1x1.jpg";
+}
+
+void tst_WebServices::onlyWebAddressesAreDownloaded()
+{
+    QFETCH(QString, url);
+    const QString target = m_dir.path() + "/copied.jpg";
+    QVERIFY(URLDownloadToFile(url, target) != 0);
+    QVERIFY(!QFile::exists(target));
+}
+
+void tst_WebServices::interruptedDownloadIsAFailure()
+{
+    // Leaving the application ends every nested wait; a download cut short
+    // that way must not count as complete.
+    const QString target = m_dir.path() + "/keep.jpg";
+    {
+        QFile f(target);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("the old picture");
+    }
+    QTimer::singleShot(300, [] { QCoreApplication::exit(0); });
+    QVERIFY(URLDownloadToFile(m_sim.url("/pic/slow3000.jpg"), target) != 0);
+    QFile f(target);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), QByteArray("the old picture"));
 }
 
 QTEST_GUILESS_MAIN(tst_WebServices)

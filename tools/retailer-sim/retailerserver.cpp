@@ -146,6 +146,13 @@ RetailerServer::RetailerServer(Catalogue catalogue)
     // connections open at once; the default pool of 8 would queue them.
     m_server->new_task_queue = [] { return new httplib::ThreadPool(32); };
     m_server->set_keep_alive_timeout(2);
+    m_server->set_tcp_nodelay(true);
+    // Compressing every page (brotli at its slowest) cost ~190 ms a page and
+    // made whole searches slow; a loopback server gains nothing from it.
+    m_server->set_pre_routing_handler([](const httplib::Request &req, httplib::Response &) {
+        const_cast<httplib::Request &>(req).headers.erase("Accept-Encoding");
+        return httplib::Server::HandlerResponse::Unhandled;
+    });
     m_server->Get(
         ".*", [this](const httplib::Request &req, httplib::Response &res) { handle(req, res); });
 }

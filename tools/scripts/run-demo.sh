@@ -8,9 +8,15 @@ build="${JACKETEER_BUILD_DIR:-$top/build}"
 demo="$top/out/demo"
 
 bash "$top/tools/scripts/install-deps.sh"
+
+# Without a display (a server, a container) the demo runs on a virtual one.
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  echo "No display: starting Jacketeer under xvfb-run."
+  exec xvfb-run -a -s "-screen 0 1280x900x24" bash "$0" "$@"
+fi
 bash "$top/tools/scripts/build.sh" --target jacketeer retailer-sim make-collection
 
-mkdir -p "$demo/config/Jacketeer" "$demo/app" "$demo/collection"
+mkdir -p "$demo/config/Jacketeer" "$demo/app"
 cd "$demo"
 
 # The simulator picks a free port and prints it.
@@ -29,12 +35,17 @@ done
 host="127.0.0.1:$port"
 
 # A collection to search for, made once and then left as the user changes it.
-"$build/tools/make-collection/make-collection" \
-  --cd "$demo/collection/CD" --dvd "$demo/collection/DVD"
+if [ ! -d "$demo/collection/CD" ]; then
+  "$build/tools/make-collection/make-collection" \
+    --cd "$demo/collection/CD" --dvd "$demo/collection/DVD"
+fi
 
 # Demo settings: the Sites keys follow the simulator's port on every start;
 # the batch roots and the Quick Save folder are only set the first time.
 ini="$demo/config/Jacketeer/Jacketeer.ini"
+# An INI string value in quotes, so commas, semicolons and blanks in the
+# checkout's path survive.
+quoted() { local v="${1//\\/\\\\}"; printf '"%s"' "${v//\"/\\\"}"; }
 touch "$ini"
 awk -v host="$host" '
   /^\[/ { skip = ($0 == "[Sites]") }
@@ -53,8 +64,8 @@ rm -f "$ini.new"
 if ! grep -q '^\[StartUp\]' "$ini"; then
   cat >>"$ini" <<INI
 [StartUp]
-BatchCDPath=$demo/collection/CD
-BatchDVDPath=$demo/collection/DVD
+BatchCDPath=$(quoted "$demo/collection/CD")
+BatchDVDPath=$(quoted "$demo/collection/DVD")
 BatchVantory=1
 BatchBrinsell=1
 BatchGenreRock=1
@@ -64,7 +75,7 @@ Brinsell=1
 SearchTypeCD=True
 SearchTypeDVD=False
 GenreRock=1
-SearchPath=$demo/collection/CD
+SearchPath=$(quoted "$demo/collection/CD")
 INI
 fi
 
