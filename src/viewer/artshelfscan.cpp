@@ -1,54 +1,29 @@
 #include "viewer/artshelfscan.h"
 
+#include "batch/folderlister.h"
 #include "viewer/viewertexts.h"
 
 #include <QFile>
 
-#include <algorithm>
-#include <cstring>
-#include <dirent.h>
 #include <string>
 #include <sys/stat.h>
 
 namespace
 {
 
-unsigned char foldCase(unsigned char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
-}
-
-// Letters without regard to case, then the bytes: the order a file manager
-// shows, and the same on every run whatever order the file system keeps.
-bool nameLess(const std::string &a, const std::string &b)
-{
-    const size_t n = std::min(a.size(), b.size());
-    for (size_t i = 0; i < n; ++i) {
-        const unsigned char ca = foldCase(static_cast<unsigned char>(a[i]));
-        const unsigned char cb = foldCase(static_cast<unsigned char>(b[i]));
-        if (ca != cb)
-            return ca < cb;
-    }
-    return a.size() != b.size() ? a.size() < b.size() : a < b;
-}
-
+// ASCII case only, whatever the locale.
 bool endsWithJpg(const char *name, size_t length)
 {
-    static const char suffix[] = ".JPG";
+    static const char suffix[] = ".jpg";
     if (length < 4)
         return false;
-    for (size_t i = 0; i < 4; ++i)
-        if (foldCase(static_cast<unsigned char>(name[length - 4 + i])) !=
-            static_cast<unsigned char>(suffix[i]))
+    for (size_t i = 0; i < 4; ++i) {
+        const char c = name[length - 4 + i];
+        if ((c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c) != suffix[i])
             return false;
+    }
     return true;
 }
-
-struct Identity {
-    dev_t dev;
-    ino_t ino;
-    bool operator==(const Identity &) const = default;
-};
 
 class ShelfWalker
 {
@@ -58,6 +33,8 @@ public:
     {
     }
 
+    int loopingLinks() const { return m_lister.loopingLinks(); }
+
     void walk(const QString &path, int nodeIndex)
     {
         if (m_tree.stopped)
@@ -66,20 +43,22 @@ public:
             m_tree.stopped = true;
             return;
         }
-        std::vector<std::string> folders;
-        std::vector<std::string> pictures;
-        if (!list(QFile::encodeName(path).toStdString(), folders, pictures)) {
+        // The same walk as the batch scan's, so both trees list a collection
+        // alike; only plain files count, as opening a pipe named like a
+        // picture would hang the viewer.
+        FolderLister::Listing listing;
+        if (!m_lister.enter(QFile::encodeName(path).toStdString(), endsWithJpg, listing)) {
             m_tree.unreadableFolders.append(path);
             return;
         }
-        if (folders.empty()) {
+        if (listing.folders.empty()) {
             // Only album and DVD folders show their pictures.
-            for (const std::string &name : pictures) {
+            for (const std::string &name : listing.files) {
                 const QString text = QFile::decodeName(name.c_str());
                 add(shelfChildPath(path, text), text, ShelfImage::Disc, nodeIndex);
             }
         } else {
-            for (const std::string &name : folders) {
+            for (const std::string &name : listing.folders) {
                 const QString text = QFile::decodeName(name.c_str());
                 const QString child = shelfChildPath(path, text);
                 walk(child, add(child, text, m_folderImage, nodeIndex));
@@ -87,7 +66,7 @@ public:
                     break;
             }
         }
-        m_path.pop_back();
+        m_lister.leave();
     }
 
 private:
@@ -97,60 +76,10 @@ private:
         return int(m_tree.nodes.size()) - 1;
     }
 
-    // Lists a folder and, on success, makes it the innermost folder of the
-    // current path (walk() leaves it again). Links are followed unless they
-    // lead back to a folder on the path, which would never end.
-    bool list(const std::string &native, std::vector<std::string> &folders,
-              std::vector<std::string> &pictures)
-    {
-        DIR *dir = ::opendir(native.c_str());
-        if (!dir)
-            return false;
-        const int fd = ::dirfd(dir);
-        struct stat self {
-        };
-        if (::fstat(fd, &self) != 0) {
-            ::closedir(dir);
-            return false;
-        }
-        m_path.push_back({self.st_dev, self.st_ino});
-        while (const dirent *entry = ::readdir(dir)) {
-            const char *name = entry->d_name;
-            if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
-                continue;
-            const size_t length = std::strlen(name);
-            unsigned char type = entry->d_type;
-            if (type == DT_LNK || type == DT_UNKNOWN) {
-                struct stat target {
-                };
-                if (::fstatat(fd, name, &target, 0) != 0) {
-                    type = DT_REG; // a dangling link: listed, fails when shown
-                } else if (S_ISDIR(target.st_mode)) {
-                    const Identity id{target.st_dev, target.st_ino};
-                    if (std::find(m_path.begin(), m_path.end(), id) != m_path.end()) {
-                        ++m_tree.loopingLinks;
-                        continue;
-                    }
-                    type = DT_DIR;
-                } else {
-                    type = DT_REG;
-                }
-            }
-            if (type == DT_DIR)
-                folders.emplace_back(name, length);
-            else if (endsWithJpg(name, length))
-                pictures.emplace_back(name, length);
-        }
-        ::closedir(dir);
-        std::sort(folders.begin(), folders.end(), nameLess);
-        std::sort(pictures.begin(), pictures.end(), nameLess);
-        return true;
-    }
-
     ShelfTree &m_tree;
     ShelfImage m_folderImage;
     const ShelfYield &m_yield;
-    std::vector<Identity> m_path;
+    FolderLister m_lister;
 };
 
 } // namespace
@@ -188,5 +117,6 @@ ShelfTree buildShelfTree(ShelfType type, const QString &root, const ShelfYield &
     ShelfWalker walker(
         tree, type == ShelfType::CD ? ShelfImage::MusicFolder : ShelfImage::DvdFolder, yield);
     walker.walk(root, 0);
+    tree.loopingLinks = walker.loopingLinks();
     return tree;
 }

@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 namespace
 {
 
@@ -131,6 +133,25 @@ private slots:
         // still counts as a leaf; a link to a picture is a picture.
         QCOMPARE(describe(tree), (QStringList{dir.path() + "@2>-", "Artist@1>" + dir.path(),
                                               "Album@1>Artist", "a.jpg@4>Album", "b.jpg@4>Album"}));
+    }
+
+    void onlyPlainFilesArePictures()
+    {
+        QTemporaryDir dir;
+        const QString album = dir.path() + "/Album";
+        touch(album + "/a.jpg");
+        // Reading a pipe would hang the viewer; a dangling link is listed
+        // and simply fails when shown.
+        QCOMPARE(::mkfifo(QFile::encodeName(album + "/pipe.jpg").constData(), 0600), 0);
+        QVERIFY(QFile::link(album + "/gone.jpg", album + "/dangling.jpg"));
+        // A folder named like a picture is a folder, so Box is no leaf and
+        // its own picture stays hidden.
+        QVERIFY(QDir(dir.path()).mkpath("Box/Sleeve.jpg"));
+        touch(dir.path() + "/Box/b.jpg");
+        const ShelfTree tree = buildShelfTree(ShelfType::CD, dir.path());
+        QCOMPARE(describe(tree),
+                 (QStringList{dir.path() + "@2>-", "Album@1>" + dir.path(), "a.jpg@4>Album",
+                              "dangling.jpg@4>Album", "Box@1>" + dir.path(), "Sleeve.jpg@1>Box"}));
     }
 
     void folderVanishingDuringWalk()
