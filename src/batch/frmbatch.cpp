@@ -439,19 +439,26 @@ void frmBatch::Form_Load()
     setBusy(false);
 }
 
-void frmBatch::cmdNew_Click()
+bool frmBatch::beginReload(const char *status)
 {
     if (m_busy)
-        return;
+        return false;
     m_busy = true;
-    m_lblStatusLeft->setText(text(kRefreshingFolders));
+    m_lblStatusLeft->setText(text(status));
     m_cmdStart->setEnabled(false);
-    m_mnuOptionsRestore->setEnabled(false);
     m_cmdNew->setEnabled(false);
+    m_mnuOptionsRestore->setEnabled(false);
     m_lvBatch[0]->clear();
     m_lvBatch[1]->clear();
     m_skippedFolders = 0;
     m_missingRoots.clear();
+    return true;
+}
+
+void frmBatch::cmdNew_Click()
+{
+    if (!beginReload(kRefreshingFolders))
+        return;
     buildTree(0);
     buildTree(1);
     resetProgressBars();
@@ -505,17 +512,8 @@ void frmBatch::closeEvent(QCloseEvent *event)
 
 void frmBatch::RestoreLastBatch()
 {
-    if (m_busy)
+    if (!beginReload(kLoadingResults))
         return;
-    m_busy = true;
-    m_lblStatusLeft->setText(text(kLoadingResults));
-    m_cmdStart->setEnabled(false);
-    m_cmdNew->setEnabled(false);
-    m_mnuOptionsRestore->setEnabled(false);
-    m_lvBatch[0]->clear();
-    m_lvBatch[1]->clear();
-    m_skippedFolders = 0;
-    m_missingRoots.clear();
     const ModJacketeer &mod = modJacketeer();
     for (int t = 0; t < 2; ++t) {
         clearTree(t);

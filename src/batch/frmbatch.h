@@ -103,6 +103,9 @@ private:
     void resetProgressBars();
     void selectRoots();
     void setBusy(bool busy);
+    // Marks the window busy and clears what a rescan or a restore replaces;
+    // false, and nothing done, while another one runs.
+    bool beginReload(const char *status);
     void setAllTicks(Qt::CheckState state);
     void untickSubtree(QTreeWidgetItem *node);
     bool yieldToEvents();
