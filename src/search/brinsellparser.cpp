@@ -135,11 +135,9 @@ int ParseBrinsellPage(QStringView body, const QString &imageHost, bool dvd, cons
             hooks.yieldNow();
             break;
         }
-        PageHit hit;
-        hit.site = RetailerSite::Brinsell;
-        hit.thumbnailUrl = ExtractToQuote(page, p);
-        hit.largeUrl = brinsellLargeUrl(hit.thumbnailUrl);
-        hit.pictureMarkup = pictureMarkup(hit.largeUrl, hit.thumbnailUrl);
+        const QString thumbnailUrl = ExtractToQuote(page, p);
+        PageHit hit =
+            pictureHit(RetailerSite::Brinsell, thumbnailUrl, brinsellLargeUrl(thumbnailUrl));
         // The cutters work on a copy: the next picture is looked for from
         // just past this one, not from its title.
         qsizetype cutPos = p;

@@ -38,3 +38,7 @@ using HitSink = std::function<void(const PageHit &hit)>;
 
 // <a href="LARGE"><img border="0" src="THUMB"
 QString pictureMarkup(const QString &largeUrl, const QString &thumbnailUrl);
+
+// A hit for one picture found on a page, its addresses and markup filled in;
+// the parser cuts the texts that go with it.
+PageHit pictureHit(RetailerSite site, const QString &thumbnailUrl, const QString &largeUrl);

@@ -4,12 +4,6 @@
 
 using namespace SearchTexts;
 
-QString pictureMarkup(const QString &largeUrl, const QString &thumbnailUrl)
-{
-    return kPictureMarkupOpen + largeUrl + kPictureMarkupMiddle + thumbnailUrl +
-           kPictureMarkupClose;
-}
-
 QString vantoryLargeUrl(const QString &thumbnailUrl)
 {
     QString large = thumbnailUrl;
@@ -67,11 +61,9 @@ int ParseVantoryPage(QStringView body, const ScanHooks &hooks, const HitSink &si
             hooks.yieldNow();
             break;
         }
-        PageHit hit;
-        hit.site = RetailerSite::Vantory;
-        hit.thumbnailUrl = ExtractUrlAt(page, p);
-        hit.largeUrl = vantoryLargeUrl(hit.thumbnailUrl);
-        hit.pictureMarkup = pictureMarkup(hit.largeUrl, hit.thumbnailUrl);
+        const QString thumbnailUrl = ExtractUrlAt(page, p);
+        PageHit hit =
+            pictureHit(RetailerSite::Vantory, thumbnailUrl, vantoryLargeUrl(thumbnailUrl));
         hit.title = CutVantoryTitle(p, page, currentArtist);
         hit.artist = currentArtist;
         sink(hit);
