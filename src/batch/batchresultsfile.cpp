@@ -98,7 +98,14 @@ bool BatchResultsFile::create(const QString &path)
 {
     close();
     m_file.setFileName(path);
-    if (QFile::exists(path)) {
+    const QFileInfo old(path);
+    if (old.isSymLink()) {
+        // Only the link goes: what it points at is not this folder's results
+        // file, and opening through it would write (or create) it elsewhere.
+        QFile::remove(path);
+        if (QFileInfo(path).isSymLink())
+            return false;
+    } else if (old.exists()) {
         // A read-only file is still replaced, as a new run of the folder must.
         QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner |
                                         QFileDevice::ReadOwner);

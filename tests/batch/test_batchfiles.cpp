@@ -128,6 +128,42 @@ private slots:
         QVERIFY(readBatchRecords(file).empty());
     }
 
+    // A results file that is a link: the new file takes the link's place in
+    // the folder, and whatever the link pointed at is neither changed nor
+    // created.
+    void createReplacesLinkNotItsTarget_data()
+    {
+        QTest::addColumn<bool>("dangling");
+        QTest::newRow("link to a read-only file") << false;
+        QTest::newRow("dangling link") << true;
+    }
+
+    void createReplacesLinkNotItsTarget()
+    {
+        QFETCH(bool, dangling);
+        QTemporaryDir dir;
+        const QString target = dir.filePath("elsewhere.txt");
+        const QString file = dir.filePath("batch.rlt");
+        if (!dangling) {
+            writeBytes(target, "keep");
+            QVERIFY(QFile::setPermissions(target, QFileDevice::ReadOwner));
+        }
+        QVERIFY(QFile::link(target, file));
+
+        BatchResultsFile writer;
+        QVERIFY(writer.create(file));
+        QVERIFY(writer.writeRecord(1, {"A", "B", "u"}));
+        writer.close();
+        QVERIFY(!QFileInfo(file).isSymLink());
+        QCOMPARE(QFileInfo(file).size(), 355);
+        if (dangling) {
+            QVERIFY(!QFileInfo::exists(target));
+        } else {
+            QVERIFY(!(QFile::permissions(target) & QFileDevice::WriteOwner));
+            QCOMPARE(fileBytes(target), QByteArray("keep"));
+        }
+    }
+
     void recordCount_data()
     {
         QTest::addColumn<qint64>("length");
