@@ -419,8 +419,11 @@ QString frmBatch::problemNote() const
 void frmBatch::setBusy(bool busy)
 {
     m_busy = busy;
-    if (!busy && m_closeRequested)
+    if (!busy && m_closeRequested) {
+        // Served now; a window shown again must scan in full.
+        m_closeRequested = false;
         QTimer::singleShot(0, this, &QWidget::close);
+    }
 }
 
 void frmBatch::Form_Load()

@@ -477,6 +477,23 @@ private slots:
         QTRY_VERIFY(alive.isNull());
     }
 
+    void scansAgainAfterAnInterruptedClose()
+    {
+        // A window kept after closing (no delete on close) and shown again
+        // scans in full: the close that stopped the last scan is over.
+        setRoots(m_cd, m_dvd);
+        frmBatch w;
+        w.show();
+        QTimer::singleShot(0, &w, [&w] { w.close(); });
+        w.cmdNew_Click();
+        QTRY_VERIFY(!w.isVisible());
+        w.show();
+        w.cmdNew_Click();
+        QCOMPARE(w.queueRowCount(0), 2);
+        QCOMPARE(w.queueRowCount(1), 3);
+        QVERIFY(w.isVisible());
+    }
+
     void missingRootIsReported()
     {
         const QString gone = m_dir.filePath("NoSuchFolder");
