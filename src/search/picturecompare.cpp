@@ -102,6 +102,22 @@ HitLookup lookupIn(const SearchResults &results)
     };
 }
 
+bool ticksMatchResults(const QList<bool> &ticks, const QStringList &links, const HitLookup &hit)
+{
+    for (qsizetype i = 0; i < ticks.size(); ++i) {
+        if (!ticks[i])
+            continue;
+        if (i >= links.size() || !hit)
+            return false;
+        const std::optional<QuickSaveLink> link = parseQuickSaveLink(links[i]);
+        const std::optional<ComparedHit> entry = hit(int(i) + 1);
+        if (!link || !entry || link->hitNumber != i + 1 ||
+            !sameAddress(link->address, entry->address))
+            return false;
+    }
+    return true;
+}
+
 TwoHitSetup prepareTwoHitCompare(const QList<bool> &ticks, int hitCount, const HitLookup &hit,
                                  const DownloadFunction &download, IMessageBox &box,
                                  const QString &appDir,

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <functional>
@@ -69,6 +70,14 @@ using HitLookup = std::function<std::optional<ComparedHit>(int hitNumber)>;
 
 // Looks hits up in the current search's keyed lists. The lists must outlive the lookup.
 HitLookup lookupIn(const SearchResults &results);
+
+// Whether the ticked forms of the results page on show belong to the current
+// results: each ticked form's Quick Save link (links[i - 1] for hit i, as the
+// page wrote it) must name hit i with the picture the lists hold for it. A
+// page from an earlier search (still on show while a new search fills new
+// lists) numbers other hits, whose pictures would be compared and saved under
+// the wrong names.
+bool ticksMatchResults(const QList<bool> &ticks, const QStringList &links, const HitLookup &hit);
 
 struct TwoHitSetup {
     bool ready = false;

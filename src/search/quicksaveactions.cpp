@@ -10,10 +10,61 @@
 #include "search/quicksavetexts.h"
 #include "search/searchresults.h"
 
+#include <QEventLoop>
 #include <QLabel>
 #include <QPointer>
+#include <QTimer>
+#include <QWebEnginePage>
+#include <QWebEngineScript>
+
+#include <memory>
 
 namespace T = QuickSaveTexts;
+
+namespace
+{
+
+struct PageForms {
+    bool read = false;
+    QList<bool> ticks; // the "C1" box of each form, in page order
+    QStringList links; // the Quick Save link of each form's hit, as the page wrote it
+};
+
+// Reads every form's tick and its hit's Quick Save link from the page on show.
+// The link is the first one in the second row of the form's table; the
+// attribute is read as written, not resolved against the page's address.
+PageForms readPageForms(WebSearchView *view, int timeoutMs = 5000)
+{
+    struct Answer {
+        PageForms forms;
+        QEventLoop loop;
+    };
+    // The answer may arrive after a time-out, so it lands in shared state.
+    auto answer = std::make_shared<Answer>();
+    const QString script =
+        QStringLiteral("(function(){var r=[];for(var i=0;i<document.forms.length;i++){"
+                       "var f=document.forms[i];var e=f.elements['C1'];var t=f.closest('table');"
+                       "var a=t&&t.rows.length>1?t.rows[1].querySelector('a'):null;"
+                       "r.push([!!(e&&e.checked),a?(a.getAttribute('href')||''):'']);}"
+                       "return r;})()");
+    view->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
+                                [answer](const QVariant &value) {
+                                    for (const QVariant &v : value.toList()) {
+                                        const QVariantList pair = v.toList();
+                                        answer->forms.ticks.append(pair.value(0).toBool());
+                                        answer->forms.links.append(pair.value(1).toString());
+                                    }
+                                    answer->forms.read = true;
+                                    answer->loop.quit();
+                                });
+    if (!answer->forms.read) {
+        QTimer::singleShot(timeoutMs, &answer->loop, &QEventLoop::quit);
+        answer->loop.exec();
+    }
+    return answer->forms.read ? answer->forms : PageForms{};
+}
+
+} // namespace
 
 void quickSaveLink(QWidget *window, const QString &target, const SearchResults &results,
                    const QString &folder)
@@ -39,7 +90,12 @@ void quickSaveLink(QWidget *window, const QString &target, const SearchResults &
 void compareTickedHits(QWidget *window, WebSearchView *view, const SearchResults &results,
                        QLabel *status, std::function<QString()> targetFolder)
 {
-    const QList<bool> ticks = view->formChecks(QStringLiteral("C1"));
+    const PageForms forms = readPageForms(view);
+    if (!ticksMatchResults(forms.ticks, forms.links, lookupIn(results))) {
+        messageBox().show(T::staleCompare, T::errorTitle, MsgButtons::OkOnly, MsgIcon::Exclamation);
+        return;
+    }
+    const QList<bool> &ticks = forms.ticks;
     QPointer<QLabel> label(status);
     QString previous;
     bool statusChanged = false;

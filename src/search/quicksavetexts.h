@@ -51,6 +51,9 @@ inline const QString compareErrorTitle = QStringLiteral("Picture Compare Error")
 inline const QString staleLink =
     QStringLiteral("This Quick Save link belongs to an earlier search.  Please search again and "
                    "use the links of the new results.");
+inline const QString staleCompare =
+    QStringLiteral("The results on show belong to an earlier search.  Please search again and "
+                   "tick the pictures to compare in the new results.");
 inline const QString noTargetFolder =
     QStringLiteral("Please choose the folder to save the Cover Art into in the Quick Save folder "
                    "list.");

@@ -28,6 +28,8 @@ private slots:
 
     void tickCount_data();
     void tickCount();
+    void ticksOfEarlierPage_data();
+    void ticksOfEarlierPage();
     void downloadsBothPictures();
     void failedDownloadNamesThePicture_data();
     void failedDownloadNamesThePicture();
@@ -174,6 +176,50 @@ void tst_Compare::tickCount()
     QCOMPARE(box.shown[0].title, T::errorTitle);
     QCOMPARE(int(box.shown[0].icon), int(MsgIcon::Exclamation));
     QCOMPARE(int(box.shown[0].buttons), int(MsgButtons::OkOnly));
+}
+
+void tst_Compare::ticksOfEarlierPage_data()
+{
+    QTest::addColumn<QList<bool>>("ticks");
+    QTest::addColumn<QStringList>("links");
+    QTest::addColumn<bool>("matches");
+    const QStringList current{"0001http://img/1.jpg", "0002http://img/2.jpg",
+                              "0003http://img/3.jpg"};
+    QTest::newRow("current page") << QList<bool>{true, false, true} << current << true;
+    QTest::newRow("nothing ticked on an old page")
+        << QList<bool>{false, false} << QStringList{"0001http://old/a.jpg", "0002http://old/b.jpg"}
+        << true;
+    QTest::newRow("old page, other pictures under the same numbers")
+        << QList<bool>{true, true} << QStringList{"0001http://old/a.jpg", "0002http://old/b.jpg"}
+        << false;
+    QTest::newRow("one ticked hit of another picture")
+        << QList<bool>{true, false, true}
+        << QStringList{"0001http://img/1.jpg", "0002http://img/2.jpg", "0003http://old/c.jpg"}
+        << false;
+    QTest::newRow("old page with more hits than the lists")
+        << QList<bool>{false, false, true, true}
+        << QStringList{"0001http://img/1.jpg", "0002http://img/2.jpg", "0003http://img/3.jpg",
+                       "0004http://img/4.jpg"}
+        << false;
+    QTest::newRow("link numbers another hit")
+        << QList<bool>{true, true} << QStringList{"0002http://img/1.jpg", "0002http://img/2.jpg"}
+        << false;
+    QTest::newRow("form without a link")
+        << QList<bool>{true, true} << QStringList{"", current[1]} << false;
+    QTest::newRow("fewer links than forms")
+        << QList<bool>{true, true} << QStringList{current[0]} << false;
+}
+
+void tst_Compare::ticksOfEarlierPage()
+{
+    QFETCH(QList<bool>, ticks);
+    QFETCH(QStringList, links);
+    QFETCH(bool, matches);
+    SearchResults results;
+    for (int n = 1; n <= 3; ++n)
+        results.add(QStringLiteral("Artist %1").arg(n), QStringLiteral("Album %1").arg(n),
+                    QStringLiteral("http://img/%1.jpg").arg(n));
+    QCOMPARE(ticksMatchResults(ticks, links, lookupIn(results)), matches);
 }
 
 void tst_Compare::downloadsBothPictures()

@@ -48,6 +48,7 @@ private slots:
     void compareTicked_data();
     void compareTicked();
     void compareTwoAndSave();
+    void compareOnEarlierResultsIsRefused();
 
 private:
     // Searches the simulator's Vantory Rock pages for text; the page shows afterwards.
@@ -350,6 +351,30 @@ void tst_QuickSaveWindow::compareTwoAndSave()
     QTRY_VERIFY(guard.isNull());
     QCOMPARE(pictureSize("Size Test - Tall 400x500.jpg"), QSize(400, 500));
     QCOMPARE(QDir(m_folder).entryList(QDir::Files).size(), 1);
+}
+
+void tst_QuickSaveWindow::compareOnEarlierResultsIsRefused()
+{
+    search("Size Test");
+    if (QTest::currentTestFailed())
+        return;
+    // A new search fills new lists while the old page is still on show.
+    m_window->searchState().results.clear();
+    for (int n = 1; n <= 6; ++n)
+        m_window->searchState().results.add("Other", QString("Album %1").arg(n),
+                                            m_sim.url(QString("/nowhere/%1.jpg").arg(n)));
+    tick({2, 3});
+    int downloads = 0;
+    setDownloadFunction([&](const QString &, const QString &) {
+        ++downloads;
+        return 1;
+    });
+    m_window->cmdCompare->click();
+    setDownloadFunction({});
+    QCOMPARE(downloads, 0);
+    QCOMPARE(m_boxes->box.shown.size(), 1);
+    QCOMPARE(m_boxes->box.shown[0].text, T::staleCompare);
+    QVERIFY(!openCompareWindow());
 }
 
 JACKETEER_GUI_TEST_MAIN(tst_QuickSaveWindow)
