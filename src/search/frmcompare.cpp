@@ -42,6 +42,7 @@ frmCompare::frmCompare(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmCompare"));
     setWindowTitle(T::compareCaption);
+    m_replaceMode = modJacketeer().compareReplaceMode;
 
     Frame1 = buildFrame(0, T::pictureOne, Picture1, Label1, Label2, Label5);
     Frame1->setObjectName(QStringLiteral("Frame1"));
@@ -141,7 +142,7 @@ void frmCompare::Form_Load()
 void frmCompare::cmdQuickSave_Click(int index)
 {
     ModJacketeer &mod = modJacketeer();
-    if (mod.compareReplaceMode) {
+    if (m_replaceMode) {
         mod.compareKeepExisting = index == 0;
         accept();
         return;

@@ -74,4 +74,8 @@ private:
 
     std::array<ComparedHit, 2> m_hits;
     std::function<QString()> m_targetFolder;
+    // The mode this window was opened in. The shared flag is set anew by each
+    // opening, so a two-hit window left open while a replace-mode window came
+    // and went would otherwise read the other window's mode and save nothing.
+    bool m_replaceMode = false;
 };

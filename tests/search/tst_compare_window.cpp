@@ -34,6 +34,7 @@ private slots:
     void realModalWindowAnsweredThroughItsButton();
     void twoHitSavesChosenPicture();
     void twoHitSaveFailureKeepsWindowOpen();
+    void twoHitWindowKeepsItsModeAfterAReplaceCompare();
     void closeAllClosesOnlyCompareWindows();
 
 private:
@@ -231,6 +232,25 @@ void tst_CompareWindow::twoHitSaveFailureKeepsWindowOpen()
     QCOMPARE(messages.box.shown.size(), 1);
     QCOMPARE(messages.box.shown[0].text, T::noTargetFolder);
     QCOMPARE(messages.box.shown[0].title, T::saveFailedTitle);
+}
+
+void tst_CompareWindow::twoHitWindowKeepsItsModeAfterAReplaceCompare()
+{
+    QTemporaryDir folder;
+    writePicture(T::compare1File, 500, 500, Qt::red);
+    writePicture(T::compare2File, 300, 300, Qt::blue);
+    ScopedRecordingMessageBox messages;
+    QPointer<frmCompare> w = frmCompare::openTwoHit(
+        {ComparedHit{1, "Neon Parade", "Night Shift", ""}, ComparedHit{2, "C", "D", ""}},
+        [&] { return folder.path(); }, nullptr);
+    // A replace-mode compare opened and closed while the two-hit window stays open.
+    frmCompare::setExecFunction([](frmCompare &c) { c.close(); });
+    QVERIFY(frmCompare::compareForReplace(nullptr));
+    frmCompare::setExecFunction({});
+    QVERIFY(!w.isNull());
+    w->cmdQuickSave[0]->click();
+    QTRY_VERIFY(w.isNull());
+    QCOMPARE(QImage(folder.filePath("Neon Parade - Night Shift.jpg")).size(), QSize(500, 500));
 }
 
 void tst_CompareWindow::closeAllClosesOnlyCompareWindows()
