@@ -4,7 +4,12 @@
 #include <QImageReader>
 
 #include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <cstring>
+#include <vector>
+
+#include <sys/uio.h>
 
 namespace
 {
@@ -103,7 +108,36 @@ bool pixelsComplete(const BmpLayout &l, qint64 fileSize)
     return qAbs(l.height) <= (fileSize - l.dataOffset) / rowBytes;
 }
 
-// Rows go through a small buffer: no second copy of the whole picture.
+// Moves every byte the pieces describe between the file and memory at
+// `offset`, in as few calls as the system allows; pieces are consumed.
+// False on an error or when the file ends first.
+template <typename Op> bool transferAll(Op op, int fd, std::vector<iovec> &pieces, qint64 offset)
+{
+    size_t first = 0;
+    while (first < pieces.size()) {
+        const int count = int(std::min<size_t>(pieces.size() - first, IOV_MAX));
+        const ssize_t done = op(fd, pieces.data() + first, count, off_t(offset));
+        if (done < 0 && errno == EINTR)
+            continue;
+        if (done <= 0)
+            return false;
+        offset += done;
+        for (size_t left = size_t(done); left > 0;) {
+            iovec &piece = pieces[first];
+            const size_t step = std::min(left, piece.iov_len);
+            piece.iov_base = static_cast<char *>(piece.iov_base) + step;
+            piece.iov_len -= step;
+            left -= step;
+            if (piece.iov_len == 0)
+                ++first;
+        }
+        while (first < pieces.size() && pieces[first].iov_len == 0)
+            ++first;
+    }
+    return true;
+}
+
+// Rows that need converting go through bands of about this size.
 constexpr qint64 kChunkBytes = 64 * 1024;
 
 // The common 24- and 32-bit forms, read straight into the picture's rows.
@@ -117,17 +151,14 @@ QImage readDirect(const BmpLayout &l, QFile &file)
     const qint64 rowBytes = paddedRow(l.width, l.bitsPerPixel);
     const bool bottomUp = l.height > 0;
     if (l.bitsPerPixel == 24 && rowBytes == image.bytesPerLine()) {
-        const qint64 total = rowBytes * height;
-        if (file.read(reinterpret_cast<char *>(image.bits()), total) != total)
+        // Each file row lands in its own place, so bottom-up files need no
+        // second pass to turn them over.
+        std::vector<iovec> rows(static_cast<size_t>(height));
+        for (int fileRow = 0; fileRow < height; ++fileRow)
+            rows[size_t(fileRow)] = {image.scanLine(bottomUp ? height - 1 - fileRow : fileRow),
+                                     size_t(rowBytes)};
+        if (!transferAll(::preadv, file.handle(), rows, l.dataOffset))
             return {};
-        if (bottomUp) {
-            QByteArray spare(rowBytes, Qt::Uninitialized);
-            for (int top = 0, bottom = height - 1; top < bottom; ++top, --bottom) {
-                std::memcpy(spare.data(), image.scanLine(top), size_t(rowBytes));
-                std::memcpy(image.scanLine(top), image.scanLine(bottom), size_t(rowBytes));
-                std::memcpy(image.scanLine(bottom), spare.constData(), size_t(rowBytes));
-            }
-        }
         return image;
     }
     const qint64 rowsPerChunk = std::max<qint64>(1, kChunkBytes / rowBytes);
@@ -153,35 +184,6 @@ QImage readDirect(const BmpLayout &l, QFile &file)
     return image;
 }
 
-// One file row: blue, green, red per pixel, then zero padding.
-void packRow(const QImage &image, int y, uchar *out, qint64 rowBytes)
-{
-    const int width = image.width();
-    const uchar *src = image.constScanLine(y);
-    if (image.format() == QImage::Format_BGR888) {
-        std::memcpy(out, src, size_t(width) * 3);
-    } else {
-        // 32-bit pixels lie in memory as blue, green, red, alpha: four of
-        // them become twelve bytes by dropping every fourth byte.
-        int x = 0;
-        uchar *o = out;
-        for (; x + 4 <= width; x += 4, src += 16, o += 12) {
-            quint32 p[4];
-            std::memcpy(p, src, 16);
-            const quint32 packed[3] = {(p[0] & 0xffffffu) | (p[1] << 24),
-                                       ((p[1] >> 8) & 0xffffu) | (p[2] << 16),
-                                       ((p[2] >> 16) & 0xffu) | (p[3] << 8)};
-            std::memcpy(o, packed, 12);
-        }
-        for (; x < width; ++x, src += 4, o += 3) {
-            o[0] = src[0];
-            o[1] = src[1];
-            o[2] = src[2];
-        }
-    }
-    std::memset(out + qint64(width) * 3, 0, size_t(rowBytes - qint64(width) * 3));
-}
-
 } // namespace
 
 bool writeBmpFile(const QImage &picture, const QString &path)
@@ -189,8 +191,8 @@ bool writeBmpFile(const QImage &picture, const QString &path)
     if (picture.isNull())
         return false;
     static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN);
-    // Pictures as loaded (32-bit) or as captured (24-bit) are written as they
-    // are; anything else is converted first.
+    // Pictures as loaded (32-bit) are converted band by band below, pictures as
+    // captured (24-bit) written as they are; anything else is converted first.
     QImage image = picture;
     if (image.format() != QImage::Format_BGR888 && image.format() != QImage::Format_RGB32 &&
         image.format() != QImage::Format_ARGB32)
@@ -221,17 +223,40 @@ bool writeBmpFile(const QImage &picture, const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
         return false;
-    bool written =
-        file.write(reinterpret_cast<const char *>(header), sizeof header) == qint64(sizeof header);
-    const qint64 rowsPerChunk = std::max<qint64>(1, kChunkBytes / rowBytes);
-    QByteArray chunk(rowsPerChunk * rowBytes, Qt::Uninitialized);
-    auto *out = reinterpret_cast<uchar *>(chunk.data());
-    // Bottom-up, the order every reader expects.
-    for (qint64 y = height - 1; written && y >= 0;) {
-        qint64 rows = 0;
-        for (; rows < rowsPerChunk && y >= 0; ++rows, --y)
-            packRow(image, int(y), out + rows * rowBytes, rowBytes);
-        written = file.write(chunk.constData(), rows * rowBytes) == rows * rowBytes;
+    // Bottom-up, the order every reader expects. Rows already in the file's
+    // byte order go out straight from the picture; others are converted a
+    // band at a time, so no second copy of the whole picture is made.
+    static const char zeros[4] = {};
+    const size_t padding = size_t(rowBytes - width * 3);
+    const bool direct = image.format() == QImage::Format_BGR888;
+    const int band = direct ? int(height) : int(std::max<qint64>(1, kChunkBytes / rowBytes));
+    std::vector<iovec> pieces;
+    pieces.reserve(size_t(std::min<qint64>(band, height)) * 2 + 1);
+    pieces.push_back({header, sizeof header});
+    qint64 offset = 0;
+    bool written = true;
+    for (int bottom = int(height); written && bottom > 0; bottom -= band) {
+        const int top = std::max(0, bottom - band);
+        QImage converted;
+        if (!direct) {
+            const QImage rows(image.constScanLine(top), int(width), bottom - top,
+                              image.bytesPerLine(), image.format());
+            converted = rows.convertToFormat(QImage::Format_BGR888);
+            if (converted.isNull())
+                written = false;
+        }
+        for (int y = bottom - 1; written && y >= top; --y) {
+            const uchar *row = direct ? image.constScanLine(y) : converted.constScanLine(y - top);
+            pieces.push_back({const_cast<uchar *>(row), size_t(width) * 3});
+            if (padding > 0)
+                pieces.push_back({const_cast<char *>(zeros), padding});
+        }
+        qint64 bytes = 0;
+        for (const iovec &piece : pieces)
+            bytes += qint64(piece.iov_len);
+        written = written && transferAll(::pwritev, file.handle(), pieces, offset);
+        offset += bytes;
+        pieces.clear();
     }
     file.close();
     if (!written || file.error() != QFileDevice::NoError) {

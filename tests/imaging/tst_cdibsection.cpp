@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstring>
+
 using namespace imagingtest;
 
 namespace
@@ -203,27 +205,47 @@ private slots:
     void bmpRoundTrip_data()
     {
         QTest::addColumn<int>("format");
-        QTest::newRow("RGB32") << int(QImage::Format_RGB32);
-        QTest::newRow("ARGB32") << int(QImage::Format_ARGB32);
-        QTest::newRow("indexed") << int(QImage::Format_Indexed8);
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("RGB32") << int(QImage::Format_RGB32) << QSize(13, 7);
+        QTest::newRow("ARGB32") << int(QImage::Format_ARGB32) << QSize(13, 7);
+        QTest::newRow("indexed") << int(QImage::Format_Indexed8) << QSize(13, 7);
+        QTest::newRow("BGR888 as captured") << int(QImage::Format_BGR888) << QSize(13, 7);
+        // Taller than one band of converted rows, padded rows.
+        QTest::newRow("RGB32 many bands") << int(QImage::Format_RGB32) << QSize(349, 211);
+        QTest::newRow("BGR888 cover") << int(QImage::Format_BGR888) << QSize(350, 500);
     }
     void bmpRoundTrip()
     {
         QFETCH(int, format);
-        QImage source(13, 7, QImage::Format_RGB32);
-        for (int y = 0; y < 7; ++y)
-            for (int x = 0; x < 13; ++x)
+        QFETCH(QSize, size);
+        const int w = size.width(), h = size.height();
+        QImage source(w, h, QImage::Format_RGB32);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
                 source.setPixel(x, y, pattern(x, y));
         source = source.convertToFormat(QImage::Format(format));
-        const QString file = path(QStringLiteral("round%1.bmp").arg(format));
+        if (format == QImage::Format_BGR888) {
+            // Whatever lies in the picture's own row padding must not reach the file.
+            for (int y = 0; y < h; ++y)
+                std::memset(source.scanLine(y) + w * 3, 0xab,
+                            size_t(source.bytesPerLine() - w * 3));
+        }
+        const QString file = path(QStringLiteral("round%1.bmp").arg(QTest::currentDataTag()));
         QVERIFY(writeBmpFile(source, file));
-        QCOMPARE(readFile(file).size(), 14 + 40 + 40 * 7); // 13 px rows padded to 40 bytes
+        const int rowBytes = (w * 3 + 3) & ~3;
+        const QByteArray bytes = readFile(file);
+        QCOMPARE(bytes.size(), 14 + 40 + rowBytes * h);
+        for (int row = 0; row < h; ++row)
+            for (int i = w * 3; i < rowBytes; ++i)
+                QCOMPARE(int(bytes[54 + row * rowBytes + i]), 0);
 
         const QImage ours = readBmpFile(file);
         QImage theirs;
         QVERIFY(theirs.load(file, "BMP")); // any reader must accept what we write
-        for (int y = 0; y < 7; ++y)
-            for (int x = 0; x < 13; ++x) {
+        QCOMPARE(ours.size(), size);
+        QCOMPARE(theirs.size(), size);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
                 QCOMPARE(ours.pixel(x, y), source.pixel(x, y));
                 QCOMPARE(theirs.pixel(x, y), source.pixel(x, y));
             }
