@@ -13,6 +13,7 @@
 #include <QEventLoop>
 #include <QLabel>
 #include <QPointer>
+#include <QScopedValueRollback>
 #include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
@@ -69,6 +70,13 @@ PageForms readPageForms(WebSearchView *view, int timeoutMs = 5000)
 void quickSaveLink(QWidget *window, const QString &target, const SearchResults &results,
                    const QString &folder)
 {
+    // The download lets queued events run, and a double click on a link
+    // queues a second save of the same picture: it would run inside the first
+    // and leave the first to ask whether to replace the picture just saved.
+    static bool saving = false;
+    if (saving)
+        return;
+    const QScopedValueRollback<bool> busy(saving, true);
     const QuickSaveHit hit = resolveQuickSaveLink(target, results);
     if (!hit.known) {
         messageBox().show(T::staleLink, T::quickSaveTitle, MsgButtons::OkOnly,

@@ -8,6 +8,7 @@
 #include "guitestmain.h"
 #include "recordingmessagebox.h"
 #include "search/frmcompare.h"
+#include "search/quicksaveactions.h"
 #include "search/quicksavetexts.h"
 #include "search/searchdriver.h"
 #include "simulatorprocess.h"
@@ -49,6 +50,7 @@ private slots:
     void compareTicked();
     void compareTwoAndSave();
     void compareOnEarlierResultsIsRefused();
+    void secondClickDuringASaveIsIgnored();
 
 private:
     // Searches the simulator's Vantory Rock pages for text; the page shows afterwards.
@@ -375,6 +377,41 @@ void tst_QuickSaveWindow::compareOnEarlierResultsIsRefused()
     QCOMPARE(m_boxes->box.shown.size(), 1);
     QCOMPARE(m_boxes->box.shown[0].text, T::staleCompare);
     QVERIFY(!openCompareWindow());
+}
+
+void tst_QuickSaveWindow::secondClickDuringASaveIsIgnored()
+{
+    SearchResults results;
+    results.add("Copper Valley", "Dust Roads", "http://img/1.jpg");
+    const QString link = "0001http://img/1.jpg";
+    // Were the second click run, the first would then find its picture there.
+    m_boxes->box.answers = {MsgAnswer::No};
+    int downloads = 0;
+    setDownloadFunction([&](const QString &, const QString &path) {
+        // The second click of a double click arrives while the picture loads.
+        if (++downloads == 1)
+            quickSaveLink(m_window.get(), link, results, m_folder);
+        QImage picture(40, 40, QImage::Format_RGB32);
+        picture.fill(Qt::green);
+        return picture.save(path, "JPG") ? 0 : 1;
+    });
+    quickSaveLink(m_window.get(), link, results, m_folder);
+    setDownloadFunction({});
+    QCOMPARE(downloads, 1);
+    QVERIFY(m_boxes->box.shown.isEmpty());
+    QCOMPARE(pictureSize("Copper Valley - Dust Roads.jpg"), QSize(40, 40));
+    // A later click saves again.
+    m_boxes->box.answers = {MsgAnswer::No};
+    setDownloadFunction([&](const QString &, const QString &path) {
+        ++downloads;
+        QImage picture(60, 60, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        return picture.save(path, "JPG") ? 0 : 1;
+    });
+    quickSaveLink(m_window.get(), link, results, m_folder);
+    setDownloadFunction({});
+    QCOMPARE(downloads, 2);
+    QCOMPARE(pictureSize("Copper Valley - Dust Roads.jpg"), QSize(60, 60));
 }
 
 JACKETEER_GUI_TEST_MAIN(tst_QuickSaveWindow)
