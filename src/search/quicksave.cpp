@@ -97,8 +97,9 @@ bool sameAddress(const QString &a, const QString &b)
         return true;
     const QUrl ua(a, QUrl::TolerantMode);
     const QUrl ub(b, QUrl::TolerantMode);
-    return ua.isValid() && ub.isValid() &&
-           ua.toString(QUrl::FullyEncoded) == ub.toString(QUrl::FullyEncoded);
+    // The view resolves a link's "." and ".." segments on the way, as any browser does.
+    const auto form = QUrl::FullyEncoded | QUrl::NormalizePathSegments;
+    return ua.isValid() && ub.isValid() && ua.toString(form) == ub.toString(form);
 }
 
 QuickSaveHit resolveQuickSaveLink(const QString &target, const SearchResults &results)

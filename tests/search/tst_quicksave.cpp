@@ -259,7 +259,9 @@ void tst_QuickSave::resolveAgainstResults_data()
     QTest::addColumn<QString>("artist");
     QTest::newRow("first hit") << "0001http://h/a.jpg" << true << "Metallica";
     QTest::newRow("second hit, escaped blank") << "0002http://h/b c.jpg" << true << "Neon Parade";
-    QTest::newRow("number past the lists") << "0003http://h/a.jpg" << false << "";
+    QTest::newRow("dot segments resolved by the view")
+        << "0003http://h/y/c.jpg" << true << "Sofia Anders";
+    QTest::newRow("number past the lists") << "0004http://h/a.jpg" << false << "";
     QTest::newRow("number zero") << "0000http://h/a.jpg" << false << "";
     QTest::newRow("earlier search's picture under that number")
         << "0001http://h/old.jpg" << false << "";
@@ -274,6 +276,7 @@ void tst_QuickSave::resolveAgainstResults()
     SearchResults results;
     results.add("Metallica", "Black", "http://h/a.jpg");
     results.add("Neon Parade", "Night Shift", "http://h/b%20c.jpg");
+    results.add("Sofia Anders", "Glass Houses", "http://h/x/../y/./c.jpg");
     const QuickSaveHit hit = resolveQuickSaveLink(target, results);
     QCOMPARE(hit.known, known);
     QCOMPARE(hit.artist, artist);
