@@ -3,6 +3,7 @@
 #include "search/quicksave.h"
 #include "search/quicksavetexts.h"
 #include "search/searchresults.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,7 @@
 #include <QTest>
 
 namespace T = QuickSaveTexts;
+using TestFiles::readFile;
 
 class tst_QuickSave : public QObject
 {
@@ -25,8 +27,6 @@ private slots:
     void target();
     void cleanEveryCharacter_data();
     void cleanEveryCharacter();
-    void recognition_data();
-    void recognition();
     void linkParsing_data();
     void linkParsing();
     void resolveAgainstResults_data();
@@ -47,7 +47,6 @@ private slots:
 
 private:
     QString writePicture(const QString &name, int w, int h, QColor colour = Qt::red);
-    QByteArray contents(const QString &path) const;
     // A download that copies a prepared local file, like the service would.
     DownloadFunction serveFile(const QString &file, int status = 0);
 
@@ -75,18 +74,7 @@ void tst_QuickSave::init()
 
 QString tst_QuickSave::writePicture(const QString &name, int w, int h, QColor colour)
 {
-    QImage picture(w, h, QImage::Format_RGB32);
-    picture.fill(colour);
-    const QString path = QDir(m_work->path()).filePath(name);
-    if (!picture.save(path, "JPG"))
-        qWarning() << "cannot write" << path;
-    return path;
-}
-
-QByteArray tst_QuickSave::contents(const QString &path) const
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return TestFiles::writePicture(QDir(m_work->path()).filePath(name), w, h, colour);
 }
 
 DownloadFunction tst_QuickSave::serveFile(const QString &file, int status)
@@ -108,66 +96,27 @@ void tst_QuickSave::target_data()
     QTest::addColumn<QString>("folder");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("artist and album cleaned") << "@artist@ - @album@"
-                                              << "Alpha/Beta"
-                                              << "Gamma: Live"
-                                              << "/m/x"
-                                              << "/m/x/Alpha-Beta - Gamma- Live.jpg";
-    QTest::newRow("default template") << "folder"
-                                      << "A"
-                                      << "B"
-                                      << "/m/x"
-                                      << "/m/x/folder.jpg";
-    QTest::newRow("folder placeholder") << "@folder@"
-                                        << "A"
-                                        << "B"
-                                        << "/music/Metallica - Black"
-                                        << "/music/Metallica - Black/Metallica - Black.jpg";
-    QTest::newRow("other case left alone") << "@Artist@ @ALBUM@ @Folder@"
-                                           << "A"
-                                           << "B"
-                                           << "/m/x"
-                                           << "/m/x/@Artist@ @ALBUM@ @Folder@.jpg";
-    QTest::newRow("every occurrence") << "@artist@-@artist@ @album@@album@"
-                                      << "Kite"
-                                      << "Sky"
-                                      << "/m/x"
-                                      << "/m/x/Kite-Kite SkySky.jpg";
-    QTest::newRow("artist text holding a later token is expanded too") << "@artist@"
-                                                                       << "x@album@"
-                                                                       << "B"
-                                                                       << "/m/x"
-                                                                       << "/m/x/xB.jpg";
-    QTest::newRow("blanks trimmed after cleaning") << "  @artist@ @album@"
-                                                   << "Neon Parade"
-                                                   << ""
-                                                   << "/m/x"
-                                                   << "/m/x/Neon Parade .jpg";
-    QTest::newRow("leading blanks of a value") << "@artist@"
-                                               << "   Copper Valley"
-                                               << ""
-                                               << "/m/x"
-                                               << "/m/x/Copper Valley.jpg";
-    QTest::newRow("trailing slash on folder") << "@folder@"
-                                              << ""
-                                              << ""
-                                              << "/m/Dust Roads/"
-                                              << "/m/Dust Roads/Dust Roads.jpg";
-    QTest::newRow("root folder") << "@folder@x"
-                                 << ""
-                                 << ""
-                                 << "/"
-                                 << "/x.jpg";
-    QTest::newRow("dots and ampersands kept") << "@artist@ - @album@"
-                                              << "Marlow & Keys"
-                                              << "Vol. 2"
-                                              << "/m/x"
-                                              << "/m/x/Marlow & Keys - Vol. 2.jpg";
-    QTest::newRow("a path in the artist cannot leave the folder") << "@artist@"
-                                                                  << "../../etc/passwd"
-                                                                  << ""
-                                                                  << "/m/x"
-                                                                  << "/m/x/..-..-etc-passwd.jpg";
+    const auto row = [](const char *name, const char *templ, const char *artist, const char *album,
+                        const char *folder, const char *expected) {
+        QTest::newRow(name) << templ << artist << album << folder << expected;
+    };
+    row("artist and album cleaned", "@artist@ - @album@", "Alpha/Beta", "Gamma: Live", "/m/x",
+        "/m/x/Alpha-Beta - Gamma- Live.jpg");
+    row("folder placeholder", "@folder@", "A", "B", "/music/Metallica - Black",
+        "/music/Metallica - Black/Metallica - Black.jpg");
+    row("other case left alone", "@Artist@ @ALBUM@ @Folder@", "A", "B", "/m/x",
+        "/m/x/@Artist@ @ALBUM@ @Folder@.jpg");
+    row("every occurrence", "@artist@-@artist@ @album@@album@", "Kite", "Sky", "/m/x",
+        "/m/x/Kite-Kite SkySky.jpg");
+    row("artist text holding a later token is expanded too", "@artist@", "x@album@", "B", "/m/x",
+        "/m/x/xB.jpg");
+    row("blanks trimmed after cleaning", "  @artist@ @album@", "Neon Parade", "", "/m/x",
+        "/m/x/Neon Parade .jpg");
+    row("trailing slash on folder", "@folder@", "", "", "/m/Dust Roads/",
+        "/m/Dust Roads/Dust Roads.jpg");
+    row("root folder", "@folder@x", "", "", "/", "/x.jpg");
+    row("a path in the artist cannot leave the folder", "@artist@", "../../etc/passwd", "", "/m/x",
+        "/m/x/..-..-etc-passwd.jpg");
 }
 
 void tst_QuickSave::target()
@@ -198,54 +147,40 @@ void tst_QuickSave::cleanEveryCharacter()
     QCOMPARE(cleanFileName(in), out);
 }
 
-void tst_QuickSave::recognition_data()
-{
-    QTest::addColumn<QString>("target");
-    QTest::addColumn<bool>("quickSave");
-    QTest::newRow("hit link") << "0001http://img.example/a.jpg" << true;
-    QTest::newRow("five digit hit") << "10000http://img.example/a.jpg" << true;
-    QTest::newRow("web address") << "http://img.example/a.jpg" << false;
-    QTest::newRow("secure web address") << "https://img.example/a.jpg" << false;
-    QTest::newRow("about blank") << "about:blank" << false;
-    QTest::newRow("drive path") << "C:\\x\\results.html" << false;
-    QTest::newRow("lower-case drive path") << "d:/x" << false;
-    QTest::newRow("results page file") << "results.html" << false;
-    QTest::newRow("file address") << "file:///tmp/results.html" << false;
-    QTest::newRow("absolute path") << "/tmp/x" << true;
-    QTest::newRow("empty") << "" << true;
-    QTest::newRow("upper-case HTTP") << "HTTP://x" << false;
-    QTest::newRow("after Z colon") << "[x" << true;
-}
-
-void tst_QuickSave::recognition()
-{
-    QFETCH(QString, target);
-    QFETCH(bool, quickSave);
-    QCOMPARE(isQuickSaveClick(target), quickSave);
-}
-
 void tst_QuickSave::linkParsing_data()
 {
     QTest::addColumn<QString>("target");
-    QTest::addColumn<bool>("valid");
-    QTest::addColumn<int>("number");
+    QTest::addColumn<bool>("quickSave"); // the view's click is kept for Quick Save
+    QTest::addColumn<int>("number");     // 0: no hit link
     QTest::addColumn<QString>("address");
-    QTest::newRow("first hit") << "0001http://a/b.jpg" << true << 1 << "http://a/b.jpg";
-    QTest::newRow("twelfth") << "0012http://a/b.jpg" << true << 12 << "http://a/b.jpg";
-    QTest::newRow("ten thousandth keeps its address")
-        << "10000http://a/b.jpg" << true << 10000 << "http://a/b.jpg";
-    QTest::newRow("no digits") << "/tmp/x" << false << 0 << "";
-    QTest::newRow("huge number") << "99999999999999http://a" << true << -1 << "http://a";
+    const auto row = [](const char *name, const char *target, bool quickSave, int number = 0,
+                        const char *address = "") {
+        QTest::newRow(name) << target << quickSave << number << address;
+    };
+    row("hit link", "0001http://img.example/a.jpg", true, 1, "http://img.example/a.jpg");
+    row("ten thousandth keeps its address", "10000http://a/b.jpg", true, 10000, "http://a/b.jpg");
+    row("huge number", "99999999999999http://a", true, -1, "http://a");
+    row("web address", "http://img.example/a.jpg", false);
+    row("upper-case HTTP", "HTTP://x", false);
+    row("about blank", "about:blank", false);
+    row("drive path", "C:\\x\\results.html", false);
+    row("lower-case drive path", "d:/x", false);
+    row("results page file", "results.html", false);
+    row("file address", "file:///tmp/results.html", false);
+    row("absolute path", "/tmp/x", true);
+    row("empty", "", true);
+    row("after Z colon", "[x", true);
 }
 
 void tst_QuickSave::linkParsing()
 {
     QFETCH(QString, target);
-    QFETCH(bool, valid);
+    QFETCH(bool, quickSave);
     QFETCH(int, number);
     QFETCH(QString, address);
+    QCOMPARE(isQuickSaveClick(target), quickSave);
     const std::optional<QuickSaveLink> link = parseQuickSaveLink(target);
-    QCOMPARE(link.has_value(), valid);
+    QCOMPARE(link.has_value(), number != 0);
     if (link) {
         QCOMPARE(link->hitNumber, number);
         QCOMPARE(link->address, address);
@@ -294,7 +229,6 @@ void tst_QuickSave::pictureCheck_data()
     QTest::newRow("placeholder") << 1 << 1 << int(PictureCheck::Empty);
     QTest::newRow("one pixel wide") << 1 << 2 << int(PictureCheck::Ok);
     QTest::newRow("one pixel high") << 2 << 1 << int(PictureCheck::Ok);
-    QTest::newRow("cover") << 500 << 500 << int(PictureCheck::Ok);
 }
 
 void tst_QuickSave::pictureCheck()
@@ -320,7 +254,7 @@ void tst_QuickSave::savesNewPicture()
     QCOMPARE(int(r.outcome), int(QuickSaveOutcome::Saved));
     QCOMPARE(r.target, m_work->path() + "/Metallica - Black.jpg");
     QCOMPARE(m_requested, QStringList{"http://img/Black.jpg"});
-    QCOMPARE(contents(r.target), contents(picture));
+    QCOMPARE(readFile(r.target), readFile(picture));
     QVERIFY(box.shown.isEmpty());
     QVERIFY(!asked);
     // The scratch copy stays for a later compare.
@@ -401,7 +335,7 @@ void tst_QuickSave::existingTarget()
     // Hidden (a dot file here; the template may name one) and read-only: still found.
     const QString oldPicture = writePicture(".cover.jpg", 300, 300, Qt::blue);
     QVERIFY(QFile::setPermissions(oldPicture, QFileDevice::ReadOwner));
-    const QByteArray oldBytes = contents(oldPicture);
+    const QByteArray oldBytes = readFile(oldPicture);
     const QString newPicture = writePicture("served.jpg", 500, 500, Qt::green);
     RecordingMessageBox box;
     box.answers = {MsgAnswer(answer)};
@@ -414,7 +348,7 @@ void tst_QuickSave::existingTarget()
             compared = true;
             seenExisting = e;
             seenCandidate = c;
-            existingCopyBytes = contents(e);
+            existingCopyBytes = readFile(e);
             return compareKeeps;
         });
 
@@ -430,7 +364,7 @@ void tst_QuickSave::existingTarget()
         QCOMPARE(seenCandidate, QDir(m_app.path()).filePath(T::compare2File));
         QCOMPARE(existingCopyBytes, oldBytes);
     }
-    QCOMPARE(contents(oldPicture), expectReplaced ? contents(newPicture) : oldBytes);
+    QCOMPARE(readFile(oldPicture), expectReplaced ? readFile(newPicture) : oldBytes);
     // Made normal before the question, whatever the answer.
     QVERIFY(QFileInfo(oldPicture).permissions() & QFileDevice::WriteOwner);
 }
@@ -446,14 +380,14 @@ void tst_QuickSave::failedCopyKeepsOldPicture()
 {
     QFETCH(int, how);
     const QString existing = writePicture("folder.jpg", 300, 300, Qt::blue);
-    const QByteArray oldBytes = contents(existing);
+    const QByteArray oldBytes = readFile(existing);
     const QString source = QDir(m_work->path()).filePath("candidate.jpg");
     if (how == 1)
         QVERIFY(QDir().mkpath(source));
     QString error;
     QVERIFY(!copyFileOver(source, existing, &error));
     QVERIFY(!error.isEmpty());
-    QCOMPARE(contents(existing), oldBytes);
+    QCOMPARE(readFile(existing), oldBytes);
     // No temporary file is left behind beside the picture.
     QStringList left = QDir(m_work->path()).entryList(QDir::Files | QDir::Hidden);
     QCOMPARE(left, QStringList{"folder.jpg"});

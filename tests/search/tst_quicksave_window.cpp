@@ -209,7 +209,6 @@ void tst_QuickSaveWindow::existingPicture_data()
     QTest::addColumn<int>("answer");
     QTest::addColumn<int>("press"); // compare window: 0, 1, or -1 for the close box
     QTest::addColumn<int>("expectedSide");
-    QTest::newRow("No replaces at once") << int(MsgAnswer::No) << 0 << 300;
     QTest::newRow("Yes, Picture Two chosen") << int(MsgAnswer::Yes) << 1 << 300;
     QTest::newRow("Yes, window closed") << int(MsgAnswer::Yes) << -1 << 40;
 }
@@ -302,7 +301,6 @@ void tst_QuickSaveWindow::compareTicked_data()
     QTest::addColumn<QString>("text");
     QTest::newRow("three") << QList<int>{0, 1, 2} << T::tooManyTicked;
     QTest::newRow("one") << QList<int>{3} << T::tooFewTicked;
-    QTest::newRow("none") << QList<int>{} << T::tooFewTicked;
 }
 
 void tst_QuickSaveWindow::compareTicked()

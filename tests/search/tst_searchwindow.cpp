@@ -8,6 +8,7 @@
 #include "guitestmain.h"
 #include "recordingmessagebox.h"
 #include "simulatorprocess.h"
+#include "testfiles.h"
 
 #include <QCheckBox>
 #include <QDeadlineTimer>
@@ -22,6 +23,8 @@
 #include <QWebEngineScript>
 
 #include <memory>
+
+using TestFiles::readFile;
 
 namespace
 {
@@ -42,12 +45,6 @@ public:
     QStringList requests;
     std::function<void(int)> duringLoad;
 };
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 QVariant runScript(WebSearchView *view, const QString &script)
 {

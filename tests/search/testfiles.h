@@ -1,0 +1,31 @@
+#pragma once
+
+// File helpers shared by the search tests.
+
+#include <QColor>
+#include <QDebug>
+#include <QFile>
+#include <QImage>
+#include <QString>
+
+namespace TestFiles
+{
+
+// Empty when the file cannot be read, which any expected content then shows.
+inline QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A plain-coloured JPEG picture of the given size; returns its path.
+inline QString writePicture(const QString &path, int w, int h, QColor colour = Qt::red)
+{
+    QImage picture(w, h, QImage::Format_RGB32);
+    picture.fill(colour);
+    if (!picture.save(path, "JPG"))
+        qWarning() << "cannot write" << path;
+    return path;
+}
+
+} // namespace TestFiles
