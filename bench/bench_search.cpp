@@ -167,9 +167,12 @@ void BM_VantoryMarkerPass(benchmark::State &state)
     state.SetBytesProcessed(state.iterations() * utf8Size(page));
 }
 
-void BM_ParseVantoryPageAndWrite(benchmark::State &state)
+// Parses `page` into a fresh results page as a search does, and reports the
+// time as a ratio to a plain pass over the same markers run beside it.
+template <typename Parse, typename MarkerPass>
+void parseAndWrite(benchmark::State &state, const QString &page, Parse parse,
+                   MarkerPass markerPass)
 {
-    const QString page = vantoryPage();
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("results.html"));
     using Clock = std::chrono::steady_clock;
@@ -181,7 +184,7 @@ void BM_ParseVantoryPageAndWrite(benchmark::State &state)
         // machine load; it is not counted in this benchmark's time.
         state.PauseTiming();
         const auto p0 = Clock::now();
-        benchmark::DoNotOptimize(vantoryMarkerPass(page));
+        benchmark::DoNotOptimize(markerPass(page));
         plain += Clock::now() - p0;
         // As a search does: the old page is deleted, not truncated.
         QFile::remove(path);
@@ -190,9 +193,7 @@ void BM_ParseVantoryPageAndWrite(benchmark::State &state)
         SearchResults results;
         ResultsPageWriter writer(results);
         writer.open(path);
-        QString artist;
-        hits = ParseVantoryPage(
-            page, {}, [&](const PageHit &h) { writer.writeRow(h, "Rock"); }, artist);
+        hits = parse(writer);
         writer.finish();
         parsing += Clock::now() - t0;
     }
@@ -200,6 +201,19 @@ void BM_ParseVantoryPageAndWrite(benchmark::State &state)
     state.counters["hits"] = hits;
     state.counters["ratio_to_marker_pass"] = std::chrono::duration<double>(parsing).count() /
                                              std::chrono::duration<double>(plain).count();
+}
+
+void BM_ParseVantoryPageAndWrite(benchmark::State &state)
+{
+    const QString page = vantoryPage();
+    parseAndWrite(
+        state, page,
+        [&](ResultsPageWriter &writer) {
+            QString artist;
+            return ParseVantoryPage(
+                page, {}, [&](const PageHit &h) { writer.writeRow(h, "Rock"); }, artist);
+        },
+        vantoryMarkerPass);
 }
 
 void BM_BrinsellMarkerPass(benchmark::State &state)
@@ -213,37 +227,15 @@ void BM_BrinsellMarkerPass(benchmark::State &state)
 void BM_ParseBrinsellPageAndWrite(benchmark::State &state)
 {
     const QString page = brinsellPage();
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("results.html"));
-    using Clock = std::chrono::steady_clock;
-    Clock::duration parsing{};
-    Clock::duration plain{};
-    int hits = 0;
-    for (auto _ : state) {
-        // The plain marker pass runs beside each parse, so both see the same
-        // machine load; it is not counted in this benchmark's time.
-        state.PauseTiming();
-        const auto p0 = Clock::now();
-        benchmark::DoNotOptimize(brinsellMarkerPass(page));
-        plain += Clock::now() - p0;
-        // As a search does: the old page is deleted, not truncated.
-        QFile::remove(path);
-        state.ResumeTiming();
-        const auto t0 = Clock::now();
-        SearchResults results;
-        ResultsPageWriter writer(results);
-        writer.open(path);
-        QString artist;
-        hits = ParseBrinsellPage(
-            page, kImageHost, false, {}, [&](const PageHit &h) { writer.writeRow(h, "N/A"); },
-            artist);
-        writer.finish();
-        parsing += Clock::now() - t0;
-    }
-    state.SetBytesProcessed(state.iterations() * utf8Size(page));
-    state.counters["hits"] = hits;
-    state.counters["ratio_to_marker_pass"] = std::chrono::duration<double>(parsing).count() /
-                                             std::chrono::duration<double>(plain).count();
+    parseAndWrite(
+        state, page,
+        [&](ResultsPageWriter &writer) {
+            QString artist;
+            return ParseBrinsellPage(
+                page, kImageHost, false, {}, [&](const PageHit &h) { writer.writeRow(h, "N/A"); },
+                artist);
+        },
+        brinsellMarkerPass);
 }
 
 // A music search over all 18 genres and Brinsell, each page with 50 hits.

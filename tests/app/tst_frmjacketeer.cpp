@@ -41,7 +41,6 @@ private slots:
     void goneStoredFolderIsIgnored();
     void closingClosesOtherWindows();
     void startUpReadsKeysInOrder();
-    void batchMenuShowsStatusWhileLoading();
     void storedDriveIsRestored();
 
 private:
@@ -321,32 +320,6 @@ void tst_frmJacketeer::startUpReadsKeysInOrder()
              << "read BatchBrinsell" << "read BatchVantory" << "read AutoCrop"
              << "read SearchDrive" << "read SearchPath";
     QCOMPARE(reads, expected);
-}
-
-void tst_frmJacketeer::batchMenuShowsStatusWhileLoading()
-{
-    auto w = openWindow();
-    w->lblResults->setText("Results Found: 3");
-    QString whileLoading;
-    // Runs at the first event-loop turn after the click, before the batch
-    // window has finished loading.
-    QTimer::singleShot(0, this, [&] { whileLoading = w->lblResults->text(); });
-    w->mnuFileBatch->trigger();
-    QCOMPARE(whileLoading, QString("Populating CD/DVD folders..."));
-    QCOMPARE(w->lblResults->text(), QString("Results Found: 3"));
-    QWidget *batch = nullptr;
-    for (QWidget *tl : QApplication::topLevelWidgets())
-        if (tl->objectName() == "frmBatch" && tl->isVisible())
-            batch = tl;
-    QVERIFY(batch);
-    // A second click brings the same window forward rather than a second one.
-    w->mnuFileBatch->trigger();
-    int open = 0;
-    for (QWidget *tl : QApplication::topLevelWidgets())
-        open += tl->objectName() == "frmBatch" && tl->isVisible();
-    QCOMPARE(open, 1);
-    w->close();
-    QVERIFY(!batch->isVisible());
 }
 
 void tst_frmJacketeer::storedDriveIsRestored()
