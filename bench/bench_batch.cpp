@@ -2,7 +2,7 @@
 // album folders (10 tagged files each) and 2,000 DVD folders. The collection
 // is built under /tmp once per run and removed afterwards. Run one benchmark
 // per process (--benchmark_filter) to read each one's peak resident memory.
-#include "app/modjacketeer.h"
+#include "base/modjacketeer.h"
 #include "batch/batchresultsfile.h"
 #include "batch/batchscan.h"
 #include "batch/frmbatch.h"

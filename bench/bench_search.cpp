@@ -4,10 +4,10 @@
 //
 //   ninja -C build-x bench_search retailer-sim && build-x/bench/bench_search
 
-#include "app/appfolder.h"
-#include "app/pagesource.h"
-#include "app/pagefetcher.h"
-#include "app/settingsstore.h"
+#include "base/appfolder.h"
+#include "base/pagesource.h"
+#include "base/pagefetcher.h"
+#include "base/settingsstore.h"
 #include "search/brinsellparser.h"
 #include "search/resultspagewriter.h"
 #include "search/searchdriver.h"

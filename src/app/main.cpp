@@ -1,6 +1,6 @@
 #include "app/frmjacketeer.h"
-#include "app/messagebox.h"
-#include "app/qtmessagebox.h"
+#include "base/messagebox.h"
+#include "widgets/qtmessagebox.h"
 
 #include <QApplication>
 

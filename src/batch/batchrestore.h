@@ -1,7 +1,7 @@
 #pragma once
 
 #include "batch/batchscan.h"
-#include "batch/foldertree.h"
+#include "base/foldertree.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #include "batch/batchresultsfile.h"
 
-#include "app/cp1252.h"
+#include "base/cp1252.h"
 
 #include <QFileInfo>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "batch/folderlister.h"
-#include "batch/foldertree.h"
+#include "base/folderlister.h"
+#include "base/foldertree.h"
 
 #include <QString>
 

@@ -1,11 +1,11 @@
 #include "batch/frmbatch.h"
 
-#include "app/modjacketeer.h"
-#include "app/pagefetcher.h"
+#include "base/modjacketeer.h"
+#include "base/pagefetcher.h"
 #include "batch/batchrestore.h"
 #include "batch/batchscan.h"
 #include "batch/batchtexts.h"
-#include "batch/nodeimages.h"
+#include "widgets/nodeimages.h"
 
 #include <QAction>
 #include <QApplication>

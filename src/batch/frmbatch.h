@@ -1,6 +1,6 @@
 #pragma once
 
-#include "batch/foldertree.h"
+#include "base/foldertree.h"
 
 #include <QHash>
 #include <QIcon>

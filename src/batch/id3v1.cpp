@@ -1,6 +1,6 @@
 #include "batch/id3v1.h"
 
-#include "app/cp1252.h"
+#include "base/cp1252.h"
 
 #include <QFile>
 

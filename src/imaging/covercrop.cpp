@@ -1,6 +1,6 @@
 #include "imaging/covercrop.h"
 
-#include "app/appfolder.h"
+#include "base/appfolder.h"
 #include "imaging/bmpfile.h"
 #include "imaging/imagingtexts.h"
 

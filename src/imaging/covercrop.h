@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/messagebox.h"
+#include "base/messagebox.h"
 #include "imaging/cdibsection.h"
 #include "imaging/ijl.h"
 

@@ -1,8 +1,8 @@
 #include "search/frmcompare.h"
 
-#include "app/appfolder.h"
-#include "app/messagebox.h"
-#include "app/modjacketeer.h"
+#include "base/appfolder.h"
+#include "base/messagebox.h"
+#include "base/modjacketeer.h"
 #include "search/quicksavetexts.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "search/picturecompare.h"
 
-#include "app/messagebox.h"
+#include "base/messagebox.h"
 #include "search/quicksave.h"
 #include "search/quicksavetexts.h"
 #include "search/searchresults.h"

@@ -1,6 +1,6 @@
 #include "search/quicksave.h"
 
-#include "app/messagebox.h"
+#include "base/messagebox.h"
 #include "search/quicksavetexts.h"
 #include "search/searchresults.h"
 

@@ -1,7 +1,7 @@
 #include "search/searchdriver.h"
 
-#include "app/appfolder.h"
-#include "app/pagesource.h"
+#include "base/appfolder.h"
+#include "base/pagesource.h"
 #include "search/brinsellparser.h"
 #include "search/resultspagewriter.h"
 #include "search/searchtexts.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/modjacketeer.h"
+#include "base/modjacketeer.h"
 
 #include <QList>
 #include <QString>

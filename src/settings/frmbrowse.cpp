@@ -1,8 +1,8 @@
 #include "settings/frmbrowse.h"
 
-#include "app/dirlistbox.h"
-#include "app/drivelistbox.h"
-#include "app/modjacketeer.h"
+#include "widgets/dirlistbox.h"
+#include "widgets/drivelistbox.h"
+#include "base/modjacketeer.h"
 #include "settings/settingstexts.h"
 
 #include <QDir>

@@ -1,8 +1,8 @@
 #include "settings/frmprop.h"
 
-#include "app/messagebox.h"
-#include "app/modjacketeer.h"
-#include "app/settingsstore.h"
+#include "base/messagebox.h"
+#include "base/modjacketeer.h"
+#include "base/settingsstore.h"
 #include "settings/frmbrowse.h"
 #include "settings/propsettings.h"
 #include "settings/settingstexts.h"

@@ -1,6 +1,6 @@
 #include "settings/propsettings.h"
 
-#include "app/settingsstore.h"
+#include "base/settingsstore.h"
 #include "search/quicksave.h"
 #include "settings/settingstexts.h"
 

@@ -1,8 +1,8 @@
 #include "update/updatecheck.h"
 
-#include "app/appfolder.h"
-#include "app/messagebox.h"
-#include "app/settingsstore.h"
+#include "base/appfolder.h"
+#include "base/messagebox.h"
+#include "base/settingsstore.h"
 #include "update/updatetexts.h"
 
 #include <QDesktopServices>

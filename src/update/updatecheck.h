@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/downloadservice.h"
+#include "base/downloadservice.h"
 
 #include <QString>
 #include <QUrl>

@@ -1,6 +1,6 @@
 #include "viewer/artshelfscan.h"
 
-#include "batch/folderlister.h"
+#include "base/folderlister.h"
 #include "viewer/viewertexts.h"
 
 #include <QFile>

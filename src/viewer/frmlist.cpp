@@ -1,8 +1,8 @@
 #include "viewer/frmlist.h"
 
-#include "app/messagebox.h"
-#include "app/modjacketeer.h"
-#include "batch/nodeimages.h"
+#include "base/messagebox.h"
+#include "base/modjacketeer.h"
+#include "widgets/nodeimages.h"
 #include "imaging/covercrop.h"
 #include "imaging/imagingtexts.h"
 #include "search/picturecompare.h"

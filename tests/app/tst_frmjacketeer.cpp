@@ -1,8 +1,8 @@
-#include "app/dirlistbox.h"
-#include "app/drivelistbox.h"
+#include "widgets/dirlistbox.h"
+#include "widgets/drivelistbox.h"
 #include "app/frmjacketeer.h"
-#include "app/modjacketeer.h"
-#include "app/settingsstore.h"
+#include "base/modjacketeer.h"
+#include "base/settingsstore.h"
 #include "guitestmain.h"
 #include "recordingmessagebox.h"
 

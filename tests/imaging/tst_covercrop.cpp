@@ -1,4 +1,4 @@
-#include "app/appfolder.h"
+#include "base/appfolder.h"
 #include "imaging/covercrop.h"
 #include "imaging/imagingtexts.h"
 

@@ -1,5 +1,5 @@
-#include "app/appfolder.h"
-#include "app/modjacketeer.h"
+#include "base/appfolder.h"
+#include "base/modjacketeer.h"
 #include "recordingmessagebox.h"
 #include "search/frmcompare.h"
 #include "search/quicksavetexts.h"

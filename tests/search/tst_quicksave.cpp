@@ -1,4 +1,4 @@
-#include "app/messagebox.h"
+#include "base/messagebox.h"
 #include "recordingmessagebox.h"
 #include "search/quicksave.h"
 #include "search/quicksavetexts.h"

@@ -1,5 +1,5 @@
-#include "app/appfolder.h"
-#include "app/pagesource.h"
+#include "base/appfolder.h"
+#include "base/pagesource.h"
 #include "search/searchdriver.h"
 #include "search/searchrequests.h"
 #include "search/searchtexts.h"

@@ -1,9 +1,9 @@
 // Whole searches against the local retailer simulator, through the real page
 // fetcher: the results page must match the expected files byte for byte.
 
-#include "app/appfolder.h"
-#include "app/pagefetcher.h"
-#include "app/settingsstore.h"
+#include "base/appfolder.h"
+#include "base/pagefetcher.h"
+#include "base/settingsstore.h"
 #include "search/searchdriver.h"
 #include "simulatorprocess.h"
 #include "testfiles.h"

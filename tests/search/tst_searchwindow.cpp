@@ -1,9 +1,9 @@
 // The interactive search through the main window, against the simulator.
 
-#include "app/appfolder.h"
+#include "base/appfolder.h"
 #include "app/frmjacketeer.h"
-#include "app/pagefetcher.h"
-#include "app/settingsstore.h"
+#include "base/pagefetcher.h"
+#include "base/settingsstore.h"
 #include "app/websearchview.h"
 #include "guitestmain.h"
 #include "recordingmessagebox.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/settingsstore.h"
+#include "base/settingsstore.h"
 
 #include <QByteArray>
 #include <QDeadlineTimer>

@@ -1,5 +1,5 @@
-#include "app/appfolder.h"
-#include "app/settingsstore.h"
+#include "base/appfolder.h"
+#include "base/settingsstore.h"
 #include "recordingmessagebox.h"
 #include "simulatorprocess.h"
 #include "update/updatecheck.h"

@@ -1,5 +1,5 @@
 #include "app/frmjacketeer.h"
-#include "app/settingsstore.h"
+#include "base/settingsstore.h"
 #include "viewer/frmlist.h"
 
 #include "guitestmain.h"

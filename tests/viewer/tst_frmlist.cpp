@@ -1,4 +1,4 @@
-#include "app/modjacketeer.h"
+#include "base/modjacketeer.h"
 #include "imaging/imagingtexts.h"
 #include "viewer/frmlist.h"
 #include "viewer/viewertexts.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/messagebox.h"
+#include "base/messagebox.h"
 
 // Shows messages in a real QMessageBox, modal to the active window.
 class QtMessageBox final : public IMessageBox

@@ -1,6 +1,6 @@
-#include "app/modjacketeer.h"
+#include "base/modjacketeer.h"
 
-#include "app/settingsstore.h"
+#include "base/settingsstore.h"
 
 #include <limits>
 

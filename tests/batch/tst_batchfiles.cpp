@@ -1,4 +1,4 @@
-#include "app/cp1252.h"
+#include "base/cp1252.h"
 #include "batch/batchresultsfile.h"
 #include "batch/id3v1.h"
 #include "batch/samplecollection.h"
@@ -364,4 +364,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestBatchFiles)
-#include "test_batchfiles.moc"
+#include "tst_batchfiles.moc"

@@ -2,8 +2,8 @@
 // to: these tests check that its pages carry what the program's parsers need
 // and that its failure behaviours really fail.
 
-#include "app/downloadservice.h"
-#include "app/pagefetcher.h"
+#include "base/downloadservice.h"
+#include "base/pagefetcher.h"
 
 #include "simulatorprocess.h"
 

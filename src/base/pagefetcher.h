@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/pagesource.h"
+#include "base/pagesource.h"
 
 #include <QByteArray>
 #include <QObject>

@@ -1,5 +1,5 @@
-#include "app/modjacketeer.h"
-#include "app/settingsstore.h"
+#include "base/modjacketeer.h"
+#include "base/settingsstore.h"
 #include "batch/batchresultsfile.h"
 #include "batch/batchtexts.h"
 #include "batch/frmbatch.h"
@@ -509,4 +509,4 @@ private slots:
 };
 
 QTEST_MAIN(TestFrmBatch)
-#include "test_frmbatch.moc"
+#include "tst_frmbatch.moc"

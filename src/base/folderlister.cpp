@@ -1,4 +1,4 @@
-#include "batch/folderlister.h"
+#include "base/folderlister.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "batch/nodeimages.h"
+#include "widgets/nodeimages.h"
 
 #include <QPainter>
 #include <QPainterPath>

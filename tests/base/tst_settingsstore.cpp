@@ -1,5 +1,5 @@
-#include "app/modjacketeer.h"
-#include "app/settingsstore.h"
+#include "base/modjacketeer.h"
+#include "base/settingsstore.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
-#include "app/appfolder.h"
+#include "base/appfolder.h"
 
-#include "app/settingsstore.h"
+#include "base/settingsstore.h"
 
 #include <QCoreApplication>
 #include <QDir>

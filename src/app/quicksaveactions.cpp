@@ -1,8 +1,8 @@
-#include "search/quicksaveactions.h"
+#include "app/quicksaveactions.h"
 
-#include "app/appfolder.h"
-#include "app/messagebox.h"
-#include "app/modjacketeer.h"
+#include "base/appfolder.h"
+#include "base/messagebox.h"
+#include "base/modjacketeer.h"
 #include "app/websearchview.h"
 #include "search/frmcompare.h"
 #include "search/picturecompare.h"

@@ -1,4 +1,5 @@
-#include "app/downloadservice.h"
+#include "base/downloadservice.h"
+#include "base/version.h"
 
 #include <QEventLoop>
 #include <QFile>
@@ -11,9 +12,6 @@
 #include <QUrl>
 
 namespace {
-
-const QByteArray kUserAgent =
-    "Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/537.36 (KHTML, like Gecko) Jacketeer/3.0";
 
 DownloadFunction &downloadOverride()
 {
@@ -47,7 +45,7 @@ DownloadResult DownloadService::download(const QString &url, const QString &path
     QNetworkAccessManager network;
     network.setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
     QNetworkRequest request(qurl);
-    request.setHeader(QNetworkRequest::UserAgentHeader, kUserAgent);
+    request.setHeader(QNetworkRequest::UserAgentHeader, QByteArray(kUserAgent));
     request.setMaximumRedirectsAllowed(10);
     QNetworkReply *reply = network.get(request);
 

@@ -1,4 +1,4 @@
-#include "app/dirlistbox.h"
+#include "widgets/dirlistbox.h"
 
 #include <QApplication>
 #include <QDir>

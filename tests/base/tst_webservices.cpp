@@ -1,5 +1,5 @@
-#include "app/downloadservice.h"
-#include "app/pagefetcher.h"
+#include "base/downloadservice.h"
+#include "base/pagefetcher.h"
 #include "simulatorprocess.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "app/drivelistbox.h"
+#include "widgets/drivelistbox.h"
 
 #include <QSignalBlocker>
 #include <QStorageInfo>

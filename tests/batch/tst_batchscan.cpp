@@ -264,4 +264,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestBatchScan)
-#include "test_batchscan.moc"
+#include "tst_batchscan.moc"

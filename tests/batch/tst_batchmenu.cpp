@@ -1,5 +1,5 @@
 #include "app/frmjacketeer.h"
-#include "app/settingsstore.h"
+#include "base/settingsstore.h"
 #include "batch/frmbatch.h"
 #include "batchtesthelpers.h"
 #include "guitestmain.h"
@@ -80,4 +80,4 @@ private slots:
 };
 
 JACKETEER_GUI_TEST_MAIN(TestBatchMenu)
-#include "test_batchmenu.moc"
+#include "tst_batchmenu.moc"

@@ -1,6 +1,7 @@
-#include "app/pagefetcher.h"
+#include "base/pagefetcher.h"
+#include "base/version.h"
 
-#include "app/cp1252.h"
+#include "base/cp1252.h"
 
 #include <QEventLoop>
 #include <QNetworkAccessManager>
@@ -15,9 +16,6 @@
 namespace {
 
 constexpr qint64 kMaxPageBytes = 16 * 1024 * 1024;
-
-const QByteArray kUserAgent =
-    "Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/537.36 (KHTML, like Gecko) Jacketeer/3.0";
 
 } // namespace
 
@@ -59,7 +57,7 @@ void PageFetcher::Navigate(const QString &url)
     m_location = url;
 
     QNetworkRequest request(toRequestUrl(url));
-    request.setHeader(QNetworkRequest::UserAgentHeader, kUserAgent);
+    request.setHeader(QNetworkRequest::UserAgentHeader, QByteArray(kUserAgent));
     request.setMaximumRedirectsAllowed(10);
     request.setTransferTimeout(m_timeoutMs);
     QNetworkReply *reply = m_network->get(request);
