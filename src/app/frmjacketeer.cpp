@@ -174,7 +174,12 @@ void frmJacketeer::buildControls()
         optSearch[i] = new QRadioButton(QString::fromLatin1(optCaptions[i]), fraOpt);
         optSearch[i]->setObjectName(controlArrayName("optSearch", i));
         optLayout->addWidget(optSearch[i]);
-        connect(optSearch[i], &QRadioButton::clicked, this, [this, i] { optSearch_Click(i); });
+        // The handlers follow the value, however it changes (mouse, keys, code
+        // or an assistive tool's toggle); of the pair only the one going on acts.
+        connect(optSearch[i], &QRadioButton::toggled, this, [this, i](bool on) {
+            if (on)
+                optSearch_Click(i);
+        });
     }
     optLayout->addStretch(1);
     criteria->addWidget(lblOpt, row, 0);
@@ -190,7 +195,7 @@ void frmJacketeer::buildControls()
         chkSite[i] = new QCheckBox(QString::fromLatin1(siteCaptions[i]), Frame1);
         chkSite[i]->setObjectName(controlArrayName("chkSite", i));
         siteLayout->addWidget(chkSite[i]);
-        connect(chkSite[i], &QCheckBox::clicked, this, [this, i] { chkSite_Click(i); });
+        connect(chkSite[i], &QCheckBox::toggled, this, [this, i] { chkSite_Click(i); });
     }
     siteLayout->addStretch(1);
     criteria->addWidget(Label3, row, 0);
@@ -301,9 +306,9 @@ void frmJacketeer::Form_Load()
     drSearch->setDrive(s.read(QStringLiteral("SearchDrive"), drSearch->drive()));
     dirSearch->setPath(s.read(QStringLiteral("SearchPath"), dirSearch->path()));
 
-    // Setting the type and the Vantory box counts as clicking them.
-    optSearch_Click(music ? 0 : 1);
-    chkSite_Click(0);
+    // Setting the type and the Vantory box above ran their handlers; a first
+    // start sets neither, and the genres must still be hidden.
+    applyGenreVisibility();
 
     websearch->Navigate2(QStringLiteral("about:blank"));
 }
@@ -460,7 +465,6 @@ void frmJacketeer::cmdReset_Click()
 {
     txtSearch->clear();
     setSearchType(true, false);
-    optSearch_Click(0);
 }
 
 void frmJacketeer::cmdBack_Click()

@@ -172,9 +172,15 @@ void frmBatch::buildUi()
         option->setObjectName(controlArrayName("optType", t));
         typeLayout->addWidget(option);
         m_optType[t] = option;
-        connect(option, &QRadioButton::clicked, this, [this, t] { optType_Click(t); });
     }
     m_optType[0]->setChecked(true);
+    // The switch follows the value, however it changes (mouse, keys, code or
+    // an assistive tool's toggle); of the pair only the one going on acts.
+    for (int t = 0; t < 2; ++t)
+        connect(m_optType[t], &QRadioButton::toggled, this, [this, t](bool on) {
+            if (on)
+                optType_Click(t);
+        });
     controls->addWidget(frame4);
     auto makeButton = [&](const char *caption, const char *name) {
         auto *button = new QPushButton(text(caption), frame1);

@@ -3,6 +3,7 @@
 #include "app/frmjacketeer.h"
 #include "base/modjacketeer.h"
 #include "base/settingsstore.h"
+#include "accessibletoggle.h"
 #include "guitestmain.h"
 #include "recordingmessagebox.h"
 
@@ -32,14 +33,13 @@ private slots:
     void cleanup();
     void captionsAndNames();
     void firstStartShowsDefaults();
-    void genreVisibilityFollowsClicks_data();
-    void genreVisibilityFollowsClicks();
+    void genreVisibility_data();
+    void genreVisibility();
     void folderClickFillsSearchText();
     void resetKeepsSitesAndGenres();
     void criteriaSurviveRestart();
     void closeWritesKeysInOrder();
     void goneStoredFolderIsIgnored();
-    void closingClosesOtherWindows();
     void startUpReadsKeysInOrder();
     void storedDriveIsRestored();
 
@@ -162,32 +162,40 @@ void tst_frmJacketeer::firstStartShowsDefaults()
     QCOMPARE(w->dirSearch->path(), QDir::homePath());
 }
 
-void tst_frmJacketeer::genreVisibilityFollowsClicks_data()
+void tst_frmJacketeer::genreVisibility_data()
 {
-    // A sequence of clicks ("V" Vantory box, "M" Music, "D" DVD, "B" Brinsell)
-    // and whether the genres show afterwards.
-    QTest::addColumn<QString>("clicks");
+    // A sequence of changes ("V" Vantory box, "M" Music, "D" DVD, "B" Brinsell)
+    // and whether the genres show afterwards, with every way a value changes:
+    // a click, the program's own code, and a screen reader's toggle.
+    QTest::addColumn<QString>("changes");
+    QTest::addColumn<QString>("means");
     QTest::addColumn<bool>("visible");
-    QTest::newRow("Vantory with DVD stays hidden") << "DV" << false;
-    QTest::newRow("then Music shows them") << "DVM" << true;
-    QTest::newRow("unticking Vantory hides them") << "DVMV" << false;
-    QTest::newRow("Music then Vantory") << "MV" << true;
-    QTest::newRow("Brinsell alone") << "MB" << false;
-    QTest::newRow("Brinsell changes nothing") << "MVB" << true;
-    QTest::newRow("back to DVD hides") << "MVD" << false;
+    const QList<std::pair<const char *, bool>> sequences{
+        {"DV", false}, {"DVM", true}, {"DVMV", false}, {"MV", true},
+        {"MB", false}, {"MVB", true}, {"MVD", false},
+    };
+    for (const char *means : {"mouse", "code", "accessibility"})
+        for (const auto &[changes, visible] : sequences)
+            QTest::addRow("%s by %s", changes, means) << changes << means << visible;
 }
 
-void tst_frmJacketeer::genreVisibilityFollowsClicks()
+void tst_frmJacketeer::genreVisibility()
 {
-    QFETCH(QString, clicks);
+    QFETCH(QString, changes);
+    QFETCH(QString, means);
     QFETCH(bool, visible);
     auto w = openWindow();
-    for (QChar c : clicks) {
-        QWidget *target = c == 'V'   ? static_cast<QWidget *>(w->chkSite[0])
-                          : c == 'B' ? static_cast<QWidget *>(w->chkSite[1])
-                          : c == 'M' ? static_cast<QWidget *>(w->optSearch[0])
-                                     : static_cast<QWidget *>(w->optSearch[1]);
-        QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(6, target->height() / 2));
+    for (QChar c : changes) {
+        QAbstractButton *target = c == 'V'   ? static_cast<QAbstractButton *>(w->chkSite[0])
+                                  : c == 'B' ? static_cast<QAbstractButton *>(w->chkSite[1])
+                                  : c == 'M' ? static_cast<QAbstractButton *>(w->optSearch[0])
+                                             : static_cast<QAbstractButton *>(w->optSearch[1]);
+        if (means == "mouse")
+            QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(6, target->height() / 2));
+        else if (means == "code")
+            target->setChecked(!target->isChecked());
+        else
+            QVERIFY(toggleAccessibly(target));
     }
     QCOMPARE(w->fraMusicG->isVisible(), visible);
     QCOMPARE(w->lblGenre->isVisible(), visible);
@@ -291,17 +299,6 @@ void tst_frmJacketeer::goneStoredFolderIsIgnored()
     auto w = openWindow();
     QCOMPARE(w->dirSearch->path(), QDir::homePath());
     QVERIFY(m_boxes->box.shown.isEmpty());
-}
-
-void tst_frmJacketeer::closingClosesOtherWindows()
-{
-    auto w = openWindow();
-    QWidget other;
-    other.setWindowTitle("another window");
-    other.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&other));
-    w->close();
-    QVERIFY(!other.isVisible());
 }
 
 void tst_frmJacketeer::startUpReadsKeysInOrder()
