@@ -1,4 +1,6 @@
 #include "app/frmjacketeer.h"
+#include "base/appfolder.h"
+#include "base/downloadservice.h"
 #include "base/settingsstore.h"
 
 #include "accessibletoggle.h"
@@ -13,9 +15,9 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-// The windows that the main window's File menu opens: each shows a status
-// while it fills its trees, opens once, reads the roots the main window
-// loaded, switches type by any means and closes with the main window.
+// The main window's File menu: the windows it opens show a status while they
+// fill their trees, open once, read the roots the main window loaded, switch
+// type by any means and close with the main window; Auto Update runs the check.
 class tst_WindowMenus : public QObject
 {
     Q_OBJECT
@@ -24,6 +26,7 @@ private slots:
     void initTestCase();
     void opensOneWindow_data();
     void opensOneWindow();
+    void autoUpdateRunsTheCheck();
 
 private:
     QTemporaryDir m_dir;
@@ -126,6 +129,24 @@ void tst_WindowMenus::opensOneWindow()
     }
     main.close();
     QTRY_VERIFY(opened.isNull() || !opened->isVisible());
+}
+
+void tst_WindowMenus::autoUpdateRunsTheCheck()
+{
+    ScopedRecordingMessageBox boxes;
+    SettingsStore store;
+    frmJacketeer main(&store);
+    QStringList downloads;
+    setDownloadFunction([&downloads](const QString &url, const QString &path) {
+        downloads << url << path;
+        return 1;
+    });
+    main.mnuFileUpdate->trigger();
+    setDownloadFunction({});
+    QCOMPARE(downloads.size(), 2);
+    QCOMPARE(downloads[1], appFile(QStringLiteral("version.jkv")));
+    QCOMPARE(boxes.box.shown.size(), 1);
+    QCOMPARE(boxes.box.shown[0].title, QStringLiteral("Auto Update"));
 }
 
 JACKETEER_GUI_TEST_MAIN(tst_WindowMenus)
