@@ -3,6 +3,7 @@
 #include "app/apptexts.h"
 #include "base/appfolder.h"
 #include "base/messagebox.h"
+#include "widgets/controlarrayname.h"
 #include "widgets/dirlistbox.h"
 #include "widgets/drivelistbox.h"
 #include "base/modjacketeer.h"
@@ -45,11 +46,6 @@ QLabel *criteriaLabel(const char *text, const char *name, QWidget *parent)
     label->setFixedWidth(kLabelWidth);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
-}
-
-QString indexed(const char *name, int index)
-{
-    return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
 }
 
 // The window's small jacket-and-disc emblem.
@@ -176,9 +172,14 @@ void frmJacketeer::buildControls()
     const char *optCaptions[2] = {kMusic, kDvd};
     for (int i = 0; i < 2; ++i) {
         optSearch[i] = new QRadioButton(QString::fromLatin1(optCaptions[i]), fraOpt);
-        optSearch[i]->setObjectName(indexed("optSearch", i));
+        optSearch[i]->setObjectName(controlArrayName("optSearch", i));
         optLayout->addWidget(optSearch[i]);
-        connect(optSearch[i], &QRadioButton::clicked, this, [this, i] { optSearch_Click(i); });
+        // The handlers follow the value, however it changes (mouse, keys, code
+        // or an assistive tool's toggle); of the pair only the one going on acts.
+        connect(optSearch[i], &QRadioButton::toggled, this, [this, i](bool on) {
+            if (on)
+                optSearch_Click(i);
+        });
     }
     optLayout->addStretch(1);
     criteria->addWidget(lblOpt, row, 0);
@@ -192,9 +193,9 @@ void frmJacketeer::buildControls()
     const char *siteCaptions[3] = {kVantory, kBrinsell, kAmazon};
     for (int i = 0; i < 3; ++i) {
         chkSite[i] = new QCheckBox(QString::fromLatin1(siteCaptions[i]), Frame1);
-        chkSite[i]->setObjectName(indexed("chkSite", i));
+        chkSite[i]->setObjectName(controlArrayName("chkSite", i));
         siteLayout->addWidget(chkSite[i]);
-        connect(chkSite[i], &QCheckBox::clicked, this, [this, i] { chkSite_Click(i); });
+        connect(chkSite[i], &QCheckBox::toggled, this, [this, i] { chkSite_Click(i); });
     }
     siteLayout->addStretch(1);
     criteria->addWidget(Label3, row, 0);
@@ -208,7 +209,7 @@ void frmJacketeer::buildControls()
     genreLayout->setVerticalSpacing(2);
     for (int i = 0; i < kGenreCount; ++i) {
         chkMusicG[i] = new QCheckBox(genreCaption(i), fraMusicG);
-        chkMusicG[i]->setObjectName(indexed("chkMusicG", i));
+        chkMusicG[i]->setObjectName(controlArrayName("chkMusicG", i));
         genreLayout->addWidget(chkMusicG[i], i / 2, i % 2);
     }
     criteria->addWidget(lblGenre, row, 0);
@@ -305,9 +306,9 @@ void frmJacketeer::Form_Load()
     drSearch->setDrive(s.read(QStringLiteral("SearchDrive"), drSearch->drive()));
     dirSearch->setPath(s.read(QStringLiteral("SearchPath"), dirSearch->path()));
 
-    // Setting the type and the Vantory box counts as clicking them.
-    optSearch_Click(music ? 0 : 1);
-    chkSite_Click(0);
+    // Setting the type and the Vantory box above ran their handlers; a first
+    // start sets neither, and the genres must still be hidden.
+    applyGenreVisibility();
 
     websearch->Navigate2(QStringLiteral("about:blank"));
 }
@@ -464,7 +465,6 @@ void frmJacketeer::cmdReset_Click()
 {
     txtSearch->clear();
     setSearchType(true, false);
-    optSearch_Click(0);
 }
 
 void frmJacketeer::cmdBack_Click()

@@ -45,15 +45,11 @@ static QString asText(const QVariant &value)
 
 QString SettingsStore::read(const QString &key, const QString &defaultValue) const
 {
-    if (trace)
-        trace(QStringLiteral("read"), key);
     return asText(m_settings->value(flatKey(QStringLiteral("StartUp"), key), defaultValue));
 }
 
 void SettingsStore::write(const QString &key, const QString &text)
 {
-    if (trace)
-        trace(QStringLiteral("write"), key);
     m_settings->setValue(flatKey(QStringLiteral("StartUp"), key), text);
 }
 

@@ -2,7 +2,6 @@
 
 #include <QString>
 
-#include <functional>
 #include <memory>
 
 class QSettings;
@@ -31,10 +30,6 @@ public:
     void sync();
     // The file behind the store, for messages and tests.
     QString fileName() const;
-
-    // Sees every StartUp read ("read") and write ("write") with its key, so a
-    // test can check the order in which a window uses the store.
-    std::function<void(const QString &op, const QString &key)> trace;
 
 private:
     std::unique_ptr<QSettings> m_settings;

@@ -5,6 +5,7 @@
 #include "batch/batchrestore.h"
 #include "batch/batchscan.h"
 #include "batch/batchtexts.h"
+#include "widgets/controlarrayname.h"
 #include "widgets/nodeimages.h"
 
 #include <QAction>
@@ -39,11 +40,6 @@ frmBatch::PropertiesOpener &propertiesOpener()
 {
     static frmBatch::PropertiesOpener opener;
     return opener;
-}
-
-QString indexed(const char *name, int index)
-{
-    return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
 }
 
 QString text(const char *latin1)
@@ -96,13 +92,7 @@ void frmBatch::setPropertiesOpener(PropertiesOpener opener)
 
 QIcon frmBatch::imgView(NodeImage image)
 {
-    static std::array<QIcon, 6> icons;
-    QIcon &icon = icons.at(static_cast<size_t>(image) - 1);
-    if (icon.isNull()) {
-        for (int size : {16, 24, 32})
-            icon.addPixmap(QPixmap::fromImage(::nodeImage(image, size)));
-    }
-    return icon;
+    return nodeIcon(image);
 }
 
 void frmBatch::buildUi()
@@ -120,7 +110,7 @@ void frmBatch::buildUi()
     treeLayout->setContentsMargins(0, 0, 0, 0);
     for (int t = 0; t < 2; ++t) {
         auto *tree = new QTreeWidget(treeHolder);
-        tree->setObjectName(indexed("tvBatch", t));
+        tree->setObjectName(controlArrayName("tvBatch", t));
         tree->setHeaderHidden(true);
         tree->setColumnCount(1);
         tree->setUniformRowHeights(true);
@@ -136,10 +126,10 @@ void frmBatch::buildUi()
     auto *rightColumn = new QVBoxLayout;
     for (int t = 0; t < 2; ++t) {
         auto *batched = new QGroupBox(text(t == 0 ? kFrameBatched : kFrameQueued), frame1);
-        batched->setObjectName(indexed("fraBatched", t));
+        batched->setObjectName(controlArrayName("fraBatched", t));
         auto *batchedLayout = new QVBoxLayout(batched);
         auto *queue = new QTreeWidget(batched);
-        queue->setObjectName(indexed("lvBatch", t));
+        queue->setObjectName(controlArrayName("lvBatch", t));
         queue->setRootIsDecorated(false);
         queue->setUniformRowHeights(true);
         queue->setAllColumnsShowFocus(true);
@@ -161,7 +151,7 @@ void frmBatch::buildUi()
         queue->header()->resizeSection(directoryColumn(t), t == 0 ? 170 : 220);
         batchedLayout->addWidget(queue);
         auto *total = new QProgressBar(batched);
-        total->setObjectName(indexed("prgTotal", t));
+        total->setObjectName(controlArrayName("prgTotal", t));
         total->setTextVisible(false);
         batchedLayout->addWidget(total);
         m_lvBatch[t] = queue;
@@ -179,12 +169,18 @@ void frmBatch::buildUi()
     auto *typeLayout = new QHBoxLayout(frame4);
     for (int t = 0; t < 2; ++t) {
         auto *option = new QRadioButton(text(t == 0 ? kOptCD : kOptDVD), frame4);
-        option->setObjectName(indexed("optType", t));
+        option->setObjectName(controlArrayName("optType", t));
         typeLayout->addWidget(option);
         m_optType[t] = option;
-        connect(option, &QRadioButton::clicked, this, [this, t] { optType_Click(t); });
     }
     m_optType[0]->setChecked(true);
+    // The switch follows the value, however it changes (mouse, keys, code or
+    // an assistive tool's toggle); of the pair only the one going on acts.
+    for (int t = 0; t < 2; ++t)
+        connect(m_optType[t], &QRadioButton::toggled, this, [this, t](bool on) {
+            if (on)
+                optType_Click(t);
+        });
     controls->addWidget(frame4);
     auto makeButton = [&](const char *caption, const char *name) {
         auto *button = new QPushButton(text(caption), frame1);
@@ -280,25 +276,25 @@ void frmBatch::buildUi()
 QWidget *frmBatch::buildSearchFrame(int index)
 {
     auto *frame = new QGroupBox(text(kFrameSearch), m_fraBatched[index]->parentWidget());
-    frame->setObjectName(indexed("fraSearch", index));
+    frame->setObjectName(controlArrayName("fraSearch", index));
     auto *layout = new QGridLayout(frame);
     int row = 0;
     layout->addWidget(captionLabel(index == 0 ? kLabelArtist : kLabelDVD, frame), row, 0);
-    m_lblArtist[index] = valueLabel(indexed("lblArtist", index), frame);
+    m_lblArtist[index] = valueLabel(controlArrayName("lblArtist", index), frame);
     layout->addWidget(m_lblArtist[index], row++, 1);
     if (index == 0) {
         layout->addWidget(captionLabel(kLabelAlbum, frame), row, 0);
-        m_lblAlbum = valueLabel(indexed("lblAlbum", 0), frame);
+        m_lblAlbum = valueLabel(controlArrayName("lblAlbum", 0), frame);
         layout->addWidget(m_lblAlbum, row++, 1);
     }
     layout->addWidget(captionLabel(kLabelSite, frame), row, 0);
-    m_lblSite[index] = valueLabel(indexed("lblSite", index), frame);
+    m_lblSite[index] = valueLabel(controlArrayName("lblSite", index), frame);
     layout->addWidget(m_lblSite[index], row++, 1);
     layout->addWidget(captionLabel(kLabelResults, frame), row, 0);
-    m_lblResults[index] = valueLabel(indexed("lblResults", index), frame);
+    m_lblResults[index] = valueLabel(controlArrayName("lblResults", index), frame);
     layout->addWidget(m_lblResults[index], row++, 1);
     auto *bar = new QProgressBar(frame);
-    bar->setObjectName(indexed("prgSearch", index));
+    bar->setObjectName(controlArrayName("prgSearch", index));
     bar->setTextVisible(false);
     layout->addWidget(bar, row, 0, 1, 2);
     layout->setColumnStretch(1, 1);

@@ -4,6 +4,7 @@
 #include "base/messagebox.h"
 #include "base/modjacketeer.h"
 #include "search/quicksavetexts.h"
+#include "widgets/controlarrayname.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -29,11 +30,6 @@ frmCompare::ExecFunction &execFunction()
 {
     static frmCompare::ExecFunction exec;
     return exec;
-}
-
-QString indexed(const char *name, int index)
-{
-    return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
 }
 
 } // namespace
@@ -70,7 +66,7 @@ QGroupBox *frmCompare::buildFrame(int index, const QString &caption, QScrollArea
     container->setAlignment(Qt::AlignCenter);
     container->setWidgetResizable(false);
     picPic[j] = new QLabel;
-    picPic[j]->setObjectName(indexed("picPic", index));
+    picPic[j]->setObjectName(controlArrayName("picPic", index));
     picPic[j]->setAlignment(Qt::AlignCenter);
     container->setWidget(picPic[j]);
 
@@ -80,16 +76,16 @@ QGroupBox *frmCompare::buildFrame(int index, const QString &caption, QScrollArea
     lblRes[j] = new QLabel(frame);
     lblSize[j] = new QLabel(frame);
     lblRec[j] = new QLabel(frame);
-    lblRes[j]->setObjectName(indexed("lblRes", index));
-    lblSize[j]->setObjectName(indexed("lblSize", index));
-    lblRec[j]->setObjectName(indexed("lblRec", index));
+    lblRes[j]->setObjectName(controlArrayName("lblRes", index));
+    lblSize[j]->setObjectName(controlArrayName("lblSize", index));
+    lblRec[j]->setObjectName(controlArrayName("lblRec", index));
     const char *names[2][3] = {{"Label1", "Label2", "Label5"}, {"Label3", "Label4", "Label6"}};
     resLabel->setObjectName(QLatin1String(names[index][0]));
     sizeLabel->setObjectName(QLatin1String(names[index][1]));
     recLabel->setObjectName(QLatin1String(names[index][2]));
 
     cmdQuickSave[j] = new QPushButton(T::quickSaveButton, frame);
-    cmdQuickSave[j]->setObjectName(indexed("cmdQuickSave", index));
+    cmdQuickSave[j]->setObjectName(controlArrayName("cmdQuickSave", index));
     cmdQuickSave[j]->setAutoDefault(false);
 
     auto *facts = new QGridLayout;

@@ -6,6 +6,7 @@
 #include "settings/frmbrowse.h"
 #include "settings/propsettings.h"
 #include "settings/settingstexts.h"
+#include "widgets/controlarrayname.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -127,7 +128,7 @@ frmProp::frmProp(QWidget *parent) : QDialog(parent)
     pagesLayout->setContentsMargins(0, 0, 0, 0);
     for (int i = 0; i < 2; ++i) {
         auto *frame = new QFrame(pages);
-        frame->setObjectName(QStringLiteral("fraProp(%1)").arg(i));
+        frame->setObjectName(controlArrayName("fraProp", i));
         frame->setFrameShape(QFrame::StyledPanel);
         // The hidden page still counts for the size, so the dialog keeps its
         // size when the tab changes.
@@ -246,7 +247,7 @@ void frmProp::buildBatchPage(QFrame *page)
     auto *genreLayout = new QGridLayout(genres);
     constexpr int kColumns = 4;
     for (int i = 0; i < kGenreCount; ++i) {
-        auto *box = checkBox(QStringLiteral("chkMusicG(%1)").arg(i), genreCaption(i), genres);
+        auto *box = checkBox(controlArrayName("chkMusicG", i), genreCaption(i), genres);
         m_chkMusicG[static_cast<std::size_t>(i)] = box;
         genreLayout->addWidget(box, i / kColumns, i % kColumns);
     }

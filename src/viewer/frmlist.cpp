@@ -2,6 +2,7 @@
 
 #include "base/messagebox.h"
 #include "base/modjacketeer.h"
+#include "widgets/controlarrayname.h"
 #include "widgets/nodeimages.h"
 #include "imaging/covercrop.h"
 #include "imaging/imagingtexts.h"
@@ -14,7 +15,6 @@
 #include <QGroupBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QIcon>
 #include <QImageReader>
 #include <QLabel>
 #include <QPixmap>
@@ -34,27 +34,6 @@ namespace
 constexpr int kKeyRole = Qt::UserRole;
 constexpr int kImageRole = Qt::UserRole + 1;
 
-QString indexed(const char *name, int index)
-{
-    return QString::fromLatin1(name) + QLatin1Char('(') + QString::number(index) + QLatin1Char(')');
-}
-
-// The batch window's node images, so both windows show a folder the same way.
-const QIcon &iconFor(ShelfImage image)
-{
-    static const std::array<QIcon, 4> icons = [] {
-        std::array<QIcon, 4> made;
-        for (int i = 0; i < 4; ++i) {
-            QIcon icon;
-            for (int size : {16, 32})
-                icon.addPixmap(QPixmap::fromImage(nodeImage(NodeImage(i + 1), size)));
-            made[size_t(i)] = icon;
-        }
-        return made;
-    }();
-    return icons[size_t(int(image) - 1)];
-}
-
 } // namespace
 
 frmList::frmList(QWidget *parent) : QWidget(parent)
@@ -66,7 +45,7 @@ frmList::frmList(QWidget *parent) : QWidget(parent)
     auto *treeLayout = new QVBoxLayout(frame1);
     for (int i = 0; i < 2; ++i) {
         auto *tree = new QTreeWidget(frame1);
-        tree->setObjectName(indexed("tvViewer", i));
+        tree->setObjectName(controlArrayName("tvViewer", i));
         tree->setHeaderHidden(true);
         tree->setColumnCount(1);
         tree->setUniformRowHeights(true);
@@ -83,7 +62,7 @@ frmList::frmList(QWidget *parent) : QWidget(parent)
     auto *typeLayout = new QHBoxLayout(frame4);
     for (int i = 0; i < 2; ++i) {
         auto *option = new QRadioButton(i == 0 ? T::kTypeCD : T::kTypeDVD, frame4);
-        option->setObjectName(indexed("optType", i));
+        option->setObjectName(controlArrayName("optType", i));
         typeLayout->addWidget(option);
         m_optType[size_t(i)] = option;
     }
@@ -184,7 +163,7 @@ void frmList::fillTree(int index, const QString &root)
         item->setText(0, node.text);
         item->setData(0, kKeyRole, node.key);
         item->setData(0, kImageRole, int(node.image));
-        item->setIcon(0, iconFor(node.image));
+        item->setIcon(0, nodeIcon(NodeImage(int(node.image))));
         items.push_back(item);
     }
     // Every node was brought into view as it was added, which opens every

@@ -2,6 +2,9 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <QPixmap>
+
+#include <array>
 
 namespace
 {
@@ -107,4 +110,15 @@ QImage nodeImage(NodeImage which, int size)
         break;
     }
     return image;
+}
+
+const QIcon &nodeIcon(NodeImage which)
+{
+    static std::array<QIcon, 6> icons;
+    QIcon &icon = icons.at(static_cast<std::size_t>(which) - 1);
+    if (icon.isNull()) {
+        for (int size : {16, 24, 32})
+            icon.addPixmap(QPixmap::fromImage(nodeImage(which, size)));
+    }
+    return icon;
 }

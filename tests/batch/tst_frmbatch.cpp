@@ -4,6 +4,7 @@
 #include "batch/batchtexts.h"
 #include "batch/frmbatch.h"
 #include "batchtesthelpers.h"
+#include "guitestmain.h"
 
 #include <QAction>
 #include <QGroupBox>
@@ -508,5 +509,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestFrmBatch)
+JACKETEER_GUI_TEST_MAIN(TestFrmBatch)
 #include "tst_frmbatch.moc"

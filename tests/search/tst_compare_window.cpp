@@ -1,5 +1,6 @@
 #include "base/appfolder.h"
 #include "base/modjacketeer.h"
+#include "guitestmain.h"
 #include "recordingmessagebox.h"
 #include "search/frmcompare.h"
 #include "search/quicksavetexts.h"
@@ -236,5 +237,5 @@ void tst_CompareWindow::closeAllClosesOnlyCompareWindows()
     QVERIFY(other.isVisible());
 }
 
-QTEST_MAIN(tst_CompareWindow)
+JACKETEER_GUI_TEST_MAIN(tst_CompareWindow)
 #include "tst_compare_window.moc"

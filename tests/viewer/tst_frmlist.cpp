@@ -1,8 +1,7 @@
 #include "base/modjacketeer.h"
-#include "imaging/imagingtexts.h"
 #include "viewer/frmlist.h"
-#include "viewer/viewertexts.h"
 
+#include "guitestmain.h"
 #include "recordingmessagebox.h"
 
 #include <QDir>
@@ -101,9 +100,10 @@ private slots:
         QVERIFY(notes.open(QIODevice::WriteOnly));
         savePicture(m_cdRoot + "/Metallica/Black/cover.jpeg", stripes(10, 10));
         savePicture(m_dvdRoot + "/Harbour Lights/Harbour Lights.jpg", stripes(500, 500));
+        savePicture(m_cdRoot + "/Odd/Album.jpg/inside.jpg", stripes(20, 20));
     }
 
-    void opensWithCdTree()
+    void captionsAndTypeSwitch()
     {
         const auto w = open();
         QCOMPARE(w->windowTitle(), QStringLiteral("Jacketeer - Artshelf"));
@@ -111,41 +111,33 @@ private slots:
                  QStringLiteral("CD Cover Art Explorer"));
         QCOMPARE(child<QGroupBox>(w.get(), "Frame4")->title(), QStringLiteral("Batch Type"));
         QCOMPARE(child<QGroupBox>(w.get(), "Frame2")->title(), QStringLiteral("Cover Art"));
-        QVERIFY(child<QRadioButton>(w.get(), "optType(0)")->isChecked());
-        QVERIFY(child<QTreeWidget>(w.get(), "tvViewer(0)")->isVisible());
-        QVERIFY(!child<QTreeWidget>(w.get(), "tvViewer(1)")->isVisible());
         auto *crop = child<QPushButton>(w.get(), "cmdCrop");
         QCOMPARE(crop->text(), QStringLiteral("Crop Cover Art"));
-        QVERIFY(!crop->isVisible());
         QCOMPARE(w->CurrentPicturePath(), QString());
-    }
-
-    void typeSwitch()
-    {
-        const auto w = open();
-        auto *cd = child<QTreeWidget>(w.get(), "tvViewer(0)");
-        auto *dvd = child<QTreeWidget>(w.get(), "tvViewer(1)");
-        auto *crop = child<QPushButton>(w.get(), "cmdCrop");
-        QTest::mouseClick(child<QRadioButton>(w.get(), "optType(1)"), Qt::LeftButton);
-        QVERIFY(dvd->isVisible() && !cd->isVisible() && crop->isVisible());
-        QTest::mouseClick(child<QRadioButton>(w.get(), "optType(0)"), Qt::LeftButton);
-        QVERIFY(cd->isVisible() && !dvd->isVisible() && !crop->isVisible());
+        // Opens on CD, without the crop; then DVD and back.
+        QVERIFY(child<QRadioButton>(w.get(), "optType(0)")->isChecked());
+        for (const char *type : {"", "optType(1)", "optType(0)"}) {
+            if (*type)
+                QTest::mouseClick(child<QRadioButton>(w.get(), type), Qt::LeftButton);
+            const bool dvd = QByteArray(type) == "optType(1)";
+            QCOMPARE(child<QTreeWidget>(w.get(), "tvViewer(0)")->isVisible(), !dvd);
+            QCOMPARE(child<QTreeWidget>(w.get(), "tvViewer(1)")->isVisible(), dvd);
+            QCOMPARE(crop->isVisible(), dvd);
+        }
     }
 
     void treesFromBothRoots()
     {
+        // Which nodes the walk finds is the scan's test; here the items
+        // carry its keys and images, and the root opens expanded.
         const auto w = open();
         auto *cd = child<QTreeWidget>(w.get(), "tvViewer(0)");
         QCOMPARE(cd->topLevelItemCount(), 1);
         QTreeWidgetItem *root = cd->topLevelItem(0);
         QCOMPARE(root->text(0), m_cdRoot);
         QVERIFY(root->isExpanded());
-        const QStringList texts{root->text(0), root->child(0)->text(0),
-                                root->child(0)->child(0)->text(0),
-                                root->child(0)->child(0)->child(0)->text(0)};
-        QCOMPARE(texts, (QStringList{m_cdRoot, "Metallica", "Black", "cover.JPG"}));
-        QCOMPARE(root->child(0)->child(0)->childCount(), 1); // no notes.txt, no cover.jpeg
         QTreeWidgetItem *cover = findNode(cd, "cover.JPG");
+        QCOMPARE(cover->parent(), findNode(cd, "Black"));
         QCOMPARE(cover->data(0, Qt::UserRole).toString(), m_cdRoot + "/Metallica/Black/cover.JPG");
         QCOMPARE(cover->data(0, Qt::UserRole + 1).toInt(), 4);
         QCOMPARE(findNode(cd, "Black")->data(0, Qt::UserRole + 1).toInt(), 1);
@@ -157,16 +149,9 @@ private slots:
         QVERIFY(findNode(dvd, "Harbour Lights.jpg"));
     }
 
-    void noneRootLeavesOnlyThatTreeEmpty_data()
-    {
-        QTest::addColumn<QString>("none");
-        QTest::newRow("None") << QStringLiteral("None");
-        QTest::newRow("nOnE") << QStringLiteral("nOnE");
-    }
     void noneRootLeavesOnlyThatTreeEmpty()
     {
-        QFETCH(QString, none);
-        m_cdRoot = none;
+        m_cdRoot = "nOnE";
         const auto w = open();
         QCOMPARE(child<QTreeWidget>(w.get(), "tvViewer(0)")->topLevelItemCount(), 0);
         QCOMPARE(child<QTreeWidget>(w.get(), "tvViewer(1)")->topLevelItemCount(), 1);
@@ -203,22 +188,13 @@ private slots:
         // Selecting the picture made it writable again.
         QVERIFY(QFile::permissions(file) & QFileDevice::WriteOwner);
 
-        // A folder node changes nothing.
+        // A folder node changes nothing, even one named like a picture.
         clickNode(cd, findNode(cd, "Black"), doubleClick);
+        clickNode(cd, findNode(cd, "Album.jpg"), doubleClick);
         clickNode(cd, cd->topLevelItem(0), doubleClick);
         QCOMPARE(w->CurrentPicturePath(), file);
         QCOMPARE(child<QLabel>(w.get(), "lblRes")->text(), QStringLiteral("300x300"));
         QCOMPARE(w->shownPicture().size(), QSize(300, 300));
-    }
-
-    void folderNamedLikePictureIsAFolder()
-    {
-        savePicture(m_cdRoot + "/Odd/Album.jpg/inside.jpg", stripes(20, 20));
-        const auto w = open();
-        auto *cd = child<QTreeWidget>(w.get(), "tvViewer(0)");
-        clickNode(cd, findNode(cd, "Album.jpg"));
-        QCOMPARE(w->CurrentPicturePath(), QString());
-        QVERIFY(child<QLabel>(w.get(), "lblStatus")->text().isEmpty());
     }
 
     void problemsAreReportedAndWindowStaysUsable()
@@ -231,15 +207,15 @@ private slots:
         m_dvdRoot = m_shelf->path() + "/NoSuchFolder";
         const auto w = open();
         auto *status = child<QLabel>(w.get(), "lblStatus");
-        QCOMPARE(status->text(), ViewerTexts::kRootMissing.arg("DVD", m_dvdRoot));
+        const QString rootMissing = "DVD folder not found: " + m_dvdRoot;
+        QCOMPARE(status->text(), rootMissing);
         QCOMPARE(child<QTreeWidget>(w.get(), "tvViewer(1)")->topLevelItem(0)->text(0), m_dvdRoot);
 
         auto *cd = child<QTreeWidget>(w.get(), "tvViewer(0)");
         clickNode(cd, findNode(cd, "cover.JPG"));
         QCOMPARE(w->CurrentPicturePath(), m_cdRoot + "/Metallica/Black/cover.JPG");
         clickNode(cd, findNode(cd, "broken.jpg"));
-        QCOMPARE(status->text(), ViewerTexts::kPictureUnreadable.arg(broken) + "\n" +
-                                     ViewerTexts::kRootMissing.arg("DVD", m_dvdRoot));
+        QCOMPARE(status->text(), "Cannot show picture: " + broken + "\n" + rootMissing);
         QCOMPARE(w->CurrentPicturePath(), QString());
         QVERIFY(w->shownPicture().isNull());
         QCOMPARE(child<QLabel>(w.get(), "lblRes")->text(), QString());
@@ -247,7 +223,7 @@ private slots:
         // A good picture still shows afterwards, and the root problem stays listed.
         clickNode(cd, findNode(cd, "cover.JPG"));
         QCOMPARE(w->CurrentPicturePath(), m_cdRoot + "/Metallica/Black/cover.JPG");
-        QCOMPARE(status->text(), ViewerTexts::kRootMissing.arg("DVD", m_dvdRoot));
+        QCOMPARE(status->text(), rootMissing);
     }
 
     void cropsDvdPictureInPlace()
@@ -266,9 +242,6 @@ private slots:
         QCOMPARE(QImageReader(file).size(), QSize(350, 500));
         QCOMPARE(w->shownPicture().size(), QSize(350, 500));
         QCOMPARE(child<QLabel>(w.get(), "picCropAfter")->pixmap().size(), QSize(350, 500));
-        // The left edge of the shown picture is the old column 75.
-        const QRgb edge = w->shownPicture().pixel(0, 250);
-        QVERIFY(qAbs(qRed(edge) - 75 * 255 / 500) <= 6);
         // The labels keep describing the picture as it was selected.
         QCOMPARE(child<QLabel>(w.get(), "lblRes")->text(), QStringLiteral("500x500"));
         QCOMPARE(child<QLabel>(w.get(), "lblSize")->text(), sizeBefore);
@@ -301,5 +274,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestFrmList)
+JACKETEER_GUI_TEST_MAIN(TestFrmList)
 #include "tst_frmlist.moc"

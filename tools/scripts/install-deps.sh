@@ -3,11 +3,14 @@
 # Idempotent and quiet when everything is already there.
 set -euo pipefail
 
+# Build and tests: the toolchain, Qt, TurboJPEG, cpp-httplib (the retailer
+# simulator) and Google Benchmark. The demo and the screenshots: xvfb-run
+# (xvfb, xauth) and ImageMagick's `import`.
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-webengine-dev
   libturbojpeg0-dev libbenchmark-dev libcpp-httplib-dev
-  xvfb xauth
+  xvfb xauth imagemagick
 )
 
 missing=()
