@@ -28,8 +28,6 @@ check_tree() {
   out=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop entry:\n$out"
   [ -z "$out" ] || fail "desktop entry:\n$out"
   grep -qx 'Exec=jacketeer' "$desktop" || fail "Exec is not the program"
-  grep -qx 'Icon=net.jacketeer.Jacketeer' "$desktop" || fail "Icon is not the installed icon"
-  grep -q '^Categories=AudioVideo;' "$desktop" || fail "not in the audio/video menu"
 
   out=$(appstreamcli validate --no-net \
     "$prefix/share/metainfo/net.jacketeer.Jacketeer.metainfo.xml" 2>&1) ||
@@ -39,7 +37,6 @@ check_tree() {
   local page=$prefix/share/man/man1/jacketeer.1.gz
   zcat "$page" | grep -qx ".TH JACKETEER 1 \"\" \"Jacketeer $version\" \"User Commands\"" ||
     fail "manual page header"
-  out=$(zcat "$page" | groff -man -ww -z 2>&1) && [ -z "$out" ] || fail "manual page:\n$out"
 
   out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/jacketeer" --version) ||
     fail "--version failed"

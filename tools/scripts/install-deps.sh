@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-webengine-dev
   libturbojpeg0-dev libbenchmark-dev libcpp-httplib-dev
   xvfb xauth
-  desktop-file-utils appstream dpkg-dev libxml2-utils groff-base
+  desktop-file-utils appstream dpkg-dev libxml2-utils
 )
 
 missing=()
