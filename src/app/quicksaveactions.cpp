@@ -42,6 +42,12 @@ PageForms readPageForms(WebSearchView *view, int timeoutMs = 5000)
     };
     // The answer may arrive after a time-out, so it lands in shared state.
     auto answer = std::make_shared<Answer>();
+    // Nothing shown yet: a blank page has no forms, and reading them must not
+    // start the web engine.
+    if (!view->engineStarted()) {
+        answer->forms.read = true;
+        return answer->forms;
+    }
     const QString script =
         QStringLiteral("(function(){var r=[];for(var i=0;i<document.forms.length;i++){"
                        "var f=document.forms[i];var e=f.elements['C1'];var t=f.closest('table');"

@@ -2,15 +2,18 @@
 
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QPalette>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <QWebEngineHistory>
-#include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineSettings>
+#include <QWebEngineView>
 
 #include <memory>
 
-WebSearchPage::WebSearchPage(WebSearchView *view) : QWebEnginePage(view), m_view(view)
+WebSearchPage::WebSearchPage(WebSearchView *view, QObject *parent)
+    : QWebEnginePage(parent), m_view(view)
 {
     QWebEngineSettings *s = settings();
     s->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
@@ -34,14 +37,56 @@ QWebEnginePage *WebSearchPage::createWindow(WebWindowType)
     return nullptr;
 }
 
-WebSearchView::WebSearchView(QWidget *parent) : QWebEngineView(parent)
+WebSearchView::WebSearchView(QWidget *parent) : QWidget(parent)
 {
-    setPage(new WebSearchPage(this));
-    connect(this, &QWebEngineView::loadStarted, this, [this] { m_loading = true; });
-    connect(this, &QWebEngineView::loadFinished, this, [this](bool ok) {
+    // A blank page is white; the window behind would show through grey.
+    QPalette blank = palette();
+    blank.setColor(QPalette::Window, Qt::white);
+    setPalette(blank);
+    setAutoFillBackground(true);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+}
+
+QSize WebSearchView::sizeHint() const
+{
+    // What the web view asks for, so the window is laid out the same before
+    // and after the engine is made.
+    return {800, 600};
+}
+
+void WebSearchView::startEngine()
+{
+    if (m_page)
+        return;
+    m_view = new QWebEngineView(this);
+    m_page = new WebSearchPage(this, m_view);
+    m_view->setPage(m_page);
+    setFocusProxy(m_view);
+    connect(m_view, &QWebEngineView::loadStarted, this, [this] { m_loading = true; });
+    connect(m_view, &QWebEngineView::loadFinished, this, [this](bool ok) {
         m_loading = false;
         m_lastLoadOk = ok;
+        emit loadFinished(ok);
     });
+    layout()->addWidget(m_view);
+    m_view->show();
+}
+
+QWebEnginePage *WebSearchView::page()
+{
+    startEngine();
+    return m_page;
+}
+
+QUrl WebSearchView::url() const
+{
+    return m_view ? m_view->url() : QUrl(QStringLiteral("about:blank"));
+}
+
+QString WebSearchView::title() const
+{
+    return m_view ? m_view->title() : QString();
 }
 
 void WebSearchView::Navigate2(const QString &pathOrBlank)
@@ -52,20 +97,27 @@ void WebSearchView::Navigate2(const QString &pathOrBlank)
         const QUrl blank(QStringLiteral("about:blank"));
         if (!beforeNavigate(blank))
             return;
+        if (!m_view) {
+            // Nothing has been shown yet: the view already looks blank.
+            m_loading = false;
+            m_lastLoadOk = true;
+            return;
+        }
         m_loading = true;
-        load(blank);
+        m_view->load(blank);
         return;
     }
+    startEngine();
     m_localPage = QUrl::fromLocalFile(QFileInfo(pathOrBlank).absoluteFilePath());
     m_shownPages.insert(m_localPage);
     m_loading = true;
-    load(m_localPage);
+    m_view->load(m_localPage);
 }
 
 void WebSearchView::GoBack()
 {
-    if (history()->canGoBack())
-        back();
+    if (m_view && m_view->history()->canGoBack())
+        m_view->back();
 }
 
 // Resolving a link against a file address escapes blanks, a few punctuation
@@ -111,8 +163,8 @@ bool WebSearchView::isAllowed(const QUrl &url) const
         return true;
     if (url.toString() == QLatin1String("about:blank"))
         return true;
-    return url.isLocalFile()
-           && m_shownPages.contains(url.adjusted(QUrl::RemoveFragment | QUrl::RemoveQuery));
+    return url.isLocalFile() &&
+           m_shownPages.contains(url.adjusted(QUrl::RemoveFragment | QUrl::RemoveQuery));
 }
 
 bool WebSearchView::beforeNavigate(const QUrl &url)
@@ -127,10 +179,12 @@ bool WebSearchView::beforeNavigate(const QUrl &url)
 
 QList<bool> WebSearchView::formChecks(const QString &element, int timeoutMs)
 {
+    // A blank page has no forms.
+    if (!m_page)
+        return {};
     // The answer may arrive after a time-out, so it lands in shared state
     // rather than in this frame.
-    struct Answer
-    {
+    struct Answer {
         QList<bool> checks;
         bool done = false;
         QEventLoop loop;
@@ -144,7 +198,7 @@ QList<bool> WebSearchView::formChecks(const QString &element, int timeoutMs)
                        "var e=document.forms[i].elements['%1'];r.push(!!(e&&e.checked));}"
                        "return r;})()")
             .arg(name);
-    page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
+    m_page->runJavaScript(script, QWebEngineScript::ApplicationWorld,
                           [answer](const QVariant &value) {
                               for (const QVariant &v : value.toList())
                                   answer->checks.append(v.toBool());
@@ -162,7 +216,7 @@ bool WebSearchView::waitForLoad(int timeoutMs)
 {
     if (m_loading) {
         QEventLoop loop;
-        connect(this, &QWebEngineView::loadFinished, &loop, &QEventLoop::quit);
+        connect(this, &WebSearchView::loadFinished, &loop, &QEventLoop::quit);
         QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
         loop.exec();
     }

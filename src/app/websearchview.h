@@ -5,14 +5,22 @@
 #include <QString>
 #include <QUrl>
 #include <QWebEnginePage>
-#include <QWebEngineView>
+#include <QWidget>
 
 #include <functional>
+
+class QWebEngineView;
+class WebSearchPage;
 
 // The visible results view (websearch). Page script is off because hit texts
 // come from retailer pages unescaped; the program reads the page's check boxes
 // itself from the application's own script world.
-class WebSearchView : public QWebEngineView
+//
+// The web engine (a page, its view and the helper processes, well over
+// 100 MiB together) is made only when the view first has to show something
+// other than the blank page; until then the view is a plain white area, as a
+// blank page looks.
+class WebSearchView : public QWidget
 {
     Q_OBJECT
 public:
@@ -48,10 +56,26 @@ public:
     // driver's "show" step); returns whether it succeeded.
     bool waitForLoad(int timeoutMs = 10000);
 
+    // Whether the web engine has been made.
+    bool engineStarted() const { return m_page != nullptr; }
+    // The page on show; makes the engine when it is not there yet.
+    QWebEnginePage *page();
+    // The address on show ("about:blank" before the engine is made).
+    QUrl url() const;
+    QString title() const;
+
+    QSize sizeHint() const override;
+
+signals:
+    void loadFinished(bool ok);
+
 private:
     friend class WebSearchPage;
     bool beforeNavigate(const QUrl &url);
+    void startEngine();
 
+    QWebEngineView *m_view = nullptr;
+    WebSearchPage *m_page = nullptr;
     BeforeNavigate m_beforeNavigate;
     QUrl m_localPage;
     // Every local page shown, so Back can return to an earlier one.
@@ -64,7 +88,7 @@ class WebSearchPage : public QWebEnginePage
 {
     Q_OBJECT
 public:
-    WebSearchPage(WebSearchView *view);
+    WebSearchPage(WebSearchView *view, QObject *parent);
 
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;

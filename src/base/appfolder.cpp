@@ -5,21 +5,26 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
+
+QString appFolderFor(const QString &programFolder)
+{
+    const QFileInfo program(programFolder);
+    if (program.isDir() && program.isWritable() && program.fileName() != QLatin1String("bin"))
+        return QDir::cleanPath(programFolder);
+    QString data = qEnvironmentVariable("XDG_DATA_HOME");
+    if (data.isEmpty() || !QDir::isAbsolutePath(data))
+        data = QDir::homePath() + QStringLiteral("/.local/share");
+    return QDir::cleanPath(data + QStringLiteral("/Jacketeer"));
+}
 
 QString appFolder()
 {
     QString folder = qEnvironmentVariable("JACKETEER_APPDIR");
-    if (folder.isEmpty() && QCoreApplication::instance()) {
-        const QString exeDir = QCoreApplication::applicationDirPath();
-        if (QFileInfo(exeDir).isWritable())
-            folder = exeDir;
-    }
     if (folder.isEmpty())
-        folder = QDir::homePath() + QStringLiteral("/.local/share/Jacketeer");
+        folder = appFolderFor(QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
+                                                           : QString());
     QDir().mkpath(folder);
-    folder = QDir::cleanPath(folder);
-    return folder;
+    return QDir::cleanPath(folder);
 }
 
 QString appFile(const QString &name)
@@ -32,11 +37,12 @@ SiteEndpoints readSiteEndpoints(const SettingsStore &store)
     // The real retailers' hosts are the defaults; the demo and the tests point
     // these keys at the local simulator.
     SiteEndpoints e;
-    e.vantoryHost = store.readSite(QStringLiteral("VantoryHost"), QStringLiteral("www.vantory.com"));
+    e.vantoryHost =
+        store.readSite(QStringLiteral("VantoryHost"), QStringLiteral("www.vantory.com"));
     e.brinsellHost =
         store.readSite(QStringLiteral("BrinsellHost"), QStringLiteral("www.brinsell.com"));
-    e.brinsellImageHost = store.readSite(QStringLiteral("BrinsellImageHost"),
-                                         QStringLiteral("images.brinsell.com"));
+    e.brinsellImageHost =
+        store.readSite(QStringLiteral("BrinsellImageHost"), QStringLiteral("images.brinsell.com"));
     e.updateInfoUrl = store.readSite(QStringLiteral("UpdateInfoUrl"),
                                      QStringLiteral("http://www.jacketeer.net/version.html"));
     e.downloadPageUrl = store.readSite(QStringLiteral("DownloadPageUrl"),

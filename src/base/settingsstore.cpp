@@ -3,7 +3,8 @@
 #include <QDir>
 #include <QSettings>
 
-namespace {
+namespace
+{
 
 // QSettings treats "/" in a key as a group separator and escapes other
 // characters in INI files; keys such as "GenreR&&B/Soul" or "GenreRap/Hip Hop"
@@ -11,16 +12,29 @@ namespace {
 // flat name inside its section.
 QString flatKey(const QString &section, const QString &key)
 {
-    return section + QLatin1Char('/')
-           + QString::fromLatin1(key.toUtf8().toPercentEncoding(" &-_.()"));
+    return section + QLatin1Char('/') +
+           QString::fromLatin1(key.toUtf8().toPercentEncoding(" &-_.()"));
 }
 
 } // namespace
+
+static QString &chosenFile()
+{
+    static QString file;
+    return file;
+}
+
+void SettingsStore::useFile(const QString &file)
+{
+    chosenFile() = file;
+}
 
 // Resolved at each construction (QSettings caches its default folders for the
 // process's life), so a changed XDG_CONFIG_HOME takes effect at once.
 static QString storeFile()
 {
+    if (!chosenFile().isEmpty())
+        return chosenFile();
     QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (config.isEmpty() || !QDir::isAbsolutePath(config))
         config = QDir::homePath() + QStringLiteral("/.config");

@@ -7,13 +7,18 @@
 class QSettings;
 
 // The per-user settings store: organisation and application "Jacketeer",
-// INI format under the user's configuration folder ($XDG_CONFIG_HOME).
-// Every value is text. The program's own preferences live in section
-// "StartUp"; the retailer endpoints in section "Sites".
+// INI format under the user's configuration folder ($XDG_CONFIG_HOME), or the
+// file named on the command line. Every value is text. The program's own
+// preferences live in section "StartUp"; the retailer endpoints in section
+// "Sites".
 class SettingsStore
 {
 public:
     SettingsStore();
+
+    // Every store opened from now on uses `file` (an absolute path) instead of
+    // the per-user one; an empty name goes back to the per-user file.
+    static void useFile(const QString &file);
     ~SettingsStore();
     SettingsStore(const SettingsStore &) = delete;
     SettingsStore &operator=(const SettingsStore &) = delete;

@@ -149,7 +149,7 @@ void tst_WebSearchView::backWithoutHistoryDoesNothing()
     view.Navigate2(second);
     QVERIFY(view.waitForLoad());
     QCOMPARE(view.url().toLocalFile(), second);
-    QSignalSpy loaded(&view, &QWebEngineView::loadFinished);
+    QSignalSpy loaded(&view, &WebSearchView::loadFinished);
     view.GoBack();
     QVERIFY(loaded.wait(5000));
     QCOMPARE(view.url().toLocalFile(), first);

@@ -11,6 +11,7 @@ packages=(
   qt6-base-dev qt6-webengine-dev
   libturbojpeg0-dev libbenchmark-dev libcpp-httplib-dev
   xvfb xauth imagemagick
+  desktop-file-utils appstream dpkg-dev libxml2-utils
 )
 
 missing=()

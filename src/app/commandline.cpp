@@ -1,0 +1,65 @@
+#include "app/commandline.h"
+
+#include "base/version.h"
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+
+CommandLine CommandLine::parse(const QStringList &arguments, bool lenient)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Finds front-cover pictures for the album and DVD folders of your collection on the "
+        "Vantory and Brinsell sites and saves them into the folders as .jpg files."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Shows this help and exits."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Shows the version and exits."));
+    const QCommandLineOption settings(
+        QStringLiteral("settings"),
+        QStringLiteral("Reads and writes the settings in <file> instead of "
+                       "~/.config/Jacketeer/Jacketeer.ini."),
+        QStringLiteral("file"));
+    parser.addOptions({help, version, settings});
+    // Qt's own single-dash words (-reverse, -platform) must not read as -r -e -v ...
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+
+    const QString program = QFileInfo(arguments.value(0, QStringLiteral("jacketeer"))).fileName();
+    CommandLine line;
+    const auto fail = [&](const QString &why) {
+        line.action = Action::Error;
+        line.text =
+            QStringLiteral("%1: %2\nTry '%1 --help' for more information.\n").arg(program, why);
+        return line;
+    };
+
+    const bool parsed = parser.parse(arguments);
+    // A missing value is ours to report even when reading leniently.
+    if (!parsed && (!lenient || parser.unknownOptionNames().isEmpty()))
+        return fail(parser.errorText());
+    if (parser.isSet(help)) {
+        line.action = Action::Help;
+        line.text = parser.helpText();
+        return line;
+    }
+    if (parser.isSet(version)) {
+        line.action = Action::Version;
+        line.text = QStringLiteral("Jacketeer %1\n").arg(QLatin1String(kJacketeerVersion));
+        return line;
+    }
+    // Leniently, a stray argument may be the value of an option of Qt's.
+    const bool strayAllowed = lenient && !parser.unknownOptionNames().isEmpty();
+    if (!strayAllowed && !parser.positionalArguments().isEmpty())
+        return fail(QStringLiteral("Unexpected argument '%1'.")
+                        .arg(parser.positionalArguments().constFirst()));
+    if (parser.isSet(settings)) {
+        const QString file = parser.value(settings);
+        if (file.isEmpty())
+            return fail(QStringLiteral("--settings needs a file name."));
+        const QFileInfo info(file);
+        if (info.isDir())
+            return fail(QStringLiteral("'%1' is a folder, not a settings file.").arg(file));
+        line.settingsFile = info.absoluteFilePath();
+    }
+    return line;
+}
