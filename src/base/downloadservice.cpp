@@ -95,6 +95,8 @@ DownloadResult DownloadService::download(const QString &url, const QString &path
     result.httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     const QNetworkReply::NetworkError error = reply->error();
     const QString errorText = reply->errorString();
+    result.retryAfter = reply->rawHeader("Retry-After");
+    result.connectionReset = error == QNetworkReply::RemoteHostClosedError;
     reply->deleteLater();
 
     if (timedOut) {
@@ -142,6 +144,22 @@ int URLDownloadToFile(const QString &url, const QString &path)
         return 0;
     // Non-zero, like the platform call's failure codes.
     return r.httpStatus != 0 ? r.httpStatus : 1;
+}
+
+DownloadResult downloadToFile(const QString &url, const QString &path)
+{
+    const DownloadFunction &fn = downloadOverride();
+    if (!fn)
+        return defaultDownloadService().download(url, path);
+    DownloadResult result;
+    const int rc = fn(url, path);
+    if (rc == 0) {
+        result.status = DownloadResult::Status::Ok;
+    } else if (rc >= 100 && rc <= 599) {
+        result.status = DownloadResult::Status::HttpError;
+        result.httpStatus = rc;
+    }
+    return result;
 }
 
 void setDownloadFunction(DownloadFunction fn)

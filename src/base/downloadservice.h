@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <functional>
@@ -11,6 +12,9 @@ struct DownloadResult
     Status status = Status::NetworkError;
     int httpStatus = 0;
     QString error;
+    // What a retry needs to know (a time-out is status TimedOut).
+    QByteArray retryAfter;        // the answer's Retry-After header as sent
+    bool connectionReset = false; // the connection broke before the whole answer
     bool ok() const { return status == Status::Ok; }
 };
 
@@ -32,6 +36,11 @@ public:
 // The program-wide download call: 0 when the whole resource is now in the
 // file, non-zero otherwise. Tests may replace it with setDownloadFunction.
 int URLDownloadToFile(const QString &url, const QString &path);
+
+// The program-wide download call with its detail: the real service, or the
+// replacement set with setDownloadFunction, whose non-zero result reads as
+// an HTTP error when it is an HTTP status and as a network error otherwise.
+DownloadResult downloadToFile(const QString &url, const QString &path);
 
 using DownloadFunction = std::function<int(const QString &url, const QString &path)>;
 // Replaces the program-wide download call; an empty function restores the real one.

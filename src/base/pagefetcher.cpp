@@ -53,6 +53,10 @@ void PageFetcher::Navigate(const QString &url)
     m_busy = true;
     m_ok = false;
     m_httpStatus = 0;
+    m_retryAfter.clear();
+    m_connectionReset = false;
+    m_timedOut = false;
+    m_tooLarge = false;
     m_body.clear();
     m_location = url;
 
@@ -64,9 +68,11 @@ void PageFetcher::Navigate(const QString &url)
     m_reply = reply;
     connect(reply, &QNetworkReply::finished, this, [this, reply] { finish(reply); });
     // A result page is never this large; an endless answer must not fill memory.
-    connect(reply, &QNetworkReply::downloadProgress, this, [reply](qint64 received, qint64) {
-        if (received > kMaxPageBytes)
+    connect(reply, &QNetworkReply::downloadProgress, this, [this, reply](qint64 received, qint64) {
+        if (received > kMaxPageBytes) {
+            m_tooLarge = true;
             reply->abort();
+        }
     });
 }
 
@@ -79,6 +85,11 @@ void PageFetcher::finish(QNetworkReply *reply)
     m_location = reply->url().toString();
     const QByteArray bytes = reply->readAll();
     m_ok = reply->error() == QNetworkReply::NoError && m_httpStatus >= 200 && m_httpStatus < 300;
+    m_retryAfter = reply->rawHeader("Retry-After");
+    m_connectionReset = reply->error() == QNetworkReply::RemoteHostClosedError;
+    // The transfer time-out aborts the reply; so does the size cap.
+    m_timedOut = reply->error() == QNetworkReply::TimeoutError ||
+                 (reply->error() == QNetworkReply::OperationCanceledError && !m_tooLarge);
     m_body = extractBody(decode(bytes, reply->header(QNetworkRequest::ContentTypeHeader)
                                            .toString()
                                            .toLatin1()));
@@ -128,6 +139,7 @@ LoadedPage PageFetcher::load(const QString &url)
             abortCurrent();
             m_busy = false;
             m_ok = false;
+            m_timedOut = true;
             m_body.clear();
         }
     }
@@ -136,6 +148,9 @@ LoadedPage PageFetcher::load(const QString &url)
     page.locationUrl = m_location;
     page.body = m_body;
     page.httpStatus = m_httpStatus;
+    page.retryAfter = m_retryAfter;
+    page.connectionReset = m_connectionReset;
+    page.timedOut = m_timedOut;
     return page;
 }
 

@@ -60,6 +60,10 @@ private:
     QString m_location;
     QString m_body;
     int m_httpStatus = 0;
+    QByteArray m_retryAfter;
+    bool m_connectionReset = false;
+    bool m_timedOut = false;
+    bool m_tooLarge = false;
     bool m_ok = false;
     bool m_busy = false;
     int m_timeoutMs = 30000;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 // One loaded retailer page, as the search driver and the batch run need it.
@@ -9,6 +10,10 @@ struct LoadedPage
     QString locationUrl; // address actually loaded, after redirects
     QString body;        // markup of the page body
     int httpStatus = 0;  // 0 when no response arrived
+    // Why a load failed, as far as a retry needs to know.
+    QByteArray retryAfter;        // the answer's Retry-After header as sent
+    bool connectionReset = false; // the connection broke before the whole answer
+    bool timedOut = false;        // no whole answer within the time-out
 };
 
 // Where the search driver and the batch run get their pages from: the real

@@ -77,6 +77,13 @@ void SettingsStore::writeSite(const QString &key, const QString &text)
     m_settings->setValue(flatKey(QStringLiteral("Sites"), key), text);
 }
 
+int SettingsStore::requestIntervalMs() const
+{
+    bool ok = false;
+    const int ms = readSite(QStringLiteral("RequestIntervalMs"), QString()).trimmed().toInt(&ok);
+    return ok && ms >= 0 ? ms : 1000;
+}
+
 void SettingsStore::sync()
 {
     m_settings->sync();

@@ -30,6 +30,9 @@ public:
     // Section "Sites" (retailer and update endpoints).
     QString readSite(const QString &key, const QString &defaultValue) const;
     void writeSite(const QString &key, const QString &text);
+    // "Sites" key RequestIntervalMs: the least time between the starts of two
+    // requests to one host; 1000 when unset or not a whole number >= 0.
+    int requestIntervalMs() const;
 
     // Pushes pending writes to disk (also done on destruction).
     void sync();

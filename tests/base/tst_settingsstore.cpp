@@ -17,6 +17,8 @@ private slots:
     void sharedStateFromStore();
     void storedNumbers_data();
     void storedNumbers();
+    void requestInterval_data();
+    void requestInterval();
 
 private:
     std::unique_ptr<QTemporaryDir> m_config;
@@ -131,6 +133,29 @@ void tst_SettingsStore::storedNumbers()
     QFETCH(bool, boolean);
     QCOMPARE(int(storedInt16(text)), number);
     QCOMPARE(storedBool(text), boolean);
+}
+
+void tst_SettingsStore::requestInterval_data()
+{
+    QTest::addColumn<QString>("text"); // "unset": no key at all
+    QTest::addColumn<int>("ms");
+    QTest::newRow("unset") << "unset" << 1000;
+    QTest::newRow("off") << "0" << 0;
+    QTest::newRow("quarter second") << "250" << 250;
+    QTest::newRow("negative") << "-5" << 1000;
+    QTest::newRow("not a number") << "fast" << 1000;
+}
+
+void tst_SettingsStore::requestInterval()
+{
+    QFETCH(QString, text);
+    QFETCH(int, ms);
+    SettingsStore store;
+    if (text != "unset")
+        store.writeSite("RequestIntervalMs", text);
+    // A StartUp key of that name is not the one.
+    store.write("RequestIntervalMs", "7");
+    QCOMPARE(store.requestIntervalMs(), ms);
 }
 
 QTEST_GUILESS_MAIN(tst_SettingsStore)

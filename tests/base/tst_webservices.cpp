@@ -494,8 +494,13 @@ void tst_WebServices::downloadOverrideIsUsed()
         return 7;
     });
     QCOMPARE(URLDownloadToFile("http://a/b.jpg", "/tmp/c.jpg"), 7);
+    // With its detail, as the pacer reads it: only an HTTP status is one.
+    QCOMPARE(int(downloadToFile("http://a/b.jpg", "/tmp/c.jpg").status),
+             int(DownloadResult::Status::NetworkError));
+    setDownloadFunction([](const QString &, const QString &) { return 503; });
+    QCOMPARE(downloadToFile("http://a/b.jpg", "/tmp/c.jpg").httpStatus, 503);
     setDownloadFunction({});
-    QCOMPARE(calls, QStringList{"http://a/b.jpg -> /tmp/c.jpg"});
+    QCOMPARE(calls, (QStringList{"http://a/b.jpg -> /tmp/c.jpg", "http://a/b.jpg -> /tmp/c.jpg"}));
     QVERIFY(URLDownloadToFile(m_sim.url("/pic/missing.jpg"), m_dir.path() + "/x.jpg") != 0);
 }
 

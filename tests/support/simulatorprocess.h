@@ -6,6 +6,7 @@
 #include <QDeadlineTimer>
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -26,9 +27,11 @@ public:
     SimulatorProcess(const SimulatorProcess &) = delete;
     SimulatorProcess &operator=(const SimulatorProcess &) = delete;
 
-    // Starts $JACKETEER_SIM with the catalogue and waits (up to 10 s) for it
-    // to listen. False with errorString() set when it does not come up.
-    bool start(const QString &catalogue = qEnvironmentVariable("JACKETEER_SIM_CATALOGUE"))
+    // Starts $JACKETEER_SIM with the catalogue (and any further options, such
+    // as "--latency 50") and waits (up to 10 s) for it to listen. False with
+    // errorString() set when it does not come up.
+    bool start(const QString &catalogue = qEnvironmentVariable("JACKETEER_SIM_CATALOGUE"),
+               const QStringList &options = {})
     {
         stop();
         const QString program = qEnvironmentVariable("JACKETEER_SIM");
@@ -40,9 +43,10 @@ public:
         m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         // The simulator leaves when its stdin closes, so even a crashed test
         // leaves no server behind.
-        m_process->start(program, {QStringLiteral("--port"), QStringLiteral("0"),
-                                   QStringLiteral("--catalogue"), catalogue,
-                                   QStringLiteral("--exit-on-stdin-eof")});
+        m_process->start(program, QStringList{QStringLiteral("--port"), QStringLiteral("0"),
+                                              QStringLiteral("--catalogue"), catalogue,
+                                              QStringLiteral("--exit-on-stdin-eof")} +
+                                      options);
         if (!m_process->waitForStarted(10000)) {
             m_error = QStringLiteral("cannot start %1: %2").arg(program, m_process->errorString());
             m_process.reset();
@@ -90,7 +94,8 @@ public:
     QString url(const QString &path) const { return QStringLiteral("http://") + hostPort() + path; }
     QString errorString() const { return m_error; }
 
-    // Points every retailer and update endpoint of the store at this server.
+    // Points every retailer and update endpoint of the store at this server,
+    // with no pause between requests (the simulator needs none).
     void configureSites(SettingsStore &store) const
     {
         store.writeSite(QStringLiteral("VantoryHost"), hostPort());
@@ -99,6 +104,7 @@ public:
         store.writeSite(QStringLiteral("UpdateInfoUrl"),
                         url(QStringLiteral("/update/3.0/version.html")));
         store.writeSite(QStringLiteral("DownloadPageUrl"), url(QStringLiteral("/download.html")));
+        store.writeSite(QStringLiteral("RequestIntervalMs"), QStringLiteral("0"));
         store.sync();
     }
 

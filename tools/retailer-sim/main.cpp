@@ -32,6 +32,7 @@ void messageFilter(QtMsgType type, const QMessageLogContext &, const QString &te
 void usage()
 {
     std::fprintf(stderr, "usage: retailer-sim [--port N] --catalogue FILE [--exit-on-stdin-eof]\n"
+                         "                    [--latency MS] [--rate-limit MS] [--log FILE]\n"
                          "  --port 0 (the default) picks a free port\n");
 }
 
@@ -58,6 +59,14 @@ int main(int argc, char *argv[])
     int port = 0;
     QString cataloguePath;
     bool exitOnEof = false;
+    int latencyMs = 0;
+    int rateLimitMs = 0;
+    QString logPath;
+    const auto milliseconds = [&](qsizetype &i, int &out) {
+        bool ok = false;
+        out = args.at(++i).toInt(&ok);
+        return ok && out >= 0 && out <= 600000;
+    };
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString &a = args.at(i);
         if (a == QLatin1String("--port") && i + 1 < args.size()) {
@@ -71,6 +80,18 @@ int main(int argc, char *argv[])
             cataloguePath = args.at(++i);
         } else if (a == QLatin1String("--exit-on-stdin-eof")) {
             exitOnEof = true;
+        } else if (a == QLatin1String("--latency") && i + 1 < args.size()) {
+            if (!milliseconds(i, latencyMs)) {
+                usage();
+                return 2;
+            }
+        } else if (a == QLatin1String("--rate-limit") && i + 1 < args.size()) {
+            if (!milliseconds(i, rateLimitMs)) {
+                usage();
+                return 2;
+            }
+        } else if (a == QLatin1String("--log") && i + 1 < args.size()) {
+            logPath = args.at(++i);
         } else {
             usage();
             return 2;
@@ -88,6 +109,12 @@ int main(int argc, char *argv[])
     }
 
     RetailerServer server(std::move(*catalogue));
+    server.setLatency(latencyMs);
+    server.setRateLimit(rateLimitMs);
+    if (!logPath.isEmpty() && !server.setRequestLog(logPath)) {
+        std::fprintf(stderr, "retailer-sim: cannot write the log %s\n", qPrintable(logPath));
+        return 1;
+    }
     const int bound = server.bind(port);
     if (bound < 0) {
         std::fprintf(stderr, "retailer-sim: cannot listen on 127.0.0.1:%d\n", port);

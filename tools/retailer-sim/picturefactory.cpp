@@ -14,6 +14,9 @@ PictureOptions PictureOptions::parse(const QString &tokens)
     static thread_local const QRegularExpression sizeRe(QStringLiteral("^(\\d{1,4})x(\\d{1,4})$"));
     static thread_local const QRegularExpression slowRe(QStringLiteral("^slow(\\d{0,6})$"));
     static thread_local const QRegularExpression errorRe(QStringLiteral("^error(\\d{3})$"));
+    static thread_local const QRegularExpression failRe(QStringLiteral("^fail(\\d{1,3})$"));
+    static thread_local const QRegularExpression retryAfterRe(
+        QStringLiteral("^retryafter(\\d{1,4})$"));
     PictureOptions options;
     for (const QString &t : tokens.toLower().split(QLatin1Char('-'), Qt::SkipEmptyParts)) {
         QRegularExpressionMatch m;
@@ -33,9 +36,25 @@ PictureOptions PictureOptions::parse(const QString &tokens)
             options.drop = true;
         } else if (t == QLatin1String("redirect")) {
             options.redirect = true;
+        } else if (t == QLatin1String("reset")) {
+            options.reset = true;
+        } else if ((m = failRe.match(t)).hasMatch()) {
+            options.failTimes = m.captured(1).toInt();
+        } else if ((m = retryAfterRe.match(t)).hasMatch()) {
+            options.retryAfter = m.captured(1).toInt();
         }
     }
     return options;
+}
+
+void PictureOptions::dropTrouble()
+{
+    slowMs = 0;
+    missing = false;
+    errorStatus = 0;
+    drop = false;
+    close = false;
+    reset = false;
 }
 
 namespace

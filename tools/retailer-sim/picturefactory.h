@@ -17,8 +17,14 @@ struct PictureOptions {
     bool drop = false;     // send half of the body, then close the connection
     bool close = false;    // close the connection without any answer
     bool redirect = false; // 302 to the same address with "?moved=1"
+    bool reset = false;    // reset the connection (TCP RST) without any answer
+    int failTimes = 0;     // the trouble above applies to the first N requests only
+    int retryAfter = -1;   // Retry-After seconds sent with an error status
 
     static PictureOptions parse(const QString &tokens);
+    // Forgets the slow, missing, error, drop, close and reset tokens (a
+    // "failN" address asked for more than N times).
+    void dropTrouble();
 };
 
 // Draws the covers: a coloured square (the colour follows from the key)

@@ -50,11 +50,9 @@ void sleepMs(int ms)
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-// Closes the request's connection without an answer. cpp-httplib hands a
-// handler no socket, so find it by its two ends; shutting it down (rather
-// than closing it) leaves the descriptor to the library, whose own write then
-// fails and closes it.
-void dropConnection(const httplib::Request &req, int serverPort)
+// The socket of the request's connection, or -1. cpp-httplib hands a
+// handler no socket, so find it by its two ends.
+int connectionSocket(const httplib::Request &req, int serverPort)
 {
     rlimit limit{};
     const int maxFd = getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < 65536
@@ -69,11 +67,33 @@ void dropConnection(const httplib::Request &req, int serverPort)
         sockaddr_in local{};
         len = sizeof(local);
         if (getsockname(fd, reinterpret_cast<sockaddr *>(&local), &len) == 0 &&
-            ntohs(local.sin_port) == serverPort) {
-            shutdown(fd, SHUT_RDWR);
-            return;
-        }
+            ntohs(local.sin_port) == serverPort)
+            return fd;
     }
+    return -1;
+}
+
+// Closes the request's connection without an answer. Shutting it down
+// (rather than closing it) leaves the descriptor to the library, whose own
+// write then fails and closes it.
+void dropConnection(const httplib::Request &req, int serverPort)
+{
+    const int fd = connectionSocket(req, serverPort);
+    if (fd >= 0)
+        shutdown(fd, SHUT_RDWR);
+}
+
+// Resets the request's connection (the client sees ECONNRESET): on Linux a
+// connect to AF_UNSPEC disconnects an established TCP socket with an RST,
+// and the descriptor stays the library's to close.
+void resetConnection(const httplib::Request &req, int serverPort)
+{
+    const int fd = connectionSocket(req, serverPort);
+    if (fd < 0)
+        return;
+    sockaddr unspec{};
+    unspec.sa_family = AF_UNSPEC;
+    connect(fd, &unspec, sizeof(unspec));
 }
 
 // Sends half of the body under a Content-Length for all of it, then closes.
@@ -149,15 +169,64 @@ RetailerServer::RetailerServer(Catalogue catalogue)
     m_server->set_tcp_nodelay(true);
     // Compressing every page (brotli at its slowest) cost ~190 ms a page and
     // made whole searches slow; a loopback server gains nothing from it.
-    m_server->set_pre_routing_handler([](const httplib::Request &req, httplib::Response &) {
+    m_server->set_pre_routing_handler([this](const httplib::Request &req, httplib::Response &res) {
         const_cast<httplib::Request &>(req).headers.erase("Accept-Encoding");
-        return httplib::Server::HandlerResponse::Unhandled;
+        return arrive(req, res) ? httplib::Server::HandlerResponse::Handled
+                                : httplib::Server::HandlerResponse::Unhandled;
     });
     m_server->Get(
         ".*", [this](const httplib::Request &req, httplib::Response &res) { handle(req, res); });
 }
 
-RetailerServer::~RetailerServer() = default;
+RetailerServer::~RetailerServer()
+{
+    if (m_log)
+        std::fclose(m_log);
+}
+
+bool RetailerServer::setRequestLog(const QString &path)
+{
+    m_log = std::fopen(path.toLocal8Bit().constData(), "a");
+    return m_log != nullptr;
+}
+
+bool RetailerServer::arrive(const httplib::Request &req, httplib::Response &res)
+{
+    const long long at = std::chrono::duration_cast<std::chrono::milliseconds>(
+                             std::chrono::steady_clock::now() - m_started)
+                             .count();
+    const std::string host = req.get_header_value("Host");
+    long long waitMs = 0;
+    {
+        const std::lock_guard<std::mutex> lock(m_politeMutex);
+        if (m_log) {
+            std::fprintf(m_log, "%lld %s %s\n", at, host.c_str(), req.target.c_str());
+            std::fflush(m_log);
+        }
+        if (m_rateLimitMs > 0) {
+            const auto last = m_lastAccepted.find(host);
+            if (last != m_lastAccepted.end() && at - last->second < m_rateLimitMs)
+                waitMs = last->second + m_rateLimitMs - at;
+            else
+                m_lastAccepted[host] = at;
+        }
+    }
+    sleepMs(m_latencyMs);
+    if (waitMs == 0)
+        return false;
+    res.status = 429;
+    res.set_header("Retry-After", std::to_string((waitMs + 999) / 1000));
+    res.set_content(utf8(PageBuilder::errorPage(429, QStringLiteral("Too many requests."))), kHtml);
+    return true;
+}
+
+bool RetailerServer::stillFailing(int failTimes, const std::string &target)
+{
+    if (failTimes <= 0)
+        return true;
+    const std::lock_guard<std::mutex> lock(m_politeMutex);
+    return ++m_failCounts[target] <= failTimes;
+}
 
 int RetailerServer::bind(int port)
 {
@@ -260,8 +329,14 @@ bool RetailerServer::searchBehaviour(const SearchQuery &q, const httplib::Reques
         res.set_redirect(req.target, 302);
         return true;
     }
+    if (q.reset) {
+        resetConnection(req, m_port);
+        return true;
+    }
     if (q.errorStatus != 0) {
         res.status = q.errorStatus;
+        if (q.retryAfter >= 0)
+            res.set_header("Retry-After", std::to_string(q.retryAfter));
         res.set_content(utf8(PageBuilder::errorPage(
                             q.errorStatus, QStringLiteral("The server could not answer."))),
                         kHtml);
@@ -321,7 +396,9 @@ void RetailerServer::vantorySearch(const httplib::Request &req, httplib::Respons
     const std::string_view rawText = rawBetween(query, "search_query=", {"&CATEGORY_ID="});
     const int dept = qs(rawBetween(query, "dept=", {})).toInt();
     const int category = qs(rawBetween(query, "CATEGORY_ID=", {})).toInt();
-    const SearchQuery q = SearchQuery::parse(percentDecoded(rawText).trimmed());
+    SearchQuery q = SearchQuery::parse(percentDecoded(rawText).trimmed());
+    if (!stillFailing(q.failTimes, req.target))
+        q.dropTrouble();
     if (searchBehaviour(q, req, res))
         return;
     if (!moved && query.find("&redirected=1") == std::string::npos) {
@@ -371,7 +448,9 @@ void RetailerServer::brinsellSearch(const httplib::Request &req, httplib::Respon
     const std::string_view rawText = query.rfind("qu=", 0) == 0
                                          ? rawBetween(query, "qu=", {"=&mfgid=", "&orderby="})
                                          : rawBetween(query, "&qu=", {"=&mfgid=", "&orderby="});
-    const SearchQuery q = SearchQuery::parse(percentDecoded(rawText).trimmed());
+    SearchQuery q = SearchQuery::parse(percentDecoded(rawText).trimmed());
+    if (!stillFailing(q.failTimes, req.target))
+        q.dropTrouble();
     if (searchBehaviour(q, req, res))
         return;
     if (!moved && query.find("&redirected=1") == std::string::npos) {
@@ -405,7 +484,7 @@ void RetailerServer::brinsellSearch(const httplib::Request &req, httplib::Respon
 }
 
 void RetailerServer::sendPicture(const QString &key, const QString &caption,
-                                 const QString &subcaption, const PictureOptions &options,
+                                 const QString &subcaption, const PictureOptions &asked,
                                  QSize thumbnailSize, bool gif, const httplib::Request &req,
                                  httplib::Response &res)
 {
@@ -416,9 +495,16 @@ void RetailerServer::sendPicture(const QString &key, const QString &caption,
             gif ? "image/gif" : "image/jpeg");
         return;
     }
+    PictureOptions options = asked;
+    if (!stillFailing(options.failTimes, req.target))
+        options.dropTrouble();
     sleepMs(options.slowMs);
     if (options.close) {
         dropConnection(req, m_port);
+        return;
+    }
+    if (options.reset) {
+        resetConnection(req, m_port);
         return;
     }
     if (options.missing) {
@@ -429,6 +515,8 @@ void RetailerServer::sendPicture(const QString &key, const QString &caption,
     }
     if (options.errorStatus != 0) {
         res.status = options.errorStatus;
+        if (options.retryAfter >= 0)
+            res.set_header("Retry-After", std::to_string(options.retryAfter));
         res.set_content(utf8(PageBuilder::errorPage(options.errorStatus,
                                                     QStringLiteral("The picture server failed."))),
                         kHtml);

@@ -3,7 +3,13 @@
 #include "catalogue.h"
 #include "picturefactory.h"
 
+#include <QString>
+
+#include <chrono>
+#include <cstdio>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 
 namespace httplib
@@ -30,6 +36,14 @@ public:
     // Binds 127.0.0.1:port; port 0 picks a free port. Returns the port, or
     // -1 when it cannot bind.
     int bind(int port);
+    // Every answer waits this long first, like a distant server.
+    void setLatency(int ms) { m_latencyMs = ms; }
+    // A request to a host (Host header) that comes less than `ms` after the
+    // last one that host accepted is answered 429 with Retry-After.
+    void setRateLimit(int ms) { m_rateLimitMs = ms; }
+    // Appends one line per request as it arrives to the file: milliseconds
+    // since the start, host, target. False when the file cannot be opened.
+    bool setRequestLog(const QString &path);
     // Serves until stop() (blocks).
     void serve();
     void stop();
@@ -54,9 +68,22 @@ private:
     void updatePage(const std::string &folder, const httplib::Request &req, httplib::Response &res);
     std::vector<PageHit> syntheticHits(const SearchQuery &q, bool dvd) const;
     QString hostOf(const httplib::Request &req) const;
+    // Logs the request, waits the latency and applies the rate limit; true
+    // when the request has been answered (429).
+    bool arrive(const httplib::Request &req, httplib::Response &res);
+    // Whether a "fail N times" address still fails: counts its requests.
+    bool stillFailing(int failTimes, const std::string &target);
 
     Catalogue m_catalogue;
     PictureFactory m_pictures;
     std::unique_ptr<httplib::Server> m_server;
     int m_port = 0;
+
+    int m_latencyMs = 0;
+    int m_rateLimitMs = 0;
+    std::FILE *m_log = nullptr;
+    const std::chrono::steady_clock::time_point m_started = std::chrono::steady_clock::now();
+    std::mutex m_politeMutex; // guards the log, the rate limit and the fail counts
+    std::map<std::string, long long> m_lastAccepted;
+    std::map<std::string, int> m_failCounts;
 };

@@ -9,10 +9,24 @@ SearchQuery SearchQuery::parse(const QString &text)
         QStringLiteral("^sim(slow(\\d{0,6})|error(\\d{3})|dropbody|drop|redirectkeep|redirect|"
                        "cookie|bulk(\\d{1,4})|quotes|endpic|endurl|1252|adfirst)$"),
         QRegularExpression::CaseInsensitiveOption);
+    // The retry keywords, kept apart from the older ones above.
+    static thread_local const QRegularExpression retryRe(
+        QStringLiteral("^sim(reset|fail(\\d{1,3})|retryafter(\\d{1,4}))$"),
+        QRegularExpression::CaseInsensitiveOption);
     SearchQuery q;
     q.text = text;
     for (const QString &w :
          text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts)) {
+        if (const QRegularExpressionMatch r = retryRe.match(w); r.hasMatch()) {
+            const QString k = r.captured(1).toLower();
+            if (k == QLatin1String("reset"))
+                q.reset = true;
+            else if (k.startsWith(QLatin1String("fail")))
+                q.failTimes = r.captured(2).toInt();
+            else
+                q.retryAfter = r.captured(3).toInt();
+            continue;
+        }
         const QRegularExpressionMatch m = keywordRe.match(w);
         if (!m.hasMatch()) {
             q.words.append(w);
@@ -47,6 +61,15 @@ SearchQuery SearchQuery::parse(const QString &text)
             q.partnersFirst = true;
     }
     return q;
+}
+
+void SearchQuery::dropTrouble()
+{
+    slowMs = 0;
+    errorStatus = 0;
+    drop = false;
+    dropBody = false;
+    reset = false;
 }
 
 std::string_view rawBetween(std::string_view query, std::string_view start,

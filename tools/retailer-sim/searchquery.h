@@ -24,10 +24,16 @@ struct SearchQuery {
     bool endInUrl = false;      // the page ends inside a picture address
     bool cp1252 = false;        // page sent as Windows-1252 without a charset
     bool partnersFirst = false; // Brinsell: "ad_images" hits before the others
+    bool reset = false;         // reset the connection (TCP RST) without an answer
+    int failTimes = 0;          // the trouble above applies to the first N requests only
+    int retryAfter = -1;        // Retry-After seconds sent with an error status
 
     static SearchQuery parse(const QString &text);
     // True when the text asks for a page of made-up hits rather than matches.
     bool synthetic() const { return bulk > 0 || quotes || endPicture || endInUrl; }
+    // Forgets the slow, error, drop and reset keywords (a "simfailN" address
+    // asked for more than N times).
+    void dropTrouble();
 };
 
 // The raw (still percent-encoded) text between the first `start` and the
