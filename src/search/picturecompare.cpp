@@ -1,5 +1,6 @@
 #include "search/picturecompare.h"
 
+#include "base/fileops.h"
 #include "base/messagebox.h"
 #include "search/quicksave.h"
 #include "search/quicksavetexts.h"
@@ -179,10 +180,9 @@ ComparedSave saveComparedPicture(int index, const ComparedHit &hit, const QStrin
     }
     result.target = quickSaveTarget(templateName, hit.artist, hit.album, folder);
     const QString source = QDir(appDir).filePath(index == 0 ? T::compare1File : T::compare2File);
-    if (pictureExists(result.target))
-        makeNormal(result.target);
-    result.ok = copyFileOver(source, result.target, &result.error);
+    FileOps::makeNormal(result.target);
+    result.ok = FileOps::replaceWithCopy(result.target, source, &result.error);
     if (result.ok)
-        makeNormal(result.target);
+        FileOps::makeNormal(result.target);
     return result;
 }

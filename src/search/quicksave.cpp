@@ -1,5 +1,6 @@
 #include "search/quicksave.h"
 
+#include "base/fileops.h"
 #include "base/messagebox.h"
 #include "search/quicksavetexts.h"
 #include "search/searchresults.h"
@@ -8,7 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QSaveFile>
 #include <QUrl>
 
 #include <array>
@@ -138,60 +138,13 @@ PictureCheck checkPicture(const QString &path)
     return isEmptyPicture(picture) ? PictureCheck::Empty : PictureCheck::Ok;
 }
 
-bool pictureExists(const QString &path)
-{
-    return QFileInfo(path).isFile();
-}
-
-void makeNormal(const QString &path)
-{
-    QFile file(path);
-    file.setPermissions(file.permissions() | QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                        QFileDevice::ReadUser | QFileDevice::WriteUser);
-}
-
-bool copyFileOver(const QString &source, const QString &target, QString *error)
-{
-    auto fail = [error](const QString &why) {
-        if (error)
-            *error = why;
-        return false;
-    };
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
-        return fail(in.errorString());
-    QSaveFile out(target);
-    // Never write straight into the target: a failure halfway would lose the old picture.
-    out.setDirectWriteFallback(false);
-    if (!out.open(QIODevice::WriteOnly))
-        return fail(out.errorString());
-    std::array<char, 64 * 1024> buffer;
-    for (;;) {
-        const qint64 n = in.read(buffer.data(), static_cast<qint64>(buffer.size()));
-        if (n < 0) {
-            out.cancelWriting();
-            return fail(in.errorString());
-        }
-        if (n == 0)
-            break;
-        if (out.write(buffer.data(), n) != n) {
-            const QString why = out.errorString();
-            out.cancelWriting();
-            return fail(why);
-        }
-    }
-    if (!out.commit())
-        return fail(out.errorString());
-    return true;
-}
-
 PlaceResult placePicture(const QString &candidate, const QString &target, const QString &appDir,
                          IMessageBox &box, const CompareReplaceHook &compareFirst)
 {
     PlaceResult result;
-    const bool existed = pictureExists(target);
+    const bool existed = FileOps::isRegularFile(target);
     if (existed) {
-        makeNormal(target);
+        FileOps::makeNormal(target);
         const MsgAnswer answer =
             box.show(T::replaceQuestion, T::replaceTitle, MsgButtons::YesNo, MsgIcon::Question);
         if (answer == MsgAnswer::Yes) {
@@ -205,9 +158,9 @@ PlaceResult placePicture(const QString &candidate, const QString &target, const 
             }
         }
     }
-    if (!copyFileOver(candidate, target, &result.error))
+    if (!FileOps::replaceWithCopy(target, candidate, &result.error))
         return result;
-    makeNormal(target);
+    FileOps::makeNormal(target);
     result.outcome = existed ? PlaceOutcome::Replaced : PlaceOutcome::Saved;
     return result;
 }

@@ -68,18 +68,6 @@ enum class PictureCheck { Ok, Empty, Unreadable };
 // Decodes the file: Unreadable when it is not a picture at all.
 PictureCheck checkPicture(const QString &path);
 
-// Exists as a regular file, whatever its permissions (dot files included).
-bool pictureExists(const QString &path);
-
-// Gives the owner read and write permission ("normal attributes").
-void makeNormal(const QString &path);
-
-// Copies source over target without ever leaving target missing or half
-// written: the copy goes to a temporary file beside target and is renamed
-// over it only when complete. On failure target is untouched and error (when
-// given) says why.
-bool copyFileOver(const QString &source, const QString &target, QString *error = nullptr);
-
 // ---- The Quick Save flow -------------------------------------------------------
 
 // Asked when the user wants to compare before replacing: given a copy of the

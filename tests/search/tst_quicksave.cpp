@@ -40,8 +40,6 @@ private slots:
     void refusesBadDownloads();
     void existingTarget_data();
     void existingTarget();
-    void failedCopyKeepsOldPicture_data();
-    void failedCopyKeepsOldPicture();
     void saveFailureIsReported();
     void missingFolderIsReported();
 
@@ -367,30 +365,6 @@ void tst_QuickSave::existingTarget()
     QCOMPARE(readFile(oldPicture), expectReplaced ? readFile(newPicture) : oldBytes);
     // Made normal before the question, whatever the answer.
     QVERIFY(QFileInfo(oldPicture).permissions() & QFileDevice::WriteOwner);
-}
-
-void tst_QuickSave::failedCopyKeepsOldPicture_data()
-{
-    QTest::addColumn<int>("how"); // 0 source missing, 1 source is a folder
-    QTest::newRow("candidate vanished") << 0;
-    QTest::newRow("candidate unreadable") << 1;
-}
-
-void tst_QuickSave::failedCopyKeepsOldPicture()
-{
-    QFETCH(int, how);
-    const QString existing = writePicture("folder.jpg", 300, 300, Qt::blue);
-    const QByteArray oldBytes = readFile(existing);
-    const QString source = QDir(m_work->path()).filePath("candidate.jpg");
-    if (how == 1)
-        QVERIFY(QDir().mkpath(source));
-    QString error;
-    QVERIFY(!copyFileOver(source, existing, &error));
-    QVERIFY(!error.isEmpty());
-    QCOMPARE(readFile(existing), oldBytes);
-    // No temporary file is left behind beside the picture.
-    QStringList left = QDir(m_work->path()).entryList(QDir::Files | QDir::Hidden);
-    QCOMPARE(left, QStringList{"folder.jpg"});
 }
 
 void tst_QuickSave::saveFailureIsReported()
