@@ -1,68 +1,16 @@
 #include "search/quicksave.h"
 
-#include "base/fileops.h"
 #include "base/messagebox.h"
+#include "search/coverfile.h"
 #include "search/quicksavetexts.h"
 #include "search/searchresults.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QUrl>
 
-#include <array>
-
 namespace T = QuickSaveTexts;
-
-QString cleanFileName(const QString &name)
-{
-    static constexpr std::array<char16_t, 9> kForbidden = {u'/', u'\\', u':', u'>', u'<',
-                                                           u'*', u'?',  u'"', u'|'};
-    QString out = name;
-    for (const char16_t c : kForbidden)
-        out.replace(QChar(c), QLatin1Char('-'));
-    return out;
-}
-
-QString folderName(const QString &folderPath)
-{
-    QString path = folderPath;
-    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
-        path.chop(1);
-    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
-namespace
-{
-
-// Only blanks, not tabs or other white space, as the name has always been trimmed.
-QString trimBlanks(const QString &text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin] == QLatin1Char(' '))
-        ++begin;
-    while (end > begin && text[end - 1] == QLatin1Char(' '))
-        --end;
-    return text.mid(begin, end - begin);
-}
-
-} // namespace
-
-QString quickSaveTarget(const QString &templateName, const QString &artist, const QString &album,
-                        const QString &folderPath)
-{
-    QString name = templateName + T::jpgSuffix;
-    name.replace(T::artistToken, artist, Qt::CaseSensitive);
-    name.replace(T::albumToken, album, Qt::CaseSensitive);
-    name.replace(T::folderToken, folderName(folderPath), Qt::CaseSensitive);
-    name = trimBlanks(cleanFileName(name));
-    QString folder = folderPath;
-    if (!folder.endsWith(QLatin1Char('/')))
-        folder += QLatin1Char('/');
-    return folder + name;
-}
 
 bool isQuickSaveClick(const QString &target)
 {
@@ -122,49 +70,6 @@ QuickSaveHit resolveQuickSaveLink(const QString &target, const SearchResults &re
     return hit;
 }
 
-bool isEmptyPicture(const QImage &picture)
-{
-    return picture.width() == 1 && picture.height() == 1;
-}
-
-PictureCheck checkPicture(const QString &path)
-{
-    QImageReader reader(path);
-    // The retailers' placeholders sometimes carry a misleading extension.
-    reader.setDecideFormatFromContent(true);
-    const QImage picture = reader.read();
-    if (picture.isNull())
-        return PictureCheck::Unreadable;
-    return isEmptyPicture(picture) ? PictureCheck::Empty : PictureCheck::Ok;
-}
-
-PlaceResult placePicture(const QString &candidate, const QString &target, const QString &appDir,
-                         IMessageBox &box, const CompareReplaceHook &compareFirst)
-{
-    PlaceResult result;
-    const bool existed = FileOps::isRegularFile(target);
-    if (existed) {
-        FileOps::makeNormal(target);
-        const MsgAnswer answer =
-            box.show(T::replaceQuestion, T::replaceTitle, MsgButtons::YesNo, MsgIcon::Question);
-        if (answer == MsgAnswer::Yes) {
-            const QString existingCopy = QDir(appDir).filePath(T::compare1File);
-            QFile::remove(existingCopy);
-            QFile::copy(target, existingCopy);
-            const bool keep = compareFirst ? compareFirst(existingCopy, candidate) : true;
-            if (keep) {
-                result.outcome = PlaceOutcome::KeptExisting;
-                return result;
-            }
-        }
-    }
-    if (!FileOps::replaceWithCopy(target, candidate, &result.error))
-        return result;
-    FileOps::makeNormal(target);
-    result.outcome = existed ? PlaceOutcome::Replaced : PlaceOutcome::Saved;
-    return result;
-}
-
 QuickSaveResult runQuickSave(const QuickSaveJob &job, const DownloadFunction &download,
                              IMessageBox &box, const CompareReplaceHook &compareFirst)
 {
@@ -174,40 +79,47 @@ QuickSaveResult runQuickSave(const QuickSaveJob &job, const DownloadFunction &do
         result.outcome = QuickSaveOutcome::NoFolder;
         return result;
     }
-    result.target = quickSaveTarget(job.templateName, job.artist, job.album, job.folder);
+    result.target = CoverFile::target(job.templateName, job.artist, job.album, job.folder);
 
     const QString scratch = QDir(job.appDir).filePath(T::compare2File);
-    QFile::remove(scratch);
-    const int status =
-        download ? download(job.address, scratch) : URLDownloadToFile(job.address, scratch);
-    const PictureCheck check = status == 0 ? checkPicture(scratch) : PictureCheck::Unreadable;
-    if (check == PictureCheck::Unreadable) {
-        // A page of text where a picture should be is a failed download, never a picture to save.
-        QFile::remove(scratch);
+    switch (CoverFile::fetch(job.address, scratch, download)) {
+    case CoverFile::FetchResult::Ok:
+        break;
+    case CoverFile::FetchResult::Empty:
+        box.show(T::emptyPicture, T::downloadErrorTitle, MsgButtons::OkOnly, MsgIcon::Information);
+        result.outcome = QuickSaveOutcome::EmptyPicture;
+        return result;
+    case CoverFile::FetchResult::DownloadFailed:
+    case CoverFile::FetchResult::NotAPicture:
         box.show(T::downloadFailed, T::downloadErrorTitle, MsgButtons::OkOnly,
                  MsgIcon::Exclamation);
         result.outcome = QuickSaveOutcome::DownloadFailed;
         return result;
     }
-    if (check == PictureCheck::Empty) {
-        QFile::remove(scratch);
-        box.show(T::emptyPicture, T::downloadErrorTitle, MsgButtons::OkOnly, MsgIcon::Information);
-        result.outcome = QuickSaveOutcome::EmptyPicture;
-        return result;
-    }
 
-    const PlaceResult placed = placePicture(scratch, result.target, job.appDir, box, compareFirst);
+    const auto replace = [&](const QString &target) {
+        const MsgAnswer answer =
+            box.show(T::replaceQuestion, T::replaceTitle, MsgButtons::YesNo, MsgIcon::Question);
+        if (answer != MsgAnswer::Yes)
+            return true;
+        const QString existingCopy = QDir(job.appDir).filePath(T::compare1File);
+        QFile::remove(existingCopy);
+        QFile::copy(target, existingCopy);
+        return compareFirst && !compareFirst(existingCopy, scratch);
+    };
+    const CoverFile::PlaceResult placed =
+        CoverFile::place(scratch, result.target, CoverFile::ReplacePolicy::Ask, replace);
     switch (placed.outcome) {
-    case PlaceOutcome::Saved:
+    case CoverFile::PlaceOutcome::Saved:
         result.outcome = QuickSaveOutcome::Saved;
         break;
-    case PlaceOutcome::Replaced:
+    case CoverFile::PlaceOutcome::Replaced:
         result.outcome = QuickSaveOutcome::Replaced;
         break;
-    case PlaceOutcome::KeptExisting:
+    case CoverFile::PlaceOutcome::KeptExisting:
         result.outcome = QuickSaveOutcome::KeptExisting;
         break;
-    case PlaceOutcome::Failed:
+    case CoverFile::PlaceOutcome::Failed:
         box.show(T::saveFailed + result.target + QStringLiteral("\n\n") + placed.error,
                  T::saveFailedTitle, MsgButtons::OkOnly, MsgIcon::Exclamation);
         result.outcome = QuickSaveOutcome::SaveFailed;
