@@ -1,6 +1,9 @@
+// The cover-file unit, Quick Save and the picture compare, without windows.
+#include "base/fileops.h"
 #include "base/messagebox.h"
 #include "recordingmessagebox.h"
-#include "base/fileops.h"
+#include "search/coverfile.h"
+#include "search/picturecompare.h"
 #include "search/quicksave.h"
 #include "search/searchresults.h"
 #include "testfiles.h"
@@ -12,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace CoverFile;
 using TestFiles::readFile;
 using TestFiles::writePicture;
 
@@ -20,13 +24,193 @@ class tst_QuickSave : public QObject
     Q_OBJECT
 
 private slots:
+    void target_data();
+    void target();
+    void cleanEveryCharacter_data();
+    void cleanEveryCharacter();
+    void fetch_data();
+    void fetch();
+    void place_data();
+    void place();
+
     void linkParsing_data();
     void linkParsing();
     void resolveAgainstResults_data();
     void resolveAgainstResults();
     void quickSave_data();
     void quickSave();
+
+    void kbytes_data();
+    void kbytes();
+    void sizeTextOfMissingFile();
+    void recommendation_data();
+    void recommendation();
+
+    void tickCount_data();
+    void tickCount();
+    void ticksOfEarlierPage_data();
+    void ticksOfEarlierPage();
+    void downloadsBothPictures();
+    void failedDownloadNamesThePicture_data();
+    void failedDownloadNamesThePicture();
+    void savesComparedPicture();
+
+private:
+    QTemporaryDir m_app;
+    QTemporaryDir m_work;
 };
+
+void tst_QuickSave::target_data()
+{
+    QTest::addColumn<QString>("templ");
+    QTest::addColumn<QString>("artist");
+    QTest::addColumn<QString>("album");
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("expected");
+
+    const auto row = [](const char *name, const char *templ, const char *artist, const char *album,
+                        const char *folder, const char *expected) {
+        QTest::newRow(name) << templ << artist << album << folder << expected;
+    };
+    row("artist and album cleaned", "@artist@ - @album@", "Alpha/Beta", "Gamma: Live", "/m/x",
+        "/m/x/Alpha-Beta - Gamma- Live.jpg");
+    row("default template", "folder", "A", "B", "/m/x", "/m/x/folder.jpg");
+    row("folder placeholder", "@folder@", "A", "B", "/music/Metallica - Black",
+        "/music/Metallica - Black/Metallica - Black.jpg");
+    row("other case left alone", "@Artist@ @ALBUM@ @Folder@", "A", "B", "/m/x",
+        "/m/x/@Artist@ @ALBUM@ @Folder@.jpg");
+    row("every occurrence", "@artist@-@artist@ @album@@album@", "Kite", "Sky", "/m/x",
+        "/m/x/Kite-Kite SkySky.jpg");
+    row("artist text holding a later token is expanded too", "@artist@", "x@album@", "B", "/m/x",
+        "/m/x/xB.jpg");
+    row("blanks trimmed after cleaning", "  @artist@ @album@", "Neon Parade", "", "/m/x",
+        "/m/x/Neon Parade .jpg");
+    row("DVD: no album", "@artist@ - @album@", "Cold Creek", "", "/d/Cold Creek",
+        "/d/Cold Creek/Cold Creek - .jpg");
+    row("trailing slash on folder", "@folder@", "", "", "/m/Dust Roads/",
+        "/m/Dust Roads/Dust Roads.jpg");
+    row("root folder", "@folder@x", "", "", "/", "/x.jpg");
+    row("a path in the artist cannot leave the folder", "@artist@", "../../etc/passwd", "", "/m/x",
+        "/m/x/..-..-etc-passwd.jpg");
+}
+
+void tst_QuickSave::target()
+{
+    QFETCH(QString, templ);
+    QFETCH(QString, artist);
+    QFETCH(QString, album);
+    QFETCH(QString, folder);
+    QFETCH(QString, expected);
+    QCOMPARE(CoverFile::target(templ, artist, album, folder), expected);
+}
+
+void tst_QuickSave::cleanEveryCharacter_data()
+{
+    QTest::addColumn<QString>("in");
+    QTest::addColumn<QString>("out");
+    for (const char *c : {"/", "\\", ":", ">", "<", "*", "?", "\"", "|"})
+        QTest::newRow(c) << QString("a%1b%1").arg(QLatin1String(c)) << "a-b-";
+    QTest::newRow("others kept") << "Ab 9.'&%#!~é"
+                                 << "Ab 9.'&%#!~é";
+}
+
+void tst_QuickSave::cleanEveryCharacter()
+{
+    QFETCH(QString, in);
+    QFETCH(QString, out);
+    QCOMPARE(cleanFileName(in), out);
+}
+
+void tst_QuickSave::fetch_data()
+{
+    QTest::addColumn<QSize>("served"); // see TestFiles::writeServed
+    QTest::addColumn<int>("status");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("picture") << QSize(500, 500) << 0 << int(FetchResult::Ok);
+    QTest::newRow("one pixel wide is a picture") << QSize(1, 2) << 0 << int(FetchResult::Ok);
+    QTest::newRow("one pixel high is a picture") << QSize(2, 1) << 0 << int(FetchResult::Ok);
+    QTest::newRow("1x1 placeholder") << QSize(1, 1) << 0 << int(FetchResult::Empty);
+    QTest::newRow("error page") << QSize(0, 0) << 0 << int(FetchResult::NotAPicture);
+    QTest::newRow("download failed") << QSize(500, 500) << 404 << int(FetchResult::DownloadFailed);
+    QTest::newRow("nothing arrived") << QSize() << 0 << int(FetchResult::DownloadFailed);
+}
+
+void tst_QuickSave::fetch()
+{
+    QFETCH(QSize, served);
+    QFETCH(int, status);
+    QFETCH(int, expected);
+    QTemporaryDir dir;
+    const QString scratch = dir.filePath("compare2.jpg");
+    // A stale scratch picture from before must not be mistaken for this download.
+    writePicture(scratch, 300, 300);
+    QStringList requested;
+    const auto download = [&](const QString &url, const QString &path) {
+        requested.append(url);
+        TestFiles::writeServed(path, served);
+        return status;
+    };
+    QCOMPARE(int(CoverFile::fetch("http://img/x.jpg", scratch, download)), expected);
+    QCOMPARE(requested, QStringList{"http://img/x.jpg"});
+    QCOMPARE(QImage(scratch).size(), expected == int(FetchResult::Ok) ? served : QSize(0, 0));
+    QCOMPARE(QFile::exists(scratch), expected == int(FetchResult::Ok));
+}
+
+void tst_QuickSave::place_data()
+{
+    QTest::addColumn<QString>("existing"); // "": none; a read-only picture otherwise
+    QTest::addColumn<int>("policy");
+    QTest::addColumn<int>("answer"); // -1: no question hook
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<bool>("asked");
+    const auto row = [](const char *name, const char *existing, ReplacePolicy policy, int answer,
+                        PlaceOutcome outcome, bool asked) {
+        QTest::newRow(name) << existing << int(policy) << answer << int(outcome) << asked;
+    };
+    row("new picture, never asked", "", ReplacePolicy::Ask, 0, PlaceOutcome::Saved, false);
+    row("new picture under Never", "", ReplacePolicy::Never, -1, PlaceOutcome::Saved, false);
+    row("Ask, replace", "cover.jpg", ReplacePolicy::Ask, 1, PlaceOutcome::Replaced, true);
+    row("Ask, keep", "cover.jpg", ReplacePolicy::Ask, 0, PlaceOutcome::KeptExisting, true);
+    row("Ask without a question keeps", "cover.jpg", ReplacePolicy::Ask, -1,
+        PlaceOutcome::KeptExisting, false);
+    row("hidden picture is found", ".cover.jpg", ReplacePolicy::Ask, 1, PlaceOutcome::Replaced,
+        true);
+    row("Always", "cover.jpg", ReplacePolicy::Always, 0, PlaceOutcome::Replaced, false);
+    row("Never", "cover.jpg", ReplacePolicy::Never, 1, PlaceOutcome::KeptExisting, false);
+}
+
+void tst_QuickSave::place()
+{
+    QFETCH(QString, existing);
+    QFETCH(int, policy);
+    QFETCH(int, answer);
+    QFETCH(int, outcome);
+    QFETCH(bool, asked);
+    QTemporaryDir dir;
+    const QString picture = writePicture(dir.filePath("compare2.jpg"), 500, 500, Qt::green);
+    const QString target = dir.filePath(existing.isEmpty() ? QString("cover.jpg") : existing);
+    QByteArray oldBytes;
+    if (!existing.isEmpty()) {
+        oldBytes = readFile(writePicture(target, 300, 300, Qt::blue));
+        QVERIFY(QFile::setPermissions(target, QFileDevice::ReadOwner));
+    }
+    QStringList questions;
+    ReplaceQuestion ask;
+    if (answer >= 0)
+        ask = [&](const QString &t) {
+            questions.append(t);
+            return answer == 1;
+        };
+
+    const PlaceResult r = CoverFile::place(picture, target, ReplacePolicy(policy), ask);
+    QCOMPARE(int(r.outcome), outcome);
+    QCOMPARE(questions, asked ? QStringList{target} : QStringList{});
+    const bool kept = r.outcome == PlaceOutcome::KeptExisting;
+    QCOMPARE(readFile(target), kept ? oldBytes : readFile(picture));
+    // Made normal unless it was to stay untouched; a new picture is normal.
+    const bool normal = (QFile::permissions(target) & QFileDevice::WriteOwner) != 0;
+    QCOMPARE(normal, ReplacePolicy(policy) != ReplacePolicy::Never || !kept);
+}
 
 void tst_QuickSave::linkParsing_data()
 {
@@ -105,7 +289,7 @@ void tst_QuickSave::resolveAgainstResults()
 void tst_QuickSave::quickSave_data()
 {
     QTest::addColumn<QString>("setup"); // what the folder holds: "", "picture", "subfolder", "gone"
-    QTest::addColumn<QSize>("served");  // empty: an error page
+    QTest::addColumn<QSize>("served");  // see TestFiles::writeServed
     QTest::addColumn<int>("status");
     QTest::addColumn<QList<int>>("answers"); // replace question, then compare: 1 keeps
     QTest::addColumn<int>("outcome");
@@ -131,7 +315,7 @@ void tst_QuickSave::quickSave_data()
     row("new picture", "", big, 0, {}, O::Saved, "", MsgIcon::None, "new");
     row("download failed", "", big, 404, {}, O::DownloadFailed, downloadFailed,
         MsgIcon::Exclamation, "none");
-    row("error page instead of picture", "", QSize(), 0, {}, O::DownloadFailed, downloadFailed,
+    row("error page instead of picture", "", QSize(0, 0), 0, {}, O::DownloadFailed, downloadFailed,
         MsgIcon::Exclamation, "none");
     row("1x1 placeholder", "", QSize(1, 1), 0, {}, O::EmptyPicture,
         "Download Error|Cover Art not downloaded.  Empty .jpg detected", MsgIcon::Information,
@@ -171,20 +355,13 @@ void tst_QuickSave::quickSave()
         setup == "picture" ? readFile(writePicture(target, 300, 300, Qt::blue)) : QByteArray();
     if (setup == "subfolder")
         QVERIFY(QDir().mkpath(target + "/inner"));
-    const QString newPicture = writePicture(work.filePath("served.jpg"), 500, 500, Qt::green);
 
     QStringList requested;
+    QByteArray servedBytes;
     const DownloadFunction download = [&](const QString &url, const QString &path) {
         requested.append(url);
-        if (served == QSize(500, 500)) {
-            QFile::copy(newPicture, path);
-        } else if (served.isValid()) {
-            writePicture(path, served.width(), served.height());
-        } else {
-            QFile page(path);
-            if (page.open(QIODevice::WriteOnly))
-                page.write("<html>Not found</html>");
-        }
+        TestFiles::writeServed(path, served);
+        servedBytes = readFile(path);
         return status;
     };
     RecordingMessageBox box;
@@ -217,7 +394,7 @@ void tst_QuickSave::quickSave()
     } else {
         QVERIFY(compared.isEmpty());
     }
-    const QByteArray expected = left == "new"   ? readFile(newPicture)
+    const QByteArray expected = left == "new"   ? servedBytes
                                 : left == "old" ? oldBytes
                                                 : QByteArray();
     QCOMPARE(FileOps::isRegularFile(target) ? readFile(target) : QByteArray(), expected);
@@ -226,6 +403,278 @@ void tst_QuickSave::quickSave()
              left != "none" || r.outcome == QuickSaveOutcome::SaveFailed);
     if (left != "none")
         QVERIFY(QFileInfo(target).permissions() & QFileDevice::WriteOwner);
+}
+
+void tst_QuickSave::kbytes_data()
+{
+    QTest::addColumn<qint64>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("half rounds to even 0") << qint64(512) << "0 Kbytes";
+    QTest::newRow("over a half") << qint64(513) << "1 Kbytes";
+    QTest::newRow("one and a half rounds to 2") << qint64(1536) << "2 Kbytes";
+    QTest::newRow("two and a half rounds to 2") << qint64(2560) << "2 Kbytes";
+    QTest::newRow("37,900 bytes") << qint64(37900) << "37 Kbytes";
+    QTest::newRow("large") << qint64(5) * 1024 * 1024 * 1024 + 1536 << "5242882 Kbytes";
+}
+
+void tst_QuickSave::kbytes()
+{
+    QFETCH(qint64, bytes);
+    QFETCH(QString, text);
+    QCOMPARE(kbytesText(bytes), text);
+}
+
+void tst_QuickSave::sizeTextOfMissingFile()
+{
+    QCOMPARE(fileSizeText(m_work.path() + "/nothing.jpg"), "N/A");
+    // A folder of that name is no picture file either.
+    QCOMPARE(fileSizeText(m_work.path()), "N/A");
+    QFile f(m_work.path() + "/sized.bin");
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(1536, 'x'));
+    f.close();
+    QCOMPARE(fileSizeText(f.fileName()), "2 Kbytes");
+}
+
+void tst_QuickSave::recommendation_data()
+{
+    QTest::addColumn<QSize>("one");
+    QTest::addColumn<qint64>("s1");
+    QTest::addColumn<QSize>("two");
+    QTest::addColumn<qint64>("s2"); // -1: size unreadable
+    QTest::addColumn<bool>("recOne");
+    QTest::addColumn<bool>("recTwo");
+    QTest::newRow("one larger") << QSize(500, 500) << 37LL << QSize(300, 300) << 90LL << true
+                                << false;
+    QTest::newRow("two larger") << QSize(300, 300) << 90LL << QSize(500, 500) << 37LL << false
+                                << true;
+    QTest::newRow("one wider but shorter wins as Picture One")
+        << QSize(500, 400) << 1LL << QSize(400, 500) << 2LL << true << false;
+    QTest::newRow("two wider but shorter loses as Picture Two")
+        << QSize(400, 500) << 1LL << QSize(500, 400) << 2LL << true << false;
+    QTest::newRow("one taller only")
+        << QSize(300, 301) << 1LL << QSize(300, 300) << 9LL << true << false;
+    QTest::newRow("two wider only")
+        << QSize(300, 300) << 9LL << QSize(301, 300) << 1LL << false << true;
+    QTest::newRow("equal size, one bigger file")
+        << QSize(500, 500) << 40LL << QSize(500, 500) << 39LL << true << false;
+    QTest::newRow("equal size, two bigger file")
+        << QSize(500, 500) << 39LL << QSize(500, 500) << 40LL << false << true;
+    QTest::newRow("equal everything")
+        << QSize(500, 500) << 40LL << QSize(500, 500) << 40LL << true << true;
+    QTest::newRow("unreadable size loses")
+        << QSize(500, 500) << -1LL << QSize(500, 500) << 0LL << false << true;
+    QTest::newRow("both unreadable") << QSize(0, 0) << -1LL << QSize(0, 0) << -1LL << true << true;
+}
+
+void tst_QuickSave::recommendation()
+{
+    QFETCH(QSize, one);
+    QFETCH(qint64, s1);
+    QFETCH(QSize, two);
+    QFETCH(qint64, s2);
+    QFETCH(bool, recOne);
+    QFETCH(bool, recTwo);
+    auto opt = [](qint64 s) { return s < 0 ? std::nullopt : std::optional<qint64>(s); };
+    const Recommendation r = recommend(one, opt(s1), two, opt(s2));
+    QCOMPARE(r.one, recOne);
+    QCOMPARE(r.two, recTwo);
+}
+
+void tst_QuickSave::tickCount_data()
+{
+    QTest::addColumn<QList<bool>>("ticks");
+    QTest::addColumn<int>("hitCount");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("three") << QList<bool>{true, true, false, true} << 4
+                           << "You can only compare two pictures at a time.";
+    QTest::newRow("one") << QList<bool>{false, true, false} << 3
+                         << "You must select 2 images to view.";
+    QTest::newRow("none") << QList<bool>{} << 3 << "You must select 2 images to view.";
+    QTest::newRow("ticks beyond the hits do not count")
+        << QList<bool>{true, false, true} << 2 << "You must select 2 images to view.";
+}
+
+void tst_QuickSave::tickCount()
+{
+    QFETCH(QList<bool>, ticks);
+    QFETCH(int, hitCount);
+    QFETCH(QString, message);
+    RecordingMessageBox box;
+    bool downloaded = false;
+    bool prepared = false;
+    const TwoHitSetup s = prepareTwoHitCompare(
+        ticks, hitCount,
+        [](int n) {
+            return std::optional<ComparedHit>(ComparedHit{n, {}, {}, {}});
+        },
+        [&](const QString &, const QString &) {
+            downloaded = true;
+            return 0;
+        },
+        box, m_app.path(), [&] { prepared = true; });
+    QVERIFY(!s.ready);
+    QVERIFY(!downloaded);
+    QVERIFY(!prepared);
+    QCOMPARE(box.shown.size(), 1);
+    QCOMPARE(box.shown[0].text, message);
+    QCOMPARE(box.shown[0].title, "Error");
+    QCOMPARE(int(box.shown[0].icon), int(MsgIcon::Exclamation));
+    QCOMPARE(int(box.shown[0].buttons), int(MsgButtons::OkOnly));
+}
+
+void tst_QuickSave::ticksOfEarlierPage_data()
+{
+    QTest::addColumn<QList<bool>>("ticks");
+    QTest::addColumn<QStringList>("links");
+    QTest::addColumn<bool>("matches");
+    const QStringList current{"0001http://img/1.jpg", "0002http://img/2.jpg",
+                              "0003http://img/3.jpg"};
+    QTest::newRow("current page") << QList<bool>{true, false, true} << current << true;
+    QTest::newRow("nothing ticked on an old page")
+        << QList<bool>{false, false} << QStringList{"0001http://old/a.jpg", "0002http://old/b.jpg"}
+        << true;
+    QTest::newRow("old page, other pictures under the same numbers")
+        << QList<bool>{true, true} << QStringList{"0001http://old/a.jpg", "0002http://old/b.jpg"}
+        << false;
+    QTest::newRow("one ticked hit of another picture")
+        << QList<bool>{true, false, true}
+        << QStringList{"0001http://img/1.jpg", "0002http://img/2.jpg", "0003http://old/c.jpg"}
+        << false;
+    QTest::newRow("old page with more hits than the lists")
+        << QList<bool>{false, false, true, true}
+        << QStringList{"0001http://img/1.jpg", "0002http://img/2.jpg", "0003http://img/3.jpg",
+                       "0004http://img/4.jpg"}
+        << false;
+    QTest::newRow("link numbers another hit")
+        << QList<bool>{true, true} << QStringList{"0002http://img/1.jpg", "0002http://img/2.jpg"}
+        << false;
+    QTest::newRow("form without a link")
+        << QList<bool>{true, true} << QStringList{"", current[1]} << false;
+    QTest::newRow("fewer links than forms")
+        << QList<bool>{true, true} << QStringList{current[0]} << false;
+}
+
+void tst_QuickSave::ticksOfEarlierPage()
+{
+    QFETCH(QList<bool>, ticks);
+    QFETCH(QStringList, links);
+    QFETCH(bool, matches);
+    SearchResults results;
+    for (int n = 1; n <= 3; ++n)
+        results.add(QString("Artist %1").arg(n), QString("Album %1").arg(n),
+                    QString("http://img/%1.jpg").arg(n));
+    QCOMPARE(ticksMatchResults(ticks, links, lookupIn(results)), matches);
+}
+
+void tst_QuickSave::downloadsBothPictures()
+{
+    SearchResults results;
+    for (int n = 1; n <= 5; ++n)
+        results.add(QString("Artist %1").arg(n), QString("Album %1").arg(n),
+                    QString("http://img/%1.jpg").arg(n));
+    const QString big = writePicture(m_work.path() + "/big.jpg", 500, 500);
+    const QString small = writePicture(m_work.path() + "/small.jpg", 300, 300);
+    const QString one = QDir(m_app.path()).filePath("compare1.jpg");
+    const QString two = QDir(m_app.path()).filePath("compare2.jpg");
+    QFile::remove(one);
+    QVERIFY(QFile::copy(small, one)); // left from an earlier compare
+    RecordingMessageBox box;
+    QStringList urls;
+    bool oldGoneBeforeDownloads = false;
+    const TwoHitSetup s = prepareTwoHitCompare(
+        {false, true, false, true, false}, results.count(), lookupIn(results),
+        [&](const QString &url, const QString &path) {
+            urls.append(url);
+            return QFile::copy(url.endsWith("2.jpg") ? big : small, path) ? 0 : 1;
+        },
+        box, m_app.path(),
+        [&] { oldGoneBeforeDownloads = !QFile::exists(one) && !QFile::exists(two); });
+    QVERIFY(s.ready);
+    QVERIFY(box.shown.isEmpty());
+    QVERIFY(oldGoneBeforeDownloads);
+    QCOMPARE(urls, (QStringList{"http://img/2.jpg", "http://img/4.jpg"}));
+    QCOMPARE(s.hits[0].number, 2);
+    QCOMPARE(s.hits[0].artist, "Artist 2");
+    QCOMPARE(s.hits[1].number, 4);
+    QCOMPARE(s.hits[1].album, "Album 4");
+    QCOMPARE(QImage(one).size(), QSize(500, 500));
+    QCOMPARE(QImage(two).size(), QSize(300, 300));
+    QVERIFY(!lookupIn(results)(6));
+}
+
+void tst_QuickSave::failedDownloadNamesThePicture_data()
+{
+    QTest::addColumn<int>("failing");  // which download fails: 1 or 2
+    QTest::addColumn<QSize>("served"); // see TestFiles::writeServed
+    QTest::newRow("first") << 1 << QSize();
+    QTest::newRow("second") << 2 << QSize();
+    QTest::newRow("second is an error page") << 2 << QSize(0, 0);
+    QTest::newRow("second is the 1x1 placeholder") << 2 << QSize(1, 1);
+}
+
+void tst_QuickSave::failedDownloadNamesThePicture()
+{
+    QFETCH(int, failing);
+    QFETCH(QSize, served);
+    const QString pic = writePicture(m_work.path() + "/p.jpg", 50, 50);
+    RecordingMessageBox box;
+    int calls = 0;
+    const TwoHitSetup s = prepareTwoHitCompare(
+        {true, true}, 2,
+        [](int n) {
+            return std::optional<ComparedHit>(ComparedHit{n, {}, {}, "http://x"});
+        },
+        [&](const QString &, const QString &path) {
+            // The answer is ignored: only the file counts.
+            if (++calls != failing) {
+                QFile::copy(pic, path);
+                return 1;
+            }
+            TestFiles::writeServed(path, served);
+            return 0;
+        },
+        box, m_app.path());
+    QVERIFY(!s.ready);
+    QCOMPARE(calls, failing);
+    QCOMPARE(box.shown.size(), 1);
+    QCOMPARE(box.shown[0].text, QString("Unable to download picture %1").arg(failing));
+    QCOMPARE(box.shown[0].title, "Picture Compare Error");
+    QCOMPARE(int(box.shown[0].icon), int(MsgIcon::None));
+    QVERIFY(!QFile::exists(QDir(m_app.path()).filePath("compare2.jpg")));
+}
+
+void tst_QuickSave::savesComparedPicture()
+{
+    const QString folder = m_work.path() + "/Hollow Pines - Winter Ledger";
+    QVERIFY(QDir().mkpath(folder));
+    writePicture(QDir(m_app.path()).filePath("compare1.jpg"), 500, 500, Qt::red);
+    writePicture(QDir(m_app.path()).filePath("compare2.jpg"), 300, 300, Qt::blue);
+    // An existing picture of that name is replaced without a question.
+    const QString existing = folder + "/Kite Theory - Paper- Satellites.jpg";
+    writePicture(existing, 10, 10);
+
+    const ComparedHit hit{7, "Kite Theory", "Paper: Satellites", "http://x"};
+    ComparedSave saved = saveComparedPicture(1, hit, "@artist@ - @album@", folder, m_app.path());
+    QVERIFY(saved.ok);
+    QCOMPARE(saved.target, existing);
+    QCOMPARE(QImage(existing).size(), QSize(300, 300));
+
+    // Picture One under another template lands beside it.
+    saved = saveComparedPicture(0, hit, "@album@", folder, m_app.path());
+    QVERIFY(saved.ok);
+    QCOMPARE(QImage(folder + "/Paper- Satellites.jpg").size(), QSize(500, 500));
+
+    saved = saveComparedPicture(0, hit, "@artist@", m_work.path() + "/gone", m_app.path());
+    QVERIFY(!saved.ok);
+    QCOMPARE(saved.error, "Please choose the folder to save the Cover Art into in the Quick Save "
+                          "folder list.");
+
+    // A picture that is gone cannot be saved, and says why.
+    QFile::remove(QDir(m_app.path()).filePath("compare2.jpg"));
+    saved = saveComparedPicture(1, hit, "@artist@ - @album@", folder, m_app.path());
+    QVERIFY(!saved.ok);
+    QVERIFY(!saved.error.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(tst_QuickSave)

@@ -1,5 +1,7 @@
 // Whole searches against the local retailer simulator, through the real page
-// fetcher: the results page must match the expected files byte for byte.
+// fetcher: the results page must match the expected files byte for byte. The
+// parsers' and the fetcher's own cases (quoting, cut pages, redirects, failed
+// loads) are tested where they live.
 
 #include "base/appfolder.h"
 #include "base/pagefetcher.h"
@@ -22,14 +24,8 @@ private slots:
     void initTestCase();
     void searches_data();
     void searches();
-    void redirectedVantoryPageIsSkipped();
-    void awkwardPages_data();
-    void awkwardPages();
 
 private:
-    SearchOutcome run(const SearchCriteria &criteria, SearchState &state,
-                      QStringList *statuses = nullptr);
-
     QTemporaryDir m_config;
     QTemporaryDir m_app;
     SimulatorProcess m_sim;
@@ -44,18 +40,6 @@ void SearchSimTest::initTestCase()
     SettingsStore store;
     m_sim.configureSites(store);
     m_sites = readSiteEndpoints(store);
-}
-
-// A whole search through the real fetcher, written to the usual results page.
-SearchOutcome SearchSimTest::run(const SearchCriteria &criteria, SearchState &state,
-                                 QStringList *statuses)
-{
-    PageFetcher fetcher;
-    SearchIo io;
-    io.pages = &fetcher;
-    if (statuses)
-        io.status = [statuses](const QString &s) { statuses->append(s); };
-    return runSearch(criteria, m_sites, state, io, appFile(QStringLiteral("results.html")));
 }
 
 void SearchSimTest::searches_data()
@@ -96,87 +80,25 @@ void SearchSimTest::searches()
 
     SearchState state;
     QStringList seen;
-    const SearchOutcome out = run(criteria, state, &seen);
-    const QString path = appFile(QStringLiteral("results.html"));
+    PageFetcher fetcher;
+    SearchIo io;
+    io.pages = &fetcher;
+    io.status = [&seen](const QString &s) { seen.append(s); };
+    const QString path = appFile("results.html");
+    const SearchOutcome out = runSearch(criteria, m_sites, state, io, path);
 
     QVERIFY(out.pageWritten);
     QCOMPARE(seen, statuses);
-    QByteArray expected = readFile(QFINDTESTDATA(QStringLiteral("data/") + expectedFile));
+    QByteArray expected = readFile(QFINDTESTDATA("data/" + expectedFile));
     expected.replace("@HOST@", m_sim.hostPort().toLatin1());
     const QByteArray actual = readFile(path);
     if (actual != expected) {
         QFile dump(QDir::temp().filePath(expectedFile));
         if (dump.open(QIODevice::WriteOnly))
             dump.write(QByteArray(actual).replace(m_sim.hostPort().toLatin1(), "@HOST@"));
-        QFAIL(qPrintable(QStringLiteral("results page differs; actual written to ") +
-                         dump.fileName()));
+        QFAIL(qPrintable("results page differs; actual written to " + dump.fileName()));
     }
     QCOMPARE(state.results.count(), out.total);
-}
-
-void SearchSimTest::redirectedVantoryPageIsSkipped()
-{
-    // The simulator moves "simredirect" searches to an address without the
-    // category: that page lists every category's matches and must be skipped.
-    for (const auto &[text, hits] :
-         {std::pair{"Metallica simredirect", 0}, std::pair{"Metallica simredirectkeep", 4}}) {
-        SearchCriteria criteria;
-        criteria.text = QString::fromLatin1(text);
-        criteria.vantory = true;
-        criteria.genres[0] = true;
-        SearchState state;
-        QCOMPARE(run(criteria, state).total, hits);
-    }
-}
-
-void SearchSimTest::awkwardPages_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("brinsell");
-    QTest::addColumn<QStringList>("larges"); // large picture paths, in hit order
-    // Thumbnails in single quotes or none run on to the next double quote.
-    QTest::newRow("vantory quoting styles")
-        << "simquotes" << false
-        << QStringList{"/images/V/syn1_500X500.jpg' width=60...",
-                       "/images/V/syn2_500X500.jpg width=60...", "/images/V/syn3_500X500.jpg"};
-    // An address without its closing quote is no address.
-    QTest::newRow("vantory page ends inside an address")
-        << "simendurl" << false << QStringList{"/images/V/syn4_500X500.jpg", ""};
-    QTest::newRow("brinsell page ends inside an address")
-        << "simendurl" << true << QStringList{"/db_assets/large_images/syn4.jpg", ""};
-    QTest::newRow("dropped connection") << "Metallica simdrop" << true << QStringList{};
-    QTest::newRow("server error") << "Metallica simerror500" << true << QStringList{};
-}
-
-void SearchSimTest::awkwardPages()
-{
-    QFETCH(QString, text);
-    QFETCH(bool, brinsell);
-    QFETCH(QStringList, larges);
-    SearchCriteria criteria;
-    criteria.text = text;
-    criteria.vantory = !brinsell;
-    criteria.brinsell = brinsell;
-    criteria.genres[0] = true;
-    SearchState state;
-    const SearchOutcome out = run(criteria, state);
-    QStringList actual;
-    for (int n = 1; n <= state.results.count(); ++n) {
-        QString large = state.results.picture(n);
-        large.remove(QStringLiteral("http://") + m_sim.hostPort());
-        actual.append(large);
-    }
-    QCOMPARE(out.total, larges.size());
-    QCOMPARE(actual.size(), larges.size());
-    for (int i = 0; i < larges.size(); ++i) {
-        // "..." at the end: the address runs on into the markup after it.
-        if (larges.at(i).endsWith(QLatin1String("...")))
-            QVERIFY2(actual.at(i).startsWith(larges.at(i).chopped(3)) &&
-                         actual.at(i).size() > larges.at(i).size(),
-                     qPrintable(actual.at(i)));
-        else
-            QCOMPARE(actual.at(i), larges.at(i));
-    }
 }
 
 QTEST_GUILESS_MAIN(SearchSimTest)
