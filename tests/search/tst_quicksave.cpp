@@ -26,8 +26,6 @@ class tst_QuickSave : public QObject
 private slots:
     void target_data();
     void target();
-    void cleanEveryCharacter_data();
-    void cleanEveryCharacter();
     void fetch_data();
     void fetch();
     void place_data();
@@ -42,17 +40,13 @@ private slots:
 
     void kbytes_data();
     void kbytes();
-    void sizeTextOfMissingFile();
     void recommendation_data();
     void recommendation();
 
-    void tickCount_data();
-    void tickCount();
     void ticksOfEarlierPage_data();
     void ticksOfEarlierPage();
-    void downloadsBothPictures();
-    void failedDownloadNamesThePicture_data();
-    void failedDownloadNamesThePicture();
+    void twoHitCompare_data();
+    void twoHitCompare();
     void savesComparedPicture();
 
 private:
@@ -90,6 +84,9 @@ void tst_QuickSave::target_data()
     row("trailing slash on folder", "@folder@", "", "", "/m/Dust Roads/",
         "/m/Dust Roads/Dust Roads.jpg");
     row("root folder", "@folder@x", "", "", "/", "/x.jpg");
+    row("every forbidden character cleaned", "@artist@", "a/b\\c:d>e<f*g?h\"i|j", "", "/m/x",
+        "/m/x/a-b-c-d-e-f-g-h-i-j.jpg");
+    row("other characters kept", "@artist@", "Ab 9.'&%#!~é", "", "/m/x", "/m/x/Ab 9.'&%#!~é.jpg");
     row("a path in the artist cannot leave the folder", "@artist@", "../../etc/passwd", "", "/m/x",
         "/m/x/..-..-etc-passwd.jpg");
 }
@@ -102,23 +99,6 @@ void tst_QuickSave::target()
     QFETCH(QString, folder);
     QFETCH(QString, expected);
     QCOMPARE(CoverFile::target(templ, artist, album, folder), expected);
-}
-
-void tst_QuickSave::cleanEveryCharacter_data()
-{
-    QTest::addColumn<QString>("in");
-    QTest::addColumn<QString>("out");
-    for (const char *c : {"/", "\\", ":", ">", "<", "*", "?", "\"", "|"})
-        QTest::newRow(c) << QString("a%1b%1").arg(QLatin1String(c)) << "a-b-";
-    QTest::newRow("others kept") << "Ab 9.'&%#!~é"
-                                 << "Ab 9.'&%#!~é";
-}
-
-void tst_QuickSave::cleanEveryCharacter()
-{
-    QFETCH(QString, in);
-    QFETCH(QString, out);
-    QCOMPARE(cleanFileName(in), out);
 }
 
 void tst_QuickSave::fetch_data()
@@ -409,6 +389,8 @@ void tst_QuickSave::kbytes_data()
 {
     QTest::addColumn<qint64>("bytes");
     QTest::addColumn<QString>("text");
+    QTest::newRow("no file") << qint64(-1) << "N/A";
+    QTest::newRow("a folder is no file either") << qint64(-2) << "N/A";
     QTest::newRow("half rounds to even 0") << qint64(512) << "0 Kbytes";
     QTest::newRow("over a half") << qint64(513) << "1 Kbytes";
     QTest::newRow("one and a half rounds to 2") << qint64(1536) << "2 Kbytes";
@@ -421,19 +403,17 @@ void tst_QuickSave::kbytes()
 {
     QFETCH(qint64, bytes);
     QFETCH(QString, text);
-    QCOMPARE(kbytesText(bytes), text);
-}
-
-void tst_QuickSave::sizeTextOfMissingFile()
-{
-    QCOMPARE(fileSizeText(m_work.path() + "/nothing.jpg"), "N/A");
-    // A folder of that name is no picture file either.
-    QCOMPARE(fileSizeText(m_work.path()), "N/A");
-    QFile f(m_work.path() + "/sized.bin");
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(QByteArray(1536, 'x'));
-    f.close();
-    QCOMPARE(fileSizeText(f.fileName()), "2 Kbytes");
+    const QString file = m_work.filePath(QString("%1.bin").arg(bytes));
+    if (bytes == -2)
+        QVERIFY(QDir().mkpath(file));
+    if (bytes >= 0) {
+        QCOMPARE(kbytesText(bytes), text);
+        if (bytes > 100000)
+            return;
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(QByteArray(bytes, 'x')) == bytes);
+    }
+    QCOMPARE(fileSizeText(file), text);
 }
 
 void tst_QuickSave::recommendation_data()
@@ -481,48 +461,6 @@ void tst_QuickSave::recommendation()
     QCOMPARE(r.two, recTwo);
 }
 
-void tst_QuickSave::tickCount_data()
-{
-    QTest::addColumn<QList<bool>>("ticks");
-    QTest::addColumn<int>("hitCount");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("three") << QList<bool>{true, true, false, true} << 4
-                           << "You can only compare two pictures at a time.";
-    QTest::newRow("one") << QList<bool>{false, true, false} << 3
-                         << "You must select 2 images to view.";
-    QTest::newRow("none") << QList<bool>{} << 3 << "You must select 2 images to view.";
-    QTest::newRow("ticks beyond the hits do not count")
-        << QList<bool>{true, false, true} << 2 << "You must select 2 images to view.";
-}
-
-void tst_QuickSave::tickCount()
-{
-    QFETCH(QList<bool>, ticks);
-    QFETCH(int, hitCount);
-    QFETCH(QString, message);
-    RecordingMessageBox box;
-    bool downloaded = false;
-    bool prepared = false;
-    const TwoHitSetup s = prepareTwoHitCompare(
-        ticks, hitCount,
-        [](int n) {
-            return std::optional<ComparedHit>(ComparedHit{n, {}, {}, {}});
-        },
-        [&](const QString &, const QString &) {
-            downloaded = true;
-            return 0;
-        },
-        box, m_app.path(), [&] { prepared = true; });
-    QVERIFY(!s.ready);
-    QVERIFY(!downloaded);
-    QVERIFY(!prepared);
-    QCOMPARE(box.shown.size(), 1);
-    QCOMPARE(box.shown[0].text, message);
-    QCOMPARE(box.shown[0].title, "Error");
-    QCOMPARE(int(box.shown[0].icon), int(MsgIcon::Exclamation));
-    QCOMPARE(int(box.shown[0].buttons), int(MsgButtons::OkOnly));
-}
-
 void tst_QuickSave::ticksOfEarlierPage_data()
 {
     QTest::addColumn<QList<bool>>("ticks");
@@ -567,33 +505,70 @@ void tst_QuickSave::ticksOfEarlierPage()
     QCOMPARE(ticksMatchResults(ticks, links, lookupIn(results)), matches);
 }
 
-void tst_QuickSave::downloadsBothPictures()
+void tst_QuickSave::twoHitCompare_data()
 {
+    QTest::addColumn<QList<bool>>("ticks");
+    QTest::addColumn<QList<QSize>>("served"); // per download, see TestFiles::writeServed
+    QTest::addColumn<QString>("message");     // "": both pictures ready; else title|text
+    QTest::addColumn<int>("icon");
+    const QList<bool> two{false, true, false, true, false};
+    const QSize big(500, 500);
+    const QSize small(300, 300);
+    const auto row = [](const char *name, QList<bool> ticks, QList<QSize> served,
+                        const char *message = "", MsgIcon icon = MsgIcon::None) {
+        QTest::newRow(name) << ticks << served << QString(message) << int(icon);
+    };
+    const char *tooMany = "Error|You can only compare two pictures at a time.";
+    const char *tooFew = "Error|You must select 2 images to view.";
+    row("three", {true, true, false, true}, {}, tooMany, MsgIcon::Exclamation);
+    row("one", {false, true, false}, {}, tooFew, MsgIcon::Exclamation);
+    row("none", {}, {}, tooFew, MsgIcon::Exclamation);
+    row("ticks beyond the hits do not count", {true, false, false, false, false, true}, {}, tooFew,
+        MsgIcon::Exclamation);
+    row("both downloaded", two, {big, small});
+    row("first fails", two, {QSize()}, "Picture Compare Error|Unable to download picture 1");
+    row("second fails", two, {big, QSize()}, "Picture Compare Error|Unable to download picture 2");
+    row("second is an error page", two, {big, QSize(0, 0)},
+        "Picture Compare Error|Unable to download picture 2");
+    row("second is the 1x1 placeholder", two, {big, QSize(1, 1)},
+        "Picture Compare Error|Unable to download picture 2");
+}
+
+void tst_QuickSave::twoHitCompare()
+{
+    QFETCH(QList<bool>, ticks);
+    QFETCH(QList<QSize>, served);
+    QFETCH(QString, message);
+    QFETCH(int, icon);
     SearchResults results;
     for (int n = 1; n <= 5; ++n)
         results.add(QString("Artist %1").arg(n), QString("Album %1").arg(n),
                     QString("http://img/%1.jpg").arg(n));
-    const QString big = writePicture(m_work.path() + "/big.jpg", 500, 500);
-    const QString small = writePicture(m_work.path() + "/small.jpg", 300, 300);
     const QString one = QDir(m_app.path()).filePath("compare1.jpg");
     const QString two = QDir(m_app.path()).filePath("compare2.jpg");
-    QFile::remove(one);
-    QVERIFY(QFile::copy(small, one)); // left from an earlier compare
+    writePicture(one, 20, 20); // left from an earlier compare
     RecordingMessageBox box;
     QStringList urls;
-    bool oldGoneBeforeDownloads = false;
+    bool oldGone = false;
     const TwoHitSetup s = prepareTwoHitCompare(
-        {false, true, false, true, false}, results.count(), lookupIn(results),
+        ticks, results.count(), lookupIn(results),
         [&](const QString &url, const QString &path) {
+            TestFiles::writeServed(path, served.value(urls.size()));
             urls.append(url);
-            return QFile::copy(url.endsWith("2.jpg") ? big : small, path) ? 0 : 1;
+            return 1; // The answer is ignored: only the file counts.
         },
-        box, m_app.path(),
-        [&] { oldGoneBeforeDownloads = !QFile::exists(one) && !QFile::exists(two); });
-    QVERIFY(s.ready);
-    QVERIFY(box.shown.isEmpty());
-    QVERIFY(oldGoneBeforeDownloads);
-    QCOMPARE(urls, (QStringList{"http://img/2.jpg", "http://img/4.jpg"}));
+        box, m_app.path(), [&] { oldGone = !QFile::exists(one) && !QFile::exists(two); });
+    QCOMPARE(s.ready, message.isEmpty());
+    QCOMPARE(urls, (QStringList{"http://img/2.jpg", "http://img/4.jpg"}).mid(0, served.size()));
+    QCOMPARE(oldGone, !served.isEmpty());
+    QCOMPARE(box.shown.size(), message.isEmpty() ? 0 : 1);
+    if (!message.isEmpty()) {
+        QCOMPARE(box.shown[0].title, message.section('|', 0, 0));
+        QCOMPARE(box.shown[0].text, message.section('|', 1));
+        QCOMPARE(int(box.shown[0].icon), icon);
+        QCOMPARE(int(box.shown[0].buttons), int(MsgButtons::OkOnly));
+        return;
+    }
     QCOMPARE(s.hits[0].number, 2);
     QCOMPARE(s.hits[0].artist, "Artist 2");
     QCOMPARE(s.hits[1].number, 4);
@@ -601,47 +576,6 @@ void tst_QuickSave::downloadsBothPictures()
     QCOMPARE(QImage(one).size(), QSize(500, 500));
     QCOMPARE(QImage(two).size(), QSize(300, 300));
     QVERIFY(!lookupIn(results)(6));
-}
-
-void tst_QuickSave::failedDownloadNamesThePicture_data()
-{
-    QTest::addColumn<int>("failing");  // which download fails: 1 or 2
-    QTest::addColumn<QSize>("served"); // see TestFiles::writeServed
-    QTest::newRow("first") << 1 << QSize();
-    QTest::newRow("second") << 2 << QSize();
-    QTest::newRow("second is an error page") << 2 << QSize(0, 0);
-    QTest::newRow("second is the 1x1 placeholder") << 2 << QSize(1, 1);
-}
-
-void tst_QuickSave::failedDownloadNamesThePicture()
-{
-    QFETCH(int, failing);
-    QFETCH(QSize, served);
-    const QString pic = writePicture(m_work.path() + "/p.jpg", 50, 50);
-    RecordingMessageBox box;
-    int calls = 0;
-    const TwoHitSetup s = prepareTwoHitCompare(
-        {true, true}, 2,
-        [](int n) {
-            return std::optional<ComparedHit>(ComparedHit{n, {}, {}, "http://x"});
-        },
-        [&](const QString &, const QString &path) {
-            // The answer is ignored: only the file counts.
-            if (++calls != failing) {
-                QFile::copy(pic, path);
-                return 1;
-            }
-            TestFiles::writeServed(path, served);
-            return 0;
-        },
-        box, m_app.path());
-    QVERIFY(!s.ready);
-    QCOMPARE(calls, failing);
-    QCOMPARE(box.shown.size(), 1);
-    QCOMPARE(box.shown[0].text, QString("Unable to download picture %1").arg(failing));
-    QCOMPARE(box.shown[0].title, "Picture Compare Error");
-    QCOMPARE(int(box.shown[0].icon), int(MsgIcon::None));
-    QVERIFY(!QFile::exists(QDir(m_app.path()).filePath("compare2.jpg")));
 }
 
 void tst_QuickSave::savesComparedPicture()

@@ -53,15 +53,12 @@ private slots:
 
     void vantoryHits_data();
     void vantoryHits();
-    void vantoryLargeUrl_data();
-    void vantoryLargeUrl();
-    void vantorySkipsPicturesBeforeTheArtist();
     void vantoryStopTestEndsAfterTheCurrentHit();
 
     void brinsellHits_data();
     void brinsellHits();
-    void brinsellLargeUrl_data();
-    void brinsellLargeUrl();
+    void largeUrl_data();
+    void largeUrl();
     void brinsellArtistWindow();
 };
 
@@ -186,6 +183,15 @@ void SearchParsersTest::vantoryHits_data()
         << QStringList{"Black", "Black (Remaster)"} << QStringList{"Metallica", "Metallica"}
         << QStringList{t1, t1};
     QTest::newRow("empty page") << QString() << QStringList{} << QStringList{} << QStringList{};
+    // A second thumbnail between a picture and its artist line belongs to the
+    // first hit's cell and is not a hit of its own.
+    QTest::newRow("pictures before the artist are skipped")
+        << QString("<img src=\"%1\"><span class=text2bold><a href=\"/catalog/p.gsp?id=1\">Black</a>"
+                   "</span><img src=\"%2\"><br>Metallica <i>")
+                   .arg(t1, vantoryThumb("badge")) +
+               vantoryHit(t3, "Blue Meridian", "Ada Lindqvist Trio")
+        << QStringList{"Black", "Blue Meridian"} << QStringList{"Metallica", "Ada Lindqvist Trio"}
+        << QStringList{t1, t3};
     // A hit whose texts are missing is recorded with empty texts, not with the
     // previous hit's artist.
     const QString first = vantoryHit(t1, "Black", "Metallica");
@@ -231,45 +237,6 @@ void SearchParsersTest::vantoryHits()
     // the page said it had nothing.
     if (!body.contains("no matches found"))
         QCOMPARE(c.yields, c.hits.size() + 1);
-}
-
-void SearchParsersTest::vantoryLargeUrl_data()
-{
-    QTest::addColumn<QString>("thumb");
-    QTest::addColumn<QString>("large");
-    QTest::newRow("jpg keeps its extension") << "http://i.test/a_60X60.jpg"
-                                             << "http://i.test/a_500X500.jpg";
-    QTest::newRow("gif becomes jpg") << "http://i.test/a_60X60.gif"
-                                     << "http://i.test/a_500X500.jpg";
-    QTest::newRow("every occurrence") << "http://i.test/_60X60/a_60X60.gif.gif"
-                                      << "http://i.test/_500X500/a_500X500.jpg.jpg";
-    QTest::newRow("exact case only") << "http://i.test/a_60X60.GIF"
-                                     << "http://i.test/a_500X500.GIF";
-}
-
-void SearchParsersTest::vantoryLargeUrl()
-{
-    QFETCH(QString, thumb);
-    QFETCH(QString, large);
-    QCOMPARE(::vantoryLargeUrl(thumb), large);
-}
-
-void SearchParsersTest::vantorySkipsPicturesBeforeTheArtist()
-{
-    // A second thumbnail between a picture and its artist line belongs to the
-    // first hit's cell and is not a hit of its own.
-    const QString t1 = vantoryThumb("one");
-    const QString body =
-        QString(
-            "<img src=\"%1\"><span class=text2bold><a href=\"/catalog/p.gsp?id=1\">One</a></span>"
-            "<img src=\"%2\"><br>Artist One <i>")
-            .arg(t1, vantoryThumb("badge")) +
-        vantoryHit(vantoryThumb("two"), "Two", "Artist Two");
-    const Collected c = parseVantory(body);
-    QCOMPARE(c.count, 2);
-    QCOMPARE(c.hits.at(0).title, "One");
-    QCOMPARE(c.hits.at(0).artist, "Artist One");
-    QCOMPARE(c.hits.at(1).title, "Two");
 }
 
 void SearchParsersTest::vantoryStopTestEndsAfterTheCurrentHit()
@@ -400,60 +367,58 @@ void SearchParsersTest::brinsellHits()
     }
 }
 
-void SearchParsersTest::brinsellLargeUrl_data()
-{
-    QTest::addColumn<QString>("thumb");
-    QTest::addColumn<QString>("large");
-    QTest::newRow("prod gif") << "http://h.test/db_assets/prod_images/x.gif"
-                              << "http://h.test/db_assets/large_images/x.jpg";
-    QTest::newRow("ad jpg keeps jpg") << "http://h.test/db_assets/ad_images/x.jpg"
-                                      << "http://h.test/db_assets/large_images/x.jpg";
-    QTest::newRow("ad replaced before prod")
-        << "http://h.test/db_assets/ad_images/prod_images.gif"
-        << "http://h.test/db_assets/large_images/large_images.jpg";
-    QTest::newRow("host unchanged") << "http://prod_images.test/db_assets/prod_images/x.jpg"
-                                    << "http://large_images.test/db_assets/large_images/x.jpg";
-}
-
-void SearchParsersTest::brinsellLargeUrl()
-{
-    QFETCH(QString, thumb);
-    QFETCH(QString, large);
-    QCOMPARE(::brinsellLargeUrl(thumb), large);
-}
-
 // The linked-artist cutter looks for "ARTIST:" from 250 characters after the
 // title start: a marker closer than that is passed over for the next one.
+void SearchParsersTest::largeUrl_data()
+{
+    QTest::addColumn<bool>("vantory");
+    QTest::addColumn<QString>("thumb");
+    QTest::addColumn<QString>("large");
+    const auto row = [](const char *name, bool vantory, const char *thumb, const char *large) {
+        QTest::newRow(name) << vantory << thumb << large;
+    };
+    row("Vantory jpg keeps its extension", true, "http://i/a_60X60.jpg", "http://i/a_500X500.jpg");
+    row("Vantory gif becomes jpg", true, "http://i/a_60X60.gif", "http://i/a_500X500.jpg");
+    row("Vantory every occurrence", true, "http://i/_60X60/a_60X60.gif.gif",
+        "http://i/_500X500/a_500X500.jpg.jpg");
+    row("Vantory exact case only", true, "http://i/a_60X60.GIF", "http://i/a_500X500.GIF");
+    row("Brinsell prod gif", false, "http://h/db_assets/prod_images/x.gif",
+        "http://h/db_assets/large_images/x.jpg");
+    row("Brinsell ad jpg keeps jpg", false, "http://h/db_assets/ad_images/x.jpg",
+        "http://h/db_assets/large_images/x.jpg");
+    row("Brinsell ad replaced before prod", false, "http://h/db_assets/ad_images/prod_images.gif",
+        "http://h/db_assets/large_images/large_images.jpg");
+    row("Brinsell host unchanged", false, "http://prod_images.test/db_assets/prod_images/x.jpg",
+        "http://large_images.test/db_assets/large_images/x.jpg");
+}
+
+void SearchParsersTest::largeUrl()
+{
+    QFETCH(bool, vantory);
+    QFETCH(QString, thumb);
+    QFETCH(QString, large);
+    QCOMPARE(vantory ? vantoryLargeUrl(thumb) : brinsellLargeUrl(thumb), large);
+}
+
 void SearchParsersTest::brinsellArtistWindow()
 {
-    const QString title = "Black";
-    for (const auto &[gap, artist] : {std::pair{300, "Near"}, std::pair{120, "Far"}}) {
-        // Title start is just after the heading's ">".
-        const QString body = "<b class=\"PRODUCTTITLE\">" + title + "</b><img src=\"" +
-                             brinsellPicture("prod_images", "a.jpg") + "\">" + filler(gap) +
-                             "ARTIST: <a href=\"/a?1\">Near</a>" + filler(300) +
-                             "artist: <a href=\"/a?2\">Far</a>";
-        const Collected c = parseBrinsell(body, false);
-        QCOMPARE(c.count, 1);
-        QCOMPARE(c.hits.at(0).artist, QString::fromLatin1(artist));
-    }
-
-    // The boundary itself: the marker starting exactly 250 characters after
-    // the title start is seen, one character earlier it is not.
-    for (int offset : {249, 250}) {
+    // The marker starting exactly 250 characters after the title start is
+    // seen; one character earlier it is passed over for the next one.
+    for (const auto &[offset, artist] : {std::pair{249, "Far"}, std::pair{250, "Edge"}}) {
         const QString head = "<b class=\"PRODUCTTITLE\">";
-        QString page = head + title + "</b>";
-        const QString rest =
-            QString("<img src=\"%1\">").arg(brinsellPicture("prod_images", "b.jpg"));
-        page += rest;
+        QString page = head + "Black</b>" +
+                       QString("<img src=\"%1\">").arg(brinsellPicture("prod_images", "b.jpg"));
         page += QString(offset - (page.size() - head.size()), QLatin1Char(' '));
-        page += "ARTIST: <a>Edge</a>";
+        page += "ARTIST: <a>Edge</a>" + filler(300) + "artist: <a href=\"/a?2\">Far</a>";
         PageText text(page);
         qsizetype pos = page.indexOf("http:");
         QString current;
         CutBrinsellTitleByHeading(pos, text, false, current);
         QCOMPARE(pos, head.size());
-        QCOMPARE(current, offset >= 250 ? "Edge" : QString());
+        QCOMPARE(current, QString::fromLatin1(artist));
+        const Collected c = parseBrinsell(page, false);
+        QCOMPARE(c.count, 1);
+        QCOMPARE(c.hits.at(0).artist, QString::fromLatin1(artist));
     }
 }
 
