@@ -210,9 +210,8 @@ private slots:
     void oneRequestAtATime();
 
     void musicSearchOverTwoGenresAndBrinsell();
-    void cancelDuringSecondOfThreeGenreRequests_data();
-    void cancelDuringSecondOfThreeGenreRequests();
-    void cancelDuringParsingEndsThatPageAfterTheHit();
+    void cancel_data();
+    void cancel();
     void secondSearchReplacesTheFirst();
     void unwritableResultsPageIsReported();
 };
@@ -394,63 +393,58 @@ void SearchDriverTest::musicSearchOverTwoGenresAndBrinsell()
     QVERIFY(h.yields >= 5 + 7);
 }
 
-void SearchDriverTest::cancelDuringSecondOfThreeGenreRequests_data()
+void SearchDriverTest::cancel_data()
 {
+    QTest::addColumn<int>("at"); // the click arrives during load n, or (negative) at yield -n
     QTest::addColumn<bool>("brinsell");
-    QTest::newRow("without Brinsell") << false;
-    QTest::newRow("Brinsell still searched") << true;
+    QTest::addColumn<int>("total");
+    QTest::addColumn<QStringList>("statuses"); // after "Searching...", before "Results Found"
+    QTest::newRow("second of three genres loading")
+        << 2 << false << 2 + 3
+        << QStringList{"Searching Rock...", "Searching Dance...", "Search Aborted"};
+    // The page that was loading is still parsed in full, and so is a pending
+    // Brinsell request.
+    QTest::newRow("second genre loading, Brinsell still searched")
+        << 2 << true << 2 + 3 + 2
+        << QStringList{"Searching Rock...", "Searching Dance...", "Search Aborted",
+                       "Searching Brinsell..."};
+    // Yield 1 follows the first page's load, yield 2 its first hit.
+    QTest::newRow("first page parsing: ends after its hit")
+        << -2 << true << 1 + 2
+        << QStringList{"Searching Rock...", "Search Aborted", "Searching Brinsell..."};
 }
 
-void SearchDriverTest::cancelDuringSecondOfThreeGenreRequests()
+void SearchDriverTest::cancel()
 {
+    QFETCH(int, at);
     QFETCH(bool, brinsell);
+    QFETCH(int, total);
+    QFETCH(QStringList, statuses);
     Harness h;
     h.pages.pages.insert(categoryPart(0), vantoryPage("Rock", 2));
     h.pages.pages.insert(categoryPart(3), vantoryPage("Dance", 3));
     h.pages.pages.insert(categoryPart(4), vantoryPage("Jazz", 4));
     h.pages.pages.insert("querytype=music", brinsellPage(2));
-    // The click arrives while the second page is loading.
     h.pages.onLoad = [&](int n, const QString &) {
-        if (n == 2)
+        if (n == at)
+            h.pressCancel();
+    };
+    h.onYield = [&](int n) {
+        if (n == -at)
             h.pressCancel();
     };
     const SearchOutcome out = h.run(music({0, 3, 4}, brinsell));
 
-    // The page that was loading is still parsed in full; the third genre is
-    // never requested; a pending Brinsell request is made and parsed in full.
-    const int expected = 2 + 3 + (brinsell ? 2 : 0);
-    QCOMPARE(out.total, expected);
-    QCOMPARE(h.pages.requests.size(), brinsell ? 3 : 2);
-    QVERIFY(!h.pages.requests.join(' ').contains(categoryPart(4)));
-    QStringList statuses = {"Searching...", "Searching Rock...", "Searching Dance...",
-                            "Search Aborted"};
-    if (brinsell)
-        statuses << "Searching Brinsell...";
-    statuses << QString("Results Found: %1").arg(expected);
-    QCOMPARE(h.statuses, statuses);
-    QCOMPARE(h.page().count("<table border=\"1\""), expected);
+    // No further genre is requested.
+    QCOMPARE(out.total, total);
+    QCOMPARE(h.pages.requests.size(), (at > 0 ? 2 : 1) + (brinsell ? 1 : 0));
+    QCOMPARE(h.statuses, QStringList{"Searching..."} + statuses +
+                             QStringList{QString("Results Found: %1").arg(total)});
+    QCOMPARE(h.page().count("<table border=\"1\""), total);
     QVERIFY(h.page().endsWith("</body> </html>\r\n"));
     QCOMPARE(h.shown.size(), 1);
-}
-
-void SearchDriverTest::cancelDuringParsingEndsThatPageAfterTheHit()
-{
-    Harness h;
-    h.pages.pages.insert(categoryPart(0), vantoryPage("Rock", 5));
-    h.pages.pages.insert(categoryPart(1), vantoryPage("Blues", 5));
-    h.pages.pages.insert("querytype=music", brinsellPage(3));
-    // Yield 1 follows the first page's load, yields 2 and 3 its first hits.
-    h.onYield = [&](int n) {
-        if (n == 3)
-            h.pressCancel();
-    };
-    const SearchOutcome out = h.run(music({0, 1}, true));
-    QCOMPARE(out.total, 2 + 3);
-    QCOMPARE(h.pages.requests.size(), 2);
-    QCOMPARE(h.state.results.album(2), "Rock album 2");
-    QCOMPARE(h.state.results.artist(2), "Rock artist 2");
-    QCOMPARE(h.state.results.album(3), "B album 1");
-    QCOMPARE(h.statuses.last(), "Results Found: 5");
+    QCOMPARE(h.state.results.album(1), "Rock album 1");
+    QCOMPARE(h.state.results.artist(1), "Rock artist 1");
 }
 
 void SearchDriverTest::secondSearchReplacesTheFirst()

@@ -73,8 +73,7 @@ private slots:
     void cancelDuringSecondOfThreeGenres();
     void closingDuringSearchStopsItFirst();
 
-    void savesIntoHighlightedFolder();
-    void existingPicture();
+    void quickSaveIntoHighlightedFolder();
     void linkOfEarlierSearchIsRefused();
     void thumbnailIsNotSaved();
     void compareTwoAndSave();
@@ -91,8 +90,8 @@ private slots:
     void closeAllClosesOnlyCompareWindows();
 
 private:
-    void chooseCriteria(std::initializer_list<int> genres, bool vantory, bool brinsell,
-                        bool music = true);
+    // Music on the chosen sites and genres.
+    void chooseCriteria(std::initializer_list<int> genres, bool vantory, bool brinsell);
     // Searches the simulator's Vantory Rock pages for text; the page shows afterwards.
     void search(const QString &text);
     // Clicks the k-th "Quick Save" link (from 0) of the shown page.
@@ -219,9 +218,9 @@ void tst_SearchWindow::wholePagesThroughTheFetcher()
 }
 
 void tst_SearchWindow::chooseCriteria(std::initializer_list<int> genres, bool vantory,
-                                      bool brinsell, bool music)
+                                      bool brinsell)
 {
-    m_window->optSearch[music ? 0 : 1]->setChecked(true);
+    m_window->optSearch[0]->setChecked(true);
     m_window->chkSite[0]->setChecked(vantory);
     m_window->chkSite[1]->setChecked(brinsell);
     for (QCheckBox *box : m_window->chkMusicG)
@@ -251,8 +250,6 @@ void tst_SearchWindow::musicSearchShowsThePage()
     QCOMPARE(m_window->lblResults->text(), "Results Found: 10");
     QCOMPARE(m_window->cmdSearch->text(), "Search");
     QVERIFY(!m_window->searchRunning());
-    QCOMPARE(m_window->searchState().results.count(), 10);
-    QCOMPARE(m_window->searchState().results.album(6), "Black");
 
     // The view shows the page with every thumbnail loaded.
     // The view may still be finishing the start-up blank page first.
@@ -331,20 +328,14 @@ void tst_SearchWindow::closingDuringSearchStopsItFirst()
 
 void tst_SearchWindow::search(const QString &text)
 {
-    frmJacketeer &w = *m_window;
-    w.txtSearch->setText(text);
-    w.optSearch[0]->setChecked(true);
-    w.chkSite[0]->setChecked(true);
-    w.chkSite[1]->setChecked(false);
-    for (QCheckBox *g : w.chkMusicG)
-        g->setChecked(false);
-    w.chkMusicG[0]->setChecked(true); // Rock
-    w.cmdSearch_Click();
+    chooseCriteria({0}, true, false); // Rock on Vantory
+    m_window->txtSearch->setText(text);
+    m_window->cmdSearch_Click();
     // The blank page of the start may still be finishing when the search ends.
-    QTRY_VERIFY_WITH_TIMEOUT(w.websearch->url().isLocalFile(), 15000);
-    QVERIFY(w.websearch->waitForLoad(15000));
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->websearch->url().isLocalFile(), 15000);
+    QVERIFY(m_window->websearch->waitForLoad(15000));
     // The load signal may belong to the blank page; wait for the hits themselves.
-    const int hits = w.searchState().results.count();
+    const int hits = m_window->searchState().results.count();
     QTRY_COMPARE_WITH_TIMEOUT(evaluate("Array.from(document.links).filter(function(a){"
                                        "return a.textContent=='Quick Save';}).length")
                                   .toInt(),
@@ -393,34 +384,17 @@ frmCompare *tst_SearchWindow::openCompareWindow() const
     return nullptr;
 }
 
-void tst_SearchWindow::savesIntoHighlightedFolder()
+// A Quick Save link saves into the highlighted folder, here over a read-only
+// picture after a compare; the other cases of a picture in the way are tested
+// on the cover file and the file operations.
+void tst_SearchWindow::quickSaveIntoHighlightedFolder()
 {
-    search("Size Test");
-    if (QTest::currentTestFailed())
-        return;
-    clickQuickSave(0);
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_folder + "/Size Test - Square 500.jpg"), 15000);
-    QCOMPARE(pictureSize("Size Test - Square 500.jpg"), QSize(500, 500));
-    QVERIFY(m_boxes->box.shown.isEmpty());
-    // The results page stays on show.
-    QTest::qWait(200);
-    QVERIFY(m_window->websearch->url().isLocalFile());
-    QVERIFY(m_window->websearch->url().toLocalFile().endsWith("results.html"));
-}
-
-// A read-only picture in the way, through the window and the compare window;
-// the other cases of a picture in the way are tested on the cover file and the
-// file operations.
-void tst_SearchWindow::existingPicture()
-{
-    modJacketeer().qsName = "folder";
-    TestFiles::writePicture(m_folder + "/folder.jpg", 40, 40, Qt::magenta);
-    QFile::setPermissions(m_folder + "/folder.jpg", QFileDevice::ReadOwner);
+    const QString name = "Size Test - Square 300.jpg";
+    TestFiles::writePicture(m_folder + '/' + name, 40, 40, Qt::magenta);
+    QFile::setPermissions(m_folder + '/' + name, QFileDevice::ReadOwner);
     m_boxes->box.answers = {MsgAnswer::Yes};
     QStringList shownRes;
-    bool compared = false;
     frmCompare::setExecFunction([&](frmCompare &c) {
-        compared = true;
         shownRes = {c.lblRes[0]->text(), c.lblRes[1]->text(), c.lblRec[0]->text(),
                     c.lblRec[1]->text()};
         c.cmdQuickSave[1]->click();
@@ -433,11 +407,13 @@ void tst_SearchWindow::existingPicture()
     QTRY_VERIFY_WITH_TIMEOUT(!m_boxes->box.shown.isEmpty(), 15000);
     QCOMPARE(m_boxes->box.shown[0].text, "Cover Art already exists in this folder.  Do you "
                                          "want to compare the Cover Art before replacing?");
-    QCOMPARE(pictureSize("folder.jpg"), QSize(300, 300));
-    QVERIFY(compared);
+    QCOMPARE(pictureSize(name), QSize(300, 300));
     QCOMPARE(shownRes, (QStringList{"40x40", "300x300", "NO", "YES"}));
     QCOMPARE(m_boxes->box.shown.size(), 1);
-    QVERIFY(QFileInfo(m_folder + "/folder.jpg").permissions() & QFileDevice::WriteOwner);
+    QVERIFY(QFileInfo(m_folder + '/' + name).permissions() & QFileDevice::WriteOwner);
+    // The results page stays on show.
+    QTest::qWait(200);
+    QVERIFY(m_window->websearch->url().toLocalFile().endsWith("results.html"));
 }
 
 void tst_SearchWindow::linkOfEarlierSearchIsRefused()
