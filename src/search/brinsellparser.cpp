@@ -36,18 +36,6 @@ BrinsellPrefixes::BrinsellPrefixes(const QString &imageHost)
 {
 }
 
-qsizetype findBrinsellPicture(PageText &page, const BrinsellPrefixes &prefixes, qsizetype pos,
-                              bool *prodLayout)
-{
-    qsizetype p = page.findText(prefixes.prod, pos);
-    const bool prod = p >= 0;
-    if (!prod)
-        p = page.findText(prefixes.ad, pos);
-    if (prodLayout)
-        *prodLayout = prod;
-    return p;
-}
-
 QString brinsellLargeUrl(const QString &thumbnailUrl)
 {
     QString large = thumbnailUrl;
@@ -114,42 +102,45 @@ QString CutBrinsellTitleByLink(qsizetype &pos, PageText &page, bool dvd, QString
 }
 
 int ParseBrinsellPage(QStringView body, const QString &imageHost, bool dvd, const ScanHooks &hooks,
-                      const HitSink &sink, QString &currentArtist)
+                      const HitSink &sink, QString &currentArtist, PageRules rules)
 {
-    if (body.contains(kNoMatches))
-        return 0;
     PageText page(body);
     const BrinsellPrefixes prefixes(imageHost);
-    qsizetype pos = 0;
-    int hits = 0;
     // Once no "prod_images" picture is left after the position, none will be
     // for any later position: remember that instead of searching again.
     bool prodLeft = true;
-    while (hooks.shouldContinue()) {
-        qsizetype p = prodLeft ? page.findText(prefixes.prod, pos) : -1;
-        if (p < 0) {
-            prodLeft = false;
-            p = page.findText(prefixes.ad, pos);
-        }
-        if (p < 0) {
-            hooks.yieldNow();
-            break;
-        }
+    const auto next = [&](qsizetype from) {
+        const qsizetype p = prodLeft ? page.findText(prefixes.prod, from) : -1;
+        if (p >= 0)
+            return p;
+        prodLeft = false;
+        return page.findText(prefixes.ad, from);
+    };
+    const auto hitAt = [&](qsizetype &p) {
         const QString thumbnailUrl = ExtractToQuote(page, p);
         PageHit hit =
             pictureHit(RetailerSite::Brinsell, thumbnailUrl, brinsellLargeUrl(thumbnailUrl));
         // The cutters work on a copy: the next picture is looked for from
-        // just past this one, not from its title.
+        // just past this one, not from its title (the batch's "ad_images"
+        // hits excepted, as that run has always gone on from the title).
         qsizetype cutPos = p;
+        if (rules == PageRules::Batch) {
+            if (prodLeft) {
+                hit.entryTexts = true;
+            } else {
+                hit.title = cutBrinsellLinkTitleOnly(cutPos, page);
+                currentArtist = QString(kNotApplicable);
+                hit.artist = currentArtist;
+                p = cutPos;
+            }
+            return hit;
+        }
         if (hit.pictureMarkup.contains(kBrinsellProdUpper, Qt::CaseInsensitive))
             hit.title = CutBrinsellTitleByHeading(cutPos, page, dvd, currentArtist);
         else
             hit.title = CutBrinsellTitleByLink(cutPos, page, dvd, currentArtist);
         hit.artist = currentArtist;
-        sink(hit);
-        pos = p + 1;
-        ++hits;
-        hooks.yieldNow();
-    }
-    return hits;
+        return hit;
+    };
+    return scanPage(body, hooks, sink, next, hitAt);
 }

@@ -1,7 +1,10 @@
+// The cover-file unit, Quick Save and the picture compare, without windows.
+#include "base/fileops.h"
 #include "base/messagebox.h"
 #include "recordingmessagebox.h"
+#include "search/coverfile.h"
+#include "search/picturecompare.h"
 #include "search/quicksave.h"
-#include "search/quicksavetexts.h"
 #include "search/searchresults.h"
 #include "testfiles.h"
 
@@ -12,81 +15,44 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace T = QuickSaveTexts;
+using namespace CoverFile;
 using TestFiles::readFile;
+using TestFiles::writePicture;
 
 class tst_QuickSave : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
-
     void target_data();
     void target();
-    void cleanEveryCharacter_data();
-    void cleanEveryCharacter();
+    void fetch_data();
+    void fetch();
+    void place_data();
+    void place();
+
     void linkParsing_data();
     void linkParsing();
     void resolveAgainstResults_data();
     void resolveAgainstResults();
+    void quickSave_data();
+    void quickSave();
 
-    void pictureCheck_data();
-    void pictureCheck();
+    void kbytes_data();
+    void kbytes();
+    void recommendation_data();
+    void recommendation();
 
-    void savesNewPicture();
-    void refusesBadDownloads_data();
-    void refusesBadDownloads();
-    void existingTarget_data();
-    void existingTarget();
-    void failedCopyKeepsOldPicture_data();
-    void failedCopyKeepsOldPicture();
-    void saveFailureIsReported();
-    void missingFolderIsReported();
+    void ticksOfEarlierPage_data();
+    void ticksOfEarlierPage();
+    void twoHitCompare_data();
+    void twoHitCompare();
+    void savesComparedPicture();
 
 private:
-    QString writePicture(const QString &name, int w, int h, QColor colour = Qt::red);
-    // A download that copies a prepared local file, like the service would.
-    DownloadFunction serveFile(const QString &file, int status = 0);
-
-    QTemporaryDir m_config;
     QTemporaryDir m_app;
-    std::unique_ptr<QTemporaryDir> m_work;
-    QStringList m_requested;
+    QTemporaryDir m_work;
 };
-
-void tst_QuickSave::initTestCase()
-{
-    QVERIFY(m_config.isValid() && m_app.isValid());
-    qputenv("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
-    qputenv("JACKETEER_APPDIR", m_app.path().toLocal8Bit());
-}
-
-void tst_QuickSave::init()
-{
-    m_work = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_work->isValid());
-    m_requested.clear();
-    QFile::remove(QDir(m_app.path()).filePath(T::compare1File));
-    QFile::remove(QDir(m_app.path()).filePath(T::compare2File));
-}
-
-QString tst_QuickSave::writePicture(const QString &name, int w, int h, QColor colour)
-{
-    return TestFiles::writePicture(QDir(m_work->path()).filePath(name), w, h, colour);
-}
-
-DownloadFunction tst_QuickSave::serveFile(const QString &file, int status)
-{
-    return [this, file, status](const QString &url, const QString &path) {
-        m_requested.append(url);
-        if (status != 0)
-            return status;
-        QFile::remove(path);
-        return QFile::copy(file, path) ? 0 : 5;
-    };
-}
 
 void tst_QuickSave::target_data()
 {
@@ -102,6 +68,7 @@ void tst_QuickSave::target_data()
     };
     row("artist and album cleaned", "@artist@ - @album@", "Alpha/Beta", "Gamma: Live", "/m/x",
         "/m/x/Alpha-Beta - Gamma- Live.jpg");
+    row("default template", "folder", "A", "B", "/m/x", "/m/x/folder.jpg");
     row("folder placeholder", "@folder@", "A", "B", "/music/Metallica - Black",
         "/music/Metallica - Black/Metallica - Black.jpg");
     row("other case left alone", "@Artist@ @ALBUM@ @Folder@", "A", "B", "/m/x",
@@ -112,9 +79,14 @@ void tst_QuickSave::target_data()
         "/m/x/xB.jpg");
     row("blanks trimmed after cleaning", "  @artist@ @album@", "Neon Parade", "", "/m/x",
         "/m/x/Neon Parade .jpg");
+    row("DVD: no album", "@artist@ - @album@", "Cold Creek", "", "/d/Cold Creek",
+        "/d/Cold Creek/Cold Creek - .jpg");
     row("trailing slash on folder", "@folder@", "", "", "/m/Dust Roads/",
         "/m/Dust Roads/Dust Roads.jpg");
     row("root folder", "@folder@x", "", "", "/", "/x.jpg");
+    row("every forbidden character cleaned", "@artist@", "a/b\\c:d>e<f*g?h\"i|j", "", "/m/x",
+        "/m/x/a-b-c-d-e-f-g-h-i-j.jpg");
+    row("other characters kept", "@artist@", "Ab 9.'&%#!~é", "", "/m/x", "/m/x/Ab 9.'&%#!~é.jpg");
     row("a path in the artist cannot leave the folder", "@artist@", "../../etc/passwd", "", "/m/x",
         "/m/x/..-..-etc-passwd.jpg");
 }
@@ -126,25 +98,98 @@ void tst_QuickSave::target()
     QFETCH(QString, album);
     QFETCH(QString, folder);
     QFETCH(QString, expected);
-    QCOMPARE(quickSaveTarget(templ, artist, album, folder), expected);
+    QCOMPARE(CoverFile::target(templ, artist, album, folder), expected);
 }
 
-void tst_QuickSave::cleanEveryCharacter_data()
+void tst_QuickSave::fetch_data()
 {
-    QTest::addColumn<QString>("in");
-    QTest::addColumn<QString>("out");
-    for (const char *c : {"/", "\\", ":", ">", "<", "*", "?", "\"", "|"})
-        QTest::newRow(c) << QStringLiteral("a%1b%1").arg(QLatin1String(c))
-                         << QStringLiteral("a-b-");
-    QTest::newRow("others kept") << QStringLiteral("Ab 9.'&%#!~é")
-                                 << QStringLiteral("Ab 9.'&%#!~é");
+    QTest::addColumn<QSize>("served"); // see TestFiles::writeServed
+    QTest::addColumn<int>("status");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("picture") << QSize(500, 500) << 0 << int(FetchResult::Ok);
+    QTest::newRow("one pixel wide is a picture") << QSize(1, 2) << 0 << int(FetchResult::Ok);
+    QTest::newRow("one pixel high is a picture") << QSize(2, 1) << 0 << int(FetchResult::Ok);
+    QTest::newRow("1x1 placeholder") << QSize(1, 1) << 0 << int(FetchResult::Empty);
+    QTest::newRow("error page") << QSize(0, 0) << 0 << int(FetchResult::NotAPicture);
+    QTest::newRow("download failed") << QSize(500, 500) << 404 << int(FetchResult::DownloadFailed);
+    QTest::newRow("nothing arrived") << QSize() << 0 << int(FetchResult::DownloadFailed);
 }
 
-void tst_QuickSave::cleanEveryCharacter()
+void tst_QuickSave::fetch()
 {
-    QFETCH(QString, in);
-    QFETCH(QString, out);
-    QCOMPARE(cleanFileName(in), out);
+    QFETCH(QSize, served);
+    QFETCH(int, status);
+    QFETCH(int, expected);
+    QTemporaryDir dir;
+    const QString scratch = dir.filePath("compare2.jpg");
+    // A stale scratch picture from before must not be mistaken for this download.
+    writePicture(scratch, 300, 300);
+    QStringList requested;
+    const auto download = [&](const QString &url, const QString &path) {
+        requested.append(url);
+        TestFiles::writeServed(path, served);
+        return status;
+    };
+    QCOMPARE(int(CoverFile::fetch("http://img/x.jpg", scratch, download)), expected);
+    QCOMPARE(requested, QStringList{"http://img/x.jpg"});
+    QCOMPARE(QImage(scratch).size(), expected == int(FetchResult::Ok) ? served : QSize(0, 0));
+    QCOMPARE(QFile::exists(scratch), expected == int(FetchResult::Ok));
+}
+
+void tst_QuickSave::place_data()
+{
+    QTest::addColumn<QString>("existing"); // "": none; a read-only picture otherwise
+    QTest::addColumn<int>("policy");
+    QTest::addColumn<int>("answer"); // -1: no question hook
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<bool>("asked");
+    const auto row = [](const char *name, const char *existing, ReplacePolicy policy, int answer,
+                        PlaceOutcome outcome, bool asked) {
+        QTest::newRow(name) << existing << int(policy) << answer << int(outcome) << asked;
+    };
+    row("new picture, never asked", "", ReplacePolicy::Ask, 0, PlaceOutcome::Saved, false);
+    row("new picture under Never", "", ReplacePolicy::Never, -1, PlaceOutcome::Saved, false);
+    row("Ask, replace", "cover.jpg", ReplacePolicy::Ask, 1, PlaceOutcome::Replaced, true);
+    row("Ask, keep", "cover.jpg", ReplacePolicy::Ask, 0, PlaceOutcome::KeptExisting, true);
+    row("Ask without a question keeps", "cover.jpg", ReplacePolicy::Ask, -1,
+        PlaceOutcome::KeptExisting, false);
+    row("hidden picture is found", ".cover.jpg", ReplacePolicy::Ask, 1, PlaceOutcome::Replaced,
+        true);
+    row("Always", "cover.jpg", ReplacePolicy::Always, 0, PlaceOutcome::Replaced, false);
+    row("Never", "cover.jpg", ReplacePolicy::Never, 1, PlaceOutcome::KeptExisting, false);
+}
+
+void tst_QuickSave::place()
+{
+    QFETCH(QString, existing);
+    QFETCH(int, policy);
+    QFETCH(int, answer);
+    QFETCH(int, outcome);
+    QFETCH(bool, asked);
+    QTemporaryDir dir;
+    const QString picture = writePicture(dir.filePath("compare2.jpg"), 500, 500, Qt::green);
+    const QString target = dir.filePath(existing.isEmpty() ? QString("cover.jpg") : existing);
+    QByteArray oldBytes;
+    if (!existing.isEmpty()) {
+        oldBytes = readFile(writePicture(target, 300, 300, Qt::blue));
+        QVERIFY(QFile::setPermissions(target, QFileDevice::ReadOwner));
+    }
+    QStringList questions;
+    ReplaceQuestion ask;
+    if (answer >= 0)
+        ask = [&](const QString &t) {
+            questions.append(t);
+            return answer == 1;
+        };
+
+    const PlaceResult r = CoverFile::place(picture, target, ReplacePolicy(policy), ask);
+    QCOMPARE(int(r.outcome), outcome);
+    QCOMPARE(questions, asked ? QStringList{target} : QStringList{});
+    const bool kept = r.outcome == PlaceOutcome::KeptExisting;
+    QCOMPARE(readFile(target), kept ? oldBytes : readFile(picture));
+    // Made normal unless it was to stay untouched; a new picture is normal.
+    const bool normal = (QFile::permissions(target) & QFileDevice::WriteOwner) != 0;
+    QCOMPARE(normal, ReplacePolicy(policy) != ReplacePolicy::Never || !kept);
 }
 
 void tst_QuickSave::linkParsing_data()
@@ -221,204 +266,342 @@ void tst_QuickSave::resolveAgainstResults()
     }
 }
 
-void tst_QuickSave::pictureCheck_data()
+void tst_QuickSave::quickSave_data()
 {
-    QTest::addColumn<int>("w");
-    QTest::addColumn<int>("h");
-    QTest::addColumn<int>("expected");
-    QTest::newRow("placeholder") << 1 << 1 << int(PictureCheck::Empty);
-    QTest::newRow("one pixel wide") << 1 << 2 << int(PictureCheck::Ok);
-    QTest::newRow("one pixel high") << 2 << 1 << int(PictureCheck::Ok);
-}
-
-void tst_QuickSave::pictureCheck()
-{
-    QFETCH(int, w);
-    QFETCH(int, h);
-    QFETCH(int, expected);
-    QCOMPARE(int(checkPicture(writePicture("p.jpg", w, h))), expected);
-}
-
-void tst_QuickSave::savesNewPicture()
-{
-    RecordingMessageBox box;
-    const QString picture = writePicture("new.jpg", 500, 500);
-    QuickSaveJob job{"http://img/Black.jpg", "Metallica",    "Black",
-                     "@artist@ - @album@",   m_work->path(), m_app.path()};
-    bool asked = false;
-    const QuickSaveResult r =
-        runQuickSave(job, serveFile(picture), box, [&](const QString &, const QString &) {
-            asked = true;
-            return false;
-        });
-    QCOMPARE(int(r.outcome), int(QuickSaveOutcome::Saved));
-    QCOMPARE(r.target, m_work->path() + "/Metallica - Black.jpg");
-    QCOMPARE(m_requested, QStringList{"http://img/Black.jpg"});
-    QCOMPARE(readFile(r.target), readFile(picture));
-    QVERIFY(box.shown.isEmpty());
-    QVERIFY(!asked);
-    // The scratch copy stays for a later compare.
-    QVERIFY(QFile::exists(QDir(m_app.path()).filePath(T::compare2File)));
-    QVERIFY(QFileInfo(r.target).permissions() & QFileDevice::WriteOwner);
-}
-
-void tst_QuickSave::refusesBadDownloads_data()
-{
-    QTest::addColumn<int>("kind"); // 0 failed call, 1 placeholder, 2 not a picture
-    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("setup"); // what the folder holds: "", "picture", "subfolder", "gone"
+    QTest::addColumn<QSize>("served");  // see TestFiles::writeServed
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QList<int>>("answers"); // replace question, then compare: 1 keeps
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<QString>("message"); // "": none; else title, "|", text
     QTest::addColumn<int>("icon");
-    QTest::addColumn<int>("outcome");
-    QTest::newRow("download failed") << 0 << T::downloadFailed << int(MsgIcon::Exclamation)
-                                     << int(QuickSaveOutcome::DownloadFailed);
-    QTest::newRow("1x1 placeholder")
-        << 1 << T::emptyPicture << int(MsgIcon::Information) << int(QuickSaveOutcome::EmptyPicture);
-    QTest::newRow("error page instead of picture")
-        << 2 << T::downloadFailed << int(MsgIcon::Exclamation)
-        << int(QuickSaveOutcome::DownloadFailed);
+    QTest::addColumn<QString>("left"); // what folder.jpg holds afterwards: new, old or none
+
+    const QString downloadFailed =
+        "Download Error|Download of file was unseccessful.  Please make sure you on connected to "
+        "the internet and try again";
+    const QString replace = "Replace Cover Art?|Cover Art already exists in this folder.  Do you "
+                            "want to compare the Cover Art before replacing?";
+    const int yes = int(MsgAnswer::Yes);
+    const int no = int(MsgAnswer::No);
+    using O = QuickSaveOutcome;
+    const auto row = [](const char *name, const char *setup, QSize served, int status,
+                        QList<int> answers, O outcome, const QString &message, MsgIcon icon,
+                        const char *left) {
+        QTest::newRow(name) << setup << served << status << answers << int(outcome) << message
+                            << int(icon) << left;
+    };
+    const QSize big(500, 500);
+    row("new picture", "", big, 0, {}, O::Saved, "", MsgIcon::None, "new");
+    row("download failed", "", big, 404, {}, O::DownloadFailed, downloadFailed,
+        MsgIcon::Exclamation, "none");
+    row("error page instead of picture", "", QSize(0, 0), 0, {}, O::DownloadFailed, downloadFailed,
+        MsgIcon::Exclamation, "none");
+    row("1x1 placeholder", "", QSize(1, 1), 0, {}, O::EmptyPicture,
+        "Download Error|Cover Art not downloaded.  Empty .jpg detected", MsgIcon::Information,
+        "none");
+    row("No replaces at once", "picture", big, 0, {no}, O::Replaced, replace, MsgIcon::Question,
+        "new");
+    row("Yes, new picture chosen", "picture", big, 0, {yes, 0}, O::Replaced, replace,
+        MsgIcon::Question, "new");
+    row("Yes, existing kept", "picture", big, 0, {yes, 1}, O::KeptExisting, replace,
+        MsgIcon::Question, "old");
+    // Said, not passed off as a save.
+    row("name taken by a folder", "subfolder", big, 0, {}, O::SaveFailed,
+        "Save Error|Cover Art could not be saved as @/folder.jpg", MsgIcon::Exclamation, "none");
+    row("folder gone", "gone", big, 0, {}, O::NoFolder,
+        "Quick Save|Please choose the folder to save the Cover Art into in the Quick Save folder "
+        "list.",
+        MsgIcon::Exclamation, "none");
 }
 
-void tst_QuickSave::refusesBadDownloads()
+void tst_QuickSave::quickSave()
 {
-    QFETCH(int, kind);
-    QFETCH(QString, text);
+    QFETCH(QString, setup);
+    QFETCH(QSize, served);
+    QFETCH(int, status);
+    QFETCH(QList<int>, answers);
+    QFETCH(int, outcome);
+    QFETCH(QString, message);
     QFETCH(int, icon);
-    QFETCH(int, outcome);
+    QFETCH(QString, left);
 
-    QString served = writePicture("served.jpg", 1, 1);
-    if (kind == 2) {
-        QFile f(served);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("<html>Not found</html>");
-    }
-    // A stale scratch picture from before must not be mistaken for this download.
-    QVERIFY(QFile::copy(writePicture("old.jpg", 300, 300),
-                        QDir(m_app.path()).filePath(T::compare2File)));
+    QTemporaryDir work;
+    QTemporaryDir app;
+    const QString folder = work.filePath(setup == "gone" ? "gone" : "album");
+    QVERIFY(setup == "gone" || QDir().mkpath(folder));
+    const QString target = folder + "/folder.jpg";
+    const QByteArray oldBytes =
+        setup == "picture" ? readFile(writePicture(target, 300, 300, Qt::blue)) : QByteArray();
+    if (setup == "subfolder")
+        QVERIFY(QDir().mkpath(target + "/inner"));
+
+    QStringList requested;
+    QByteArray servedBytes;
+    const DownloadFunction download = [&](const QString &url, const QString &path) {
+        requested.append(url);
+        TestFiles::writeServed(path, served);
+        servedBytes = readFile(path);
+        return status;
+    };
     RecordingMessageBox box;
-    const QString folder = QDir(m_work->path()).filePath("album");
+    if (!answers.isEmpty())
+        box.answers = {MsgAnswer(answers[0])};
+    QStringList compared;
+    QByteArray existingCopy;
+    const auto compareFirst = [&](const QString &existing, const QString &candidate) {
+        compared << existing << candidate;
+        existingCopy = readFile(existing);
+        return answers.value(1) == 1;
+    };
+    const QuickSaveJob job{
+        "http://img/Black.jpg", "Metallica", "Black", "folder", folder, app.path()};
+    const QuickSaveResult r = runQuickSave(job, download, box, compareFirst);
+
+    QCOMPARE(int(r.outcome), outcome);
+    QCOMPARE(requested, setup == "gone" ? QStringList{} : QStringList{"http://img/Black.jpg"});
+    QCOMPARE(box.shown.size(), message.isEmpty() ? 0 : 1);
+    if (!message.isEmpty()) {
+        const QString text = message.section('|', 1).replace('@', folder);
+        QCOMPARE(box.shown[0].title, message.section('|', 0, 0));
+        if (message.contains('@')) // the reason follows the file name
+            QVERIFY2(box.shown[0].text.startsWith(text), qPrintable(box.shown[0].text));
+        else
+            QCOMPARE(box.shown[0].text, text);
+        QCOMPARE(int(box.shown[0].icon), icon);
+    }
+    if (answers.value(0) == int(MsgAnswer::Yes)) {
+        QCOMPARE(compared,
+                 (QStringList{app.filePath("compare1.jpg"), app.filePath("compare2.jpg")}));
+        QCOMPARE(existingCopy, oldBytes);
+    } else {
+        QVERIFY(compared.isEmpty());
+    }
+    const QByteArray expected = left == "new"   ? servedBytes
+                                : left == "old" ? oldBytes
+                                                : QByteArray();
+    QCOMPARE(FileOps::isRegularFile(target) ? readFile(target) : QByteArray(), expected);
+    // The scratch copy stays for a later compare, unless it was refused.
+    QCOMPARE(QFile::exists(app.filePath("compare2.jpg")),
+             left != "none" || r.outcome == QuickSaveOutcome::SaveFailed);
+    if (left != "none")
+        QVERIFY(QFileInfo(target).permissions() & QFileDevice::WriteOwner);
+}
+
+void tst_QuickSave::kbytes_data()
+{
+    QTest::addColumn<qint64>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("no file") << qint64(-1) << "N/A";
+    QTest::newRow("a folder is no file either") << qint64(-2) << "N/A";
+    QTest::newRow("half rounds to even 0") << qint64(512) << "0 Kbytes";
+    QTest::newRow("over a half") << qint64(513) << "1 Kbytes";
+    QTest::newRow("one and a half rounds to 2") << qint64(1536) << "2 Kbytes";
+    QTest::newRow("two and a half rounds to 2") << qint64(2560) << "2 Kbytes";
+    QTest::newRow("37,900 bytes") << qint64(37900) << "37 Kbytes";
+    QTest::newRow("large") << qint64(5) * 1024 * 1024 * 1024 + 1536 << "5242882 Kbytes";
+}
+
+void tst_QuickSave::kbytes()
+{
+    QFETCH(qint64, bytes);
+    QFETCH(QString, text);
+    const QString file = m_work.filePath(QString("%1.bin").arg(bytes));
+    if (bytes == -2)
+        QVERIFY(QDir().mkpath(file));
+    if (bytes >= 0) {
+        QCOMPARE(kbytesText(bytes), text);
+        if (bytes > 100000)
+            return;
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(QByteArray(bytes, 'x')) == bytes);
+    }
+    QCOMPARE(fileSizeText(file), text);
+}
+
+void tst_QuickSave::recommendation_data()
+{
+    QTest::addColumn<QSize>("one");
+    QTest::addColumn<qint64>("s1");
+    QTest::addColumn<QSize>("two");
+    QTest::addColumn<qint64>("s2"); // -1: size unreadable
+    QTest::addColumn<bool>("recOne");
+    QTest::addColumn<bool>("recTwo");
+    QTest::newRow("one larger") << QSize(500, 500) << 37LL << QSize(300, 300) << 90LL << true
+                                << false;
+    QTest::newRow("two larger") << QSize(300, 300) << 90LL << QSize(500, 500) << 37LL << false
+                                << true;
+    QTest::newRow("one wider but shorter wins as Picture One")
+        << QSize(500, 400) << 1LL << QSize(400, 500) << 2LL << true << false;
+    QTest::newRow("two wider but shorter loses as Picture Two")
+        << QSize(400, 500) << 1LL << QSize(500, 400) << 2LL << true << false;
+    QTest::newRow("one taller only")
+        << QSize(300, 301) << 1LL << QSize(300, 300) << 9LL << true << false;
+    QTest::newRow("two wider only")
+        << QSize(300, 300) << 9LL << QSize(301, 300) << 1LL << false << true;
+    QTest::newRow("equal size, one bigger file")
+        << QSize(500, 500) << 40LL << QSize(500, 500) << 39LL << true << false;
+    QTest::newRow("equal size, two bigger file")
+        << QSize(500, 500) << 39LL << QSize(500, 500) << 40LL << false << true;
+    QTest::newRow("equal everything")
+        << QSize(500, 500) << 40LL << QSize(500, 500) << 40LL << true << true;
+    QTest::newRow("unreadable size loses")
+        << QSize(500, 500) << -1LL << QSize(500, 500) << 0LL << false << true;
+    QTest::newRow("both unreadable") << QSize(0, 0) << -1LL << QSize(0, 0) << -1LL << true << true;
+}
+
+void tst_QuickSave::recommendation()
+{
+    QFETCH(QSize, one);
+    QFETCH(qint64, s1);
+    QFETCH(QSize, two);
+    QFETCH(qint64, s2);
+    QFETCH(bool, recOne);
+    QFETCH(bool, recTwo);
+    auto opt = [](qint64 s) { return s < 0 ? std::nullopt : std::optional<qint64>(s); };
+    const Recommendation r = recommend(one, opt(s1), two, opt(s2));
+    QCOMPARE(r.one, recOne);
+    QCOMPARE(r.two, recTwo);
+}
+
+void tst_QuickSave::ticksOfEarlierPage_data()
+{
+    QTest::addColumn<QList<bool>>("ticks");
+    QTest::addColumn<QStringList>("links");
+    QTest::addColumn<bool>("matches");
+    const QStringList current{"0001http://img/1.jpg", "0002http://img/2.jpg",
+                              "0003http://img/3.jpg"};
+    QTest::newRow("current page") << QList<bool>{true, false, true} << current << true;
+    QTest::newRow("nothing ticked on an old page")
+        << QList<bool>{false, false} << QStringList{"0001http://old/a.jpg", "0002http://old/b.jpg"}
+        << true;
+    QTest::newRow("old page, other pictures under the same numbers")
+        << QList<bool>{true, true} << QStringList{"0001http://old/a.jpg", "0002http://old/b.jpg"}
+        << false;
+    QTest::newRow("one ticked hit of another picture")
+        << QList<bool>{true, false, true}
+        << QStringList{"0001http://img/1.jpg", "0002http://img/2.jpg", "0003http://old/c.jpg"}
+        << false;
+    QTest::newRow("old page with more hits than the lists")
+        << QList<bool>{false, false, true, true}
+        << QStringList{"0001http://img/1.jpg", "0002http://img/2.jpg", "0003http://img/3.jpg",
+                       "0004http://img/4.jpg"}
+        << false;
+    QTest::newRow("link numbers another hit")
+        << QList<bool>{true, true} << QStringList{"0002http://img/1.jpg", "0002http://img/2.jpg"}
+        << false;
+    QTest::newRow("form without a link")
+        << QList<bool>{true, true} << QStringList{"", current[1]} << false;
+    QTest::newRow("fewer links than forms")
+        << QList<bool>{true, true} << QStringList{current[0]} << false;
+}
+
+void tst_QuickSave::ticksOfEarlierPage()
+{
+    QFETCH(QList<bool>, ticks);
+    QFETCH(QStringList, links);
+    QFETCH(bool, matches);
+    SearchResults results;
+    for (int n = 1; n <= 3; ++n)
+        results.add(QString("Artist %1").arg(n), QString("Album %1").arg(n),
+                    QString("http://img/%1.jpg").arg(n));
+    QCOMPARE(ticksMatchResults(ticks, links, lookupIn(results)), matches);
+}
+
+void tst_QuickSave::twoHitCompare_data()
+{
+    QTest::addColumn<QList<bool>>("ticks");
+    QTest::addColumn<QList<QSize>>("served"); // per download, see TestFiles::writeServed
+    QTest::addColumn<QString>("message");     // "": both pictures ready; else title|text
+    QTest::addColumn<int>("icon");
+    const QList<bool> two{false, true, false, true, false};
+    const QSize big(500, 500);
+    const QSize small(300, 300);
+    const auto row = [](const char *name, QList<bool> ticks, QList<QSize> served,
+                        const char *message = "", MsgIcon icon = MsgIcon::None) {
+        QTest::newRow(name) << ticks << served << QString(message) << int(icon);
+    };
+    const char *tooMany = "Error|You can only compare two pictures at a time.";
+    const char *tooFew = "Error|You must select 2 images to view.";
+    row("three", {true, true, false, true}, {}, tooMany, MsgIcon::Exclamation);
+    row("one", {false, true, false}, {}, tooFew, MsgIcon::Exclamation);
+    row("none", {}, {}, tooFew, MsgIcon::Exclamation);
+    row("ticks beyond the hits do not count", {true, false, false, false, false, true}, {}, tooFew,
+        MsgIcon::Exclamation);
+    row("both downloaded", two, {big, small});
+    row("first fails", two, {QSize()}, "Picture Compare Error|Unable to download picture 1");
+    row("second fails", two, {big, QSize()}, "Picture Compare Error|Unable to download picture 2");
+    row("second is an error page", two, {big, QSize(0, 0)},
+        "Picture Compare Error|Unable to download picture 2");
+    row("second is the 1x1 placeholder", two, {big, QSize(1, 1)},
+        "Picture Compare Error|Unable to download picture 2");
+}
+
+void tst_QuickSave::twoHitCompare()
+{
+    QFETCH(QList<bool>, ticks);
+    QFETCH(QList<QSize>, served);
+    QFETCH(QString, message);
+    QFETCH(int, icon);
+    SearchResults results;
+    for (int n = 1; n <= 5; ++n)
+        results.add(QString("Artist %1").arg(n), QString("Album %1").arg(n),
+                    QString("http://img/%1.jpg").arg(n));
+    const QString one = QDir(m_app.path()).filePath("compare1.jpg");
+    const QString two = QDir(m_app.path()).filePath("compare2.jpg");
+    writePicture(one, 20, 20); // left from an earlier compare
+    RecordingMessageBox box;
+    QStringList urls;
+    bool oldGone = false;
+    const TwoHitSetup s = prepareTwoHitCompare(
+        ticks, results.count(), lookupIn(results),
+        [&](const QString &url, const QString &path) {
+            TestFiles::writeServed(path, served.value(urls.size()));
+            urls.append(url);
+            return 1; // The answer is ignored: only the file counts.
+        },
+        box, m_app.path(), [&] { oldGone = !QFile::exists(one) && !QFile::exists(two); });
+    QCOMPARE(s.ready, message.isEmpty());
+    QCOMPARE(urls, (QStringList{"http://img/2.jpg", "http://img/4.jpg"}).mid(0, served.size()));
+    QCOMPARE(oldGone, !served.isEmpty());
+    QCOMPARE(box.shown.size(), message.isEmpty() ? 0 : 1);
+    if (!message.isEmpty()) {
+        QCOMPARE(box.shown[0].title, message.section('|', 0, 0));
+        QCOMPARE(box.shown[0].text, message.section('|', 1));
+        QCOMPARE(int(box.shown[0].icon), icon);
+        QCOMPARE(int(box.shown[0].buttons), int(MsgButtons::OkOnly));
+        return;
+    }
+    QCOMPARE(s.hits[0].number, 2);
+    QCOMPARE(s.hits[0].artist, "Artist 2");
+    QCOMPARE(s.hits[1].number, 4);
+    QCOMPARE(s.hits[1].album, "Album 4");
+    QCOMPARE(QImage(one).size(), QSize(500, 500));
+    QCOMPARE(QImage(two).size(), QSize(300, 300));
+    QVERIFY(!lookupIn(results)(6));
+}
+
+void tst_QuickSave::savesComparedPicture()
+{
+    const QString folder = m_work.path() + "/Hollow Pines - Winter Ledger";
     QVERIFY(QDir().mkpath(folder));
-    QuickSaveJob job{"http://img/x.jpg", "A", "B", "folder", folder, m_app.path()};
-    const QuickSaveResult r = runQuickSave(job, serveFile(served, kind == 0 ? 404 : 0), box, {});
+    writePicture(QDir(m_app.path()).filePath("compare2.jpg"), 300, 300, Qt::blue);
+    // An existing picture of that name is replaced without a question. Picture
+    // One and a missing folder are tested through the compare window.
+    const QString existing = folder + "/Kite Theory - Paper- Satellites.jpg";
+    writePicture(existing, 10, 10);
 
-    QCOMPARE(int(r.outcome), outcome);
-    QCOMPARE(box.shown.size(), 1);
-    QCOMPARE(box.shown[0].text, text);
-    QCOMPARE(box.shown[0].title, T::downloadErrorTitle);
-    QCOMPARE(int(box.shown[0].buttons), int(MsgButtons::OkOnly));
-    QCOMPARE(int(box.shown[0].icon), icon);
-    QVERIFY(QDir(folder).isEmpty());
-    QVERIFY(!QFile::exists(QDir(m_app.path()).filePath(T::compare2File)));
-}
+    const ComparedHit hit{7, "Kite Theory", "Paper: Satellites", "http://x"};
+    ComparedSave saved = saveComparedPicture(1, hit, "@artist@ - @album@", folder, m_app.path());
+    QVERIFY(saved.ok);
+    QCOMPARE(saved.target, existing);
+    QCOMPARE(QImage(existing).size(), QSize(300, 300));
 
-void tst_QuickSave::existingTarget_data()
-{
-    QTest::addColumn<int>("answer");
-    QTest::addColumn<bool>("compareKeeps");
-    QTest::addColumn<bool>("expectCompare");
-    QTest::addColumn<bool>("expectReplaced");
-    QTest::addColumn<int>("outcome");
-    QTest::newRow("No replaces at once")
-        << int(MsgAnswer::No) << true << false << true << int(QuickSaveOutcome::Replaced);
-    QTest::newRow("Yes, new picture chosen")
-        << int(MsgAnswer::Yes) << false << true << true << int(QuickSaveOutcome::Replaced);
-    QTest::newRow("Yes, existing kept")
-        << int(MsgAnswer::Yes) << true << true << false << int(QuickSaveOutcome::KeptExisting);
-}
-
-void tst_QuickSave::existingTarget()
-{
-    QFETCH(int, answer);
-    QFETCH(bool, compareKeeps);
-    QFETCH(bool, expectCompare);
-    QFETCH(bool, expectReplaced);
-    QFETCH(int, outcome);
-
-    // Hidden (a dot file here; the template may name one) and read-only: still found.
-    const QString oldPicture = writePicture(".cover.jpg", 300, 300, Qt::blue);
-    QVERIFY(QFile::setPermissions(oldPicture, QFileDevice::ReadOwner));
-    const QByteArray oldBytes = readFile(oldPicture);
-    const QString newPicture = writePicture("served.jpg", 500, 500, Qt::green);
-    RecordingMessageBox box;
-    box.answers = {MsgAnswer(answer)};
-    QString seenExisting, seenCandidate;
-    QByteArray existingCopyBytes;
-    bool compared = false;
-    QuickSaveJob job{"http://img/x.jpg", "A", "B", ".cover", m_work->path(), m_app.path()};
-    const QuickSaveResult r =
-        runQuickSave(job, serveFile(newPicture), box, [&](const QString &e, const QString &c) {
-            compared = true;
-            seenExisting = e;
-            seenCandidate = c;
-            existingCopyBytes = readFile(e);
-            return compareKeeps;
-        });
-
-    QCOMPARE(int(r.outcome), outcome);
-    QCOMPARE(box.shown.size(), 1);
-    QCOMPARE(box.shown[0].text, T::replaceQuestion);
-    QCOMPARE(box.shown[0].title, T::replaceTitle);
-    QCOMPARE(int(box.shown[0].buttons), int(MsgButtons::YesNo));
-    QCOMPARE(int(box.shown[0].icon), int(MsgIcon::Question));
-    QCOMPARE(compared, expectCompare);
-    if (expectCompare) {
-        QCOMPARE(seenExisting, QDir(m_app.path()).filePath(T::compare1File));
-        QCOMPARE(seenCandidate, QDir(m_app.path()).filePath(T::compare2File));
-        QCOMPARE(existingCopyBytes, oldBytes);
-    }
-    QCOMPARE(readFile(oldPicture), expectReplaced ? readFile(newPicture) : oldBytes);
-    // Made normal before the question, whatever the answer.
-    QVERIFY(QFileInfo(oldPicture).permissions() & QFileDevice::WriteOwner);
-}
-
-void tst_QuickSave::failedCopyKeepsOldPicture_data()
-{
-    QTest::addColumn<int>("how"); // 0 source missing, 1 source is a folder
-    QTest::newRow("candidate vanished") << 0;
-    QTest::newRow("candidate unreadable") << 1;
-}
-
-void tst_QuickSave::failedCopyKeepsOldPicture()
-{
-    QFETCH(int, how);
-    const QString existing = writePicture("folder.jpg", 300, 300, Qt::blue);
-    const QByteArray oldBytes = readFile(existing);
-    const QString source = QDir(m_work->path()).filePath("candidate.jpg");
-    if (how == 1)
-        QVERIFY(QDir().mkpath(source));
-    QString error;
-    QVERIFY(!copyFileOver(source, existing, &error));
-    QVERIFY(!error.isEmpty());
-    QCOMPARE(readFile(existing), oldBytes);
-    // No temporary file is left behind beside the picture.
-    QStringList left = QDir(m_work->path()).entryList(QDir::Files | QDir::Hidden);
-    QCOMPARE(left, QStringList{"folder.jpg"});
-}
-
-void tst_QuickSave::saveFailureIsReported()
-{
-    // The folder holds a subfolder where the picture should go: the copy fails
-    // and that must be said, not passed off as a save.
-    QVERIFY(QDir().mkpath(QDir(m_work->path()).filePath("folder.jpg/inner")));
-    const QString newPicture = writePicture("served.jpg", 500, 500);
-    RecordingMessageBox box;
-    QuickSaveJob job{"http://img/x.jpg", "A", "B", "folder", m_work->path(), m_app.path()};
-    const QuickSaveResult r = runQuickSave(job, serveFile(newPicture), box, {});
-    QCOMPARE(int(r.outcome), int(QuickSaveOutcome::SaveFailed));
-    QCOMPARE(box.shown.size(), 1);
-    QVERIFY(box.shown[0].text.startsWith(T::saveFailed + m_work->path() + "/folder.jpg"));
-    QCOMPARE(box.shown[0].title, T::saveFailedTitle);
-    QVERIFY(QFileInfo(QDir(m_work->path()).filePath("folder.jpg/inner")).isDir());
-}
-
-void tst_QuickSave::missingFolderIsReported()
-{
-    RecordingMessageBox box;
-    QuickSaveJob job{"http://img/x.jpg",       "A",         "B", "folder",
-                     m_work->path() + "/gone", m_app.path()};
-    const QuickSaveResult r = runQuickSave(job, serveFile(writePicture("s.jpg", 5, 5)), box, {});
-    QCOMPARE(int(r.outcome), int(QuickSaveOutcome::NoFolder));
-    QCOMPARE(box.shown.size(), 1);
-    QCOMPARE(box.shown[0].text, T::noTargetFolder);
-    QVERIFY(m_requested.isEmpty());
+    // A picture that is gone cannot be saved, and says why.
+    QFile::remove(QDir(m_app.path()).filePath("compare2.jpg"));
+    saved = saveComparedPicture(1, hit, "@artist@ - @album@", folder, m_app.path());
+    QVERIFY(!saved.ok);
+    QVERIFY(!saved.error.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(tst_QuickSave)
