@@ -67,9 +67,6 @@ inline constexpr char kSkippedFolders[] = " (%1 folder(s) could not be read and 
 // Shown when a configured root is not there (%1 = the root as stored).
 inline constexpr char kRootMissing[] = " (folder not found: %1)";
 
-// Root value that leaves a tree empty, compared upper-cased.
-inline constexpr char kNoRoot[] = "NONE";
-
 // The results file inside every searched folder, and its site tags.
 inline constexpr char kResultsFileName[] = "batch.rlt";
 inline constexpr char kSiteTagVantory[] = "\\Vantory";
