@@ -55,6 +55,9 @@ inline constexpr char kStatusQueued[] = "Queued";
 inline constexpr char kStatusSearching[] = "Searching";
 inline constexpr char kStatusSkipped[] = "Skipped";
 inline constexpr char kStatusComplete[] = "Complete";
+// Something could not be written in the entry's folder (its results file or
+// its picture); the run went on with the next entry.
+inline constexpr char kStatusFailed[] = "Failed";
 
 // Status line.
 inline constexpr char kRefreshingFolders[] = "Refreshing Folders...";
@@ -66,6 +69,21 @@ inline constexpr char kResultsComplete[] = "Batch Results Complete";
 inline constexpr char kSkippedFolders[] = " (%1 folder(s) could not be read and were skipped)";
 // Shown when a configured root is not there (%1 = the root as stored).
 inline constexpr char kRootMissing[] = " (folder not found: %1)";
+
+// A run: the empty-queue message, the Current Search labels, the status line.
+inline constexpr char kEmptyQueueText[] = "No Artist/Albums in batch queue.";
+inline constexpr char kEmptyQueueTitle[] = "Batch Error";
+inline constexpr char kSiteVantory[] = "Vantory";
+inline constexpr char kSiteBrinsellCD[] = "Brinsell...";
+inline constexpr char kSiteBrinsellDVD[] = "Brinsell";
+inline constexpr char kResultsNone[] = " 0";
+inline constexpr char kRunStarted[] = "Batch Process Started - ";
+inline constexpr char kRunComplete[] = "Batch Process Complete - ";
+inline constexpr char kRunCancelled[] = "Batch Process Cancelled";
+// Appended to the end status when entries failed (%1 = how many).
+inline constexpr char kRunFailedFolders[] = " (%1 folder(s) failed)";
+// The artist of a Brinsell partner offer in a CD batch, which names none.
+inline constexpr char kArtistUnknown[] = "N/A";
 
 // The results file inside every searched folder, and its site tags.
 inline constexpr char kResultsFileName[] = "batch.rlt";

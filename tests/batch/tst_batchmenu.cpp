@@ -66,7 +66,7 @@ private slots:
         QPointer<frmBatch> batch = openBatchWindows().first();
         QCOMPARE(batch->windowTitle(), QStringLiteral("Jacketeer - Batch Download"));
         QCOMPARE(batch->queueRowCount(0), 1);
-        QCOMPARE(batch->queueEntry(0, 0).album, QStringLiteral("Paper Satellites"));
+        QCOMPARE(batch->queue(0).at(0).album, QStringLiteral("Paper Satellites"));
         QCOMPARE(batch->tvBatch(1)->topLevelItemCount(), 0);
 
         menu->trigger(); // brings the open window forward instead of a second one

@@ -74,6 +74,24 @@ private:
         return out;
     }
 
+    static QTreeWidgetItem *byKey(QTreeWidget *tree, const QString &key)
+    {
+        for (QTreeWidgetItem *n : allNodes(tree)) {
+            if (frmBatch::nodeKey(n) == key)
+                return n;
+        }
+        return nullptr;
+    }
+
+    // Hit nodes as a restore makes them from a folder's results file.
+    static void writeRecords(const QString &folder, const QStringList &albums)
+    {
+        BatchResultsFile writer;
+        QVERIFY(writer.create(folder + "/batch.rlt"));
+        for (int i = 0; i < albums.size(); ++i)
+            QVERIFY(writer.writeRecord(i + 1, {"Artist", albums[i], "http://h/p.jpg"}));
+    }
+
     static QTreeWidgetItem *byText(QTreeWidget *tree, const QString &text)
     {
         for (QTreeWidgetItem *n : allNodes(tree)) {
@@ -188,7 +206,7 @@ private slots:
         QTreeWidgetItem *album = byText(tree, "Album B");
         QVERIFY(album);
         QCOMPARE(frmBatch::fullTreePath(album), m_cd + "/Artist A/Album B");
-        QCOMPARE(w.nodeByIndex(0, 3), album);
+        QCOMPARE(w.nodeKeyAt(0, 3), frmBatch::nodeKey(album));
         QCOMPARE(queueRows(w.lvBatch(0)),
                  (QStringList{"Artist A|Album B|" + m_cd + "/Artist A/Album B|Queued|3",
                               "Tag Artist|Tag Album|" + m_cd + "/Artist A/Misc|Queued|4"}));
@@ -198,8 +216,8 @@ private slots:
         QCOMPARE(dvdRows, (QStringList{"Alien|" + m_dvd + "/Alien/Disc 1|Queued|3",
                                        "Alien|" + m_dvd + "/Alien/Disc 2|Queued|4",
                                        "Heat|" + m_dvd + "/Heat|Queued|5"}));
-        QCOMPARE(frmBatch::nodeImage(w.nodeByIndex(1, 3)), NodeImage::DvdFolder);
-        QCOMPARE(frmBatch::nodeKey(w.nodeByIndex(1, 5)), m_dvd + "/Heat");
+        QCOMPARE(frmBatch::nodeImage(byKey(w.tvBatch(1), w.nodeKeyAt(1, 3))), NodeImage::DvdFolder);
+        QCOMPARE(w.nodeKeyAt(1, 5), m_dvd + "/Heat");
         QCOMPARE(w.lblStatusLeft()->text(), QString());
     }
 
@@ -285,9 +303,9 @@ private slots:
         // Every row's tag names the node of its own folder.
         for (int t = 0; t < 2; ++t) {
             for (int r = 0; r < w.queueRowCount(t); ++r) {
-                const QueueEntry entry = w.queueEntry(t, r);
-                QCOMPARE(frmBatch::nodeKey(w.nodeByIndex(t, entry.nodeIndex)), entry.directory);
-                QCOMPARE(frmBatch::fullTreePath(w.nodeByIndex(t, entry.nodeIndex)),
+                const QueueEntry &entry = w.queue(t).at(size_t(r));
+                QCOMPARE(w.nodeKeyAt(t, entry.nodeIndex), entry.directory);
+                QCOMPARE(frmBatch::fullTreePath(byKey(w.tvBatch(t), entry.directory)),
                          entry.directory);
             }
         }
@@ -325,10 +343,10 @@ private slots:
     {
         setRoots(m_cd, m_dvd);
         frmBatch w;
+        writeRecords(m_cd + "/Artist A/Album B", {"hit"});
+        w.RestoreLastBatch();
+        QFile::remove(m_cd + "/Artist A/Album B/batch.rlt");
         w.cmdCheckAll_Click();
-        w.setQueueStatus(0, 0, "Complete");
-        w.setQueueStatus(0, 1, "Skipped");
-        QVERIFY(w.addHitNode(0, m_cd + "/Artist A/Album B", "0001x", "hit", NodeImage::HitSaved));
         w.prgTotal(0)->setValue(40);
         w.cmdStart()->setEnabled(false);
         const QString added = m_cd + "/Artist A/Later";
@@ -339,13 +357,13 @@ private slots:
         QVERIFY(w.cmdStart()->isEnabled());
         QCOMPARE(w.queueRowCount(0), 3);
         for (int r = 0; r < w.queueRowCount(0); ++r)
-            QCOMPARE(w.queueEntry(0, r).status, QStringLiteral("Queued"));
+            QCOMPARE(w.lvBatch(0)->topLevelItem(r)->text(3), QStringLiteral("Queued"));
         for (QTreeWidgetItem *n : allNodes(w.tvBatch(0))) {
             QCOMPARE(n->checkState(0), Qt::Unchecked);
-            QVERIFY(frmBatch::nodeImage(n) != NodeImage::HitSaved);
+            QVERIFY(frmBatch::nodeImage(n) != NodeImage::HitNotSaved);
         }
         QCOMPARE(w.prgTotal(0)->value(), 0);
-        QVERIFY(w.nodeByKey(0, added));
+        QVERIFY(byKey(w.tvBatch(0), added));
         QDir(added).removeRecursively();
     }
 
@@ -375,7 +393,7 @@ private slots:
         QCOMPARE(w.BatchTypeIndex(), 0);
         QVERIFY(child<QRadioButton>(&w, "optType(0)")->isChecked());
 
-        QTreeWidgetItem *folder = w.nodeByKey(0, album);
+        QTreeWidgetItem *folder = byKey(w.tvBatch(0), album);
         QVERIFY(folder);
         QCOMPARE(folder->childCount(), 2);
         QTreeWidgetItem *first = folder->child(0);
@@ -387,7 +405,7 @@ private slots:
         QCOMPARE(hitRecordNumber(frmBatch::nodeKey(folder->child(1)), album), 2);
         QCOMPARE(frmBatch::fullTreePath(folder), album);
 
-        QTreeWidgetItem *heat = w.nodeByKey(1, m_dvd + "/Heat");
+        QTreeWidgetItem *heat = byKey(w.tvBatch(1), m_dvd + "/Heat");
         QCOMPARE(heat->childCount(), 1);
         QCOMPARE(heat->child(0)->text(0), QStringLiteral(" Heat"));
         QCOMPARE(w.tvBatch(0)->currentItem(), w.tvBatch(0)->topLevelItem(0));
@@ -399,15 +417,18 @@ private slots:
     void tickPropagation()
     {
         setRoots(m_cd, m_dvd);
-        frmBatch w;
         const QString albumKey = m_cd + "/Artist A/Album B";
-        QTreeWidgetItem *hit1 = w.addHitNode(0, albumKey, "0001a", "one", NodeImage::HitNotSaved);
-        QTreeWidgetItem *hit2 = w.addHitNode(0, albumKey, "0002a", "two", NodeImage::HitNotSaved);
-        QTreeWidgetItem *album = w.nodeByKey(0, albumKey);
+        writeRecords(albumKey, {"one", "two"});
+        frmBatch w;
+        w.RestoreLastBatch();
+        QFile::remove(albumKey + "/batch.rlt");
+        QTreeWidgetItem *album = byKey(w.tvBatch(0), albumKey);
+        QTreeWidgetItem *hit1 = album->child(0);
+        QTreeWidgetItem *hit2 = album->child(1);
         QTreeWidgetItem *artist = album->parent();
-        QTreeWidgetItem *misc = w.nodeByKey(0, m_cd + "/Artist A/Misc");
+        QTreeWidgetItem *misc = byKey(w.tvBatch(0), m_cd + "/Artist A/Misc");
         QTreeWidgetItem *root = w.tvBatch(0)->topLevelItem(0);
-        QTreeWidgetItem *untagged = w.nodeByKey(0, m_cd + "/Untagged");
+        QTreeWidgetItem *untagged = byKey(w.tvBatch(0), m_cd + "/Untagged");
         QVERIFY(hit1 && hit2 && album && misc && untagged);
         QVERIFY(album->isExpanded());
 
@@ -428,18 +449,15 @@ private slots:
         for (QTreeWidgetItem *n : {album, misc, hit1, hit2})
             QCOMPARE(n->checkState(0), Qt::Unchecked);
         QCOMPARE(root->checkState(0), Qt::Checked);
-
-        // A new image is not a tick change.
-        w.setNodeImage(hit1, NodeImage::HitSaved);
-        QCOMPARE(frmBatch::nodeImage(hit1), NodeImage::HitSaved);
-        QCOMPARE(root->checkState(0), Qt::Checked);
     }
 
     void checkAllFollowsShownType()
     {
         setRoots(m_cd, m_dvd);
+        writeRecords(m_cd + "/Artist A/Misc", {"hit"});
         frmBatch w;
-        w.addHitNode(0, m_cd + "/Artist A/Misc", "0001m", "hit", NodeImage::HitNotSaved);
+        w.RestoreLastBatch();
+        QFile::remove(m_cd + "/Artist A/Misc/batch.rlt");
         QTest::mouseClick(child<QPushButton>(&w, "cmdCheckAll"), Qt::LeftButton);
         for (QTreeWidgetItem *n : allNodes(w.tvBatch(0)))
             QCOMPARE(n->checkState(0), Qt::Checked);
@@ -455,7 +473,7 @@ private slots:
             QCOMPARE(n->checkState(0), Qt::Checked);
 
         // After Check All, unticking one node still propagates down.
-        QTreeWidgetItem *misc = w.nodeByKey(0, m_cd + "/Artist A/Misc");
+        QTreeWidgetItem *misc = byKey(w.tvBatch(0), m_cd + "/Artist A/Misc");
         misc->setCheckState(0, Qt::Unchecked);
         QCOMPARE(misc->child(0)->checkState(0), Qt::Unchecked);
     }
