@@ -1,17 +1,16 @@
 #include "base/downloadservice.h"
+#include "base/fileops.h"
 #include "base/version.h"
 
 #include <QEventLoop>
-#include <QFile>
-#include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QSaveFile>
 #include <QTimer>
 #include <QUrl>
 
-namespace {
+namespace
+{
 
 DownloadFunction &downloadOverride()
 {
@@ -33,10 +32,8 @@ DownloadResult DownloadService::download(const QString &url, const QString &path
         return result;
     }
 
-    QSaveFile out(path);
-    // Same folder as the target, so the final rename cannot cross file systems.
-    out.setDirectWriteFallback(false);
-    if (!out.open(QIODevice::WriteOnly)) {
+    FileOps::Replacement out(path);
+    if (!out.open()) {
         result.status = DownloadResult::Status::WriteFailed;
         result.error = out.errorString();
         return result;
@@ -68,7 +65,7 @@ DownloadResult DownloadService::download(const QString &url, const QString &path
             reply->abort();
             return;
         }
-        if (out.write(chunk) != chunk.size()) {
+        if (!out.write(chunk)) {
             writeFailed = true;
             reply->abort();
         }
@@ -89,7 +86,7 @@ DownloadResult DownloadService::download(const QString &url, const QString &path
         received += rest.size();
         if (received > maxBytes)
             tooLarge = true;
-        else if (out.write(rest) != rest.size())
+        else if (!out.write(rest))
             writeFailed = true;
     }
     result.httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
@@ -123,7 +120,7 @@ DownloadResult DownloadService::download(const QString &url, const QString &path
         result.status = DownloadResult::Status::Ok;
         return result;
     }
-    out.cancelWriting();
+    out.cancel();
     return result;
 }
 

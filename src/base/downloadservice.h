@@ -5,8 +5,7 @@
 #include <functional>
 
 // Outcome of one download, with the detail behind the 0/non-zero result.
-struct DownloadResult
-{
+struct DownloadResult {
     enum class Status { Ok, NetworkError, HttpError, TimedOut, TooLarge, WriteFailed };
     Status status = Status::NetworkError;
     int httpStatus = 0;
@@ -16,10 +15,9 @@ struct DownloadResult
 
 // Copies the resource at an address into a local file: a GET that follows
 // redirects; success needs a 2xx status and the whole body within the time-out
-// and the size cap. The body goes to a temporary file beside the target that
-// is renamed over it only on success, so a failed download leaves neither a
-// partial file nor a damaged old one. Waits with user input excluded from the
-// event loop.
+// and the size cap. The body goes in through FileOps::Replacement, so a failed
+// download leaves neither a partial file nor a damaged old one. Waits with user input excluded from
+// the event loop.
 class DownloadService
 {
 public:

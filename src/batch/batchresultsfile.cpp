@@ -20,17 +20,6 @@ QString fieldAt(QByteArrayView record, int offset, int size)
 
 } // namespace
 
-QString trimBlanks(const QString &text)
-{
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && text.at(start) == QLatin1Char(' '))
-        ++start;
-    while (end > start && text.at(end - 1) == QLatin1Char(' '))
-        --end;
-    return text.sliced(start, end - start);
-}
-
 QByteArray encodeBatchRecord(const BatchResultRecord &record)
 {
     QByteArray bytes(kRecordSize, ' ');

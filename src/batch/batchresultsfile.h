@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/trimblanks.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QString>
@@ -62,6 +64,3 @@ QString hitNodeText(const QString &artist, const QString &album);
 // folder's key begins, so numbers past 9999 read back whole; 0 when the key
 // starts with no number.
 qint64 hitRecordNumber(const QString &nodeKey, const QString &folderKey = {});
-
-// Removes leading and trailing blanks (only blanks: the record padding).
-QString trimBlanks(const QString &text);

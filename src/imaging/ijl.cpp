@@ -1,19 +1,14 @@
 #include "imaging/ijl.h"
 
+#include "base/fileops.h"
 #include "imaging/cdibsection.h"
-
-#include <QFile>
-#include <QFileInfo>
-#include <QRandomGenerator>
 
 #include <turbojpeg.h>
 
 #include <cstdint>
-#include <filesystem>
 #include <limits>
 #include <memory>
 #include <stdexcept>
-#include <system_error>
 
 int JpegPadBytes(int width, int channels)
 {
@@ -83,42 +78,5 @@ QByteArray encodeJpeg(const cDIBSection &dib)
 bool SaveJpeg(const cDIBSection &dib, const QString &path)
 {
     const QByteArray jpeg = encodeJpeg(dib);
-    return !jpeg.isEmpty() && replaceFileContents(path, jpeg);
-}
-
-bool replaceFileContents(const QString &path, const QByteArray &data)
-{
-    const QFileInfo target(path);
-    if (path.isEmpty() || target.fileName().isEmpty())
-        return false;
-
-    // A dot name keeps the half-written file out of folder listings.
-    QFile temp;
-    bool opened = false;
-    for (int attempt = 0; attempt < 8 && !opened; ++attempt) {
-        temp.setFileName(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
-                         QStringLiteral(".") +
-                         QString::number(QRandomGenerator::global()->generate(), 36));
-        opened = temp.open(QIODevice::WriteOnly | QIODevice::NewOnly);
-    }
-    if (!opened)
-        return false;
-
-    bool ok = temp.write(data) == data.size() && temp.flush();
-    temp.close();
-    ok = ok && temp.error() == QFileDevice::NoError;
-    if (ok && target.exists())
-        ok = temp.setPermissions(target.permissions() | QFileDevice::ReadOwner |
-                                 QFileDevice::WriteOwner | QFileDevice::ReadUser |
-                                 QFileDevice::WriteUser);
-    if (ok) {
-        std::error_code error;
-        std::filesystem::rename(
-            std::filesystem::path(QFile::encodeName(temp.fileName()).constData()),
-            std::filesystem::path(QFile::encodeName(path).constData()), error);
-        ok = !error;
-    }
-    if (!ok)
-        temp.remove();
-    return ok;
+    return !jpeg.isEmpty() && FileOps::replaceWithData(path, jpeg);
 }

@@ -34,12 +34,7 @@ JpegWriteSettings jpegWriteSettings(const cDIBSection &dib);
 // encoder fails.
 QByteArray encodeJpeg(const cDIBSection &dib);
 
-// Writes `dib` as a JPEG file at `path`. The data goes to a temporary file in
-// the same folder first and replaces `path` only once it is complete, so a
+// Writes `dib` as a JPEG file at `path` through FileOps::replaceWithData, so a
 // failure leaves any file already at `path` as it was. True when the whole
 // file was written. Shows no message.
 bool SaveJpeg(const cDIBSection &dib, const QString &path);
-
-// Replaces the file at `path` with `data` the same way (temporary file, then
-// rename); an existing file's permissions are kept, plus owner read and write.
-bool replaceFileContents(const QString &path, const QByteArray &data);

@@ -36,18 +36,6 @@ BrinsellPrefixes::BrinsellPrefixes(const QString &imageHost)
 {
 }
 
-qsizetype findBrinsellPicture(PageText &page, const BrinsellPrefixes &prefixes, qsizetype pos,
-                              bool *prodLayout)
-{
-    qsizetype p = page.findText(prefixes.prod, pos);
-    const bool prod = p >= 0;
-    if (!prod)
-        p = page.findText(prefixes.ad, pos);
-    if (prodLayout)
-        *prodLayout = prod;
-    return p;
-}
-
 QString brinsellLargeUrl(const QString &thumbnailUrl)
 {
     QString large = thumbnailUrl;
@@ -114,7 +102,7 @@ QString CutBrinsellTitleByLink(qsizetype &pos, PageText &page, bool dvd, QString
 }
 
 int ParseBrinsellPage(QStringView body, const QString &imageHost, bool dvd, const ScanHooks &hooks,
-                      const HitSink &sink, QString &currentArtist)
+                      const HitSink &sink, QString &currentArtist, PageRules rules)
 {
     if (body.contains(kNoMatches))
         return 0;
@@ -139,13 +127,25 @@ int ParseBrinsellPage(QStringView body, const QString &imageHost, bool dvd, cons
         PageHit hit =
             pictureHit(RetailerSite::Brinsell, thumbnailUrl, brinsellLargeUrl(thumbnailUrl));
         // The cutters work on a copy: the next picture is looked for from
-        // just past this one, not from its title.
+        // just past this one, not from its title (the batch's "ad_images"
+        // hits excepted, as that run has always gone on from the title).
         qsizetype cutPos = p;
-        if (hit.pictureMarkup.contains(kBrinsellProdUpper, Qt::CaseInsensitive))
-            hit.title = CutBrinsellTitleByHeading(cutPos, page, dvd, currentArtist);
-        else
-            hit.title = CutBrinsellTitleByLink(cutPos, page, dvd, currentArtist);
-        hit.artist = currentArtist;
+        if (rules == PageRules::Batch) {
+            if (prodLeft) {
+                hit.entryTexts = true;
+            } else {
+                hit.title = cutBrinsellLinkTitleOnly(cutPos, page);
+                currentArtist = QString(kNotApplicable);
+                hit.artist = currentArtist;
+                p = cutPos;
+            }
+        } else {
+            if (hit.pictureMarkup.contains(kBrinsellProdUpper, Qt::CaseInsensitive))
+                hit.title = CutBrinsellTitleByHeading(cutPos, page, dvd, currentArtist);
+            else
+                hit.title = CutBrinsellTitleByLink(cutPos, page, dvd, currentArtist);
+            hit.artist = currentArtist;
+        }
         sink(hit);
         pos = p + 1;
         ++hits;

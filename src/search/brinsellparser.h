@@ -18,11 +18,6 @@ struct BrinsellPrefixes {
     QString ad;   // http://HOST/db_assets/ad_images
 };
 
-// The next picture at or after `pos`: a "prod_images" one if any follows,
-// else an "ad_images" one; -1 when neither. `prodLayout` tells which.
-qsizetype findBrinsellPicture(PageText &page, const BrinsellPrefixes &prefixes, qsizetype pos,
-                              bool *prodLayout = nullptr);
-
 // The large picture: ad_images and prod_images -> large_images, ".gif" -> ".jpg".
 QString brinsellLargeUrl(const QString &thumbnailUrl);
 
@@ -46,7 +41,12 @@ QString CutBrinsellTitleByHeading(qsizetype &pos, PageText &page, bool dvd, QStr
 // title start) goes into `currentArtist`.
 QString CutBrinsellTitleByLink(qsizetype &pos, PageText &page, bool dvd, QString &currentArtist);
 
-// Finds every hit in page order (all "prod_images" ones first, see
-// findBrinsellPicture) and hands each to `sink`; returns how many.
+// Finds every hit in page order and hands each to `sink`; returns how many.
+// The next picture is the next "prod_images" one if any follows, else the next
+// "ad_images" one, so all "prod_images" hits come first. Under batch rules a
+// "prod_images" hit gets no texts (entryTexts), and an "ad_images" hit only
+// its PRODUCT.ASP title, the artist "N/A", with the next picture looked for
+// from the title rather than from the picture.
 int ParseBrinsellPage(QStringView body, const QString &imageHost, bool dvd, const ScanHooks &hooks,
-                      const HitSink &sink, QString &currentArtist);
+                      const HitSink &sink, QString &currentArtist,
+                      PageRules rules = PageRules::Interactive);

@@ -16,7 +16,15 @@ struct PageHit {
     QString largeUrl;
     QString title;  // album, or DVD information
     QString artist; // artist, or DVD title
+    // Nothing was cut for this hit (batch rules, Brinsell "prod_images"): the
+    // batch records its queue entry's own texts instead.
+    bool entryTexts = false;
 };
+
+// Which rules a page loop follows. The batch run cuts less from Brinsell
+// pages than the interactive search (see ParseBrinsellPage); Vantory pages are
+// parsed the same way under both.
+enum class PageRules { Interactive, Batch };
 
 // What a page loop is told by its caller: whether to go on (tested before
 // every hit) and how to let the rest of the program run (after every hit and

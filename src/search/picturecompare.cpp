@@ -1,6 +1,7 @@
 #include "search/picturecompare.h"
 
 #include "base/messagebox.h"
+#include "search/coverfile.h"
 #include "search/quicksave.h"
 #include "search/quicksavetexts.h"
 #include "search/searchresults.h"
@@ -148,16 +149,13 @@ TwoHitSetup prepareTwoHitCompare(const QList<bool> &ticks, int hitCount, const H
     for (const int i : ticked) {
         const std::optional<ComparedHit> entry = hit ? hit(i) : std::nullopt;
         const QString file = dir.filePath(k == 1 ? T::compare1File : T::compare2File);
-        if (entry) {
-            if (download)
-                download(entry->address, file);
-            else
-                URLDownloadToFile(entry->address, file);
-        }
-        // Whether the picture is there is what counts, not the service's answer;
-        // an error page saved in its place is no picture to compare or save.
-        if (!entry || !QFileInfo(file).isFile() || checkPicture(file) == PictureCheck::Unreadable) {
-            QFile::remove(file);
+        // Whether the picture is there is what counts, not the service's answer.
+        const DownloadFunction fileCounts = [&download](const QString &url, const QString &path) {
+            download ? download(url, path) : URLDownloadToFile(url, path);
+            return 0;
+        };
+        if (!entry ||
+            CoverFile::fetch(entry->address, file, fileCounts) != CoverFile::FetchResult::Ok) {
             box.show(T::compareDownloadFailed + QString::number(k), T::compareErrorTitle,
                      MsgButtons::OkOnly, MsgIcon::None);
             return setup;
@@ -177,12 +175,11 @@ ComparedSave saveComparedPicture(int index, const ComparedHit &hit, const QStrin
         result.error = T::noTargetFolder;
         return result;
     }
-    result.target = quickSaveTarget(templateName, hit.artist, hit.album, folder);
+    result.target = CoverFile::target(templateName, hit.artist, hit.album, folder);
     const QString source = QDir(appDir).filePath(index == 0 ? T::compare1File : T::compare2File);
-    if (pictureExists(result.target))
-        makeNormal(result.target);
-    result.ok = copyFileOver(source, result.target, &result.error);
-    if (result.ok)
-        makeNormal(result.target);
+    const CoverFile::PlaceResult placed =
+        CoverFile::place(source, result.target, CoverFile::ReplacePolicy::Always);
+    result.ok = placed.outcome != CoverFile::PlaceOutcome::Failed;
+    result.error = placed.error;
     return result;
 }

@@ -87,7 +87,10 @@ struct TwoHitSetup {
 
 // Checks that exactly two of hits 1..hitCount are ticked (ticks[i - 1] for
 // hit i; missing ticks count as unticked) and downloads both large pictures
-// to appDir's "compare1.jpg" and "compare2.jpg". beforeDownloads runs once
+// to appDir's "compare1.jpg" and "compare2.jpg". A download counts when the
+// file is there and is a picture, not the retailer's 1 by 1 placeholder (a
+// save from the window would put it in place of a real cover without asking);
+// the service's answer is not consulted. beforeDownloads runs once
 // the tick count is right and the old pictures are gone (the window shows
 // its progress text there). Messages go through box.
 TwoHitSetup prepareTwoHitCompare(const QList<bool> &ticks, int hitCount, const HitLookup &hit,

@@ -1,68 +1,16 @@
 #include "search/quicksave.h"
 
 #include "base/messagebox.h"
+#include "search/coverfile.h"
 #include "search/quicksavetexts.h"
 #include "search/searchresults.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
-#include <QSaveFile>
 #include <QUrl>
 
-#include <array>
-
 namespace T = QuickSaveTexts;
-
-QString cleanFileName(const QString &name)
-{
-    static constexpr std::array<char16_t, 9> kForbidden = {u'/', u'\\', u':', u'>', u'<',
-                                                           u'*', u'?',  u'"', u'|'};
-    QString out = name;
-    for (const char16_t c : kForbidden)
-        out.replace(QChar(c), QLatin1Char('-'));
-    return out;
-}
-
-QString folderName(const QString &folderPath)
-{
-    QString path = folderPath;
-    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
-        path.chop(1);
-    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
-namespace
-{
-
-// Only blanks, not tabs or other white space, as the name has always been trimmed.
-QString trimBlanks(const QString &text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin] == QLatin1Char(' '))
-        ++begin;
-    while (end > begin && text[end - 1] == QLatin1Char(' '))
-        --end;
-    return text.mid(begin, end - begin);
-}
-
-} // namespace
-
-QString quickSaveTarget(const QString &templateName, const QString &artist, const QString &album,
-                        const QString &folderPath)
-{
-    QString name = templateName + T::jpgSuffix;
-    name.replace(T::artistToken, artist, Qt::CaseSensitive);
-    name.replace(T::albumToken, album, Qt::CaseSensitive);
-    name.replace(T::folderToken, folderName(folderPath), Qt::CaseSensitive);
-    name = trimBlanks(cleanFileName(name));
-    QString folder = folderPath;
-    if (!folder.endsWith(QLatin1Char('/')))
-        folder += QLatin1Char('/');
-    return folder + name;
-}
 
 bool isQuickSaveClick(const QString &target)
 {
@@ -122,96 +70,6 @@ QuickSaveHit resolveQuickSaveLink(const QString &target, const SearchResults &re
     return hit;
 }
 
-bool isEmptyPicture(const QImage &picture)
-{
-    return picture.width() == 1 && picture.height() == 1;
-}
-
-PictureCheck checkPicture(const QString &path)
-{
-    QImageReader reader(path);
-    // The retailers' placeholders sometimes carry a misleading extension.
-    reader.setDecideFormatFromContent(true);
-    const QImage picture = reader.read();
-    if (picture.isNull())
-        return PictureCheck::Unreadable;
-    return isEmptyPicture(picture) ? PictureCheck::Empty : PictureCheck::Ok;
-}
-
-bool pictureExists(const QString &path)
-{
-    return QFileInfo(path).isFile();
-}
-
-void makeNormal(const QString &path)
-{
-    QFile file(path);
-    file.setPermissions(file.permissions() | QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                        QFileDevice::ReadUser | QFileDevice::WriteUser);
-}
-
-bool copyFileOver(const QString &source, const QString &target, QString *error)
-{
-    auto fail = [error](const QString &why) {
-        if (error)
-            *error = why;
-        return false;
-    };
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
-        return fail(in.errorString());
-    QSaveFile out(target);
-    // Never write straight into the target: a failure halfway would lose the old picture.
-    out.setDirectWriteFallback(false);
-    if (!out.open(QIODevice::WriteOnly))
-        return fail(out.errorString());
-    std::array<char, 64 * 1024> buffer;
-    for (;;) {
-        const qint64 n = in.read(buffer.data(), static_cast<qint64>(buffer.size()));
-        if (n < 0) {
-            out.cancelWriting();
-            return fail(in.errorString());
-        }
-        if (n == 0)
-            break;
-        if (out.write(buffer.data(), n) != n) {
-            const QString why = out.errorString();
-            out.cancelWriting();
-            return fail(why);
-        }
-    }
-    if (!out.commit())
-        return fail(out.errorString());
-    return true;
-}
-
-PlaceResult placePicture(const QString &candidate, const QString &target, const QString &appDir,
-                         IMessageBox &box, const CompareReplaceHook &compareFirst)
-{
-    PlaceResult result;
-    const bool existed = pictureExists(target);
-    if (existed) {
-        makeNormal(target);
-        const MsgAnswer answer =
-            box.show(T::replaceQuestion, T::replaceTitle, MsgButtons::YesNo, MsgIcon::Question);
-        if (answer == MsgAnswer::Yes) {
-            const QString existingCopy = QDir(appDir).filePath(T::compare1File);
-            QFile::remove(existingCopy);
-            QFile::copy(target, existingCopy);
-            const bool keep = compareFirst ? compareFirst(existingCopy, candidate) : true;
-            if (keep) {
-                result.outcome = PlaceOutcome::KeptExisting;
-                return result;
-            }
-        }
-    }
-    if (!copyFileOver(candidate, target, &result.error))
-        return result;
-    makeNormal(target);
-    result.outcome = existed ? PlaceOutcome::Replaced : PlaceOutcome::Saved;
-    return result;
-}
-
 QuickSaveResult runQuickSave(const QuickSaveJob &job, const DownloadFunction &download,
                              IMessageBox &box, const CompareReplaceHook &compareFirst)
 {
@@ -221,40 +79,47 @@ QuickSaveResult runQuickSave(const QuickSaveJob &job, const DownloadFunction &do
         result.outcome = QuickSaveOutcome::NoFolder;
         return result;
     }
-    result.target = quickSaveTarget(job.templateName, job.artist, job.album, job.folder);
+    result.target = CoverFile::target(job.templateName, job.artist, job.album, job.folder);
 
     const QString scratch = QDir(job.appDir).filePath(T::compare2File);
-    QFile::remove(scratch);
-    const int status =
-        download ? download(job.address, scratch) : URLDownloadToFile(job.address, scratch);
-    const PictureCheck check = status == 0 ? checkPicture(scratch) : PictureCheck::Unreadable;
-    if (check == PictureCheck::Unreadable) {
-        // A page of text where a picture should be is a failed download, never a picture to save.
-        QFile::remove(scratch);
+    switch (CoverFile::fetch(job.address, scratch, download)) {
+    case CoverFile::FetchResult::Ok:
+        break;
+    case CoverFile::FetchResult::Empty:
+        box.show(T::emptyPicture, T::downloadErrorTitle, MsgButtons::OkOnly, MsgIcon::Information);
+        result.outcome = QuickSaveOutcome::EmptyPicture;
+        return result;
+    case CoverFile::FetchResult::DownloadFailed:
+    case CoverFile::FetchResult::NotAPicture:
         box.show(T::downloadFailed, T::downloadErrorTitle, MsgButtons::OkOnly,
                  MsgIcon::Exclamation);
         result.outcome = QuickSaveOutcome::DownloadFailed;
         return result;
     }
-    if (check == PictureCheck::Empty) {
-        QFile::remove(scratch);
-        box.show(T::emptyPicture, T::downloadErrorTitle, MsgButtons::OkOnly, MsgIcon::Information);
-        result.outcome = QuickSaveOutcome::EmptyPicture;
-        return result;
-    }
 
-    const PlaceResult placed = placePicture(scratch, result.target, job.appDir, box, compareFirst);
+    const auto replace = [&](const QString &target) {
+        const MsgAnswer answer =
+            box.show(T::replaceQuestion, T::replaceTitle, MsgButtons::YesNo, MsgIcon::Question);
+        if (answer != MsgAnswer::Yes)
+            return true;
+        const QString existingCopy = QDir(job.appDir).filePath(T::compare1File);
+        QFile::remove(existingCopy);
+        QFile::copy(target, existingCopy);
+        return compareFirst && !compareFirst(existingCopy, scratch);
+    };
+    const CoverFile::PlaceResult placed =
+        CoverFile::place(scratch, result.target, CoverFile::ReplacePolicy::Ask, replace);
     switch (placed.outcome) {
-    case PlaceOutcome::Saved:
+    case CoverFile::PlaceOutcome::Saved:
         result.outcome = QuickSaveOutcome::Saved;
         break;
-    case PlaceOutcome::Replaced:
+    case CoverFile::PlaceOutcome::Replaced:
         result.outcome = QuickSaveOutcome::Replaced;
         break;
-    case PlaceOutcome::KeptExisting:
+    case CoverFile::PlaceOutcome::KeptExisting:
         result.outcome = QuickSaveOutcome::KeptExisting;
         break;
-    case PlaceOutcome::Failed:
+    case CoverFile::PlaceOutcome::Failed:
         box.show(T::saveFailed + result.target + QStringLiteral("\n\n") + placed.error,
                  T::saveFailedTitle, MsgButtons::OkOnly, MsgIcon::Exclamation);
         result.outcome = QuickSaveOutcome::SaveFailed;

@@ -2,7 +2,6 @@
 
 #include "base/downloadservice.h"
 
-#include <QImage>
 #include <QString>
 
 #include <functional>
@@ -10,21 +9,6 @@
 
 class IMessageBox;
 class SearchResults;
-
-// ---- Names -------------------------------------------------------------
-
-// Replaces every "/", "\", ":", ">", "<", "*", "?", double quote and "|" by "-".
-QString cleanFileName(const QString &name);
-
-// The folder's own name: the part of its path after the last "/" (a trailing
-// "/" is ignored; the root gives "").
-QString folderName(const QString &folderPath);
-
-// The full path Quick Save writes to: the template plus ".jpg" with every
-// "@artist@", then "@album@", then "@folder@" replaced (exact case), cleaned,
-// blanks trimmed, inside the folder. The result never leaves the folder.
-QString quickSaveTarget(const QString &templateName, const QString &artist, const QString &album,
-                        const QString &folderPath);
 
 // ---- Results page links ------------------------------------------------------
 
@@ -59,47 +43,12 @@ struct QuickSaveHit {
 };
 QuickSaveHit resolveQuickSaveLink(const QString &target, const SearchResults &results);
 
-// ---- Pictures and files ------------------------------------------------------
-
-// A retailer's "no picture" placeholder is a 1 by 1 pixel image.
-bool isEmptyPicture(const QImage &picture);
-
-enum class PictureCheck { Ok, Empty, Unreadable };
-// Decodes the file: Unreadable when it is not a picture at all.
-PictureCheck checkPicture(const QString &path);
-
-// Exists as a regular file, whatever its permissions (dot files included).
-bool pictureExists(const QString &path);
-
-// Gives the owner read and write permission ("normal attributes").
-void makeNormal(const QString &path);
-
-// Copies source over target without ever leaving target missing or half
-// written: the copy goes to a temporary file beside target and is renamed
-// over it only when complete. On failure target is untouched and error (when
-// given) says why.
-bool copyFileOver(const QString &source, const QString &target, QString *error = nullptr);
-
 // ---- The Quick Save flow -------------------------------------------------------
 
 // Asked when the user wants to compare before replacing: given a copy of the
 // existing picture and the new one, returns true to keep the existing picture.
 using CompareReplaceHook =
     std::function<bool(const QString &existingCopy, const QString &candidate)>;
-
-enum class PlaceOutcome { Saved, Replaced, KeptExisting, Failed };
-
-struct PlaceResult {
-    PlaceOutcome outcome = PlaceOutcome::Failed;
-    QString error;
-};
-
-// Puts a checked candidate picture at target. When target exists it is made
-// normal and the user is asked whether to compare first: No replaces at once,
-// Yes copies the existing picture to appDir's "compare1.jpg" and lets
-// compareFirst decide. Reports nothing itself.
-PlaceResult placePicture(const QString &candidate, const QString &target, const QString &appDir,
-                         IMessageBox &box, const CompareReplaceHook &compareFirst);
 
 struct QuickSaveJob {
     QString address;      // the hit's large picture
@@ -127,7 +76,9 @@ struct QuickSaveResult {
 
 // Downloads the picture to appDir's "compare2.jpg", refuses a placeholder or
 // a non-picture, then places it in the folder under the template's name.
-// Every failure is reported through box. The caller closes any open compare
-// window first, since it shows the "compare2.jpg" about to be replaced.
+// When a picture of that name exists the user is asked whether to compare
+// first: No replaces it at once, Yes copies it to appDir's "compare1.jpg" and
+// lets compareFirst decide. Every failure is reported through box. The caller closes any open
+// compare window first, since it shows the "compare2.jpg" about to be replaced.
 QuickSaveResult runQuickSave(const QuickSaveJob &job, const DownloadFunction &download,
                              IMessageBox &box, const CompareReplaceHook &compareFirst);

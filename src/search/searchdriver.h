@@ -44,12 +44,12 @@ struct SearchOutcome {
 };
 
 // Runs one interactive search: deletes "temp.html" and the old results page
-// beside `resultsPath`, writes the new page while loading each request of the
-// criteria in turn, shows it and reports "Results Found: N". A cancel (the
-// caller clears state.ParseActive and makes `cancelled` true) ends the page
-// being parsed after its current hit and stops further genres, but a Brinsell
-// request still to come is made and parsed in full, as its parser starts
-// afresh. Failed page loads give no hits.
+// beside `resultsPath`, then runs a RetailerSearch over the criteria's
+// requests with the results page as its hit sink, shows the page and reports
+// "Results Found: N". A cancel (the caller clears state.ParseActive and makes
+// `cancelled` true) ends the page being parsed after its current hit and stops
+// further genres, but a Brinsell request still to come is made and parsed in
+// full, as its parser starts afresh. Failed page loads give no hits.
 SearchOutcome runSearch(const SearchCriteria &criteria, const SiteEndpoints &sites,
                         SearchState &state, const SearchIo &io, const QString &resultsPath);
 

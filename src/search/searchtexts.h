@@ -71,7 +71,9 @@ inline constexpr QLatin1StringView kJpg{".jpg"};
 // Site and genre cells.
 inline constexpr QLatin1StringView kSiteVantory{"Vantory"};
 inline constexpr QLatin1StringView kSiteBrinsell{"Brinsell"};
-inline constexpr QLatin1StringView kGenreNone{"N/A"};
+// The genre cell of a row without a genre (Brinsell, Vantory DVD), and the
+// artist of a Brinsell "ad_images" hit in a batch run, which cuts none.
+inline constexpr QLatin1StringView kNotApplicable{"N/A"};
 
 // Results page. Every line ends with CR LF.
 inline constexpr QLatin1StringView kPageFirstLine{

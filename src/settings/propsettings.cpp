@@ -1,7 +1,7 @@
 #include "settings/propsettings.h"
 
 #include "base/settingsstore.h"
-#include "search/quicksave.h"
+#include "search/coverfile.h"
 #include "settings/settingstexts.h"
 
 #include <QFileInfo>
@@ -85,7 +85,7 @@ QString PropSettings::previewName(const QString &templ)
 {
     // Quick Save's own name building, so the preview shows the very name a
     // save would write; the template is trimmed as Apply will store it.
-    const QString target = quickSaveTarget(templ.trimmed(), kPreviewArtist, kPreviewAlbum,
+    const QString target = CoverFile::target(templ.trimmed(), kPreviewArtist, kPreviewAlbum,
                                            QLatin1Char('/') + kPreviewFolder);
     return target.mid(target.lastIndexOf(QLatin1Char('/')) + 1);
 }

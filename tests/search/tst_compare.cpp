@@ -1,7 +1,6 @@
 #include "base/messagebox.h"
 #include "recordingmessagebox.h"
 #include "search/picturecompare.h"
-#include "search/quicksavetexts.h"
 #include "search/searchresults.h"
 #include "testfiles.h"
 
@@ -12,7 +11,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace T = QuickSaveTexts;
 using TestFiles::writePicture;
 
 class tst_Compare : public QObject
@@ -71,9 +69,9 @@ void tst_Compare::kbytes()
 
 void tst_Compare::sizeTextOfMissingFile()
 {
-    QCOMPARE(fileSizeText(m_work.path() + "/nothing.jpg"), T::sizeUnknown);
+    QCOMPARE(fileSizeText(m_work.path() + "/nothing.jpg"), "N/A");
     // A folder of that name is no picture file either.
-    QCOMPARE(fileSizeText(m_work.path()), T::sizeUnknown);
+    QCOMPARE(fileSizeText(m_work.path()), "N/A");
     QFile f(m_work.path() + "/sized.bin");
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(QByteArray(1536, 'x'));
@@ -131,11 +129,13 @@ void tst_Compare::tickCount_data()
     QTest::addColumn<QList<bool>>("ticks");
     QTest::addColumn<int>("hitCount");
     QTest::addColumn<QString>("message");
-    QTest::newRow("three") << QList<bool>{true, true, false, true} << 4 << T::tooManyTicked;
-    QTest::newRow("one") << QList<bool>{false, true, false} << 3 << T::tooFewTicked;
-    QTest::newRow("none") << QList<bool>{} << 3 << T::tooFewTicked;
+    QTest::newRow("three") << QList<bool>{true, true, false, true} << 4
+                           << "You can only compare two pictures at a time.";
+    QTest::newRow("one") << QList<bool>{false, true, false} << 3
+                         << "You must select 2 images to view.";
+    QTest::newRow("none") << QList<bool>{} << 3 << "You must select 2 images to view.";
     QTest::newRow("ticks beyond the hits do not count")
-        << QList<bool>{true, false, true} << 2 << T::tooFewTicked;
+        << QList<bool>{true, false, true} << 2 << "You must select 2 images to view.";
 }
 
 void tst_Compare::tickCount()
@@ -161,7 +161,7 @@ void tst_Compare::tickCount()
     QVERIFY(!prepared);
     QCOMPARE(box.shown.size(), 1);
     QCOMPARE(box.shown[0].text, message);
-    QCOMPARE(box.shown[0].title, T::errorTitle);
+    QCOMPARE(box.shown[0].title, "Error");
     QCOMPARE(int(box.shown[0].icon), int(MsgIcon::Exclamation));
     QCOMPARE(int(box.shown[0].buttons), int(MsgButtons::OkOnly));
 }
@@ -218,8 +218,8 @@ void tst_Compare::downloadsBothPictures()
                     QStringLiteral("http://img/%1.jpg").arg(n));
     const QString big = writePicture(m_work.path() + "/big.jpg", 500, 500);
     const QString small = writePicture(m_work.path() + "/small.jpg", 300, 300);
-    const QString one = QDir(m_app.path()).filePath(T::compare1File);
-    const QString two = QDir(m_app.path()).filePath(T::compare2File);
+    const QString one = QDir(m_app.path()).filePath("compare1.jpg");
+    const QString two = QDir(m_app.path()).filePath("compare2.jpg");
     QFile::remove(one);
     QVERIFY(QFile::copy(small, one)); // left from an earlier compare
     RecordingMessageBox box;
@@ -248,17 +248,18 @@ void tst_Compare::downloadsBothPictures()
 
 void tst_Compare::failedDownloadNamesThePicture_data()
 {
-    QTest::addColumn<int>("failing");    // which download fails: 1 or 2
-    QTest::addColumn<bool>("errorPage"); // it delivers a page instead of nothing
-    QTest::newRow("first") << 1 << false;
-    QTest::newRow("second") << 2 << false;
-    QTest::newRow("second is an error page") << 2 << true;
+    QTest::addColumn<int>("failing");  // which download fails: 1 or 2
+    QTest::addColumn<QSize>("served"); // what it delivers: nothing, a page (0x0) or a picture
+    QTest::newRow("first") << 1 << QSize();
+    QTest::newRow("second") << 2 << QSize();
+    QTest::newRow("second is an error page") << 2 << QSize(0, 0);
+    QTest::newRow("second is the 1x1 placeholder") << 2 << QSize(1, 1);
 }
 
 void tst_Compare::failedDownloadNamesThePicture()
 {
     QFETCH(int, failing);
-    QFETCH(bool, errorPage);
+    QFETCH(QSize, served);
     const QString pic = writePicture(m_work.path() + "/p.jpg", 50, 50);
     RecordingMessageBox box;
     int calls = 0;
@@ -268,46 +269,45 @@ void tst_Compare::failedDownloadNamesThePicture()
             return std::optional<ComparedHit>(ComparedHit{n, {}, {}, "http://x"});
         },
         [&](const QString &, const QString &path) {
-            ++calls;
             // The answer is ignored: only the file counts.
-            if (calls == failing) {
-                if (errorPage) {
-                    QFile page(path);
-                    if (page.open(QIODevice::WriteOnly))
-                        page.write("<html><body>Server error</body></html>");
-                }
-                return 0;
+            if (++calls != failing) {
+                QFile::copy(pic, path);
+                return 1;
             }
-            QFile::copy(pic, path);
-            return 1;
+            if (served.isEmpty() && served.isValid()) {
+                QFile page(path);
+                if (page.open(QIODevice::WriteOnly))
+                    page.write("<html><body>Server error</body></html>");
+            } else if (served.isValid()) {
+                writePicture(path, served.width(), served.height());
+            }
+            return 0;
         },
         box, m_app.path());
     QVERIFY(!s.ready);
     QCOMPARE(calls, failing);
     QCOMPARE(box.shown.size(), 1);
-    QCOMPARE(box.shown[0].text, T::compareDownloadFailed + QString::number(failing));
-    QCOMPARE(box.shown[0].title, T::compareErrorTitle);
+    QCOMPARE(box.shown[0].text, QStringLiteral("Unable to download picture %1").arg(failing));
+    QCOMPARE(box.shown[0].title, "Picture Compare Error");
     QCOMPARE(int(box.shown[0].icon), int(MsgIcon::None));
-    QVERIFY(!QFile::exists(QDir(m_app.path()).filePath(T::compare2File)));
+    QVERIFY(!QFile::exists(QDir(m_app.path()).filePath("compare2.jpg")));
 }
 
 void tst_Compare::savesComparedPicture()
 {
     const QString folder = m_work.path() + "/Hollow Pines - Winter Ledger";
     QVERIFY(QDir().mkpath(folder));
-    writePicture(QDir(m_app.path()).filePath(T::compare1File), 500, 500, Qt::red);
-    writePicture(QDir(m_app.path()).filePath(T::compare2File), 300, 300, Qt::blue);
-    // An existing read-only picture of that name is replaced without a question.
+    writePicture(QDir(m_app.path()).filePath("compare1.jpg"), 500, 500, Qt::red);
+    writePicture(QDir(m_app.path()).filePath("compare2.jpg"), 300, 300, Qt::blue);
+    // An existing picture of that name is replaced without a question.
     const QString existing = folder + "/Kite Theory - Paper- Satellites.jpg";
     writePicture(existing, 10, 10);
-    QVERIFY(QFile::setPermissions(existing, QFileDevice::ReadOwner));
 
     const ComparedHit hit{7, "Kite Theory", "Paper: Satellites", "http://x"};
     ComparedSave saved = saveComparedPicture(1, hit, "@artist@ - @album@", folder, m_app.path());
     QVERIFY(saved.ok);
     QCOMPARE(saved.target, existing);
     QCOMPARE(QImage(existing).size(), QSize(300, 300));
-    QVERIFY(QFileInfo(existing).permissions() & QFileDevice::WriteOwner);
 
     // Picture One under another template lands beside it.
     saved = saveComparedPicture(0, hit, "@album@", folder, m_app.path());
@@ -316,14 +316,14 @@ void tst_Compare::savesComparedPicture()
 
     saved = saveComparedPicture(0, hit, "@artist@", m_work.path() + "/gone", m_app.path());
     QVERIFY(!saved.ok);
-    QCOMPARE(saved.error, T::noTargetFolder);
+    QCOMPARE(saved.error, "Please choose the folder to save the Cover Art into in the Quick Save "
+                          "folder list.");
 
-    // A copy that fails leaves the picture of that name as it was.
-    QFile::remove(QDir(m_app.path()).filePath(T::compare2File));
+    // A picture that is gone cannot be saved, and says why.
+    QFile::remove(QDir(m_app.path()).filePath("compare2.jpg"));
     saved = saveComparedPicture(1, hit, "@artist@ - @album@", folder, m_app.path());
     QVERIFY(!saved.ok);
     QVERIFY(!saved.error.isEmpty());
-    QCOMPARE(QImage(existing).size(), QSize(300, 300));
 }
 
 QTEST_GUILESS_MAIN(tst_Compare)

@@ -1,7 +1,7 @@
 #include "base/messagebox.h"
 #include "recordingmessagebox.h"
+#include "base/fileops.h"
 #include "search/quicksave.h"
-#include "search/quicksavetexts.h"
 #include "search/searchresults.h"
 #include "testfiles.h"
 
@@ -12,140 +12,21 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace T = QuickSaveTexts;
 using TestFiles::readFile;
+using TestFiles::writePicture;
 
 class tst_QuickSave : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
-
-    void target_data();
-    void target();
-    void cleanEveryCharacter_data();
-    void cleanEveryCharacter();
     void linkParsing_data();
     void linkParsing();
     void resolveAgainstResults_data();
     void resolveAgainstResults();
-
-    void pictureCheck_data();
-    void pictureCheck();
-
-    void savesNewPicture();
-    void refusesBadDownloads_data();
-    void refusesBadDownloads();
-    void existingTarget_data();
-    void existingTarget();
-    void failedCopyKeepsOldPicture_data();
-    void failedCopyKeepsOldPicture();
-    void saveFailureIsReported();
-    void missingFolderIsReported();
-
-private:
-    QString writePicture(const QString &name, int w, int h, QColor colour = Qt::red);
-    // A download that copies a prepared local file, like the service would.
-    DownloadFunction serveFile(const QString &file, int status = 0);
-
-    QTemporaryDir m_config;
-    QTemporaryDir m_app;
-    std::unique_ptr<QTemporaryDir> m_work;
-    QStringList m_requested;
+    void quickSave_data();
+    void quickSave();
 };
-
-void tst_QuickSave::initTestCase()
-{
-    QVERIFY(m_config.isValid() && m_app.isValid());
-    qputenv("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
-    qputenv("JACKETEER_APPDIR", m_app.path().toLocal8Bit());
-}
-
-void tst_QuickSave::init()
-{
-    m_work = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_work->isValid());
-    m_requested.clear();
-    QFile::remove(QDir(m_app.path()).filePath(T::compare1File));
-    QFile::remove(QDir(m_app.path()).filePath(T::compare2File));
-}
-
-QString tst_QuickSave::writePicture(const QString &name, int w, int h, QColor colour)
-{
-    return TestFiles::writePicture(QDir(m_work->path()).filePath(name), w, h, colour);
-}
-
-DownloadFunction tst_QuickSave::serveFile(const QString &file, int status)
-{
-    return [this, file, status](const QString &url, const QString &path) {
-        m_requested.append(url);
-        if (status != 0)
-            return status;
-        QFile::remove(path);
-        return QFile::copy(file, path) ? 0 : 5;
-    };
-}
-
-void tst_QuickSave::target_data()
-{
-    QTest::addColumn<QString>("templ");
-    QTest::addColumn<QString>("artist");
-    QTest::addColumn<QString>("album");
-    QTest::addColumn<QString>("folder");
-    QTest::addColumn<QString>("expected");
-
-    const auto row = [](const char *name, const char *templ, const char *artist, const char *album,
-                        const char *folder, const char *expected) {
-        QTest::newRow(name) << templ << artist << album << folder << expected;
-    };
-    row("artist and album cleaned", "@artist@ - @album@", "Alpha/Beta", "Gamma: Live", "/m/x",
-        "/m/x/Alpha-Beta - Gamma- Live.jpg");
-    row("folder placeholder", "@folder@", "A", "B", "/music/Metallica - Black",
-        "/music/Metallica - Black/Metallica - Black.jpg");
-    row("other case left alone", "@Artist@ @ALBUM@ @Folder@", "A", "B", "/m/x",
-        "/m/x/@Artist@ @ALBUM@ @Folder@.jpg");
-    row("every occurrence", "@artist@-@artist@ @album@@album@", "Kite", "Sky", "/m/x",
-        "/m/x/Kite-Kite SkySky.jpg");
-    row("artist text holding a later token is expanded too", "@artist@", "x@album@", "B", "/m/x",
-        "/m/x/xB.jpg");
-    row("blanks trimmed after cleaning", "  @artist@ @album@", "Neon Parade", "", "/m/x",
-        "/m/x/Neon Parade .jpg");
-    row("trailing slash on folder", "@folder@", "", "", "/m/Dust Roads/",
-        "/m/Dust Roads/Dust Roads.jpg");
-    row("root folder", "@folder@x", "", "", "/", "/x.jpg");
-    row("a path in the artist cannot leave the folder", "@artist@", "../../etc/passwd", "", "/m/x",
-        "/m/x/..-..-etc-passwd.jpg");
-}
-
-void tst_QuickSave::target()
-{
-    QFETCH(QString, templ);
-    QFETCH(QString, artist);
-    QFETCH(QString, album);
-    QFETCH(QString, folder);
-    QFETCH(QString, expected);
-    QCOMPARE(quickSaveTarget(templ, artist, album, folder), expected);
-}
-
-void tst_QuickSave::cleanEveryCharacter_data()
-{
-    QTest::addColumn<QString>("in");
-    QTest::addColumn<QString>("out");
-    for (const char *c : {"/", "\\", ":", ">", "<", "*", "?", "\"", "|"})
-        QTest::newRow(c) << QStringLiteral("a%1b%1").arg(QLatin1String(c))
-                         << QStringLiteral("a-b-");
-    QTest::newRow("others kept") << QStringLiteral("Ab 9.'&%#!~é")
-                                 << QStringLiteral("Ab 9.'&%#!~é");
-}
-
-void tst_QuickSave::cleanEveryCharacter()
-{
-    QFETCH(QString, in);
-    QFETCH(QString, out);
-    QCOMPARE(cleanFileName(in), out);
-}
 
 void tst_QuickSave::linkParsing_data()
 {
@@ -221,204 +102,130 @@ void tst_QuickSave::resolveAgainstResults()
     }
 }
 
-void tst_QuickSave::pictureCheck_data()
+void tst_QuickSave::quickSave_data()
 {
-    QTest::addColumn<int>("w");
-    QTest::addColumn<int>("h");
-    QTest::addColumn<int>("expected");
-    QTest::newRow("placeholder") << 1 << 1 << int(PictureCheck::Empty);
-    QTest::newRow("one pixel wide") << 1 << 2 << int(PictureCheck::Ok);
-    QTest::newRow("one pixel high") << 2 << 1 << int(PictureCheck::Ok);
-}
-
-void tst_QuickSave::pictureCheck()
-{
-    QFETCH(int, w);
-    QFETCH(int, h);
-    QFETCH(int, expected);
-    QCOMPARE(int(checkPicture(writePicture("p.jpg", w, h))), expected);
-}
-
-void tst_QuickSave::savesNewPicture()
-{
-    RecordingMessageBox box;
-    const QString picture = writePicture("new.jpg", 500, 500);
-    QuickSaveJob job{"http://img/Black.jpg", "Metallica",    "Black",
-                     "@artist@ - @album@",   m_work->path(), m_app.path()};
-    bool asked = false;
-    const QuickSaveResult r =
-        runQuickSave(job, serveFile(picture), box, [&](const QString &, const QString &) {
-            asked = true;
-            return false;
-        });
-    QCOMPARE(int(r.outcome), int(QuickSaveOutcome::Saved));
-    QCOMPARE(r.target, m_work->path() + "/Metallica - Black.jpg");
-    QCOMPARE(m_requested, QStringList{"http://img/Black.jpg"});
-    QCOMPARE(readFile(r.target), readFile(picture));
-    QVERIFY(box.shown.isEmpty());
-    QVERIFY(!asked);
-    // The scratch copy stays for a later compare.
-    QVERIFY(QFile::exists(QDir(m_app.path()).filePath(T::compare2File)));
-    QVERIFY(QFileInfo(r.target).permissions() & QFileDevice::WriteOwner);
-}
-
-void tst_QuickSave::refusesBadDownloads_data()
-{
-    QTest::addColumn<int>("kind"); // 0 failed call, 1 placeholder, 2 not a picture
-    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("setup"); // what the folder holds: "", "picture", "subfolder", "gone"
+    QTest::addColumn<QSize>("served");  // empty: an error page
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QList<int>>("answers"); // replace question, then compare: 1 keeps
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<QString>("message"); // "": none; else title, "|", text
     QTest::addColumn<int>("icon");
-    QTest::addColumn<int>("outcome");
-    QTest::newRow("download failed") << 0 << T::downloadFailed << int(MsgIcon::Exclamation)
-                                     << int(QuickSaveOutcome::DownloadFailed);
-    QTest::newRow("1x1 placeholder")
-        << 1 << T::emptyPicture << int(MsgIcon::Information) << int(QuickSaveOutcome::EmptyPicture);
-    QTest::newRow("error page instead of picture")
-        << 2 << T::downloadFailed << int(MsgIcon::Exclamation)
-        << int(QuickSaveOutcome::DownloadFailed);
+    QTest::addColumn<QString>("left"); // what folder.jpg holds afterwards: new, old or none
+
+    const QString downloadFailed =
+        "Download Error|Download of file was unseccessful.  Please make sure you on connected to "
+        "the internet and try again";
+    const QString replace = "Replace Cover Art?|Cover Art already exists in this folder.  Do you "
+                            "want to compare the Cover Art before replacing?";
+    const int yes = int(MsgAnswer::Yes);
+    const int no = int(MsgAnswer::No);
+    using O = QuickSaveOutcome;
+    const auto row = [](const char *name, const char *setup, QSize served, int status,
+                        QList<int> answers, O outcome, const QString &message, MsgIcon icon,
+                        const char *left) {
+        QTest::newRow(name) << setup << served << status << answers << int(outcome) << message
+                            << int(icon) << left;
+    };
+    const QSize big(500, 500);
+    row("new picture", "", big, 0, {}, O::Saved, "", MsgIcon::None, "new");
+    row("download failed", "", big, 404, {}, O::DownloadFailed, downloadFailed,
+        MsgIcon::Exclamation, "none");
+    row("error page instead of picture", "", QSize(), 0, {}, O::DownloadFailed, downloadFailed,
+        MsgIcon::Exclamation, "none");
+    row("1x1 placeholder", "", QSize(1, 1), 0, {}, O::EmptyPicture,
+        "Download Error|Cover Art not downloaded.  Empty .jpg detected", MsgIcon::Information,
+        "none");
+    row("No replaces at once", "picture", big, 0, {no}, O::Replaced, replace, MsgIcon::Question,
+        "new");
+    row("Yes, new picture chosen", "picture", big, 0, {yes, 0}, O::Replaced, replace,
+        MsgIcon::Question, "new");
+    row("Yes, existing kept", "picture", big, 0, {yes, 1}, O::KeptExisting, replace,
+        MsgIcon::Question, "old");
+    // Said, not passed off as a save.
+    row("name taken by a folder", "subfolder", big, 0, {}, O::SaveFailed,
+        "Save Error|Cover Art could not be saved as @/folder.jpg", MsgIcon::Exclamation, "none");
+    row("folder gone", "gone", big, 0, {}, O::NoFolder,
+        "Quick Save|Please choose the folder to save the Cover Art into in the Quick Save folder "
+        "list.",
+        MsgIcon::Exclamation, "none");
 }
 
-void tst_QuickSave::refusesBadDownloads()
+void tst_QuickSave::quickSave()
 {
-    QFETCH(int, kind);
-    QFETCH(QString, text);
+    QFETCH(QString, setup);
+    QFETCH(QSize, served);
+    QFETCH(int, status);
+    QFETCH(QList<int>, answers);
+    QFETCH(int, outcome);
+    QFETCH(QString, message);
     QFETCH(int, icon);
-    QFETCH(int, outcome);
+    QFETCH(QString, left);
 
-    QString served = writePicture("served.jpg", 1, 1);
-    if (kind == 2) {
-        QFile f(served);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("<html>Not found</html>");
-    }
-    // A stale scratch picture from before must not be mistaken for this download.
-    QVERIFY(QFile::copy(writePicture("old.jpg", 300, 300),
-                        QDir(m_app.path()).filePath(T::compare2File)));
+    QTemporaryDir work;
+    QTemporaryDir app;
+    const QString folder = work.filePath(setup == "gone" ? "gone" : "album");
+    QVERIFY(setup == "gone" || QDir().mkpath(folder));
+    const QString target = folder + "/folder.jpg";
+    const QByteArray oldBytes =
+        setup == "picture" ? readFile(writePicture(target, 300, 300, Qt::blue)) : QByteArray();
+    if (setup == "subfolder")
+        QVERIFY(QDir().mkpath(target + "/inner"));
+    const QString newPicture = writePicture(work.filePath("served.jpg"), 500, 500, Qt::green);
+
+    QStringList requested;
+    const DownloadFunction download = [&](const QString &url, const QString &path) {
+        requested.append(url);
+        if (served == QSize(500, 500)) {
+            QFile::copy(newPicture, path);
+        } else if (served.isValid()) {
+            writePicture(path, served.width(), served.height());
+        } else {
+            QFile page(path);
+            if (page.open(QIODevice::WriteOnly))
+                page.write("<html>Not found</html>");
+        }
+        return status;
+    };
     RecordingMessageBox box;
-    const QString folder = QDir(m_work->path()).filePath("album");
-    QVERIFY(QDir().mkpath(folder));
-    QuickSaveJob job{"http://img/x.jpg", "A", "B", "folder", folder, m_app.path()};
-    const QuickSaveResult r = runQuickSave(job, serveFile(served, kind == 0 ? 404 : 0), box, {});
+    if (!answers.isEmpty())
+        box.answers = {MsgAnswer(answers[0])};
+    QStringList compared;
+    QByteArray existingCopy;
+    const auto compareFirst = [&](const QString &existing, const QString &candidate) {
+        compared << existing << candidate;
+        existingCopy = readFile(existing);
+        return answers.value(1) == 1;
+    };
+    const QuickSaveJob job{
+        "http://img/Black.jpg", "Metallica", "Black", "folder", folder, app.path()};
+    const QuickSaveResult r = runQuickSave(job, download, box, compareFirst);
 
     QCOMPARE(int(r.outcome), outcome);
-    QCOMPARE(box.shown.size(), 1);
-    QCOMPARE(box.shown[0].text, text);
-    QCOMPARE(box.shown[0].title, T::downloadErrorTitle);
-    QCOMPARE(int(box.shown[0].buttons), int(MsgButtons::OkOnly));
-    QCOMPARE(int(box.shown[0].icon), icon);
-    QVERIFY(QDir(folder).isEmpty());
-    QVERIFY(!QFile::exists(QDir(m_app.path()).filePath(T::compare2File)));
-}
-
-void tst_QuickSave::existingTarget_data()
-{
-    QTest::addColumn<int>("answer");
-    QTest::addColumn<bool>("compareKeeps");
-    QTest::addColumn<bool>("expectCompare");
-    QTest::addColumn<bool>("expectReplaced");
-    QTest::addColumn<int>("outcome");
-    QTest::newRow("No replaces at once")
-        << int(MsgAnswer::No) << true << false << true << int(QuickSaveOutcome::Replaced);
-    QTest::newRow("Yes, new picture chosen")
-        << int(MsgAnswer::Yes) << false << true << true << int(QuickSaveOutcome::Replaced);
-    QTest::newRow("Yes, existing kept")
-        << int(MsgAnswer::Yes) << true << true << false << int(QuickSaveOutcome::KeptExisting);
-}
-
-void tst_QuickSave::existingTarget()
-{
-    QFETCH(int, answer);
-    QFETCH(bool, compareKeeps);
-    QFETCH(bool, expectCompare);
-    QFETCH(bool, expectReplaced);
-    QFETCH(int, outcome);
-
-    // Hidden (a dot file here; the template may name one) and read-only: still found.
-    const QString oldPicture = writePicture(".cover.jpg", 300, 300, Qt::blue);
-    QVERIFY(QFile::setPermissions(oldPicture, QFileDevice::ReadOwner));
-    const QByteArray oldBytes = readFile(oldPicture);
-    const QString newPicture = writePicture("served.jpg", 500, 500, Qt::green);
-    RecordingMessageBox box;
-    box.answers = {MsgAnswer(answer)};
-    QString seenExisting, seenCandidate;
-    QByteArray existingCopyBytes;
-    bool compared = false;
-    QuickSaveJob job{"http://img/x.jpg", "A", "B", ".cover", m_work->path(), m_app.path()};
-    const QuickSaveResult r =
-        runQuickSave(job, serveFile(newPicture), box, [&](const QString &e, const QString &c) {
-            compared = true;
-            seenExisting = e;
-            seenCandidate = c;
-            existingCopyBytes = readFile(e);
-            return compareKeeps;
-        });
-
-    QCOMPARE(int(r.outcome), outcome);
-    QCOMPARE(box.shown.size(), 1);
-    QCOMPARE(box.shown[0].text, T::replaceQuestion);
-    QCOMPARE(box.shown[0].title, T::replaceTitle);
-    QCOMPARE(int(box.shown[0].buttons), int(MsgButtons::YesNo));
-    QCOMPARE(int(box.shown[0].icon), int(MsgIcon::Question));
-    QCOMPARE(compared, expectCompare);
-    if (expectCompare) {
-        QCOMPARE(seenExisting, QDir(m_app.path()).filePath(T::compare1File));
-        QCOMPARE(seenCandidate, QDir(m_app.path()).filePath(T::compare2File));
-        QCOMPARE(existingCopyBytes, oldBytes);
+    QCOMPARE(requested, setup == "gone" ? QStringList{} : QStringList{"http://img/Black.jpg"});
+    QCOMPARE(box.shown.size(), message.isEmpty() ? 0 : 1);
+    if (!message.isEmpty()) {
+        const QString text = message.section('|', 1).replace('@', folder);
+        QCOMPARE(box.shown[0].title, message.section('|', 0, 0));
+        QVERIFY2(box.shown[0].text.startsWith(text), qPrintable(box.shown[0].text));
+        QCOMPARE(int(box.shown[0].icon), icon);
     }
-    QCOMPARE(readFile(oldPicture), expectReplaced ? readFile(newPicture) : oldBytes);
-    // Made normal before the question, whatever the answer.
-    QVERIFY(QFileInfo(oldPicture).permissions() & QFileDevice::WriteOwner);
-}
-
-void tst_QuickSave::failedCopyKeepsOldPicture_data()
-{
-    QTest::addColumn<int>("how"); // 0 source missing, 1 source is a folder
-    QTest::newRow("candidate vanished") << 0;
-    QTest::newRow("candidate unreadable") << 1;
-}
-
-void tst_QuickSave::failedCopyKeepsOldPicture()
-{
-    QFETCH(int, how);
-    const QString existing = writePicture("folder.jpg", 300, 300, Qt::blue);
-    const QByteArray oldBytes = readFile(existing);
-    const QString source = QDir(m_work->path()).filePath("candidate.jpg");
-    if (how == 1)
-        QVERIFY(QDir().mkpath(source));
-    QString error;
-    QVERIFY(!copyFileOver(source, existing, &error));
-    QVERIFY(!error.isEmpty());
-    QCOMPARE(readFile(existing), oldBytes);
-    // No temporary file is left behind beside the picture.
-    QStringList left = QDir(m_work->path()).entryList(QDir::Files | QDir::Hidden);
-    QCOMPARE(left, QStringList{"folder.jpg"});
-}
-
-void tst_QuickSave::saveFailureIsReported()
-{
-    // The folder holds a subfolder where the picture should go: the copy fails
-    // and that must be said, not passed off as a save.
-    QVERIFY(QDir().mkpath(QDir(m_work->path()).filePath("folder.jpg/inner")));
-    const QString newPicture = writePicture("served.jpg", 500, 500);
-    RecordingMessageBox box;
-    QuickSaveJob job{"http://img/x.jpg", "A", "B", "folder", m_work->path(), m_app.path()};
-    const QuickSaveResult r = runQuickSave(job, serveFile(newPicture), box, {});
-    QCOMPARE(int(r.outcome), int(QuickSaveOutcome::SaveFailed));
-    QCOMPARE(box.shown.size(), 1);
-    QVERIFY(box.shown[0].text.startsWith(T::saveFailed + m_work->path() + "/folder.jpg"));
-    QCOMPARE(box.shown[0].title, T::saveFailedTitle);
-    QVERIFY(QFileInfo(QDir(m_work->path()).filePath("folder.jpg/inner")).isDir());
-}
-
-void tst_QuickSave::missingFolderIsReported()
-{
-    RecordingMessageBox box;
-    QuickSaveJob job{"http://img/x.jpg",       "A",         "B", "folder",
-                     m_work->path() + "/gone", m_app.path()};
-    const QuickSaveResult r = runQuickSave(job, serveFile(writePicture("s.jpg", 5, 5)), box, {});
-    QCOMPARE(int(r.outcome), int(QuickSaveOutcome::NoFolder));
-    QCOMPARE(box.shown.size(), 1);
-    QCOMPARE(box.shown[0].text, T::noTargetFolder);
-    QVERIFY(m_requested.isEmpty());
+    if (answers.value(0) == int(MsgAnswer::Yes)) {
+        QCOMPARE(compared,
+                 (QStringList{app.filePath("compare1.jpg"), app.filePath("compare2.jpg")}));
+        QCOMPARE(existingCopy, oldBytes);
+    } else {
+        QVERIFY(compared.isEmpty());
+    }
+    const QByteArray expected = left == "new"   ? readFile(newPicture)
+                                : left == "old" ? oldBytes
+                                                : QByteArray();
+    QCOMPARE(FileOps::isRegularFile(target) ? readFile(target) : QByteArray(), expected);
+    // The scratch copy stays for a later compare, unless it was refused.
+    QCOMPARE(QFile::exists(app.filePath("compare2.jpg")),
+             left != "none" || r.outcome == QuickSaveOutcome::SaveFailed);
+    if (left != "none")
+        QVERIFY(QFileInfo(target).permissions() & QFileDevice::WriteOwner);
 }
 
 QTEST_GUILESS_MAIN(tst_QuickSave)

@@ -1,5 +1,6 @@
 #include "base/appfolder.h"
 #include "base/pagesource.h"
+#include "search/retailersearch.h"
 #include "search/searchdriver.h"
 #include "search/searchrequests.h"
 #include "search/searchtexts.h"
@@ -150,8 +151,9 @@ private slots:
     void requestAddresses();
     void requestOrder_data();
     void requestOrder();
-    void vantoryAcceptance_data();
-    void vantoryAcceptance();
+    void pageAcceptance_data();
+    void pageAcceptance();
+    void oneRequestAtATime();
 
     void musicSearchOverTwoGenresAndBrinsell();
     void cancelDuringSecondOfThreeGenreRequests_data();
@@ -248,23 +250,60 @@ void SearchDriverTest::requestOrder()
     }
 }
 
-void SearchDriverTest::vantoryAcceptance_data()
+void SearchDriverTest::pageAcceptance_data()
 {
     QTest::addColumn<QString>("loaded");
-    QTest::addColumn<int>("category");
+    QTest::addColumn<int>("request"); // genre index; -1 Vantory DVD; -2 Brinsell
+    QTest::addColumn<bool>("ok");
     QTest::addColumn<bool>("accepted");
-    QTest::newRow("same address") << "http://v/c?CATEGORY_ID=4118&cat=4118" << 4118 << true;
-    QTest::newRow("id anywhere") << "http://v/4118/moved" << 4118 << true;
-    QTest::newRow("category lost") << "http://v/moved.gsp?CATEGORY_ID=moved" << 4118 << false;
-    QTest::newRow("dvd lost") << "http://v/c?cat=4193" << 41938 << false;
+    QTest::newRow("same address") << "http://v/c?CATEGORY_ID=4118&cat=4118" << 0 << true << true;
+    QTest::newRow("id anywhere") << "http://v/4118/moved" << 0 << true << true;
+    QTest::newRow("category lost") << "http://v/moved.gsp?CATEGORY_ID=moved" << 0 << true << false;
+    QTest::newRow("dvd lost") << "http://v/c?cat=4193" << -1 << true << false;
+    QTest::newRow("failed load") << "http://v/c?CATEGORY_ID=4118" << 0 << false << false;
+    QTest::newRow("Brinsell anywhere") << "http://b/moved" << -2 << true << true;
+    QTest::newRow("Brinsell failed load") << "http://b/x" << -2 << false << false;
 }
 
-void SearchDriverTest::vantoryAcceptance()
+void SearchDriverTest::pageAcceptance()
 {
     QFETCH(QString, loaded);
-    QFETCH(int, category);
+    QFETCH(int, request);
+    QFETCH(bool, ok);
     QFETCH(bool, accepted);
-    QCOMPARE(vantoryPageAccepted(loaded, category), accepted);
+    SearchRequest r;
+    r.site = request == -2 ? RetailerSite::Brinsell : RetailerSite::Vantory;
+    r.type = request == -1 ? SearchType::DVD : SearchType::Music;
+    r.genreIndex = request;
+    LoadedPage page;
+    page.ok = ok;
+    page.locationUrl = loaded;
+    QCOMPARE(RetailerSearch::accepted(r, page), accepted);
+}
+
+// The batch run's way: its own checks between requests, the hit count of each.
+void SearchDriverTest::oneRequestAtATime()
+{
+    MemoryPages pages;
+    pages.pages.insert(categoryPart(0), vantoryPage(QStringLiteral("Rock"), 2));
+    pages.pages.insert(categoryPart(1), vantoryPage(QStringLiteral("Blues"), 3));
+    pages.pages.insert(QStringLiteral("querytype=music"), brinsellPage(2));
+    pages.failing.append(vantoryMusicUrl(sites().vantoryHost, QStringLiteral("Metallica"), 4105));
+    QString artist;
+    QList<PageHit> hits;
+    const HitSink sink = [&](const PageHit &h) { hits.append(h); };
+    RetailerSearch search(sites(), &pages, {}, artist, PageRules::Batch);
+    const QList<SearchRequest> plan = search.plan(music({0, 1}, true));
+    QCOMPARE(plan.size(), 3);
+    QCOMPARE(search.search(plan[0], sink), 2);
+    QCOMPARE(search.search(plan[1], sink), 0);
+    QCOMPARE(search.search(plan[2], sink), 2);
+    QCOMPARE(pages.requests.size(), 3);
+    QCOMPARE(hits.size(), 4);
+    QCOMPARE(hits[1].artist, QStringLiteral("Rock artist 2"));
+    QCOMPARE(hits[2].title, QStringLiteral("B album 1"));
+    QCOMPARE(hits[2].artist, QStringLiteral("N/A"));
+    QCOMPARE(artist, QStringLiteral("N/A"));
 }
 
 void SearchDriverTest::musicSearchOverTwoGenresAndBrinsell()

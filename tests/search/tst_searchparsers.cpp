@@ -30,14 +30,14 @@ Collected parseVantory(const QString &body, int stopAfter = -1)
     return c;
 }
 
-Collected parseBrinsell(const QString &body, bool dvd)
+Collected parseBrinsell(const QString &body, bool dvd, PageRules rules = PageRules::Interactive)
 {
     Collected c;
     ScanHooks hooks;
     hooks.yield = [&] { ++c.yields; };
     c.count = ParseBrinsellPage(
         body, kBrinsellImageHost, dvd, hooks, [&](const PageHit &h) { c.hits.append(h); },
-        c.currentArtist);
+        c.currentArtist, rules);
     return c;
 }
 
@@ -301,6 +301,7 @@ void SearchParsersTest::brinsellHits_data()
 {
     QTest::addColumn<QString>("body");
     QTest::addColumn<bool>("dvd");
+    QTest::addColumn<bool>("batch");
     QTest::addColumn<QStringList>("titles");
     QTest::addColumn<QStringList>("artists");
     QTest::addColumn<QStringList>("larges");
@@ -319,84 +320,106 @@ void SearchParsersTest::brinsellHits_data()
                brinsellProdHit(prodB, QStringLiteral("B"), QStringLiteral("BB")) +
                brinsellAdHit(adC, QStringLiteral("C"), QStringLiteral("CC")) +
                brinsellAdHit(adD, QStringLiteral("D"), QStringLiteral("DD"))
-        << false << QStringList{"A", "B", "C", "D"} << QStringList{"AA", "BB", "CC", "DD"}
+        << false << false << QStringList{"A", "B", "C", "D"} << QStringList{"AA", "BB", "CC", "DD"}
         << QStringList{largeA, largeB, largeC, largeD};
     QTest::newRow("prod hits are all taken before the ad ones")
         << brinsellProdHit(prodA, QStringLiteral("A"), QStringLiteral("AA")) +
                brinsellAdHit(adC, QStringLiteral("C"), QStringLiteral("CC")) +
                brinsellProdHit(prodB, QStringLiteral("B"), QStringLiteral("BB")) +
                brinsellAdHit(adD, QStringLiteral("D"), QStringLiteral("DD"))
-        << false << QStringList{"A", "B", "D"} << QStringList{"AA", "BB", "DD"}
+        << false << false << QStringList{"A", "B", "D"} << QStringList{"AA", "BB", "DD"}
         << QStringList{largeA, largeB, largeD};
     QTest::newRow("DVD: the artist is the title, no ARTIST marker needed")
         << QStringLiteral("<img src=\"%2\"><a href=\"/retail/Product.asp?x\"><b>Cold Creek</b></a>"
                           "<b class=\"producttitle\">Harbour Lights</b><img src=\"%1\">")
                .arg(prodA, adC)
-        << true << QStringList{"Harbour Lights"} << QStringList{"Harbour Lights"}
+        << true << false << QStringList{"Harbour Lights"} << QStringList{"Harbour Lights"}
         << QStringList{largeA};
     QTest::newRow("DVD ad layout")
         << brinsellAdHit(adD, QStringLiteral("Cold Creek"), QStringLiteral("ignored")) << true
-        << QStringList{"Cold Creek"} << QStringList{"Cold Creek"} << QStringList{largeD};
+        << false << QStringList{"Cold Creek"} << QStringList{"Cold Creek"} << QStringList{largeD};
     QTest::newRow("the same picture twice gives two hits")
         << brinsellProdHit(prodA, QStringLiteral("A"), QStringLiteral("AA")) +
                QStringLiteral("<img src=\"%1\">").arg(prodA)
-        << false << QStringList{"A", "A"} << QStringList{"AA", "AA"} << QStringList{largeA, largeA};
+        << false << false << QStringList{"A", "A"} << QStringList{"AA", "AA"}
+        << QStringList{largeA, largeA};
     QTest::newRow("another host is no hit")
         << brinsellProdHit(brinsellPicture(QStringLiteral("prod_images"), QStringLiteral("a.jpg"),
                                            QStringLiteral("cdn.other.test")),
                            QStringLiteral("A"), QStringLiteral("AA"))
-        << false << QStringList{} << QStringList{} << QStringList{};
+        << false << false << QStringList{} << QStringList{} << QStringList{};
     QTest::newRow("upper-case path is no hit")
         << brinsellProdHit(brinsellPicture(QStringLiteral("PROD_IMAGES"), QStringLiteral("a.jpg")),
                            QStringLiteral("A"), QStringLiteral("AA"))
-        << false << QStringList{} << QStringList{} << QStringList{};
+        << false << false << QStringList{} << QStringList{} << QStringList{};
     QTest::newRow("no matches found")
         << QStringLiteral("no matches found") +
                brinsellProdHit(prodA, QStringLiteral("A"), QStringLiteral("AA"))
-        << false << QStringList{} << QStringList{} << QStringList{};
+        << false << false << QStringList{} << QStringList{} << QStringList{};
     // The bold artist is looked for from 50 characters after the title start.
     QTest::newRow("ad layout artist closer than 50 characters is not seen")
         << QStringLiteral(
                "<img src=\"%1\"><a href=\"PRODUCT.ASP?1\"><b>C</b></a>ARTIST: <b>Near</b>")
                    .arg(adC) +
                filler(60) + QStringLiteral("Artist: <B>Far</B>")
-        << false << QStringList{"C"} << QStringList{"Far"} << QStringList{largeC};
+        << false << false << QStringList{"C"} << QStringList{"Far"} << QStringList{largeC};
     QTest::newRow("empty title") << brinsellAdHit(adC, QString(), QStringLiteral("CC")) << false
-                                 << QStringList{QString()} << QStringList{"CC"}
+                                 << false << QStringList{QString()} << QStringList{"CC"}
                                  << QStringList{largeC};
     // A hit whose texts are missing is still a hit, with empty texts.
     QTest::newRow("no heading before the picture")
         << QStringLiteral("<img src=\"%1\">").arg(prodA) + filler(300) +
                QStringLiteral("ARTIST: <a>X</a>")
-        << false << QStringList{QString()} << QStringList{QString()} << QStringList{largeA};
+        << false << false << QStringList{QString()} << QStringList{QString()}
+        << QStringList{largeA};
     QTest::newRow("no artist after a prod hit")
         << QStringLiteral("<b class=PRODUCTTITLE>A</b><img src=\"%1\">").arg(prodA) << false
-        << QStringList{"A"} << QStringList{QString()} << QStringList{largeA};
+        << false << QStringList{"A"} << QStringList{QString()} << QStringList{largeA};
     QTest::newRow("no link title after an ad picture")
-        << QStringLiteral("<img src=\"%1\"><b>C</b>").arg(adC) << false << QStringList{QString()}
-        << QStringList{QString()} << QStringList{largeC};
+        << QStringLiteral("<img src=\"%1\"><b>C</b>").arg(adC) << false << false
+        << QStringList{QString()} << QStringList{QString()} << QStringList{largeC};
     QTest::newRow("no bold artist")
         << QStringLiteral("<img src=\"%1\"><a href=\"PRODUCT.ASP\"><b>C</b></a>").arg(adC) << false
-        << QStringList{"C"} << QStringList{QString()} << QStringList{largeC};
+        << false << QStringList{"C"} << QStringList{QString()} << QStringList{largeC};
     QTest::newRow("page ends right after a picture, second hit kept")
         << brinsellAdHit(adC, QStringLiteral("C"), QStringLiteral("CC")) +
                QStringLiteral("<img src=\"%1\"").arg(adC)
-        << false << QStringList{"C", QString()} << QStringList{"CC", QString()}
+        << false << false << QStringList{"C", QString()} << QStringList{"CC", QString()}
         << QStringList{largeC, largeC};
+    // Batch rules: a "prod_images" hit carries no texts; an "ad_images" hit only
+    // its title, with the artist "N/A" even for music.
+    QTest::newRow("batch: prod hit without texts, ad hit without artist")
+        << brinsellProdHit(prodA, QStringLiteral("A"), QStringLiteral("AA")) +
+               brinsellAdHit(adC, QStringLiteral("C"), QStringLiteral("CC"))
+        << false << true << QStringList{QString(), "C"} << QStringList{QString(), "N/A"}
+        << QStringList{largeA, largeC};
+    // Two pictures before one title: the batch goes on from the title and
+    // never sees the second picture.
+    const QString twoPictures = QStringLiteral("<img src=\"%1\"><img src=\"%2\">").arg(adC, adD) +
+                                brinsellAdHit(adD, QStringLiteral("D"), QStringLiteral("DD"));
+    QTest::newRow("interactive: next hit from the picture")
+        << twoPictures << false << false << QStringList{"D", "D", "D"}
+        << QStringList{"DD", "DD", "DD"} << QStringList{largeC, largeD, largeD};
+    QTest::newRow("batch: next hit from the title")
+        << twoPictures << false << true << QStringList{"D"} << QStringList{"N/A"}
+        << QStringList{largeC};
 }
 
 void SearchParsersTest::brinsellHits()
 {
     QFETCH(QString, body);
     QFETCH(bool, dvd);
+    QFETCH(bool, batch);
     QFETCH(QStringList, titles);
     QFETCH(QStringList, artists);
     QFETCH(QStringList, larges);
-    const Collected c = parseBrinsell(body, dvd);
+    const Collected c = parseBrinsell(body, dvd, batch ? PageRules::Batch : PageRules::Interactive);
     QCOMPARE(c.count, titles.size());
     QCOMPARE(c.hits.size(), titles.size());
     for (int i = 0; i < c.hits.size(); ++i) {
         QCOMPARE(c.hits.at(i).site, RetailerSite::Brinsell);
+        QCOMPARE(c.hits.at(i).entryTexts,
+                 batch && c.hits.at(i).thumbnailUrl.contains(QStringLiteral("/prod_images/")));
         QCOMPARE(c.hits.at(i).title, titles.at(i));
         QCOMPARE(c.hits.at(i).artist, artists.at(i));
         QCOMPARE(c.hits.at(i).largeUrl, larges.at(i));

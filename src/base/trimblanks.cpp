@@ -1,0 +1,12 @@
+#include "base/trimblanks.h"
+
+QString trimBlanks(const QString &text)
+{
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end && text.at(start) == QLatin1Char(' '))
+        ++start;
+    while (end > start && text.at(end - 1) == QLatin1Char(' '))
+        --end;
+    return text.sliced(start, end - start);
+}

@@ -1,0 +1,170 @@
+#include "base/fileops.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace
+{
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+// Lowers the largest file this process may write, for one scope: the way to
+// make a write fail part-way even for a user whom permissions do not stop.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit lower = m_old;
+        lower.rlim_cur = bytes;
+        m_ok = setrlimit(RLIMIT_FSIZE, &lower) == 0;
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    bool ok() const { return m_ok; }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+    bool m_ok = false;
+};
+
+const QByteArray kOld = "the old picture";
+const QByteArray kNew(100 * 1024, 'n');
+
+} // namespace
+
+class tst_FileOps : public QObject
+{
+    Q_OBJECT
+private slots:
+    void regularFileAndNormal_data();
+    void regularFileAndNormal();
+    void replace_data();
+    void replace();
+};
+
+void tst_FileOps::regularFileAndNormal_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("file");
+    QTest::newRow("plain") << "cover.jpg" << true;
+    QTest::newRow("dot file") << ".cover.jpg" << true;
+    QTest::newRow("read-only") << "locked.jpg" << true;
+    QTest::newRow("folder") << "folder.jpg" << false;
+    QTest::newRow("nothing") << "missing.jpg" << false;
+}
+
+void tst_FileOps::regularFileAndNormal()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, file);
+    QTemporaryDir dir;
+    QVERIFY(writeFile(dir.filePath("cover.jpg"), kOld) &&
+            writeFile(dir.filePath(".cover.jpg"), kOld));
+    QVERIFY(writeFile(dir.filePath("locked.jpg"), kOld));
+    QVERIFY(QFile::setPermissions(dir.filePath("locked.jpg"), QFileDevice::ReadOwner));
+    QVERIFY(QDir(dir.path()).mkdir("folder.jpg"));
+    const QString path = dir.filePath(name);
+    QCOMPARE(FileOps::isRegularFile(path), file);
+    QCOMPARE(FileOps::makeNormal(path), file);
+    if (file)
+        QCOMPARE(QFile::permissions(path) & (QFileDevice::ReadOwner | QFileDevice::WriteOwner),
+                 QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+void tst_FileOps::replace_data()
+{
+    QTest::addColumn<QString>("target"); // "link" points at "elsewhere.jpg"
+    QTest::addColumn<QString>("how");    // data, copy, no source, limited, uncommitted
+    QTest::addColumn<bool>("ok");
+    const auto row = [](const char *name, const char *target, const char *how, bool ok) {
+        QTest::newRow(name) << target << how << ok;
+    };
+    row("new file", "new.jpg", "data", true);
+    row("plain file, data", "cover.jpg", "data", true);
+    row("plain file, copy", "cover.jpg", "copy", true);
+    row("hidden file", ".cover.jpg", "copy", true);
+    row("read-only file keeps its mode", "locked.jpg", "data", true);
+    row("link replaced, not what it points at", "link.jpg", "copy", true);
+    row("write fails part-way", "cover.jpg", "limited", false);
+    row("source missing", "cover.jpg", "no source", false);
+    row("never committed", "cover.jpg", "uncommitted", false);
+    row("target is a folder", "folder.jpg", "data", false);
+    row("folder missing", "nowhere/cover.jpg", "copy", false);
+}
+
+void tst_FileOps::replace()
+{
+    QFETCH(QString, target);
+    QFETCH(QString, how);
+    QFETCH(bool, ok);
+    QTemporaryDir dir;
+    for (const char *name : {"cover.jpg", ".cover.jpg", "locked.jpg", "elsewhere.jpg"})
+        QVERIFY(writeFile(dir.filePath(name), kOld));
+    QVERIFY(QFile::setPermissions(dir.filePath("locked.jpg"),
+                                  QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    QVERIFY(QFile::link(dir.filePath("elsewhere.jpg"), dir.filePath("link.jpg")));
+    QVERIFY(QDir(dir.path()).mkpath("folder.jpg/inside"));
+    const QString source = dir.filePath("source.bin");
+    if (how != "no source")
+        QVERIFY(writeFile(source, kNew));
+    const QString path = dir.filePath(target);
+    const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
+    const QByteArray oldBytes = QFileInfo(path).isFile() ? kOld : QByteArray("<unreadable>");
+
+    QString error;
+    bool done = false;
+    if (how == "data") {
+        done = FileOps::replaceWithData(path, kNew, &error);
+    } else if (how == "copy" || how == "no source") {
+        done = FileOps::replaceWithCopy(path, source, &error);
+    } else if (how == "limited") {
+        FileSizeLimit limit(kNew.size() / 2);
+        QVERIFY(limit.ok());
+        done = FileOps::replaceWithCopy(path, source, &error);
+    } else {
+        FileOps::Replacement replacement(path);
+        QVERIFY(replacement.open());
+        QVERIFY(replacement.write(kNew));
+    }
+    QCOMPARE(done, ok);
+    QCOMPARE(error.isEmpty(), ok || how == "uncommitted");
+    QCOMPARE(readFile(path), ok ? kNew : oldBytes);
+    QCOMPARE(readFile(dir.filePath("elsewhere.jpg")), kOld);
+    QVERIFY(QFileInfo(dir.filePath("folder.jpg/inside")).isDir());
+    // No temporary file is left behind, whatever happened.
+    QStringList after = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
+    if (ok && !before.contains(target))
+        after.removeOne(target);
+    QCOMPARE(after, before);
+    if (target == "locked.jpg")
+        QCOMPARE(QFile::permissions(path) & (QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                             QFileDevice::ReadGroup | QFileDevice::WriteGroup),
+                 QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
+    if (target == "link.jpg")
+        QVERIFY(!QFileInfo(path).isSymLink());
+}
+
+QTEST_GUILESS_MAIN(tst_FileOps)
+#include "tst_fileops.moc"
