@@ -1,16 +1,17 @@
 #include "batch/batchrun.h"
 
 #include "base/appfolder.h"
+#include "base/fileops.h"
 #include "base/folderwalk.h"
 #include "base/pagesource.h"
 #include "batch/batchresultsfile.h"
 #include "batch/batchtexts.h"
-#include "search/brinsellparser.h"
-#include "search/quicksave.h"
-#include "search/searchrequests.h"
-#include "search/vantoryparser.h"
+#include "search/coverfile.h"
+#include "search/retailersearch.h"
 
 #include <QFile>
+
+#include <optional>
 
 using namespace BatchTexts;
 
@@ -30,15 +31,21 @@ class BatchRun
 public:
     BatchRun(BatchType type, const BatchSettings &settings, const SiteEndpoints &sites,
              const BatchRunIo &io)
-        : m_type(type), m_settings(settings), m_sites(sites), m_io(io), m_view(*io.observer)
+        : m_type(type), m_settings(settings), m_io(io), m_view(*io.observer),
+          m_search(sites, io.pages, hooks(), m_currentArtist, PageRules::Batch)
     {
-        m_hooks.keepGoing = [this] { return !stopRequested() && !m_entryFailed; };
-        m_hooks.yield = [this] { yield(); };
     }
 
     BatchRunOutcome run(const std::vector<QueueEntry> &queue);
 
 private:
+    ScanHooks hooks()
+    {
+        ScanHooks h;
+        h.keepGoing = [this] { return !stopRequested() && !m_entryFailed; };
+        h.yield = [this] { yield(); };
+        return h;
+    }
     bool stopRequested() const { return m_io.stopRequested && m_io.stopRequested(); }
     void yield() const
     {
@@ -50,23 +57,23 @@ private:
     // False when the run is to stop (the entry stays "Searching").
     bool runEntry(int row, const QueueEntry &entry);
     bool searchStages();
-    LoadedPage load(const QString &url);
+    // Loads a request's page and hands an accepted one to its collector.
+    void searchOne(const SearchRequest &request);
     void showTotal() { m_view.setLabel(BatchLabel::Results, QString::number(m_total)); }
     void fail();
 
-    qint64 CollectVantoryHits(const QString &body);
-    qint64 CollectBrinsellHits(const QString &body);
+    qint64 CollectVantoryHits(const SearchRequest &request, const QString &body);
+    qint64 CollectBrinsellHits(const SearchRequest &request, const QString &body);
     bool recordHit(const char *siteTag, const QString &artist, const QString &album,
                    const QString &url, bool scrollTo);
     bool saveAutomatically(const QString &url);
 
     const BatchType m_type;
     const BatchSettings &m_settings;
-    const SiteEndpoints &m_sites;
     const BatchRunIo &m_io;
     IBatchRunObserver &m_view;
-    ScanHooks m_hooks;
-    QString m_currentArtist; // the artist the Vantory cutters last cut
+    QString m_currentArtist; // the artist the cutters last cut
+    RetailerSearch m_search;
     BatchRunOutcome m_outcome;
 
     // The entry being searched.
@@ -149,102 +156,96 @@ void BatchRun::fail()
     ++m_outcome.failed;
 }
 
-LoadedPage BatchRun::load(const QString &url)
-{
-    LoadedPage page;
-    if (m_io.pages)
-        page = m_io.pages->load(url);
-    yield();
-    return page;
-}
-
 bool BatchRun::searchStages()
 {
-    // The search text: the artist, one blank and the album, or the title.
-    const QString searchText = cd() ? m_artist + QLatin1Char(' ') + m_album : m_artist;
+    SearchCriteria criteria;
+    // The artist, one blank and the album, or the title.
+    criteria.text = cd() ? m_artist + QLatin1Char(' ') + m_album : m_artist;
+    criteria.type = cd() ? SearchType::Music : SearchType::DVD;
+    criteria.vantory = m_settings.vantory;
+    criteria.brinsell = m_settings.brinsell;
+    criteria.genres = m_settings.genres;
+    const QList<SearchRequest> requests = m_search.plan(criteria);
+    const auto request = [&](RetailerSite site, int genre) -> std::optional<SearchRequest> {
+        for (const SearchRequest &r : requests) {
+            if (r.site == site && (site != RetailerSite::Vantory || !cd() || r.genreIndex == genre))
+                return r;
+        }
+        return std::nullopt;
+    };
+
     if (cd()) {
+        // The bar counts genres: set to a genre as it is searched, one up for
+        // each one passed over.
         int bar = 0;
         for (int g = 0; g < kGenreCount; ++g) {
             if (stopRequested())
                 return false;
             if (m_entryFailed)
                 return true;
-            if (!m_settings.genres[static_cast<size_t>(g)] || !m_settings.vantory) {
+            const std::optional<SearchRequest> vantory = request(RetailerSite::Vantory, g);
+            if (!vantory) {
                 m_view.setBarValue(BatchBar::Search, ++bar);
                 continue;
             }
             bar = g;
             m_view.setBarValue(BatchBar::Search, bar);
-            const int32_t category = GenreCategoryId[static_cast<size_t>(g)];
-            const LoadedPage page =
-                load(vantoryMusicUrl(m_sites.vantoryHost, searchText, category));
-            // A failed or timed-out load is no page at all.
-            if (page.ok && vantoryPageAccepted(page.locationUrl, category))
-                m_total += CollectVantoryHits(page.body);
-            showTotal();
+            searchOne(*vantory);
         }
-    } else if (m_settings.vantory) {
-        const LoadedPage page = load(vantoryDvdUrl(m_sites.vantoryHost, searchText));
-        if (page.ok && vantoryPageAccepted(page.locationUrl, kVantoryDvdCategory))
-            m_total += CollectVantoryHits(page.body);
-        showTotal();
-    }
-    if (!cd())
+    } else {
+        if (const std::optional<SearchRequest> vantory = request(RetailerSite::Vantory, -1))
+            searchOne(*vantory);
         m_view.setBarValue(BatchBar::Search, 1);
+    }
     if (stopRequested())
         return false;
     if (m_entryFailed)
         return true;
     m_view.setLabel(BatchLabel::Site, text(cd() ? kSiteBrinsellCD : kSiteBrinsellDVD));
-    if (m_settings.brinsell) {
-        const LoadedPage page = load(cd() ? brinsellMusicUrl(m_sites.brinsellHost, searchText)
-                                          : brinsellDvdUrl(m_sites.brinsellHost, searchText));
-        if (page.ok)
-            m_total += CollectBrinsellHits(page.body);
-        showTotal();
-    }
+    if (const std::optional<SearchRequest> brinsell = request(RetailerSite::Brinsell, -1))
+        searchOne(*brinsell);
     m_view.setBarValue(BatchBar::Search, cd() ? kGenreCount : 2);
     return true;
 }
 
-qint64 BatchRun::CollectVantoryHits(const QString &body)
+void BatchRun::searchOne(const SearchRequest &request)
+{
+    // A failed or timed-out load is no page: a Vantory one fails the page
+    // test, a Brinsell one gives no hits.
+    const LoadedPage page = m_search.load(request);
+    if (RetailerSearch::accepted(request, page)) {
+        m_total += request.site == RetailerSite::Vantory ? CollectVantoryHits(request, page.body)
+                                                         : CollectBrinsellHits(request, page.body);
+    }
+    showTotal();
+}
+
+qint64 BatchRun::CollectVantoryHits(const SearchRequest &request, const QString &body)
 {
     qint64 count = 0;
-    ParseVantoryPage(
-        body, m_hooks,
-        [&](const PageHit &hit) {
-            if (recordHit(kSiteTagVantory, hit.artist, hit.title, hit.largeUrl, true))
-                ++count;
-        },
-        m_currentArtist);
+    m_search.parse(request, body, [&](const PageHit &hit) {
+        if (recordHit(kSiteTagVantory, hit.artist, hit.title, hit.largeUrl, true))
+            ++count;
+    });
     return count;
 }
 
-qint64 BatchRun::CollectBrinsellHits(const QString &body)
+qint64 BatchRun::CollectBrinsellHits(const SearchRequest &request, const QString &body)
 {
     qint64 count = 0;
-    QString ignored;
-    ParseBrinsellPage(
-        body, m_sites.brinsellImageHost, !cd(), m_hooks,
-        [&](const PageHit &hit) {
-            QString artist;
-            QString album;
-            if (hit.pictureMarkup.contains(QLatin1String("prod_images"))) {
-                // A product of the shop itself: recorded under the entry's own texts.
-                artist = m_artist;
-                album = m_album;
-                if (!cd()) {
-                    album = m_artist;
-                    artist.clear();
-                }
-            } else {
-                artist = cd() ? text(kArtistUnknown) : QString();
-                album = hit.title;
-            }
-            if (recordHit(kSiteTagBrinsell, artist, album, hit.largeUrl, false))
-                ++count;
-        },
-        ignored);
+    m_search.parse(request, body, [&](const PageHit &hit) {
+        // A product of the shop itself carries no texts of its own: it is
+        // recorded under the entry's (a DVD's title as the album). A partner
+        // offer has only its title; a DVD records no artist for it.
+        QString artist = cd() ? hit.artist : QString();
+        QString album = hit.title;
+        if (hit.entryTexts) {
+            artist = cd() ? m_artist : QString();
+            album = cd() ? m_album : m_artist;
+        }
+        if (recordHit(kSiteTagBrinsell, artist, album, hit.largeUrl, false))
+            ++count;
+    });
     return count;
 }
 
@@ -275,29 +276,30 @@ bool BatchRun::recordHit(const char *siteTag, const QString &artist, const QStri
 bool BatchRun::saveAutomatically(const QString &url)
 {
     // DVD: the title stands for the artist and there is no album.
-    const QString target = quickSaveTarget(m_settings.templateName, m_artist, m_album, m_folder);
-    const bool exists = pictureExists(target);
-    if (exists && !m_settings.replace)
-        return false;
+    const QString target = CoverFile::target(m_settings.templateName, m_artist, m_album, m_folder);
+    if (FileOps::isRegularFile(target) && !m_settings.replace)
+        return false; // nothing is downloaded for a picture that is to stay
     const QString scratchFolder = m_io.scratchFolder.isEmpty() ? appFolder() : m_io.scratchFolder;
-    const QString scratch = childPath(scratchFolder, QStringLiteral("batchnew.jpg"));
-    QFile::remove(scratch);
-    const int result =
-        m_io.download ? m_io.download(url, scratch) : URLDownloadToFile(url, scratch);
-    if (result != 0 || checkPicture(scratch) != PictureCheck::Ok) {
-        QFile::remove(scratch);
+    const QString scratch = childPath(scratchFolder, QLatin1String(kScratchPicture));
+    // The picture is checked in the scratch file before the folder's own is
+    // touched, so a failed or empty download leaves the old one as it was.
+    if (CoverFile::fetch(url, scratch, m_io.download) != CoverFile::FetchResult::Ok)
         return false;
-    }
-    if (exists)
-        makeNormal(target);
-    const bool placed = copyFileOver(scratch, target);
+    const CoverFile::PlaceResult placed = CoverFile::place(
+        scratch, target,
+        m_settings.replace ? CoverFile::ReplacePolicy::Always : CoverFile::ReplacePolicy::Never);
     QFile::remove(scratch);
-    if (!placed) {
+    switch (placed.outcome) {
+    case CoverFile::PlaceOutcome::Saved:
+    case CoverFile::PlaceOutcome::Replaced:
+        return true;
+    case CoverFile::PlaceOutcome::Failed:
         m_pictureFailed = true;
         return false;
+    case CoverFile::PlaceOutcome::KeptExisting:
+        break;
     }
-    makeNormal(target);
-    return true;
+    return false;
 }
 
 } // namespace

@@ -82,8 +82,9 @@ inline constexpr char kRunComplete[] = "Batch Process Complete - ";
 inline constexpr char kRunCancelled[] = "Batch Process Cancelled";
 // Appended to the end status when entries failed (%1 = how many).
 inline constexpr char kRunFailedFolders[] = " (%1 folder(s) failed)";
-// The artist of a Brinsell partner offer in a CD batch, which names none.
-inline constexpr char kArtistUnknown[] = "N/A";
+// Where an automatic save downloads a picture to check it, in the
+// application folder.
+inline constexpr char kScratchPicture[] = "batchnew.jpg";
 
 // The results file inside every searched folder, and its site tags.
 inline constexpr char kResultsFileName[] = "batch.rlt";
