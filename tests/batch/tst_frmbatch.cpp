@@ -339,34 +339,6 @@ private slots:
         QVERIFY(w.tvBatch(0)->isVisible());
     }
 
-    void newResetsEverything()
-    {
-        setRoots(m_cd, m_dvd);
-        frmBatch w;
-        writeRecords(m_cd + "/Artist A/Album B", {"hit"});
-        w.RestoreLastBatch();
-        QFile::remove(m_cd + "/Artist A/Album B/batch.rlt");
-        w.cmdCheckAll_Click();
-        w.prgTotal(0)->setValue(40);
-        w.cmdStart()->setEnabled(false);
-        const QString added = m_cd + "/Artist A/Later";
-        QVERIFY(writeTagged(added + "/01.mp3", "Artist A", "Later"));
-
-        w.cmdNew_Click();
-        QCOMPARE(w.lblStatusLeft()->text(), QStringLiteral("Folders Complete"));
-        QVERIFY(w.cmdStart()->isEnabled());
-        QCOMPARE(w.queueRowCount(0), 3);
-        for (int r = 0; r < w.queueRowCount(0); ++r)
-            QCOMPARE(w.lvBatch(0)->topLevelItem(r)->text(3), QStringLiteral("Queued"));
-        for (QTreeWidgetItem *n : allNodes(w.tvBatch(0))) {
-            QCOMPARE(n->checkState(0), Qt::Unchecked);
-            QVERIFY(frmBatch::nodeImage(n) != NodeImage::HitNotSaved);
-        }
-        QCOMPARE(w.prgTotal(0)->value(), 0);
-        QVERIFY(byKey(w.tvBatch(0), added));
-        QDir(added).removeRecursively();
-    }
-
     void restoreRebuildsHits()
     {
         setRoots(m_cd, m_dvd);
