@@ -62,6 +62,8 @@ private slots:
         QTest::newRow("extension in any case")
             << QStringList{"SONG.Mp3=Upper/Case"} << "Upper|Case";
         QTest::newRow("too short for a tag") << QStringList{"01.mp3=short"} << "";
+        QTest::newRow("empty artist and album") << QStringList{"01.mp3=/"} << "";
+        QTest::newRow("empty artist") << QStringList{"01.mp3=/Only Album"} << "|Only Album";
     }
 
     void cdLeafRules()
@@ -118,6 +120,7 @@ private slots:
         QTest::addColumn<QStringList>("rows"); // title|directory below the root
 
         QTest::newRow("depth 2, too shallow") << QStringList{"Comedy"} << 2 << QStringList{};
+        QTest::newRow("root without subfolders") << QStringList{} << 1 << QStringList{};
         QTest::newRow("depth 2, mixed") << QStringList{"Comedy", "Horror/Alien/Disc 1"} << 2
                                         << QStringList{"Alien|Horror/Alien/Disc 1"};
         QTest::newRow("depth 0 counts as 1")
