@@ -40,8 +40,6 @@ struct ModJacketeer
     bool compareReplaceMode = false;
     bool compareKeepExisting = false;
 
-    // The picture saved by the last batch download, "" when none.
-    QString lastDownloadPath;
     // The folder chosen in the folder chooser, "" when cancelled.
     QString browseResult;
 

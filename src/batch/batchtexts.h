@@ -55,6 +55,9 @@ inline constexpr char kStatusQueued[] = "Queued";
 inline constexpr char kStatusSearching[] = "Searching";
 inline constexpr char kStatusSkipped[] = "Skipped";
 inline constexpr char kStatusComplete[] = "Complete";
+// Something could not be written in the entry's folder (its results file or
+// its picture); the run went on with the next entry.
+inline constexpr char kStatusFailed[] = "Failed";
 
 // Status line.
 inline constexpr char kRefreshingFolders[] = "Refreshing Folders...";
@@ -67,8 +70,21 @@ inline constexpr char kSkippedFolders[] = " (%1 folder(s) could not be read and 
 // Shown when a configured root is not there (%1 = the root as stored).
 inline constexpr char kRootMissing[] = " (folder not found: %1)";
 
-// Root value that leaves a tree empty, compared upper-cased.
-inline constexpr char kNoRoot[] = "NONE";
+// A run: the empty-queue message, the Current Search labels, the status line.
+inline constexpr char kEmptyQueueText[] = "No Artist/Albums in batch queue.";
+inline constexpr char kEmptyQueueTitle[] = "Batch Error";
+inline constexpr char kSiteVantory[] = "Vantory";
+inline constexpr char kSiteBrinsellCD[] = "Brinsell...";
+inline constexpr char kSiteBrinsellDVD[] = "Brinsell";
+inline constexpr char kResultsNone[] = " 0";
+inline constexpr char kRunStarted[] = "Batch Process Started - ";
+inline constexpr char kRunComplete[] = "Batch Process Complete - ";
+inline constexpr char kRunCancelled[] = "Batch Process Cancelled";
+// Appended to the end status when entries failed (%1 = how many).
+inline constexpr char kRunFailedFolders[] = " (%1 folder(s) failed)";
+// Where an automatic save downloads a picture to check it, in the
+// application folder.
+inline constexpr char kScratchPicture[] = "batchnew.jpg";
 
 // The results file inside every searched folder, and its site tags.
 inline constexpr char kResultsFileName[] = "batch.rlt";

@@ -1,8 +1,12 @@
 #include "batch/frmbatch.h"
 
+#include "base/appfolder.h"
+#include "base/messagebox.h"
 #include "base/modjacketeer.h"
 #include "base/pagefetcher.h"
+#include "base/settingsstore.h"
 #include "batch/batchrestore.h"
+#include "batch/batchrun.h"
 #include "batch/batchscan.h"
 #include "batch/batchtexts.h"
 #include "widgets/controlarrayname.h"
@@ -26,6 +30,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <chrono>
+
 using namespace BatchTexts;
 
 namespace
@@ -40,6 +46,23 @@ frmBatch::PropertiesOpener &propertiesOpener()
 {
     static frmBatch::PropertiesOpener opener;
     return opener;
+}
+
+frmBatch::Clock &runClock()
+{
+    static frmBatch::Clock clock;
+    return clock;
+}
+
+// A clock that never goes back, so a changed system time cannot make a run
+// seem to take hours or no time at all.
+qint64 nowMs()
+{
+    if (runClock())
+        return runClock()();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 QString text(const char *latin1)
@@ -88,6 +111,11 @@ frmBatch::~frmBatch() = default;
 void frmBatch::setPropertiesOpener(PropertiesOpener opener)
 {
     propertiesOpener() = std::move(opener);
+}
+
+void frmBatch::setClock(Clock clock)
+{
+    runClock() = std::move(clock);
 }
 
 QIcon frmBatch::imgView(NodeImage image)
@@ -204,6 +232,7 @@ void frmBatch::buildUi()
     outer->addWidget(frame1, 1);
 
     connect(m_cmdNew, &QPushButton::clicked, this, &frmBatch::cmdNew_Click);
+    connect(m_cmdStart, &QPushButton::clicked, this, &frmBatch::cmdStart_Click);
     connect(m_cmdCheckAll, &QPushButton::clicked, this, &frmBatch::cmdCheckAll_Click);
     connect(m_cmdUncheckAll, &QPushButton::clicked, this, &frmBatch::cmdUncheckAll_Click);
 
@@ -267,6 +296,7 @@ void frmBatch::buildUi()
     m_tmrBatch = new QTimer(this);
     m_tmrBatch->setObjectName(QStringLiteral("tmrBatch"));
     m_tmrBatch->setInterval(1000);
+    connect(m_tmrBatch, &QTimer::timeout, this, &frmBatch::tmrBatch_Timer);
     m_webBrowser1 = new PageFetcher(this);
     m_webBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
 
@@ -369,6 +399,7 @@ void frmBatch::fillTree(int type, const FolderTree &tree)
 
 void frmBatch::fillQueue(int type, const std::vector<QueueEntry> &queue)
 {
+    m_queue[type] = queue;
     QList<QTreeWidgetItem *> rows;
     rows.reserve(static_cast<qsizetype>(queue.size()));
     for (const QueueEntry &entry : queue) {
@@ -447,8 +478,10 @@ bool frmBatch::beginReload(const char *status)
     m_cmdStart->setEnabled(false);
     m_cmdNew->setEnabled(false);
     m_mnuOptionsRestore->setEnabled(false);
-    m_lvBatch[0]->clear();
-    m_lvBatch[1]->clear();
+    for (int t = 0; t < 2; ++t) {
+        m_lvBatch[t]->clear();
+        m_queue[t].clear();
+    }
     m_skippedFolders = 0;
     m_missingRoots.clear();
     return true;
@@ -456,6 +489,11 @@ bool frmBatch::beginReload(const char *status)
 
 void frmBatch::cmdNew_Click()
 {
+    if (m_running) {
+        // A cancelled run is still winding down: rescan once it has.
+        m_afterRun = [this] { cmdNew_Click(); };
+        return;
+    }
     if (!beginReload(kRefreshingFolders))
         return;
     buildTree(0);
@@ -497,10 +535,11 @@ void frmBatch::mnuOptionsProperties_Click()
 
 void frmBatch::closeEvent(QCloseEvent *event)
 {
-    // A scan or restore in progress is stopped first; the window closes
+    // A scan, restore or run in progress is stopped first; the window closes
     // once the handler that runs it has returned.
     if (m_busy) {
         m_closeRequested = true;
+        m_stopRun = true;
         event->ignore();
         return;
     }
@@ -511,6 +550,10 @@ void frmBatch::closeEvent(QCloseEvent *event)
 
 void frmBatch::RestoreLastBatch()
 {
+    if (m_running) {
+        m_afterRun = [this] { RestoreLastBatch(); };
+        return;
+    }
     if (!beginReload(kLoadingResults))
         return;
     const ModJacketeer &mod = modJacketeer();
@@ -532,6 +575,162 @@ void frmBatch::RestoreLastBatch()
     m_mnuOptionsRestore->setEnabled(true);
     m_lblStatusLeft->setText(text(kResultsComplete) + problemNote());
     setBusy(false);
+}
+
+// Run ---------------------------------------------------------------------
+
+// What a run reports, shown in the controls of the run's own type.
+class BatchRunView : public IBatchRunObserver
+{
+public:
+    BatchRunView(frmBatch &window, int type) : m_w(window), m_t(type) {}
+
+    bool isTicked(int nodeIndex) override
+    {
+        const QTreeWidgetItem *node = m_w.nodeByIndex(m_t, nodeIndex);
+        return node && node->checkState(0) == Qt::Checked;
+    }
+    void setRowStatus(int row, const QString &status) override
+    {
+        m_w.setQueueStatus(m_t, row, status);
+    }
+    void setLabel(BatchLabel label, const QString &text) override
+    {
+        switch (label) {
+        case BatchLabel::Artist:
+            m_w.m_lblArtist[m_t]->setText(text);
+            break;
+        case BatchLabel::Album:
+            if (m_t == 0)
+                m_w.m_lblAlbum->setText(text);
+            break;
+        case BatchLabel::Site:
+            m_w.m_lblSite[m_t]->setText(text);
+            break;
+        case BatchLabel::Results:
+            m_w.m_lblResults[m_t]->setText(text);
+            break;
+        }
+    }
+    void setBarMaximum(BatchBar bar, int maximum) override { this->bar(bar)->setMaximum(maximum); }
+    void setBarValue(BatchBar bar, int value) override { this->bar(bar)->setValue(value); }
+    void addHitNode(const QString &folderKey, const QString &nodeKey, const QString &text,
+                    NodeImage image, bool scrollTo) override
+    {
+        QTreeWidgetItem *node = m_w.addHitNode(m_t, folderKey, nodeKey, text, image);
+        if (node && scrollTo)
+            m_w.m_tvBatch[m_t]->scrollToItem(node);
+    }
+    void setNodeImage(const QString &nodeKey, NodeImage image) override
+    {
+        m_w.setNodeImage(m_w.nodeByKey(m_t, nodeKey), image);
+    }
+
+private:
+    QProgressBar *bar(BatchBar bar) const
+    {
+        return bar == BatchBar::Total ? m_w.m_prgTotal[m_t] : m_w.m_prgSearch[m_t];
+    }
+
+    frmBatch &m_w;
+    const int m_t;
+};
+
+qint64 frmBatch::elapsedSeconds() const
+{
+    return std::max<qint64>(0, nowMs() - m_runStartMs) / 1000;
+}
+
+void frmBatch::cmdStart_Click()
+{
+    const int t = m_batchTypeIndex;
+    if (m_cmdStart->text() != text(kCmdStart)) {
+        // Cancel: the run notices at its next check point, page or hit.
+        m_stopRun = true;
+        m_tmrBatch->stop();
+        m_cmdStart->setText(text(kCmdStart));
+        m_cmdStart->setEnabled(false);
+        m_cmdNew->setEnabled(true);
+        m_mnuOptionsRestore->setEnabled(true);
+        m_optType[0]->setEnabled(true);
+        m_optType[1]->setEnabled(true);
+        m_prgTotal[m_runType]->setValue(0);
+        m_prgSearch[m_runType]->setValue(0);
+        m_lblStatusLeft->setText(text(kRunCancelled));
+        return;
+    }
+    if (m_running || m_busy)
+        return;
+    if (m_queue[t].empty()) {
+        messageBox().show(text(kEmptyQueueText), text(kEmptyQueueTitle), MsgButtons::OkOnly,
+                          MsgIcon::Exclamation);
+        return;
+    }
+    m_runStartMs = nowMs();
+    m_tmrBatch->start();
+    m_cmdStart->setText(text(kCmdCancel));
+    m_cmdNew->setEnabled(false);
+    m_mnuOptionsRestore->setEnabled(false);
+    m_optType[0]->setEnabled(false);
+    m_optType[1]->setEnabled(false);
+
+    if (t != 0)
+        RunDVDBatch();
+    else
+        RunCDBatch();
+
+    m_cmdStart->setEnabled(false);
+    m_cmdNew->setEnabled(true);
+    m_mnuOptionsRestore->setEnabled(true);
+    m_optType[0]->setEnabled(true);
+    m_optType[1]->setEnabled(true);
+    m_prgTotal[t]->setValue(0);
+    m_prgSearch[t]->setValue(0);
+    m_cmdStart->setText(text(kCmdStart));
+    m_tmrBatch->stop();
+    QString status = text(kRunComplete) + batchElapsedText(elapsedSeconds());
+    if (m_runFailed > 0)
+        status += QString::fromLatin1(kRunFailedFolders).arg(m_runFailed);
+    m_lblStatusLeft->setText(status);
+    if (m_afterRun)
+        QTimer::singleShot(0, this, std::exchange(m_afterRun, {}));
+    setBusy(false);
+}
+
+void frmBatch::RunCDBatch()
+{
+    runBatch(0);
+}
+
+void frmBatch::RunDVDBatch()
+{
+    runBatch(1);
+}
+
+void frmBatch::runBatch(int type)
+{
+    m_busy = true;
+    m_running = true;
+    m_stopRun = false;
+    m_runType = type;
+    m_runFailed = 0;
+    const SettingsStore store;
+    BatchRunView view(*this, type);
+    BatchRunIo io;
+    io.pages = m_webBrowser1;
+    io.observer = &view;
+    io.yield = [] { QCoreApplication::processEvents(); };
+    io.stopRequested = [this] { return m_stopRun; };
+    const BatchRunOutcome outcome =
+        ::runBatch(static_cast<BatchType>(type), m_queue[type],
+                   BatchSettings::fromShared(modJacketeer()), readSiteEndpoints(store), io);
+    m_runFailed = outcome.failed;
+    m_running = false;
+}
+
+void frmBatch::tmrBatch_Timer()
+{
+    m_lblStatusLeft->setText(text(kRunStarted) + batchElapsedText(elapsedSeconds()));
 }
 
 // Ticks -------------------------------------------------------------------
@@ -608,6 +807,11 @@ QTreeWidgetItem *frmBatch::nodeByKey(int type, const QString &key) const
     return m_nodes.at(type).byKey.value(key, nullptr);
 }
 
+QString frmBatch::nodeKeyAt(int type, int index) const
+{
+    return nodeKey(nodeByIndex(type, index));
+}
+
 int frmBatch::nodeCount(int type) const
 {
     return static_cast<int>(m_nodes.at(type).byIndex.size());
@@ -670,21 +874,6 @@ QString frmBatch::fullTreePath(const QTreeWidgetItem *node)
 int frmBatch::queueRowCount(int type) const
 {
     return m_lvBatch.at(type)->topLevelItemCount();
-}
-
-QueueEntry frmBatch::queueEntry(int type, int row) const
-{
-    const QTreeWidgetItem *item = m_lvBatch.at(type)->topLevelItem(row);
-    if (!item)
-        return {};
-    QueueEntry entry;
-    entry.artist = item->text(0);
-    if (type == 0)
-        entry.album = item->text(1);
-    entry.directory = item->text(directoryColumn(type));
-    entry.status = item->text(statusColumn(type));
-    entry.nodeIndex = item->data(0, kTagRole).toString().toInt();
-    return entry;
 }
 
 void frmBatch::setQueueStatus(int type, int row, const QString &status)

@@ -10,6 +10,7 @@
 #include <functional>
 #include <vector>
 
+class BatchRunView;
 class PageFetcher;
 class QAction;
 class QGroupBox;
@@ -22,8 +23,9 @@ class QTreeWidget;
 class QTreeWidgetItem;
 
 // The batch window: a CD and a DVD folder tree with their queues, the
-// controls of a batch run and the cover preview. The scan and the restore
-// run in the core library; this window turns their results into items.
+// controls of a batch run and the cover preview. The scan, the restore and
+// the run work in the core library; this window turns their results into
+// items and shows what a run reports.
 class frmBatch : public QMainWindow
 {
     Q_OBJECT
@@ -36,6 +38,11 @@ public:
     using PropertiesOpener = std::function<void(QWidget *batchWindow)>;
     static void setPropertiesOpener(PropertiesOpener opener);
 
+    // The clock the elapsed time of a run is read from, in milliseconds;
+    // tests set their own. An empty function restores the real one.
+    using Clock = std::function<qint64()>;
+    static void setClock(Clock clock);
+
     // Handlers.
     void Form_Load();
     void cmdNew_Click();
@@ -47,6 +54,10 @@ public:
     void tvBatch_NodeCheck(int index, QTreeWidgetItem *node);
     void cmdCheckAll_Click();
     void cmdUncheckAll_Click();
+    void cmdStart_Click();
+    void RunCDBatch();
+    void RunDVDBatch();
+    void tmrBatch_Timer();
 
     // The batch type on show, 0 CD or 1 DVD.
     int BatchTypeIndex() const { return m_batchTypeIndex; }
@@ -66,26 +77,20 @@ public:
     QTimer *tmrBatch() const { return m_tmrBatch; }
     PageFetcher *WebBrowser1() const { return m_webBrowser1; }
 
-    // Nodes, for the run, the collectors and the preview. Indexes are 1-based
-    // in order of creation, as the queue rows' tags hold them.
-    QTreeWidgetItem *nodeByIndex(int type, int index) const;
-    QTreeWidgetItem *nodeByKey(int type, const QString &key) const;
+    // Nodes: how many a tree holds, the key of a node by its 1-based index
+    // (as the queue rows' tags hold it), what an item is.
     int nodeCount(int type) const;
-    // Adds a hit node under the folder node with folderKey and shows it.
-    // Null when there is no such folder node.
-    QTreeWidgetItem *addHitNode(int type, const QString &folderKey, const QString &key,
-                                const QString &text, NodeImage image);
+    QString nodeKeyAt(int type, int index) const;
     static QString nodeKey(const QTreeWidgetItem *node);
     static NodeImage nodeImage(const QTreeWidgetItem *node);
-    void setNodeImage(QTreeWidgetItem *node, NodeImage image);
     // A node's texts from the root down, joined by the path separator: the
     // folder on disk for a folder node.
     static QString fullTreePath(const QTreeWidgetItem *node);
 
-    // Queue rows (0-based), for the run.
+    // The queue of a type as the last scan made it (the rows' statuses are
+    // in the list view).
+    const std::vector<QueueEntry> &queue(int type) const { return m_queue.at(type); }
     int queueRowCount(int type) const;
-    QueueEntry queueEntry(int type, int row) const;
-    void setQueueStatus(int type, int row, const QString &status);
 
     // The image list imgView (1-based), shared by both trees.
     static QIcon imgView(NodeImage image);
@@ -94,6 +99,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    friend class BatchRunView;
+
     void buildUi();
     QWidget *buildSearchFrame(int index);
     void buildTree(int type);
@@ -110,6 +117,15 @@ private:
     void untickSubtree(QTreeWidgetItem *node);
     bool yieldToEvents();
     QString problemNote() const;
+    void runBatch(int type);
+    qint64 elapsedSeconds() const;
+
+    QTreeWidgetItem *nodeByIndex(int type, int index) const;
+    QTreeWidgetItem *nodeByKey(int type, const QString &key) const;
+    QTreeWidgetItem *addHitNode(int type, const QString &folderKey, const QString &key,
+                                const QString &text, NodeImage image);
+    void setNodeImage(QTreeWidgetItem *node, NodeImage image);
+    void setQueueStatus(int type, int row, const QString &status);
 
     struct TreeNodes {
         std::vector<QTreeWidgetItem *> byIndex;
@@ -129,6 +145,7 @@ private:
     std::array<QLabel *, 2> m_lblResults{};
     QLabel *m_lblAlbum = nullptr;
     std::array<TreeNodes, 2> m_nodes;
+    std::array<std::vector<QueueEntry>, 2> m_queue;
     QPushButton *m_cmdNew = nullptr;
     QPushButton *m_cmdStart = nullptr;
     QPushButton *m_cmdCheckAll = nullptr;
@@ -148,4 +165,14 @@ private:
     bool m_busy = false;
     bool m_closeRequested = false;
     bool m_propagating = false;
+
+    // The run: when it started, whether it is still on the stack (a cancel
+    // leaves it running up to its next check point) and whether it is to
+    // stop; a New or Restore asked for meanwhile waits for it.
+    qint64 m_runStartMs = 0;
+    int m_runType = 0;
+    int m_runFailed = 0;
+    bool m_running = false;
+    bool m_stopRun = false;
+    std::function<void()> m_afterRun;
 };

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "base/folderwalk.h"
+
 #include <QString>
 #include <QStringList>
 #include <QStringView>
 
-#include <functional>
 #include <vector>
 
 // Node images of the viewer's trees, 1-based as in imgView (the first four
@@ -30,21 +31,12 @@ struct ShelfTree {
     bool stopped = false;          // the yield hook asked to stop
 };
 
-// Gives the event loop a turn once per folder; false stops the walk.
-using ShelfYield = std::function<bool()>;
-
-// Builds the tree of one type: nothing for a root of "None" (any case) or
-// "", otherwise the root node and, below it, a node for every folder (depth
-// first, names in file-manager order) and, in folders without subfolders,
-// a node for every ".jpg" file (any case).
-ShelfTree buildShelfTree(ShelfType type, const QString &root, const ShelfYield &yield = {});
-
-// Whether a configured root stands for "no folder".
-bool isNoShelfRoot(const QString &root);
+// Builds the tree of one type: nothing for no root ("None" in any case, or
+// ""), otherwise the root node and, below it, a node for every folder (in
+// the shared walk's order) and, in folders without subfolders, a node for
+// every ".jpg" file (any case).
+ShelfTree buildShelfTree(ShelfType type, const QString &root, const WalkYield &yield = {});
 
 // Whether a file name is one of the viewer's pictures (".jpg" in any case;
 // ".jpeg" is not).
 bool isShelfPicture(QStringView name);
-
-// A folder path and a name joined with exactly one separator.
-QString shelfChildPath(const QString &folder, const QString &name);

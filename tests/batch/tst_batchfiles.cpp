@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 // The results file format, the ID3v1 reader and the sample collection, byte
 // for byte.
 class TestBatchFiles : public QObject
@@ -108,6 +110,10 @@ private slots:
         QVERIFY(!readBatchRecord(file, 3));
         QVERIFY(!readBatchRecord(file, 0));
         QVERIFY(!readBatchRecord(path("missing.rlt"), 1));
+        // A pipe in place of the file would block the reader.
+        QCOMPARE(::mkfifo(QFile::encodeName(path("pipe.rlt")).constData(), 0600), 0);
+        QVERIFY(!readBatchRecord(path("pipe.rlt"), 1));
+        QVERIFY(readBatchRecords(path("pipe.rlt")).empty());
 
         const auto all = readBatchRecords(file);
         QCOMPARE(int(all.size()), 2);

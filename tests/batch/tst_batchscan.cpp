@@ -6,9 +6,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 // The folder scan and the restore walk on real folders.
 class TestBatchScan : public QObject
 {
@@ -65,6 +62,8 @@ private slots:
         QTest::newRow("extension in any case")
             << QStringList{"SONG.Mp3=Upper/Case"} << "Upper|Case";
         QTest::newRow("too short for a tag") << QStringList{"01.mp3=short"} << "";
+        QTest::newRow("empty artist and album") << QStringList{"01.mp3=/"} << "";
+        QTest::newRow("empty artist") << QStringList{"01.mp3=/Only Album"} << "|Only Album";
     }
 
     void cdLeafRules()
@@ -121,6 +120,7 @@ private slots:
         QTest::addColumn<QStringList>("rows"); // title|directory below the root
 
         QTest::newRow("depth 2, too shallow") << QStringList{"Comedy"} << 2 << QStringList{};
+        QTest::newRow("root without subfolders") << QStringList{} << 1 << QStringList{};
         QTest::newRow("depth 2, mixed") << QStringList{"Comedy", "Horror/Alien/Disc 1"} << 2
                                         << QStringList{"Alien|Horror/Alien/Disc 1"};
         QTest::newRow("depth 0 counts as 1")
@@ -147,80 +147,6 @@ private slots:
         QCOMPARE(got, rows);
         for (int i = 2; i <= build.tree.count(); ++i)
             QCOMPARE(build.tree.node(i).image, NodeImage::DvdFolder);
-    }
-
-    void missingRoot()
-    {
-        const QString root = m_dir.filePath("gone");
-        const BatchTreeBuild build = buildBatchTree(BatchType::CD, root, 1);
-        QVERIFY(build.rootMissing);
-        QCOMPARE(build.tree.count(), 1);
-        QVERIFY(build.queue.empty());
-    }
-
-    void linkCycleEnds()
-    {
-        const QString root = newRoot();
-        QVERIFY(writeTagged(root + "/A/B/01.mp3", "A", "B"));
-        QVERIFY(QFile::link(root, root + "/A/B/back to root"));
-        QVERIFY(QFile::link(root + "/A", root + "/A/self"));
-        // A link to a folder beside the path is followed like a folder.
-        makeFolder(root + "/Other");
-        QVERIFY(writeTagged(root + "/Other/01.mp3", "O", "X"));
-        QVERIFY(QFile::link(root + "/Other", root + "/A/B2"));
-
-        const BatchTreeBuild build = buildBatchTree(BatchType::CD, root, 1);
-        QCOMPARE(build.skippedFolders, 2);
-        QVERIFY(indexOfKey(build.tree, root + "/A/B2") > 0);
-        QCOMPARE(indexOfKey(build.tree, root + "/A/self"), 0);
-        QStringList dirs;
-        for (const QueueEntry &e : build.queue)
-            dirs << e.directory.mid(root.size());
-        QCOMPARE(dirs, (QStringList{"/A/B", "/A/B2", "/Other"}));
-    }
-
-    void unreadableFolderSkipped()
-    {
-        if (::geteuid() == 0)
-            QSKIP("permissions do not stop root");
-        const QString root = newRoot();
-        QVERIFY(writeTagged(root + "/Locked/In/01.mp3", "L", "I"));
-        QVERIFY(writeTagged(root + "/Open/01.mp3", "O", "P"));
-        QFile::setPermissions(root + "/Locked", QFileDevice::Permissions{});
-        const BatchTreeBuild build = buildBatchTree(BatchType::CD, root, 1);
-        QFile::setPermissions(root + "/Locked", QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                    QFileDevice::ExeOwner);
-        QCOMPARE(build.skippedFolders, 1);
-        QCOMPARE(build.queue.size(), size_t(1));
-        QCOMPARE(build.queue.at(0).artist, QStringLiteral("O"));
-    }
-
-    void pipesAreNeverOpened()
-    {
-        // A pipe waits for a writer that never comes; opening one would hang.
-        const QString root = newRoot();
-        makeFolder(root + "/Album");
-        QCOMPARE(::mkfifo(QFile::encodeName(root + "/Album/01.mp3").constData(), 0600), 0);
-        QCOMPARE(::mkfifo(QFile::encodeName(root + "/Album/batch.rlt").constData(), 0600), 0);
-        QVERIFY(writeTagged(root + "/Album/02.mp3", "After", "Pipe"));
-        const BatchTreeBuild build = buildBatchTree(BatchType::CD, root, 1);
-        QCOMPARE(rows(build), QStringList{"After|Pipe|" + root + "/Album|Queued|2"});
-        QCOMPARE(restoreBatchTree(BatchType::CD, root).hitCount, 0);
-        QVERIFY(!readBatchRecord(root + "/Album/batch.rlt", 1));
-        QVERIFY(readBatchRecords(root + "/Album/batch.rlt").empty());
-    }
-
-    void stopsWhenAsked()
-    {
-        const QString root = newRoot();
-        for (int i = 0; i < 20; ++i)
-            makeFolder(root + QStringLiteral("/F%1").arg(i));
-        int turns = 0;
-        const BatchTreeBuild build =
-            buildBatchTree(BatchType::DVD, root, 1, [&] { return ++turns < 5; });
-        QVERIFY(build.stopped);
-        QCOMPARE(turns, 5);
-        QVERIFY(build.tree.count() < 21);
     }
 
     void restoreWalk()

@@ -3,10 +3,15 @@
 #include "batch/batchresultsfile.h"
 #include "batch/batchtexts.h"
 #include "batch/frmbatch.h"
+#include "batch/samplecollection.h"
 #include "batchtesthelpers.h"
 #include "guitestmain.h"
+#include "recordingmessagebox.h"
+#include "simulatorprocess.h"
 
 #include <QAction>
+#include <QDir>
+#include <QImage>
 #include <QGroupBox>
 #include <QLabel>
 #include <QProgressBar>
@@ -19,6 +24,7 @@
 #include <QTreeWidget>
 
 #include <memory>
+#include <unistd.h>
 
 // The batch window through its controls, with the roots set in the store.
 class TestFrmBatch : public QObject
@@ -29,6 +35,8 @@ private:
     QTemporaryDir m_dir;
     QString m_cd;
     QString m_dvd;
+    SimulatorProcess m_sim;
+    qint64 m_now = 0; // the run's clock, in milliseconds
 
     void setRoots(const QString &cd, const QString &dvd, int depth = 1)
     {
@@ -75,6 +83,65 @@ private:
         return out;
     }
 
+    static QTreeWidgetItem *byKey(QTreeWidget *tree, const QString &key)
+    {
+        for (QTreeWidgetItem *n : allNodes(tree)) {
+            if (frmBatch::nodeKey(n) == key)
+                return n;
+        }
+        return nullptr;
+    }
+
+    // Hit nodes as a restore makes them from a folder's results file.
+    static void writeRecords(const QString &folder, const QStringList &albums)
+    {
+        BatchResultsFile writer;
+        QVERIFY(writer.create(folder + "/batch.rlt"));
+        for (int i = 0; i < albums.size(); ++i)
+            QVERIFY(writer.writeRecord(i + 1, {"Artist", albums[i], "http://h/p.jpg"}));
+    }
+
+    // The hits under a folder node as "record number|text|image".
+    static QStringList hitsOf(QTreeWidget *tree, const QString &folder)
+    {
+        QStringList out;
+        QTreeWidgetItem *node = byKey(tree, folder);
+        for (int i = 0; node && i < node->childCount(); ++i)
+            out << QStringLiteral("%1|%2|%3")
+                       .arg(hitRecordNumber(frmBatch::nodeKey(node->child(i)), folder))
+                       .arg(node->child(i)->text(0))
+                       .arg(int(frmBatch::nodeImage(node->child(i))));
+        return out;
+    }
+
+    static QStringList statuses(frmBatch &w, int type)
+    {
+        QStringList out;
+        for (int r = 0; r < w.queueRowCount(type); ++r)
+            out << w.lvBatch(type)->topLevelItem(r)->text(type == 0 ? 3 : 2);
+        return out;
+    }
+
+    // Whether the program still holds a file of that name open.
+    static bool heldOpen(const QString &name)
+    {
+        for (const QFileInfo &fd : QDir("/proc/self/fd").entryInfoList(QDir::System))
+            if (fd.symLinkTarget().endsWith(name))
+                return true;
+        return false;
+    }
+
+    // Two albums, the first of whose pages answer slowly.
+    QString slowCollection()
+    {
+        const QString root = m_dir.filePath("Slow");
+        if (!QFileInfo::exists(root)) {
+            writeTagged(root + "/Metallica/Black/01.mp3", "Metallica", "Black simslow1500");
+            writeTagged(root + "/Neon Parade/Night Shift/01.mp3", "Neon Parade", "Night Shift");
+        }
+        return root;
+    }
+
     static QTreeWidgetItem *byText(QTreeWidget *tree, const QString &text)
     {
         for (QTreeWidgetItem *n : allNodes(tree)) {
@@ -98,6 +165,15 @@ private slots:
         makeFolder(m_dvd + "/Alien/Disc 1");
         makeFolder(m_dvd + "/Alien/Disc 2");
         makeFolder(m_dvd + "/Heat");
+        // Runs search the simulator and read the test's clock.
+        QVERIFY2(m_sim.start(), qPrintable(m_sim.errorString()));
+        SettingsStore store;
+        m_sim.configureSites(store);
+        for (const char *key : {"BatchVantory", "BatchBrinsell", "BatchGenreRock", "BatchGenrePop"})
+            store.write(key, "1");
+        store.write("QSName", "@artist@ - @album@");
+        QVERIFY(makeDemoCollection(m_dir.filePath("Demo"), {}).ok());
+        frmBatch::setClock([this] { return m_now; });
     }
 
     void controlsAndCaptions()
@@ -189,7 +265,7 @@ private slots:
         QTreeWidgetItem *album = byText(tree, "Album B");
         QVERIFY(album);
         QCOMPARE(frmBatch::fullTreePath(album), m_cd + "/Artist A/Album B");
-        QCOMPARE(w.nodeByIndex(0, 3), album);
+        QCOMPARE(w.nodeKeyAt(0, 3), frmBatch::nodeKey(album));
         QCOMPARE(queueRows(w.lvBatch(0)),
                  (QStringList{"Artist A|Album B|" + m_cd + "/Artist A/Album B|Queued|3",
                               "Tag Artist|Tag Album|" + m_cd + "/Artist A/Misc|Queued|4"}));
@@ -199,101 +275,9 @@ private slots:
         QCOMPARE(dvdRows, (QStringList{"Alien|" + m_dvd + "/Alien/Disc 1|Queued|3",
                                        "Alien|" + m_dvd + "/Alien/Disc 2|Queued|4",
                                        "Heat|" + m_dvd + "/Heat|Queued|5"}));
-        QCOMPARE(frmBatch::nodeImage(w.nodeByIndex(1, 3)), NodeImage::DvdFolder);
-        QCOMPARE(frmBatch::nodeKey(w.nodeByIndex(1, 5)), m_dvd + "/Heat");
+        QCOMPARE(frmBatch::nodeImage(byKey(w.tvBatch(1), w.nodeKeyAt(1, 3))), NodeImage::DvdFolder);
+        QCOMPARE(w.nodeKeyAt(1, 5), m_dvd + "/Heat");
         QCOMPARE(w.lblStatusLeft()->text(), QString());
-    }
-
-    // Each row builds its own folders (path=artist/album for a tagged file,
-    // path=untagged, or a bare path for a folder), sets the roots in the
-    // store and reads the queues back from the window. Expected rows use
-    // <cd> and <dvd> for the roots; the last cell is the row's tag.
-    void queuesThroughWindow_data()
-    {
-        QTest::addColumn<QStringList>("make");
-        QTest::addColumn<QString>("cdRoot");
-        QTest::addColumn<QString>("dvdRoot");
-        QTest::addColumn<int>("depth");
-        QTest::addColumn<QStringList>("cdRows");
-        QTest::addColumn<QStringList>("dvdRows");
-
-        QTest::newRow("tag names, not folder names")
-            << QStringList{"cd/Misc/01.mp3=Real Artist/Real Album"} << "<cd>"
-            << "None" << 1 << QStringList{"Real Artist|Real Album|<cd>/Misc|Queued|2"}
-            << QStringList{};
-        QTest::newRow("untagged and empty tags give no row")
-            << QStringList{"cd/A/01.mp3=untagged", "cd/B/01.mp3=/"} << "<cd>"
-            << "None" << 1 << QStringList{} << QStringList{};
-        QTest::newRow("empty artist")
-            << QStringList{"cd/A/01.mp3=/Only Album"} << "<cd>"
-            << "None" << 1 << QStringList{"|Only Album|<cd>/A|Queued|2"} << QStringList{};
-        QTest::newRow("song.mp3.txt passed over, SONG.Mp3 read")
-            << QStringList{"cd/A/a.mp3.txt=Wrong/Wrong", "cd/A/SONG.Mp3=Right/Right"} << "<cd>"
-            << "None" << 1 << QStringList{"Right|Right|<cd>/A|Queued|2"} << QStringList{};
-        QTest::newRow("root itself a leaf")
-            << QStringList{"cd/01.mp3=Root/Leaf"} << "<cd>"
-            << "None" << 1 << QStringList{"Root|Leaf|<cd>|Queued|1"} << QStringList{};
-        QTest::newRow("none in any case") << QStringList{"cd/A/01.mp3=X/Y", "dvd/T"} << "none"
-                                          << "NONE" << 1 << QStringList{} << QStringList{};
-        QTest::newRow("dvd depth 1 with discs")
-            << QStringList{"dvd/Alien/Disc 1", "dvd/Alien/Disc 2"} << "None"
-            << "<dvd>" << 1 << QStringList{}
-            << QStringList{"Alien|<dvd>/Alien/Disc 1|Queued|3",
-                           "Alien|<dvd>/Alien/Disc 2|Queued|4"};
-        QTest::newRow("dvd depth 2")
-            << QStringList{"dvd/Horror/Alien", "dvd/Comedy"} << "None"
-            << "<dvd>" << 2 << QStringList{} << QStringList{"Alien|<dvd>/Horror/Alien|Queued|4"};
-        QTest::newRow("dvd root without subfolders")
-            << QStringList{"dvd"} << "None"
-            << "<dvd>" << 1 << QStringList{} << QStringList{};
-    }
-
-    void queuesThroughWindow()
-    {
-        QFETCH(QStringList, make);
-        QFETCH(QString, cdRoot);
-        QFETCH(QString, dvdRoot);
-        QFETCH(int, depth);
-        QFETCH(QStringList, cdRows);
-        QFETCH(QStringList, dvdRows);
-
-        QTemporaryDir dir;
-        for (const QString &item : make) {
-            const QString path = dir.filePath(item.section('=', 0, 0));
-            const QString what = item.section('=', 1);
-            if (!item.contains('='))
-                QVERIFY(makeFolder(path));
-            else if (what == "untagged")
-                QVERIFY(writeAudio(path, {}));
-            else
-                QVERIFY(writeTagged(path, what.section('/', 0, 0), what.section('/', 1)));
-        }
-        makeFolder(dir.filePath("cd"));
-        makeFolder(dir.filePath("dvd"));
-        auto fill = [&](QString text) {
-            return text.replace("<cd>", dir.filePath("cd")).replace("<dvd>", dir.filePath("dvd"));
-        };
-        setRoots(fill(cdRoot), fill(dvdRoot), depth);
-        frmBatch w;
-        QStringList expectedCd;
-        for (const QString &row : cdRows)
-            expectedCd << fill(row);
-        QStringList expectedDvd;
-        for (const QString &row : dvdRows)
-            expectedDvd << fill(row);
-        QCOMPARE(queueRows(w.lvBatch(0)), expectedCd);
-        QCOMPARE(queueRows(w.lvBatch(1)), expectedDvd);
-        // Every row's tag names the node of its own folder.
-        for (int t = 0; t < 2; ++t) {
-            for (int r = 0; r < w.queueRowCount(t); ++r) {
-                const QueueEntry entry = w.queueEntry(t, r);
-                QCOMPARE(frmBatch::nodeKey(w.nodeByIndex(t, entry.nodeIndex)), entry.directory);
-                QCOMPARE(frmBatch::fullTreePath(w.nodeByIndex(t, entry.nodeIndex)),
-                         entry.directory);
-            }
-        }
-        QCOMPARE(w.tvBatch(0)->topLevelItemCount(), cdRoot.startsWith('<') ? 1 : 0);
-        QCOMPARE(w.tvBatch(1)->topLevelItemCount(), dvdRoot.startsWith('<') ? 1 : 0);
     }
 
     void typeSwitch()
@@ -322,93 +306,21 @@ private slots:
         QVERIFY(w.tvBatch(0)->isVisible());
     }
 
-    void newResetsEverything()
-    {
-        setRoots(m_cd, m_dvd);
-        frmBatch w;
-        w.cmdCheckAll_Click();
-        w.setQueueStatus(0, 0, "Complete");
-        w.setQueueStatus(0, 1, "Skipped");
-        QVERIFY(w.addHitNode(0, m_cd + "/Artist A/Album B", "0001x", "hit", NodeImage::HitSaved));
-        w.prgTotal(0)->setValue(40);
-        w.cmdStart()->setEnabled(false);
-        const QString added = m_cd + "/Artist A/Later";
-        QVERIFY(writeTagged(added + "/01.mp3", "Artist A", "Later"));
-
-        w.cmdNew_Click();
-        QCOMPARE(w.lblStatusLeft()->text(), QStringLiteral("Folders Complete"));
-        QVERIFY(w.cmdStart()->isEnabled());
-        QCOMPARE(w.queueRowCount(0), 3);
-        for (int r = 0; r < w.queueRowCount(0); ++r)
-            QCOMPARE(w.queueEntry(0, r).status, QStringLiteral("Queued"));
-        for (QTreeWidgetItem *n : allNodes(w.tvBatch(0))) {
-            QCOMPARE(n->checkState(0), Qt::Unchecked);
-            QVERIFY(frmBatch::nodeImage(n) != NodeImage::HitSaved);
-        }
-        QCOMPARE(w.prgTotal(0)->value(), 0);
-        QVERIFY(w.nodeByKey(0, added));
-        QDir(added).removeRecursively();
-    }
-
-    void restoreRebuildsHits()
-    {
-        setRoots(m_cd, m_dvd);
-        const QString album = m_cd + "/Artist A/Album B";
-        BatchResultsFile writer;
-        QVERIFY(writer.create(album + "/batch.rlt"));
-        QVERIFY(writer.writeRecord(1, {QString(60, 'M'), "Black", "http://vantory/1.jpg"}));
-        QVERIFY(writer.writeRecord(2, {"Artist A", "Album B", "http://brinsell/2.jpg"}));
-        writer.close();
-        QCOMPARE(QFileInfo(album + "/batch.rlt").size(), 710);
-        QVERIFY(writer.create(m_dvd + "/Heat/batch.rlt"));
-        QVERIFY(writer.writeRecord(1, {"", "Heat", "http://vantory/h.jpg"}));
-        writer.close();
-
-        frmBatch w;
-        QTest::mouseClick(child<QRadioButton>(&w, "optType(1)"), Qt::LeftButton);
-        w.RestoreLastBatch();
-        QCOMPARE(w.lblStatusLeft()->text(), QStringLiteral("Batch Results Complete"));
-        QCOMPARE(w.queueRowCount(0), 0);
-        QCOMPARE(w.queueRowCount(1), 0);
-        QVERIFY(!w.cmdStart()->isEnabled());
-        QVERIFY(child<QPushButton>(&w, "cmdNew")->isEnabled());
-        QVERIFY(w.findChild<QAction *>("mnuOptionsRestore")->isEnabled());
-        QCOMPARE(w.BatchTypeIndex(), 0);
-        QVERIFY(child<QRadioButton>(&w, "optType(0)")->isChecked());
-
-        QTreeWidgetItem *folder = w.nodeByKey(0, album);
-        QVERIFY(folder);
-        QCOMPARE(folder->childCount(), 2);
-        QTreeWidgetItem *first = folder->child(0);
-        QCOMPARE(frmBatch::nodeKey(first),
-                 "0001" + album + "\\Brinsell" + QString(50, 'M') + "Black");
-        QCOMPARE(first->text(0), QString(50, 'M') + " Black");
-        QCOMPARE(frmBatch::nodeImage(first), NodeImage::HitNotSaved);
-        QVERIFY(frmBatch::nodeKey(folder->child(1)).startsWith("0002"));
-        QCOMPARE(hitRecordNumber(frmBatch::nodeKey(folder->child(1)), album), 2);
-        QCOMPARE(frmBatch::fullTreePath(folder), album);
-
-        QTreeWidgetItem *heat = w.nodeByKey(1, m_dvd + "/Heat");
-        QCOMPARE(heat->childCount(), 1);
-        QCOMPARE(heat->child(0)->text(0), QStringLiteral(" Heat"));
-        QCOMPARE(w.tvBatch(0)->currentItem(), w.tvBatch(0)->topLevelItem(0));
-
-        QFile::remove(album + "/batch.rlt");
-        QFile::remove(m_dvd + "/Heat/batch.rlt");
-    }
-
     void tickPropagation()
     {
         setRoots(m_cd, m_dvd);
-        frmBatch w;
         const QString albumKey = m_cd + "/Artist A/Album B";
-        QTreeWidgetItem *hit1 = w.addHitNode(0, albumKey, "0001a", "one", NodeImage::HitNotSaved);
-        QTreeWidgetItem *hit2 = w.addHitNode(0, albumKey, "0002a", "two", NodeImage::HitNotSaved);
-        QTreeWidgetItem *album = w.nodeByKey(0, albumKey);
+        writeRecords(albumKey, {"one", "two"});
+        frmBatch w;
+        w.RestoreLastBatch();
+        QFile::remove(albumKey + "/batch.rlt");
+        QTreeWidgetItem *album = byKey(w.tvBatch(0), albumKey);
+        QTreeWidgetItem *hit1 = album->child(0);
+        QTreeWidgetItem *hit2 = album->child(1);
         QTreeWidgetItem *artist = album->parent();
-        QTreeWidgetItem *misc = w.nodeByKey(0, m_cd + "/Artist A/Misc");
+        QTreeWidgetItem *misc = byKey(w.tvBatch(0), m_cd + "/Artist A/Misc");
         QTreeWidgetItem *root = w.tvBatch(0)->topLevelItem(0);
-        QTreeWidgetItem *untagged = w.nodeByKey(0, m_cd + "/Untagged");
+        QTreeWidgetItem *untagged = byKey(w.tvBatch(0), m_cd + "/Untagged");
         QVERIFY(hit1 && hit2 && album && misc && untagged);
         QVERIFY(album->isExpanded());
 
@@ -429,18 +341,15 @@ private slots:
         for (QTreeWidgetItem *n : {album, misc, hit1, hit2})
             QCOMPARE(n->checkState(0), Qt::Unchecked);
         QCOMPARE(root->checkState(0), Qt::Checked);
-
-        // A new image is not a tick change.
-        w.setNodeImage(hit1, NodeImage::HitSaved);
-        QCOMPARE(frmBatch::nodeImage(hit1), NodeImage::HitSaved);
-        QCOMPARE(root->checkState(0), Qt::Checked);
     }
 
     void checkAllFollowsShownType()
     {
         setRoots(m_cd, m_dvd);
+        writeRecords(m_cd + "/Artist A/Misc", {"hit"});
         frmBatch w;
-        w.addHitNode(0, m_cd + "/Artist A/Misc", "0001m", "hit", NodeImage::HitNotSaved);
+        w.RestoreLastBatch();
+        QFile::remove(m_cd + "/Artist A/Misc/batch.rlt");
         QTest::mouseClick(child<QPushButton>(&w, "cmdCheckAll"), Qt::LeftButton);
         for (QTreeWidgetItem *n : allNodes(w.tvBatch(0)))
             QCOMPARE(n->checkState(0), Qt::Checked);
@@ -456,7 +365,7 @@ private slots:
             QCOMPARE(n->checkState(0), Qt::Checked);
 
         // After Check All, unticking one node still propagates down.
-        QTreeWidgetItem *misc = w.nodeByKey(0, m_cd + "/Artist A/Misc");
+        QTreeWidgetItem *misc = byKey(w.tvBatch(0), m_cd + "/Artist A/Misc");
         misc->setCheckState(0, Qt::Unchecked);
         QCOMPARE(misc->child(0)->checkState(0), Qt::Unchecked);
     }
@@ -506,6 +415,152 @@ private slots:
         w.cmdNew_Click();
         QVERIFY(w.lblStatusLeft()->text().startsWith("Folders Complete ("));
         QCOMPARE(w.lblStatusLeft()->text().count(gone), 1);
+    }
+
+    void runOverSampleCollection()
+    {
+        setRoots(m_dir.filePath("Demo"), "None");
+        frmBatch w;
+        w.show();
+        // A folder that became read-only since the scan (and, as permissions
+        // do not stop root, one whose results file is blocked by a folder).
+        const QString failing = m_dir.filePath("Demo") + "/Marlow & Keys/Second Floor";
+        QFile::setPermissions(failing, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        if (::geteuid() == 0)
+            QVERIFY(QDir().mkpath(failing + "/batch.rlt"));
+        w.cmdCheckAll_Click();
+        byKey(w.tvBatch(0), m_dir.filePath("Demo") + "/Neon Parade")
+            ->setCheckState(0, Qt::Unchecked);
+
+        m_now = 1'000'000;
+        QString shownWhileRunning;
+        bool disabledWhileRunning = false;
+        QTimer::singleShot(0, &w, [&] {
+            m_now += 65'000;
+            w.tmrBatch_Timer();
+            shownWhileRunning = w.lblStatusLeft()->text();
+            disabledWhileRunning = !w.findChild<QPushButton *>("cmdNew")->isEnabled() &&
+                                   !w.findChild<QRadioButton *>("optType(1)")->isEnabled() &&
+                                   w.cmdStart()->text() == "&Cancel" && w.tmrBatch()->isActive();
+            m_now += 3'660'000;
+        });
+        QTest::mouseClick(w.cmdStart(), Qt::LeftButton);
+        QFile::setPermissions(failing, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                           QFileDevice::ExeOwner);
+        QDir(failing + "/batch.rlt").removeRecursively();
+
+        QCOMPARE(shownWhileRunning, QStringLiteral("Batch Process Started - 001:05"));
+        QVERIFY(disabledWhileRunning);
+        QCOMPARE(w.lblStatusLeft()->text(),
+                 QStringLiteral("Batch Process Complete - 062:05 (1 folder(s) failed)"));
+        QCOMPARE(statuses(w, 0),
+                 (QStringList{"Complete", "Complete", "Complete", "Complete", "Failed", "Complete",
+                              "Skipped", "Complete", "Complete", "Complete"}));
+        QCOMPARE(
+            (QStringList{w.lblArtist(0)->text(), w.lblAlbum()->text(), w.lblSite(0)->text(),
+                         w.lblResults(0)->text(), w.cmdStart()->text()}),
+            (QStringList{"The Quiet Harbours", "Lantern Season", "Brinsell...", "1", "&Start"}));
+        QCOMPARE(w.prgTotal(0)->maximum(), 9);
+        QCOMPARE(w.prgTotal(0)->value() + w.prgSearch(0)->value(), 0);
+        QVERIFY(!w.cmdStart()->isEnabled() && !w.tmrBatch()->isActive());
+
+        // Metallica's Vantory hit is its first match and is saved; the
+        // Brinsell ones are recorded after it. Copper Valley has only a
+        // partner offer (artist N/A): recorded, never saved.
+        const QString metallica = m_dir.filePath("Demo") + "/Metallica/Black";
+        const QStringList metallicaHits = hitsOf(w.tvBatch(0), metallica);
+        QCOMPARE(metallicaHits, (QStringList{"1|Metallica Black|5", "2|Metallica Black|6",
+                                             "3|N/A Black (Anniversary Edition)|6"}));
+        QCOMPARE(QImage(metallica + "/Metallica - Black.jpg").size(), QSize(500, 500));
+        const QString copper = m_dir.filePath("Demo") + "/Copper Valley/Dust Roads";
+        QCOMPARE(hitsOf(w.tvBatch(0), copper), QStringList{"1|N/A Dust Roads|6"});
+        QCOMPARE(QDir(copper).entryList({"*.jpg"}), QStringList());
+        // Ada Lindqvist Trio is on no enabled genre: the shop's own Brinsell
+        // product is its match.
+        QVERIFY(QFileInfo::exists(m_dir.filePath("Demo") +
+                                  "/Ada Lindqvist Trio/Blue Meridian/"
+                                  "Ada Lindqvist Trio - Blue Meridian.jpg"));
+        QVERIFY(!QFileInfo::exists(m_dir.filePath("Demo") + "/Neon Parade/Night Shift/batch.rlt"));
+
+        // Restore reads the same hits back from the results files (all red,
+        // as a file does not say which was saved), with an empty queue.
+        w.RestoreLastBatch();
+        QCOMPARE(w.lblStatusLeft()->text(), QStringLiteral("Batch Results Complete"));
+        QCOMPARE(w.queueRowCount(0) + w.queueRowCount(1), 0);
+        QVERIFY(!w.cmdStart()->isEnabled());
+        QVERIFY(child<QPushButton>(&w, "cmdNew")->isEnabled());
+        QVERIFY(w.findChild<QAction *>("mnuOptionsRestore")->isEnabled());
+        QStringList restored = metallicaHits;
+        restored.replaceInStrings("|5", "|6");
+        QCOMPARE(hitsOf(w.tvBatch(0), metallica), restored);
+        QCOMPARE(hitsOf(w.tvBatch(0), copper), QStringList{"1|N/A Dust Roads|6"});
+
+        // New starts over: a fresh queue, no hits, Start available again.
+        w.cmdNew_Click();
+        QCOMPARE(w.lblStatusLeft()->text(), QStringLiteral("Folders Complete"));
+        QVERIFY(w.cmdStart()->isEnabled());
+        QCOMPARE(statuses(w, 0), QStringList(10, "Queued"));
+        for (QTreeWidgetItem *n : allNodes(w.tvBatch(0))) {
+            QCOMPARE(n->checkState(0), Qt::Unchecked);
+            QVERIFY(frmBatch::nodeImage(n) < NodeImage::HitSaved);
+        }
+    }
+
+    void cancelDuringSlowPage()
+    {
+        setRoots(slowCollection(), "None");
+        ScopedRecordingMessageBox boxes;
+        frmBatch w;
+        w.show();
+        w.cmdCheckAll_Click();
+        QString cancelled;
+        bool startDisabled = false;
+        QTimer::singleShot(300, &w, [&] {
+            QTest::mouseClick(w.cmdStart(), Qt::LeftButton);
+            cancelled = w.lblStatusLeft()->text();
+            startDisabled = !w.cmdStart()->isEnabled() && w.cmdStart()->text() == "&Start";
+        });
+        QTest::mouseClick(w.cmdStart(), Qt::LeftButton);
+        QCOMPARE(cancelled, QStringLiteral("Batch Process Cancelled"));
+        QVERIFY(startDisabled);
+        QVERIFY(w.lblStatusLeft()->text().startsWith("Batch Process Complete - 000:0"));
+        QCOMPARE(statuses(w, 0), (QStringList{"Searching", "Queued"}));
+        const QString folder = slowCollection() + "/Metallica/Black";
+        QCOMPARE(QFileInfo(folder + "/batch.rlt").size(), 0);
+        QVERIFY(!heldOpen("batch.rlt"));
+        QVERIFY(!w.cmdStart()->isEnabled());
+
+        // Start on a type with an empty queue.
+        w.cmdNew_Click();
+        w.findChild<QRadioButton *>("optType(1)")->click();
+        QTest::mouseClick(w.cmdStart(), Qt::LeftButton);
+        QCOMPARE(boxes.box.shown.size(), 1);
+        QCOMPARE(boxes.box.shown[0].text, QStringLiteral("No Artist/Albums in batch queue."));
+        QCOMPARE(boxes.box.shown[0].title, QStringLiteral("Batch Error"));
+        QCOMPARE(boxes.box.shown[0].buttons, MsgButtons::OkOnly);
+        QCOMPARE(boxes.box.shown[0].icon, MsgIcon::Exclamation);
+        QCOMPARE(w.cmdStart()->text(), QStringLiteral("&Start"));
+        QVERIFY(w.cmdStart()->isEnabled());
+    }
+
+    void closingDuringRunStopsItFirst()
+    {
+        setRoots(slowCollection(), "None");
+        auto *w = new frmBatch;
+        w->setAttribute(Qt::WA_DeleteOnClose);
+        w->show();
+        w->cmdCheckAll_Click();
+        QPointer<frmBatch> alive(w);
+        bool stillThere = false;
+        QTimer::singleShot(300, w, [&] {
+            w->findChild<QAction *>("mnuFileExit")->trigger();
+            stillThere = alive && w->isVisible();
+        });
+        w->cmdStart_Click();
+        QVERIFY(stillThere); // the run is stopped first
+        QCOMPARE(statuses(*w, 0), (QStringList{"Searching", "Queued"}));
+        QTRY_VERIFY(alive.isNull());
+        QVERIFY(!heldOpen("batch.rlt"));
     }
 };
 

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "base/downloadservice.h"
+#include "base/foldertree.h"
+#include "base/modjacketeer.h"
+
+#include <QString>
+
+#include <array>
+#include <functional>
+#include <vector>
+
+class IPageSource;
+struct SiteEndpoints;
+
+// The settings a batch run reads, taken from the shared settings state when
+// Start is pressed.
+struct BatchSettings {
+    std::array<bool, kGenreCount> genres{}; // Vantory genres to search (CD)
+    bool vantory = false;
+    bool brinsell = false;
+    bool replace = false; // an automatic save may replace a picture already there
+    QString templateName = QStringLiteral("folder"); // the Quick Save template, without ".jpg"
+
+    static BatchSettings fromShared(const ModJacketeer &mod);
+};
+
+enum class BatchLabel { Artist, Album, Site, Results };
+enum class BatchBar { Total, Search };
+
+// What a run shows, in the controls of the run's own batch type. The batch
+// window implements it; tests record it.
+class IBatchRunObserver
+{
+public:
+    virtual ~IBatchRunObserver() = default;
+    // Whether the folder node of an entry is ticked; asked when the run
+    // reaches the entry, so ticks changed during a run count for the
+    // entries not reached yet.
+    virtual bool isTicked(int nodeIndex) = 0;
+    virtual void setRowStatus(int row, const QString &status) = 0;
+    virtual void setLabel(BatchLabel label, const QString &text) = 0;
+    virtual void setBarMaximum(BatchBar bar, int maximum) = 0;
+    virtual void setBarValue(BatchBar bar, int value) = 0;
+    // A hit node under the folder node whose key is folderKey; scrolled into
+    // view when asked.
+    virtual void addHitNode(const QString &folderKey, const QString &nodeKey, const QString &text,
+                            NodeImage image, bool scrollTo) = 0;
+    virtual void setNodeImage(const QString &nodeKey, NodeImage image) = 0;
+};
+
+// How a run reaches the rest of the program.
+struct BatchRunIo {
+    IPageSource *pages = nullptr;
+    IBatchRunObserver *observer = nullptr;
+    // Lets the event loop run: after every page and every hit.
+    std::function<void()> yield;
+    // True once the run is to end (Cancel, or its window closing). Looked at
+    // before every entry, page and hit: the run ends at the first of these.
+    std::function<bool()> stopRequested;
+    // Fetches a picture into a file (0 on success); the program-wide
+    // download when empty.
+    DownloadFunction download;
+    // Where scratch pictures go; the application folder when empty.
+    QString scratchFolder;
+};
+
+struct BatchRunOutcome {
+    int searched = 0; // entries whose searches ended
+    int skipped = 0;  // entries whose folder was not ticked
+    int failed = 0;   // entries whose folder could not be written
+    bool stopped = false;
+};
+
+// Runs a queue: for every ticked entry, replaces the "batch.rlt" in its
+// folder, searches the enabled sites (the Vantory genres in index order, or
+// the one Vantory DVD request, then Brinsell), records every hit there and
+// under the entry's folder node, and saves the first hit that matches the
+// entry into the folder under the template's name. An entry whose folder
+// cannot be written gets the status "Failed" and the run goes on.
+BatchRunOutcome runBatch(BatchType type, const std::vector<QueueEntry> &queue,
+                         const BatchSettings &settings, const SiteEndpoints &sites,
+                         const BatchRunIo &io);
+
+// Whether a hit is an automatic match for an entry (case ignored): CD, the
+// artists are equal and the entry's album occurs in the hit's; DVD, the
+// entry's title occurs in the hit's album. An empty album or title occurs in
+// everything.
+bool isAutomaticMatch(BatchType type, const QString &entryArtist, const QString &entryAlbum,
+                      const QString &hitArtist, const QString &hitAlbum);
+
+// Elapsed time as the status line shows it: whole minutes with at least
+// three digits, ":", seconds with two ("002:05", "1000:00").
+QString batchElapsedText(qint64 seconds);

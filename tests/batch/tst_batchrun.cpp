@@ -1,0 +1,414 @@
+#include "../search/searchpages.h"
+#include "base/appfolder.h"
+#include "base/pagesource.h"
+#include "batch/batchrestore.h"
+#include "batch/batchresultsfile.h"
+#include "batch/batchrun.h"
+
+#include <QDir>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace SearchPages;
+
+namespace
+{
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(none)");
+}
+
+// One run through the seam. Pages come by request label ("V4118", "V41938",
+// "BM", "BD"; "no matches found" for the rest), requests are written down as
+// "LABEL:search text", what the run shows as "L<label> text", "B<bar> value"
+// and "M<bar> maximum", nodes as "key|text|image|scrolled". Every download
+// gives `picture`: "WxH", "garbage" or "fail".
+struct Rig : IPageSource, IBatchRunObserver {
+    QTemporaryDir dir;
+    BatchSettings settings;
+    QMap<QString, QString> bodies;
+    QStringList requests, log, nodes, downloads;
+    QMap<int, QString> statuses;
+    QSet<int> unticked;
+    std::function<void()> onLoad;
+    int stopAtLoad = 0, stopAtHit = 0;
+    bool stop = false;
+    QString picture = "500x500";
+
+    Rig()
+    {
+        settings.vantory = settings.brinsell = true;
+        settings.genres[0] = true;
+        QDir().mkpath(dir.filePath("app"));
+    }
+    LoadedPage load(const QString &url) override
+    {
+        const bool vantory = url.contains("search-ng.gsp");
+        const QString label = vantory ? 'V' + url.section("CATEGORY_ID=", 1).section('&', 0, 0)
+                              : url.contains("=music") ? "BM"
+                                                       : "BD";
+        QString text = url.section(vantory ? "search_query=" : "&qu=", 1).section('&', 0, 0);
+        if (text.endsWith('='))
+            text.chop(1);
+        requests << label + ':' + text;
+        stop = stop || requests.size() == stopAtLoad;
+        if (onLoad)
+            onLoad();
+        return {true, url, bodies.value(label, "no matches found"), 200};
+    }
+    void note(const char *what, int which, const QString &text)
+    {
+        log << what + QString::number(which) + ' ' + text;
+    }
+    bool isTicked(int node) override { return !unticked.contains(node); }
+    void setRowStatus(int row, const QString &status) override { statuses[row] = status; }
+    void setLabel(BatchLabel l, const QString &text) override { note("L", int(l), text); }
+    void setBarMaximum(BatchBar b, int max) override { note("M", int(b), QString::number(max)); }
+    void setBarValue(BatchBar b, int value) override { note("B", int(b), QString::number(value)); }
+    void addHitNode(const QString &, const QString &key, const QString &text, NodeImage image,
+                    bool scrollTo) override
+    {
+        nodes << QStringLiteral("%1|%2|%3|%4").arg(key, text).arg(int(image)).arg(scrollTo);
+        stop = stop || nodes.size() == stopAtHit;
+    }
+    void setNodeImage(const QString &key, NodeImage image) override
+    {
+        for (QString &n : nodes)
+            if (n.startsWith(key + '|'))
+                n = n.section('|', 0, 1) + QStringLiteral("|%1|").arg(int(image)) +
+                    n.section('|', 3);
+    }
+    QStringList logOf(const QString &prefix) const
+    {
+        QStringList out;
+        for (const QString &l : log)
+            if (l.startsWith(prefix + ' '))
+                out << l.mid(prefix.size() + 1);
+        return out;
+    }
+    QueueEntry entry(const QString &artist, const QString &album, const QString &name, int node = 2)
+    {
+        QDir().mkpath(dir.filePath(name));
+        return {artist, album, dir.filePath(name), "Queued", node};
+    }
+    int download(const QString &url, const QString &path)
+    {
+        downloads << url;
+        if (picture == "fail")
+            return 1;
+        if (picture == "garbage")
+            return writeFile(path, "not a picture") ? 0 : 2;
+        QImage image(picture.section('x', 0, 0).toInt(), picture.section('x', 1).toInt(),
+                     QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        return image.save(path, "JPG") ? 0 : 3;
+    }
+    BatchRunOutcome run(BatchType type, const std::vector<QueueEntry> &queue)
+    {
+        BatchRunIo io;
+        io.pages = this;
+        io.observer = this;
+        io.stopRequested = [this] { return stop; };
+        io.scratchFolder = dir.filePath("app");
+        io.download = [this](const QString &url, const QString &path) {
+            return download(url, path);
+        };
+        const SiteEndpoints sites{"v.test", "b.test", kBrinsellImageHost, {}, {}};
+        return runBatch(type, queue, settings, sites, io);
+    }
+    void setGenres(const QList<int> &genres)
+    {
+        settings.genres = {};
+        for (int g : genres)
+            settings.genres[size_t(g)] = true;
+    }
+};
+
+} // namespace
+
+class TestBatchRun : public QObject
+{
+    Q_OBJECT
+private slots:
+    void requests_data()
+    {
+        QTest::addColumn<bool>("dvd");
+        QTest::addColumn<QList<int>>("genres");
+        QTest::addColumn<bool>("vantory");
+        QTest::addColumn<bool>("brinsell");
+        QTest::addColumn<QString>("artist");
+        QTest::addColumn<QStringList>("requests");
+        QTest::addColumn<QString>("searchBar"); // its maximum, then its values
+        const QString t = "Artist A Album B";
+        QTest::newRow("genres in index order, then Brinsell")
+            << false << QList<int>{11, 5} << true << true << "Artist A"
+            << QStringList{"V4112:" + t, "V4115:" + t, "BM:" + t}
+            << "18 0 1 2 3 4 5 5 6 7 8 9 10 11 12 13 14 15 16 17 18";
+        QTest::newRow("the last genre, Vantory only")
+            << false << QList<int>{17} << true << false << "Artist A" << QStringList{"V51934:" + t}
+            << "18 0 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 17 18";
+        QTest::newRow("genres without Vantory, empty artist")
+            << false << QList<int>{5} << false << true << "" << QStringList{"BM:Album B"}
+            << "18 0 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 18";
+        QTest::newRow("no site: still Complete")
+            << false << QList<int>{0} << false << false << "Artist A" << QStringList{}
+            << "18 0 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 18";
+        QTest::newRow("DVD: one Vantory request, then Brinsell")
+            << true << QList<int>{0} << true << true << " Heat "
+            << QStringList{"V41938:Heat", "BD:Heat"} << "2 0 1 2";
+    }
+
+    void requests()
+    {
+        QFETCH(bool, dvd);
+        QFETCH(QList<int>, genres);
+        QFETCH(QString, artist);
+        QFETCH(QString, searchBar);
+        Rig r;
+        r.setGenres(genres);
+        QFETCH(bool, vantory);
+        QFETCH(bool, brinsell);
+        r.settings.vantory = vantory;
+        r.settings.brinsell = brinsell;
+        // An old results file is replaced even when nothing is found.
+        const QueueEntry e = r.entry(artist, dvd ? "" : "Album B", "A");
+        QVERIFY(writeFile(e.directory + "/batch.rlt", QByteArray(710, 'x')));
+        QCOMPARE(r.run(dvd ? BatchType::DVD : BatchType::CD, {e}).searched, 1);
+        QTEST(r.requests, "requests");
+        QCOMPARE((r.logOf("M1") + r.logOf("B1")).join(' '), searchBar);
+        QCOMPARE(r.statuses, (QMap<int, QString>{{0, "Complete"}}));
+        QCOMPARE(QFileInfo(e.directory + "/batch.rlt").size(), 0);
+        QCOMPARE(r.logOf("L0"), QStringList{artist.trimmed()});
+        QCOMPARE(r.logOf("M0"), QStringList{"1"}); // a one-row queue's bar can still move
+    }
+
+    void skippedRows()
+    {
+        Rig r;
+        // Ticks are read when the run reaches an entry: the second folder is
+        // unticked while the first is searched.
+        r.onLoad = [&r] { r.unticked.insert(3); };
+        r.bodies["V4118"] = vantoryHit(vantoryThumb("a"), "T", "X");
+        const std::vector<QueueEntry> queue{r.entry(" Padded ", " Album ", "A", 2),
+                                            r.entry("B", "B", "B", 3), r.entry("C", "C", "C", 4)};
+        QVERIFY(writeFile(queue[1].directory + "/batch.rlt", QByteArray(355, 'x')));
+        QCOMPARE(r.run(BatchType::CD, queue).skipped, 1);
+        QCOMPARE(r.statuses.values(), (QStringList{"Complete", "Skipped", "Complete"}));
+        QCOMPARE(QFileInfo(queue[1].directory + "/batch.rlt").size(), 355); // left as it was
+        QCOMPARE(r.logOf("M0") + r.logOf("B0"), (QStringList{"2", "0", "1", "2"}));
+        QCOMPARE(r.logOf("L0"), (QStringList{"Padded", "B", "C"}));
+        QCOMPARE(r.logOf("L3"), (QStringList{" 0", "1", "1", " 0", " 0", "1", "1"}));
+        QCOMPARE(r.requests.first(), QStringLiteral("V4118:Padded Album"));
+    }
+
+    void stopsAndFailures_data()
+    {
+        QTest::addColumn<int>("stopAtLoad");
+        QTest::addColumn<int>("stopAtHit");
+        QTest::addColumn<QString>("broken"); // what happened to the first folder
+        QTest::addColumn<int>("requests");
+        QTest::addColumn<QString>("statuses");
+        QTest::addColumn<int>("records"); // in the first folder's results file
+        QTest::newRow("cancel before the first page") << 1 << 0 << "" << 1 << "Searching" << 0;
+        QTest::newRow("cancel during a page: one more hit at most")
+            << 0 << 1 << "" << 1 << "Searching" << 1;
+        QTest::newRow("cancel between stages") << 2 << 0 << "" << 2 << "Searching" << 3;
+        QTest::newRow("folder deleted since the scan")
+            << 0 << 0 << "deleted" << 3 << "Failed Complete" << 0;
+        QTest::newRow("a folder in the results file's place")
+            << 0 << 0 << "blocked" << 3 << "Failed Complete" << 0;
+    }
+
+    void stopsAndFailures()
+    {
+        QFETCH(QString, broken);
+        Rig r;
+        QFETCH(int, stopAtLoad);
+        QFETCH(int, stopAtHit);
+        r.stopAtLoad = stopAtLoad;
+        r.stopAtHit = stopAtHit;
+        r.setGenres({0, 11});
+        r.bodies["V4118"] = vantoryHit(vantoryThumb("a"), "One", "X") +
+                            vantoryHit(vantoryThumb("b"), "Two", "X") +
+                            vantoryHit(vantoryThumb("c"), "Three", "X");
+        const QueueEntry first = r.entry("A", "B", "A");
+        if (broken == "deleted")
+            QDir(first.directory).removeRecursively();
+        else if (broken == "blocked")
+            QDir().mkpath(first.directory + "/batch.rlt");
+        const BatchRunOutcome outcome = r.run(BatchType::CD, {first, r.entry("C", "D", "C")});
+        QCOMPARE(outcome.stopped, broken.isEmpty());
+        QCOMPARE(outcome.failed, broken.isEmpty() ? 0 : 1);
+        QTEST(int(r.requests.size()), "requests"); // the failed folder's are never made
+        QTEST(r.statuses.values().join(' '), "statuses");
+        // Whatever a cancel interrupted keeps what it recorded, never "Cancel".
+        const auto stored = readBatchRecords(first.directory + "/batch.rlt");
+        QTEST(int(stored.size()), "records");
+        for (const BatchResultRecord &record : stored)
+            QVERIFY(record.album != "Cancel" && record.artist != "Cancel");
+    }
+
+    void recordsAndNodes_data()
+    {
+        QTest::addColumn<bool>("dvd");
+        QTest::addColumn<QStringList>("nodes"); // after the key's number and folder
+        QTest::addColumn<QString>("saved");     // the picture's name in the folder
+        QTest::newRow("CD")
+            << false
+            << QStringList{"\\VantoryOtherBlack|Other Black|6|1",
+                           "\\VantoryMetallicaBlack Album|Metallica Black Album|5|1",
+                           "\\BrinsellMetallicaBlack|Metallica Black|6|0",
+                           "\\BrinsellN/AOffer|N/A Offer|6|0",
+                           "\\BrinsellN/ASecond Offer|N/A Second Offer|6|0"}
+            << "Metallica - Black (Black).jpg";
+        QTest::newRow("DVD")
+            << true
+            << QStringList{"\\VantoryOtherBlack|Other Black|5|1",
+                           "\\VantoryMetallicaBlack Album|Metallica Black Album|6|1",
+                           "\\BrinsellBlack| Black|6|0", "\\BrinsellOffer| Offer|6|0",
+                           "\\BrinsellSecond Offer| Second Offer|6|0"}
+            << "Black -  (Black).jpg";
+    }
+
+    void recordsAndNodes()
+    {
+        QFETCH(bool, dvd);
+        QFETCH(QStringList, nodes);
+        QFETCH(QString, saved);
+        Rig r;
+        r.settings.templateName = "@artist@ - @album@ (@folder@)";
+        r.bodies[dvd ? "V41938" : "V4118"] =
+            vantoryHit(vantoryThumb("a", ".gif"), "Black", "Other") +
+            vantoryHit(vantoryThumb("b"), "Black Album", "Metallica");
+        // Records 3, 4 and 5 follow the two Vantory ones.
+        r.bodies[dvd ? "BD" : "BM"] =
+            brinsellProdHit(brinsellPicture("prod_images", "p.gif"), "Ignored", "Ignored") +
+            brinsellAdHit(brinsellPicture("ad_images", "x.jpg"), "Offer", "Someone") +
+            brinsellAdHit(brinsellPicture("ad_images", "y.jpg"), "Second Offer", "Someone");
+        const QueueEntry e =
+            dvd ? r.entry("Black", "", "Black") : r.entry("Metallica", "Black", "Black");
+        r.run(dvd ? BatchType::DVD : BatchType::CD, {e});
+        for (int i = 0; i < nodes.size(); ++i)
+            nodes[i].prepend(QStringLiteral("%1").arg(i + 1, 4, 10, QLatin1Char('0')) +
+                             e.directory);
+        QCOMPARE(r.nodes, nodes);
+        QCOMPARE(r.logOf("L3"), (QStringList{" 0", "2", "5"}));
+        const auto records = readBatchRecords(e.directory + "/batch.rlt");
+        QCOMPARE(int(records.size()), 5);
+        QCOMPARE(records[0].url, QStringLiteral("http://img.vantory.test/covers/a_500X500.jpg"));
+        QCOMPARE(records[2].url, brinsellPicture("large_images", "p.jpg"));
+        QCOMPARE(records[3].url, brinsellPicture("large_images", "x.jpg"));
+        QCOMPARE(r.downloads.size(), 1);
+        QCOMPARE(QImage(e.directory + '/' + saved).size(), QSize(500, 500));
+    }
+
+    void matchRule()
+    {
+        // Type, entry artist (or title), entry album, hit artist, hit album.
+        const QList<std::pair<QStringList, bool>> rows{
+            {{"CD", "Metallica", "black", "METALLICA", "The Black Album"}, true},
+            {{"CD", "Metallica", "Black", "Megadeth", "Black"}, false},
+            {{"CD", "Metal", "Black", "Metallica", "Black"}, false}, // equal, not inside
+            {{"CD", "A", "", "a", "Anything"}, true},                // "" is inside everything
+            {{"CD", "A", "B", "N/A", "B"}, false},
+            {{"DVD", "alien", "", "", "ALIEN (1979)"}, true},
+            {{"DVD", "Heat", "", "Heat", "Alien"}, false},
+            {{"DVD", "", "", "", "Alien"}, true}};
+        for (const auto &[t, match] : rows)
+            QVERIFY2(isAutomaticMatch(t[0] == "CD" ? BatchType::CD : BatchType::DVD, t[1], t[2],
+                                      t[3], t[4]) == match,
+                     qPrintable(t.join('|')));
+    }
+
+    void automaticSave_data()
+    {
+        QTest::addColumn<bool>("existing");
+        QTest::addColumn<bool>("replace");
+        QTest::addColumn<QString>("picture");
+        QTest::addColumn<int>("downloads");
+        QTest::addColumn<bool>("saved");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("first match saved, second not downloaded")
+            << false << false << "500x500" << 1 << true << "Complete";
+        QTest::newRow("replace off: nothing downloaded")
+            << true << false << "500x500" << 0 << false << "Complete";
+        QTest::newRow("replace on") << true << true << "500x500" << 1 << true << "Complete";
+        QTest::newRow("empty picture: next match tried")
+            << true << true << "1x1" << 2 << false << "Complete";
+        QTest::newRow("undecodable picture")
+            << true << true << "garbage" << 2 << false << "Complete";
+        QTest::newRow("failed download") << true << true << "fail" << 2 << false << "Complete";
+        // The replacement's temporary name beside the target is too long.
+        QTest::newRow("replace that cannot be written")
+            << true << true << "long name" << 1 << false << "Failed";
+    }
+
+    void automaticSave()
+    {
+        QFETCH(bool, existing);
+        QFETCH(QString, picture);
+        QFETCH(bool, saved);
+        Rig r;
+        QFETCH(bool, replace);
+        r.settings.replace = replace;
+        r.picture = picture == "long name" ? "500x500" : picture;
+        if (picture == "long name")
+            r.settings.templateName = QString(250, 'x');
+        r.bodies["V4118"] = vantoryHit(vantoryThumb("a"), "The Black Album", "METALLICA") +
+                            vantoryHit(vantoryThumb("b"), "Black", "Metallica");
+        const QueueEntry e = r.entry("Metallica", "Black", "Black");
+        const QString target = e.directory + '/' + r.settings.templateName + ".jpg";
+        const QByteArray old("the old picture");
+        if (existing) {
+            QVERIFY(writeFile(target, old));
+            QFile::setPermissions(target, QFileDevice::ReadOwner); // read-only counts too
+        }
+        r.run(BatchType::CD, {e});
+        QTEST(int(r.downloads.size()), "downloads");
+        QTEST(r.statuses.value(0), "status");
+        QCOMPARE(r.nodes.first().section('|', 2, 2), saved ? "5" : "6");
+        QCOMPARE(r.nodes.last().section('|', 2, 2), QStringLiteral("6"));
+        if (saved)
+            QCOMPARE(QImage(target).size(), QSize(500, 500));
+        else
+            QCOMPARE(fileBytes(target), existing ? old : QByteArray("(none)"));
+        // Nothing left behind: no scratch picture, no half-written copy.
+        QCOMPARE(QDir(e.directory).entryList(QDir::Files | QDir::Hidden).size(),
+                 existing || saved ? 2 : 1);
+        QVERIFY(QDir(r.dir.filePath("app")).isEmpty());
+    }
+
+    void countsPastSixteenBits()
+    {
+        Rig r;
+        for (int i = 0; i < 33000; ++i)
+            r.bodies["V4118"] += vantoryHit(vantoryThumb(QString::number(i)), "T", "X");
+        const QueueEntry e = r.entry("A", "B", "A");
+        r.run(BatchType::CD, {e});
+        QCOMPARE(r.logOf("L3").last(), QStringLiteral("33000"));
+        const QString key = r.nodes.last().section('|', 0, 0);
+        QVERIFY(key.startsWith("33000" + e.directory));
+        QCOMPARE(hitRecordNumber(key, e.directory), 33000);
+        QCOMPARE(restoreBatchTree(BatchType::CD, r.dir.path()).hitCount, 33000);
+    }
+
+    void elapsedText()
+    {
+        const QList<std::pair<qint64, QString>> rows{
+            {0, "000:00"}, {125, "002:05"}, {3725, "062:05"}, {60000, "1000:00"}};
+        for (const auto &[seconds, text] : rows)
+            QCOMPARE(batchElapsedText(seconds), text);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBatchRun)
+#include "tst_batchrun.moc"
