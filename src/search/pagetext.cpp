@@ -2,6 +2,8 @@
 
 #include "search/searchtexts.h"
 
+#include <type_traits>
+
 namespace
 {
 
@@ -10,17 +12,30 @@ constexpr QLatin1StringView kAddressScan{"address"};
 
 } // namespace
 
-template <typename Needle>
-PageText::Memo &PageText::memo(Needle needle, Qt::CaseSensitivity cs, bool backward,
+PageText::Memo &PageText::memo(QLatin1StringView marker, Qt::CaseSensitivity cs, bool backward,
                                QLatin1StringView scan)
 {
+    // Markers are compared as the Latin-1 bytes they are: this runs for every
+    // search the parsers make.
     for (Memo &m : m_memo) {
-        if (m.cs == cs && m.backward == backward && m.needle.size() == needle.size() &&
-            QLatin1StringView(m.scan) == scan && m.needle == needle)
+        if (m.marker.size() == marker.size() && m.cs == cs && m.backward == backward &&
+            QLatin1StringView(m.marker) == marker && QLatin1StringView(m.scan) == scan)
             return m;
     }
-    m_memo.push_back(
-        {needle.toString(), QByteArray(scan.data(), scan.size()), cs, backward, -1, -1});
+    m_memo.push_back({QByteArray(marker.data(), marker.size()), QString(),
+                      QByteArray(scan.data(), scan.size()), cs, backward, -1, -1});
+    return m_memo.back();
+}
+
+PageText::Memo &PageText::memo(QStringView text, QLatin1StringView scan)
+{
+    for (Memo &m : m_memo) {
+        if (m.marker.isEmpty() && m.text.size() == text.size() && m.text == text &&
+            QLatin1StringView(m.scan) == scan)
+            return m;
+    }
+    m_memo.push_back({QByteArray(), text.toString(), QByteArray(scan.data(), scan.size()),
+                      Qt::CaseSensitive, false, -1, -1});
     return m_memo.back();
 }
 
@@ -32,7 +47,12 @@ qsizetype PageText::forward(Needle needle, qsizetype from, Qt::CaseSensitivity c
         from = 0;
     if (from >= m_text.size() || needle.isEmpty())
         return -1;
-    Memo &m = memo(needle, cs, false, scan);
+    Memo *found = nullptr;
+    if constexpr (std::is_same_v<Needle, QLatin1StringView>)
+        found = &memo(needle, cs, false, scan);
+    else
+        found = &memo(needle, scan);
+    Memo &m = *found;
     qsizetype result = -1;
     if (m.from >= 0 && m.from <= from && (m.result < 0 || m.result >= from)) {
         // The remembered search found nothing in [m.from, result).

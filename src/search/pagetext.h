@@ -44,15 +44,17 @@ public:
 
 private:
     struct Memo {
-        QString needle;
+        QByteArray marker; // a fixed marker, Latin-1
+        QString text;      // or a text (findText)
         QByteArray scan;
         Qt::CaseSensitivity cs;
         bool backward;
         qsizetype from;
         qsizetype result;
     };
-    template <typename Needle>
-    Memo &memo(Needle needle, Qt::CaseSensitivity cs, bool backward, QLatin1StringView scan);
+    Memo &memo(QLatin1StringView marker, Qt::CaseSensitivity cs, bool backward,
+               QLatin1StringView scan);
+    Memo &memo(QStringView text, QLatin1StringView scan);
     template <typename Needle>
     qsizetype forward(Needle needle, qsizetype from, Qt::CaseSensitivity cs,
                       QLatin1StringView scan);
