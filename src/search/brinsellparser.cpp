@@ -7,6 +7,13 @@ using namespace SearchTexts;
 namespace
 {
 
+// Each cutter's searches keep their own memos (see PageText): the link
+// title's "<B>" lies next to the picture, the bold artist's far ahead.
+constexpr QLatin1StringView kHeadingTitleScan{"heading title"};
+constexpr QLatin1StringView kLinkTitleScan{"link title"};
+constexpr QLatin1StringView kLinkArtistScan{"link artist"};
+constexpr QLatin1StringView kBoldArtistScan{"bold artist"};
+
 // A cut that finds no end gives nothing and moves past the page's end.
 QString missed(qsizetype &pos, const PageText &page)
 {
@@ -16,13 +23,13 @@ QString missed(qsizetype &pos, const PageText &page)
 
 // "<B>" at or after `from`, then the text up to "</B>"; `pos` ends at the
 // text's first character.
-QString cutBold(qsizetype from, qsizetype &pos, PageText &page)
+QString cutBold(qsizetype from, qsizetype &pos, PageText &page, QLatin1StringView scan)
 {
-    const qsizetype open = from < 0 ? -1 : page.find(kBoldOpen, from, Qt::CaseInsensitive);
+    const qsizetype open = from < 0 ? -1 : page.find(kBoldOpen, from, Qt::CaseInsensitive, scan);
     if (open < 0)
         return missed(pos, page);
     pos = open + kBoldOpen.size();
-    const qsizetype end = page.find(kBoldClose, pos, Qt::CaseInsensitive);
+    const qsizetype end = page.find(kBoldClose, pos, Qt::CaseInsensitive, scan);
     if (end < 0)
         return missed(pos, page);
     return page.cut(pos, end);
@@ -47,15 +54,19 @@ QString brinsellLargeUrl(const QString &thumbnailUrl)
 
 QString cutBrinsellLinkTitleOnly(qsizetype &pos, PageText &page)
 {
-    return cutBold(page.find(kBrinsellLinkMarker, pos, Qt::CaseInsensitive), pos, page);
+    return cutBold(page.find(kBrinsellLinkMarker, pos, Qt::CaseInsensitive, kLinkTitleScan), pos,
+                   page, kLinkTitleScan);
 }
 
 QString CutBrinsellArtistLink(qsizetype &pos, PageText &page)
 {
-    const qsizetype marker =
-        page.find(kBrinsellArtistMarker, pos + kBrinsellArtistLinkSkip, Qt::CaseInsensitive);
-    const qsizetype end = marker < 0 ? -1 : page.find(kLinkClose, marker, Qt::CaseInsensitive);
-    const qsizetype gt = end < 0 ? -1 : page.findBack(QLatin1StringView(">"), end);
+    const qsizetype marker = page.find(kBrinsellArtistMarker, pos + kBrinsellArtistLinkSkip,
+                                       Qt::CaseInsensitive, kLinkArtistScan);
+    const qsizetype end =
+        marker < 0 ? -1 : page.find(kLinkClose, marker, Qt::CaseInsensitive, kLinkArtistScan);
+    const qsizetype gt =
+        end < 0 ? -1
+                : page.findBack(QLatin1StringView(">"), end, Qt::CaseSensitive, kLinkArtistScan);
     if (gt < 0)
         return missed(pos, page);
     pos = gt + 1;
@@ -64,16 +75,21 @@ QString CutBrinsellArtistLink(qsizetype &pos, PageText &page)
 
 QString CutBrinsellArtistBold(qsizetype &pos, PageText &page)
 {
-    return cutBold(page.find(kBrinsellArtistMarker, pos, Qt::CaseInsensitive), pos, page);
+    return cutBold(page.find(kBrinsellArtistMarker, pos, Qt::CaseInsensitive, kBoldArtistScan), pos,
+                   page, kBoldArtistScan);
 }
 
 QString CutBrinsellTitleByHeading(qsizetype &pos, PageText &page, bool dvd, QString &currentArtist)
 {
     QString title;
-    const qsizetype marker = page.findBack(kBrinsellHeadingMarker, pos, Qt::CaseInsensitive);
-    const qsizetype gt = marker < 0 ? -1 : page.find(QLatin1StringView(">"), marker);
+    const qsizetype marker =
+        page.findBack(kBrinsellHeadingMarker, pos, Qt::CaseInsensitive, kHeadingTitleScan);
+    const qsizetype gt = marker < 0 ? -1
+                                    : page.find(QLatin1StringView(">"), marker, Qt::CaseSensitive,
+                                                kHeadingTitleScan);
     const qsizetype start = gt < 0 ? -1 : gt + 1;
-    const qsizetype end = start < 0 ? -1 : page.find(kBoldClose, start, Qt::CaseInsensitive);
+    const qsizetype end =
+        start < 0 ? -1 : page.find(kBoldClose, start, Qt::CaseInsensitive, kHeadingTitleScan);
     if (end < 0) {
         missed(pos, page);
     } else {

@@ -4,6 +4,15 @@
 
 using namespace SearchTexts;
 
+namespace
+{
+
+// The memos of the two cutters' searches (see PageText).
+constexpr QLatin1StringView kTitleScan{"title"};
+constexpr QLatin1StringView kArtistScan{"artist"};
+
+} // namespace
+
 QString vantoryLargeUrl(const QString &thumbnailUrl)
 {
     QString large = thumbnailUrl;
@@ -14,13 +23,13 @@ QString vantoryLargeUrl(const QString &thumbnailUrl)
 
 QString CutVantoryArtist(qsizetype &pos, PageText &page)
 {
-    const qsizetype marker = page.find(kVantoryArtistMarker, pos, Qt::CaseInsensitive);
+    const qsizetype marker = page.find(kVantoryArtistMarker, pos, Qt::CaseInsensitive, kArtistScan);
     if (marker < 0) {
         pos = page.size();
         return QString();
     }
     pos = marker + kVantoryArtistMarker.size();
-    const qsizetype end = page.find(kVantoryArtistEnd, pos);
+    const qsizetype end = page.find(kVantoryArtistEnd, pos, Qt::CaseSensitive, kArtistScan);
     if (end < 0) {
         pos = page.size();
         return QString();
@@ -31,12 +40,13 @@ QString CutVantoryArtist(qsizetype &pos, PageText &page)
 QString CutVantoryTitle(qsizetype &pos, PageText &page, QString &currentArtist)
 {
     QString title;
-    const qsizetype marker = page.find(kVantoryTitleMarker, pos, Qt::CaseInsensitive);
-    const qsizetype open =
-        marker < 0 ? -1 : page.find(kVantoryTitleOpen, marker + kVantoryTitleSkip);
+    const qsizetype marker = page.find(kVantoryTitleMarker, pos, Qt::CaseInsensitive, kTitleScan);
+    const qsizetype open = marker < 0 ? -1
+                                      : page.find(kVantoryTitleOpen, marker + kVantoryTitleSkip,
+                                                  Qt::CaseSensitive, kTitleScan);
     const qsizetype start = open < 0 ? -1 : open + kVantoryTitleOpen.size();
     const qsizetype end =
-        start < 0 ? -1 : page.find(kVantoryTitleClose, start, Qt::CaseInsensitive);
+        start < 0 ? -1 : page.find(kVantoryTitleClose, start, Qt::CaseInsensitive, kTitleScan);
     if (end < 0) {
         pos = page.size();
     } else {

@@ -42,9 +42,10 @@ public:
     UpdateOutcome run();
 
     // The version text of an update information page: the text between the
-    // first "<body>" and the first "</body>" after it, cut at the first "-"
-    // and trimmed. None when the page has no such body, or when what is left
-    // could not name a program file (empty, or holding a path separator).
+    // first "<body>" and the first "</body>" on the page, cut at the first "-"
+    // and trimmed. None when either marker is missing or that "</body>" comes
+    // before the "<body>" ends, or when what is left could not name a program
+    // file (empty, or holding a path separator).
     static std::optional<QString> versionFromPage(const QString &page);
 
 private:

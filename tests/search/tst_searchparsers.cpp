@@ -118,6 +118,15 @@ void SearchParsersTest::extractUrlAt_data()
         << "_60X60" << QString();
     QTest::newRow("https is not the scheme prefix") << "<img src=\"https://i.test/a_60X60.jpg\">"
                                                     << "_60X60" << QString();
+    // 2,083 characters is the longest address there is; past it the "address"
+    // is the markup between a far "http:" and a far quote.
+    const QString longest = QStringLiteral("http://i.test/") +
+                            QString(2083 - 24, QLatin1Char('a')) + QStringLiteral("_60X60.jpg");
+    QTest::newRow("address of 2083 characters is kept")
+        << QStringLiteral("<img src=\"%1\">").arg(longest) << QStringLiteral("_60X60") << longest;
+    QTest::newRow("address of 2084 characters is none")
+        << QStringLiteral("<img src=\"%1\">").arg(longest + QLatin1Char('g'))
+        << QStringLiteral("_60X60") << QString();
 }
 
 void SearchParsersTest::extractUrlAt()
@@ -208,6 +217,13 @@ void SearchParsersTest::vantoryHits_data()
     QTest::newRow("picture address never closed")
         << first + "<img src=\"http://i.test/c_60X60.jpg" << QStringList{"Black", QString()}
         << QStringList{"Metallica", QString()} << QStringList{t1, QString()};
+    // A picture whose "address" runs back past 2,083 characters to the page's
+    // only "http:" is still a hit, without an address.
+    QTest::newRow("address too long: hit kept without an address")
+        << QStringLiteral("<a href=\"http://shop.test/\">") + filler(2100) +
+               vantoryHit(QStringLiteral("/covers/far_60X60.jpg"), QStringLiteral("Far"),
+                          QStringLiteral("Away"))
+        << QStringList{"Far"} << QStringList{"Away"} << QStringList{QString()};
 }
 
 void SearchParsersTest::vantoryHits()
@@ -308,6 +324,13 @@ void SearchParsersTest::brinsellHits_data()
     QTest::newRow("no bold artist")
         << QString("<img src=\"%1\"><a href=\"PRODUCT.ASP\"><b>C</b></a>").arg(adC) << false
         << false << QStringList{"C"} << QStringList{QString()} << QStringList{largeC};
+    QTest::newRow("address too long: hit kept without an address")
+        << brinsellAdHit(adC, QStringLiteral("C"), QStringLiteral("CC")) +
+               QStringLiteral("<img src=\"%1").arg(adD) + filler(2100) +
+               QStringLiteral("\"><a href=\"PRODUCT.ASP\"><b>D</b></a>") + filler(60) +
+               QStringLiteral("ARTIST: <b>DD</b>")
+        << false << false << QStringList{"C", "D"} << QStringList{"CC", "DD"}
+        << QStringList{largeC, QString()};
     QTest::newRow("page ends right after a picture, second hit kept")
         << brinsellAdHit(adC, "C", "CC") + QString("<img src=\"%1\"").arg(adC) << false << false
         << QStringList{"C", QString()} << QStringList{"CC", QString()}
