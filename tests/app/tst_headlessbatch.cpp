@@ -1,20 +1,71 @@
 #include "base/modjacketeer.h"
 #include "base/settingsstore.h"
 #include "batch/consolebatch.h"
+#include "batch/frmbatch.h"
 #include "batch/samplecollection.h"
+#include "guitestmain.h"
+#include "simulatorprocess.h"
 
+#include <QDirIterator>
+#include <QImage>
+#include <QProcess>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 
-// The batch run without a window: what it refuses and what it prints.
+#include <csignal>
+
+// The batch run without a window: what it refuses, what it prints, and that
+// the program's run leaves the folders as the window's run does.
 class tst_HeadlessBatch : public QObject
 {
     Q_OBJECT
 
     QTemporaryDir m_dir;
+    SimulatorProcess m_sim;
 
     QString path(const QString &name) const { return m_dir.filePath(name); }
+
+    // A settings file with the simulator's sites, both sites and two genres on.
+    QString settingsFor(const SimulatorProcess &sim, const QString &name, const QString &cdRoot,
+                        const QString &dvdRoot = "None")
+    {
+        SettingsStore::useFile(path(name));
+        SettingsStore store;
+        sim.configureSites(store);
+        for (const char *key : {"BatchVantory", "BatchBrinsell", "BatchGenreRock", "BatchGenrePop"})
+            store.write(key, "1");
+        store.write("QSName", "@artist@ - @album@");
+        store.write("BatchCDPath", cdRoot);
+        store.write("BatchDVDPath", dvdRoot);
+        return path(name);
+    }
+
+    // The program in the test's folder, with no display of any kind.
+    QProcess *startProgram(const QStringList &arguments, const QString &appFolder)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(name);
+        env.insert("JACKETEER_APPDIR", appFolder);
+        auto *program = new QProcess(this);
+        program->setProcessEnvironment(env);
+        program->setWorkingDirectory(m_dir.path());
+        program->start(qEnvironmentVariable("JACKETEER_PROGRAM"), arguments);
+        return program;
+    }
+
+    static QStringList filesBelow(const QString &root)
+    {
+        QStringList files;
+        for (QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
+            files << it.next().mid(root.size());
+        files.sort();
+        return files;
+    }
 
 private slots:
     void initTestCase()
@@ -23,6 +74,7 @@ private slots:
         QFile cover(path("Music/Metallica/Black/Metallica - Black.jpg"));
         QFile blocker(path("blocker")); // a file where the settings want a folder
         QVERIFY(cover.open(QIODevice::WriteOnly) && blocker.open(QIODevice::WriteOnly));
+        QVERIFY2(m_sim.start(), qPrintable(m_sim.errorString()));
     }
 
     void prepare_data()
@@ -137,7 +189,126 @@ private slots:
                                "\rEntry 4 of 4: Vantory, 1 hit - /m/D\x1b[K"
                                "\rEntry 4 of 4: stopped, 1 hit - /m/D\x1b[K\n"));
     }
+
+    void sameAsTheWindow_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::newRow("cd") << 0;
+        QTest::newRow("dvd") << 1;
+    }
+
+    void sameAsTheWindow()
+    {
+        QFETCH(int, type);
+        // Two copies of a generated collection: the demo albums or titles the
+        // simulator knows, and a few it does not.
+        const QString name = QTest::currentDataTag();
+        const QString program = path(name + "-program");
+        const QString window = path(name + "-window");
+        for (const QString &root : {program, window}) {
+            const QString cd = type == 0 ? root : "";
+            const QString dvd = type == 1 ? root : "";
+            QVERIFY(makeDemoCollection(cd, dvd).ok());
+            QVERIFY(makeGeneratedCollection(cd, dvd, 3, 1, 2).ok());
+        }
+
+        // The root relative to the program's folder, and not the configured one.
+        const QString settings = settingsFor(m_sim, name + "-program.ini", "None");
+        QScopedPointer<QProcess> run(
+            startProgram({"--batch", name, "--root", name + "-program", "--settings", settings},
+                         path(name + "-app")));
+        QVERIFY(run->waitForFinished(60000));
+        const QString out = run->readAllStandardOutput();
+        QCOMPARE(QString(run->readAllStandardError()), QString());
+        QCOMPARE(run->exitCode(), 0);
+        const QString summary = type == 0 ? "Searched 13, skipped 0, failed 0: 9 picture(s) "
+                                            "saved, 15 hit(s).\n"
+                                          : "Searched 7, skipped 0, failed 0: 5 picture(s) "
+                                            "saved, 14 hit(s).\n";
+        QVERIFY2(out.endsWith(summary + "Restore Last Batch in the batch window shows the hits.\n"),
+                 qPrintable(out));
+
+        qputenv("JACKETEER_APPDIR", path(name + "-window-app").toUtf8());
+        settingsFor(m_sim, name + "-window.ini", type == 0 ? window : "None",
+                    type == 1 ? window : "None");
+        modJacketeer().loadFromStore(SettingsStore());
+        {
+            frmBatch w;
+            w.findChild<QRadioButton *>(QStringLiteral("optType(%1)").arg(type))->setChecked(true);
+            w.cmdCheckAll_Click();
+            w.cmdStart_Click();
+        }
+
+        // The same files with the same bytes, results files and pictures alike.
+        const QStringList files = filesBelow(program);
+        QCOMPARE(files, filesBelow(window));
+        QCOMPARE(files.filter("/batch.rlt").size(), type == 0 ? 13 : 7);
+        qint64 records = 0;
+        for (const QString &file : files) {
+            QFile a(program + file);
+            QFile b(window + file);
+            QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+            QVERIFY2(a.readAll() == b.readAll(), qPrintable(file));
+            records += file.endsWith("/batch.rlt") ? a.size() / 355 : 0;
+        }
+
+        // The program recorded its root: the window's restore shows its hits.
+        SettingsStore::useFile(settings);
+        modJacketeer().loadFromStore(SettingsStore());
+        frmBatch w;
+        w.RestoreLastBatch();
+        int hitNodes = 0;
+        for (QTreeWidgetItemIterator it(w.tvBatch(type)); *it; ++it)
+            hitNodes += frmBatch::nodeImage(*it) == NodeImage::HitNotSaved ? 1 : 0;
+        QVERIFY(records > 0);
+        QCOMPARE(hitNodes, records);
+        SettingsStore::useFile({});
+    }
+
+    void ctrlCStopsCleanly()
+    {
+        SimulatorProcess slow;
+        QVERIFY2(slow.start(qEnvironmentVariable("JACKETEER_SIM_CATALOGUE"), {"--latency", "150"}),
+                 qPrintable(slow.errorString()));
+        const QString root = path("Interrupted");
+        QVERIFY(makeDemoCollection(root, {}).ok());
+        const QString settings = settingsFor(slow, "interrupted.ini", root);
+        SettingsStore::useFile({});
+        QScopedPointer<QProcess> run(
+            startProgram({"--batch", "cd", "--settings", settings}, path("interrupted-app")));
+        QString out;
+        while (!out.contains("Entry 3 of 10") && run->waitForReadyRead(20000))
+            out += run->readAllStandardOutput();
+        ::kill(pid_t(run->processId()), SIGINT);
+        QVERIFY(run->waitForFinished(20000));
+        out += run->readAllStandardOutput();
+        const QString err = run->readAllStandardError();
+        QCOMPARE(run->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(run->exitCode(), 130);
+        QVERIFY2(err.startsWith("Stopping after the current page (Ctrl-C again quits at once)...\n"
+                                "jacketeer: stopped by Ctrl-C at entry ") &&
+                     err.endsWith(" of 10; every results file holds the hits found until then.\n"),
+                 qPrintable(err));
+        QVERIFY2(out.contains("\nEntry 1 of 10: 1 hit, saved - " + root +
+                              "/Ada Lindqvist Trio/Blue Meridian\n") &&
+                     out.contains("\nBatch Process Cancelled\n"),
+                 qPrintable(out));
+
+        // Whole records, whole pictures, no temporary or scratch file, and
+        // the folders after the stop untouched.
+        const QStringList files = filesBelow(root);
+        for (const QString &file : files) {
+            const QFileInfo info(root + file);
+            QVERIFY2(info.suffix() == "mp3" ||
+                         (info.suffix() == "jpg" && !QImage(root + file).isNull()) ||
+                         (info.fileName() == "batch.rlt" && info.size() % 355 == 0),
+                     qPrintable(file));
+        }
+        const qsizetype resultsFiles = files.filter("/batch.rlt").size();
+        QVERIFY2(resultsFiles >= 3 && resultsFiles < 10, qPrintable(out));
+        QCOMPARE(QDir(path("interrupted-app")).entryList(QDir::Files), QStringList());
+    }
 };
 
-QTEST_GUILESS_MAIN(tst_HeadlessBatch)
+JACKETEER_GUI_TEST_MAIN(tst_HeadlessBatch)
 #include "tst_headlessbatch.moc"
