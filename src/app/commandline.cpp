@@ -3,6 +3,7 @@
 #include "base/version.h"
 
 #include <QCommandLineParser>
+#include <QDir>
 #include <QFileInfo>
 
 CommandLine CommandLine::parse(const QStringList &arguments, bool lenient)
@@ -20,7 +21,24 @@ CommandLine CommandLine::parse(const QStringList &arguments, bool lenient)
         QStringLiteral("Reads and writes the settings in <file> instead of "
                        "~/.config/Jacketeer/Jacketeer.ini."),
         QStringLiteral("file"));
-    parser.addOptions({help, version, settings});
+    const QCommandLineOption batch(
+        QStringLiteral("batch"),
+        QStringLiteral("Runs a batch of <type> (cd or dvd) without a window: scans the folder, "
+                       "searches the sites and genres enabled in the batch settings and saves "
+                       "the pictures that match, as the batch window's Start does."),
+        QStringLiteral("type"));
+    const QCommandLineOption root(
+        QStringLiteral("root"),
+        QStringLiteral("Scans <dir> instead of the batch folder of the settings (with --batch)."),
+        QStringLiteral("dir"));
+    const QCommandLineOption all(QStringLiteral("all"),
+                                 QStringLiteral("Searches every folder (with --batch; the "
+                                                "default)."));
+    const QCommandLineOption missing(
+        QStringLiteral("missing"),
+        QStringLiteral("Searches only the folders without a picture under the Quick Save name "
+                       "(with --batch)."));
+    parser.addOptions({help, version, settings, batch, root, all, missing});
     // Qt's own single-dash words (-reverse, -platform) must not read as -r -e -v ...
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
 
@@ -61,5 +79,24 @@ CommandLine CommandLine::parse(const QStringList &arguments, bool lenient)
             return fail(QStringLiteral("'%1' is a folder, not a settings file.").arg(file));
         line.settingsFile = info.absoluteFilePath();
     }
+
+    if (!parser.isSet(batch)) {
+        if (parser.isSet(root) || parser.isSet(all) || parser.isSet(missing))
+            return fail(QStringLiteral("--root, --all and --missing go with --batch."));
+        return line;
+    }
+    const QString type = parser.value(batch).toLower();
+    if (type != QLatin1String("cd") && type != QLatin1String("dvd"))
+        return fail(QStringLiteral("--batch takes cd or dvd, not '%1'.").arg(parser.value(batch)));
+    if (parser.isSet(all) && parser.isSet(missing))
+        return fail(QStringLiteral("--all and --missing cannot be used together."));
+    if (parser.isSet(root)) {
+        if (parser.value(root).isEmpty())
+            return fail(QStringLiteral("--root needs a folder."));
+        line.batchRoot = QDir::cleanPath(QFileInfo(parser.value(root)).absoluteFilePath());
+    }
+    line.action = Action::Batch;
+    line.batchType = type == QLatin1String("cd") ? BatchType::CD : BatchType::DVD;
+    line.missingOnly = parser.isSet(missing);
     return line;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/foldertree.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -10,12 +12,20 @@ struct CommandLine {
         Help,    // print `text` and leave
         Version, // print `text` and leave
         Error,   // print `text` on the error stream and leave with a failure
+        Batch,   // run a batch without any window
     };
 
     Action action = Action::Run;
     // The settings file to use instead of the per-user one (absolute), or empty.
     QString settingsFile;
     QString text;
+
+    // A batch run (Action::Batch): its type, the folder to scan instead of
+    // the configured one (absolute, or empty), and whether only the folders
+    // without their picture are searched.
+    BatchType batchType = BatchType::CD;
+    QString batchRoot;
+    bool missingOnly = false;
 
     // Reads the arguments the program was started with (the first one names
     // the program). Lenient reading lets options it does not know, and stray

@@ -1,5 +1,6 @@
 #include "app/commandline.h"
 #include "app/frmjacketeer.h"
+#include "app/headlessbatch.h"
 #include "base/messagebox.h"
 #include "base/settingsstore.h"
 #include "base/version.h"
@@ -32,14 +33,23 @@ int main(int argc, char *argv[])
     // Matches the installed menu entry, so desktops show its name and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("net.jacketeer.Jacketeer"));
 
-    // Help, the version and mistakes in the program's own options are answered
-    // without a window (and without a display or the web engine).
+    // Help, the version, mistakes in the program's own options and a batch run
+    // need no window (nor a display or the web engine).
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    if (CommandLine::parse(arguments, true).action != CommandLine::Action::Run) {
+    const CommandLine::Action early = CommandLine::parse(arguments, true).action;
+    if (early != CommandLine::Action::Run) {
         QCoreApplication app(argc, argv);
-        return answer(CommandLine::parse(QCoreApplication::arguments(), true));
+        if (early != CommandLine::Action::Batch)
+            return answer(CommandLine::parse(QCoreApplication::arguments(), true));
+        // A batch opens no window, so no option can be Qt's: anything unknown is a mistake.
+        const CommandLine line = CommandLine::parse(QCoreApplication::arguments());
+        if (line.action != CommandLine::Action::Batch)
+            return answer(line);
+        if (!line.settingsFile.isEmpty())
+            SettingsStore::useFile(line.settingsFile);
+        return runHeadlessBatch(line);
     }
 
     // Chromium refuses to start its sandbox as root.

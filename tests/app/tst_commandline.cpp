@@ -56,6 +56,14 @@ void tst_CommandLine::parse_data()
         "jacketeer: 'folder' is a folder, not a settings file.\n");
     row("stray argument", {"cover.jpg"}, true, Action::Error, "",
         "jacketeer: Unexpected argument 'cover.jpg'.\n");
+    row("batch of no known type", {"--batch", "bluray"}, true, Action::Error, "",
+        "jacketeer: --batch takes cd or dvd, not 'bluray'.\n");
+    row("batch, all and missing", {"--batch", "cd", "--all", "--missing"}, false, Action::Error, "",
+        "jacketeer: --all and --missing cannot be used together.\n");
+    row("root without batch", {"--root", "folder"}, false, Action::Error, "",
+        "jacketeer: --root, --all and --missing go with --batch.\n");
+    row("batch, empty root", {"--batch", "cd", "--root", ""}, false, Action::Error, "",
+        "jacketeer: --root needs a folder.\n");
 }
 
 void tst_CommandLine::parse()
