@@ -30,6 +30,7 @@
 #include <QVBoxLayout>
 
 #include <chrono>
+#include <optional>
 
 using namespace BatchTexts;
 
@@ -85,6 +86,18 @@ QLabel *valueLabel(const QString &name, QWidget *parent)
     label->setObjectName(name);
     label->setMinimumWidth(160);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return label;
+}
+
+// A label a run rewrites for every entry: plain text (a tag's or a page's
+// text is shown, never interpreted as markup), and of a fixed size, so that
+// a new text repaints the label alone instead of laying out the whole window.
+QLabel *runLabel(const QString &name, QWidget *parent)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setTextFormat(Qt::PlainText);
+    label->setFixedSize(280, label->fontMetrics().height() + 2);
     return label;
 }
 
@@ -314,18 +327,18 @@ QWidget *frmBatch::buildSearchFrame(int index)
     auto *layout = new QGridLayout(frame);
     int row = 0;
     layout->addWidget(captionLabel(index == 0 ? kLabelArtist : kLabelDVD, frame), row, 0);
-    m_lblArtist[index] = valueLabel(indexed("lblArtist", index), frame);
+    m_lblArtist[index] = runLabel(indexed("lblArtist", index), frame);
     layout->addWidget(m_lblArtist[index], row++, 1);
     if (index == 0) {
         layout->addWidget(captionLabel(kLabelAlbum, frame), row, 0);
-        m_lblAlbum = valueLabel(indexed("lblAlbum", 0), frame);
+        m_lblAlbum = runLabel(indexed("lblAlbum", 0), frame);
         layout->addWidget(m_lblAlbum, row++, 1);
     }
     layout->addWidget(captionLabel(kLabelSite, frame), row, 0);
-    m_lblSite[index] = valueLabel(indexed("lblSite", index), frame);
+    m_lblSite[index] = runLabel(indexed("lblSite", index), frame);
     layout->addWidget(m_lblSite[index], row++, 1);
     layout->addWidget(captionLabel(kLabelResults, frame), row, 0);
-    m_lblResults[index] = valueLabel(indexed("lblResults", index), frame);
+    m_lblResults[index] = runLabel(indexed("lblResults", index), frame);
     layout->addWidget(m_lblResults[index], row++, 1);
     auto *bar = new QProgressBar(frame);
     bar->setObjectName(indexed("prgSearch", index));
@@ -587,57 +600,91 @@ void frmBatch::RestoreLastBatch()
 class BatchRunView : public IBatchRunObserver
 {
 public:
-    BatchRunView(frmBatch &window, int type) : m_w(window), m_t(type) {}
+    BatchRunView(frmBatch &window, int type) : m_w(window), m_t(type)
+    {
+        // What a run reports reaches the controls five times a second, not
+        // as it happens: painting the bars, rows and tree for every page and
+        // hit, and laying out all the tree's rows again for every new node,
+        // would cost more than the run's own work.
+        m_flush.setInterval(200);
+        QObject::connect(&m_flush, &QTimer::timeout, [this] { flush(); });
+        m_flush.start();
+    }
+    ~BatchRunView() override { flush(); }
 
     bool isTicked(int nodeIndex) override
     {
         const QTreeWidgetItem *node = m_w.nodeByIndex(m_t, nodeIndex);
         return node && node->checkState(0) == Qt::Checked;
     }
-    void setRowStatus(int row, const QString &status) override
-    {
-        m_w.setQueueStatus(m_t, row, status);
-    }
+    void setRowStatus(int row, const QString &status) override { m_statuses[row] = status; }
     void setLabel(BatchLabel label, const QString &text) override
     {
-        switch (label) {
-        case BatchLabel::Artist:
-            m_w.m_lblArtist[m_t]->setText(text);
-            break;
-        case BatchLabel::Album:
-            if (m_t == 0)
-                m_w.m_lblAlbum->setText(text);
-            break;
-        case BatchLabel::Site:
-            m_w.m_lblSite[m_t]->setText(text);
-            break;
-        case BatchLabel::Results:
-            m_w.m_lblResults[m_t]->setText(text);
-            break;
-        }
+        m_labels[static_cast<size_t>(label)] = text;
     }
-    void setBarMaximum(BatchBar bar, int maximum) override { this->bar(bar)->setMaximum(maximum); }
-    void setBarValue(BatchBar bar, int value) override { this->bar(bar)->setValue(value); }
+    void setBarMaximum(BatchBar bar, int maximum) override
+    {
+        m_maxima[static_cast<size_t>(bar)] = maximum;
+    }
+    void setBarValue(BatchBar bar, int value) override
+    {
+        m_values[static_cast<size_t>(bar)] = value;
+    }
     void addHitNode(const QString &folderKey, const QString &nodeKey, const QString &text,
                     NodeImage image, bool scrollTo) override
     {
-        QTreeWidgetItem *node = m_w.addHitNode(m_t, folderKey, nodeKey, text, image);
-        if (node && scrollTo)
-            m_w.m_tvBatch[m_t]->scrollToItem(node);
+        QTreeWidgetItem *folder = m_w.nodeByKey(m_t, folderKey);
+        if (!folder)
+            return;
+        if (m_hits.isEmpty() || m_hits.last().first != folder)
+            m_hits.append(std::make_pair(folder, QList<QTreeWidgetItem *>()));
+        QTreeWidgetItem *node = m_w.newHitNode(m_t, nodeKey, text, image);
+        m_hits.last().second.append(node);
+        if (scrollTo)
+            m_scrollTo = node;
     }
     void setNodeImage(const QString &nodeKey, NodeImage image) override
     {
         m_w.setNodeImage(m_w.nodeByKey(m_t, nodeKey), image);
     }
 
-private:
-    QProgressBar *bar(BatchBar bar) const
+    void flush()
     {
-        return bar == BatchBar::Total ? m_w.m_prgTotal[m_t] : m_w.m_prgSearch[m_t];
+        for (auto it = m_statuses.cbegin(); it != m_statuses.cend(); ++it)
+            m_w.setQueueStatus(m_t, it.key(), it.value());
+        m_statuses.clear();
+        const std::array<QLabel *, 4> labels{m_w.m_lblArtist[m_t],
+                                             m_t == 0 ? m_w.m_lblAlbum : nullptr,
+                                             m_w.m_lblSite[m_t], m_w.m_lblResults[m_t]};
+        for (size_t i = 0; i < labels.size(); ++i) {
+            if (labels[i] && m_labels[i])
+                labels[i]->setText(*m_labels[i]);
+            m_labels[i].reset();
+        }
+        const std::array<QProgressBar *, 2> bars{m_w.m_prgTotal[m_t], m_w.m_prgSearch[m_t]};
+        for (size_t i = 0; i < bars.size(); ++i) {
+            if (m_maxima[i])
+                bars[i]->setMaximum(*std::exchange(m_maxima[i], std::nullopt));
+            if (m_values[i])
+                bars[i]->setValue(*std::exchange(m_values[i], std::nullopt));
+        }
+        for (const auto &[folder, hits] : std::as_const(m_hits))
+            m_w.attachHitNodes(m_t, folder, hits);
+        m_hits.clear();
+        if (m_scrollTo)
+            m_w.m_tvBatch[m_t]->scrollToItem(std::exchange(m_scrollTo, nullptr));
     }
 
+private:
     frmBatch &m_w;
     const int m_t;
+    QTimer m_flush;
+    QMap<int, QString> m_statuses;
+    std::array<std::optional<QString>, 4> m_labels;
+    std::array<std::optional<int>, 2> m_maxima;
+    std::array<std::optional<int>, 2> m_values;
+    QList<std::pair<QTreeWidgetItem *, QList<QTreeWidgetItem *>>> m_hits;
+    QTreeWidgetItem *m_scrollTo = nullptr;
 };
 
 qint64 frmBatch::elapsedSeconds() const
@@ -821,12 +868,9 @@ int frmBatch::nodeCount(int type) const
     return static_cast<int>(m_nodes.at(type).byIndex.size());
 }
 
-QTreeWidgetItem *frmBatch::addHitNode(int type, const QString &folderKey, const QString &key,
-                                      const QString &text, NodeImage image)
+QTreeWidgetItem *frmBatch::newHitNode(int type, const QString &key, const QString &text,
+                                      NodeImage image)
 {
-    QTreeWidgetItem *folder = nodeByKey(type, folderKey);
-    if (!folder)
-        return nullptr;
     auto *item = new QTreeWidgetItem;
     item->setText(0, text);
     item->setIcon(0, imgView(image));
@@ -835,15 +879,20 @@ QTreeWidgetItem *frmBatch::addHitNode(int type, const QString &folderKey, const 
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
     item->setCheckState(0, Qt::Unchecked);
     item->setData(0, kTickRole, false);
-    {
-        const QSignalBlocker blocker(m_tvBatch[type]);
-        folder->addChild(item);
-    }
     m_nodes[type].byIndex.push_back(item);
     m_nodes[type].byKey.insert(key, item);
+    return item;
+}
+
+void frmBatch::attachHitNodes(int type, QTreeWidgetItem *folder,
+                              const QList<QTreeWidgetItem *> &hits)
+{
+    {
+        const QSignalBlocker blocker(m_tvBatch[type]);
+        folder->addChildren(hits);
+    }
     for (QTreeWidgetItem *up = folder; up; up = up->parent())
         up->setExpanded(true);
-    return item;
 }
 
 QString frmBatch::nodeKey(const QTreeWidgetItem *node)
