@@ -79,8 +79,7 @@ void quickSaveLink(QWidget *window, const QString &target, const SearchResults &
     const QScopedValueRollback<bool> busy(saving, true);
     const QuickSaveHit hit = resolveQuickSaveLink(target, results);
     if (!hit.known) {
-        messageBox().show(T::staleLink, T::quickSaveTitle, MsgButtons::OkOnly,
-                          MsgIcon::Exclamation);
+        messageBox().show(T::staleLink, T::quickSave, MsgButtons::OkOnly, MsgIcon::Exclamation);
         return;
     }
     // An open compare window shows the "compare2.jpg" this save is about to replace.

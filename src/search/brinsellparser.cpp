@@ -104,25 +104,19 @@ QString CutBrinsellTitleByLink(qsizetype &pos, PageText &page, bool dvd, QString
 int ParseBrinsellPage(QStringView body, const QString &imageHost, bool dvd, const ScanHooks &hooks,
                       const HitSink &sink, QString &currentArtist, PageRules rules)
 {
-    if (body.contains(kNoMatches))
-        return 0;
     PageText page(body);
     const BrinsellPrefixes prefixes(imageHost);
-    qsizetype pos = 0;
-    int hits = 0;
     // Once no "prod_images" picture is left after the position, none will be
     // for any later position: remember that instead of searching again.
     bool prodLeft = true;
-    while (hooks.shouldContinue()) {
-        qsizetype p = prodLeft ? page.findText(prefixes.prod, pos) : -1;
-        if (p < 0) {
-            prodLeft = false;
-            p = page.findText(prefixes.ad, pos);
-        }
-        if (p < 0) {
-            hooks.yieldNow();
-            break;
-        }
+    const auto next = [&](qsizetype from) {
+        const qsizetype p = prodLeft ? page.findText(prefixes.prod, from) : -1;
+        if (p >= 0)
+            return p;
+        prodLeft = false;
+        return page.findText(prefixes.ad, from);
+    };
+    const auto hitAt = [&](qsizetype &p) {
         const QString thumbnailUrl = ExtractToQuote(page, p);
         PageHit hit =
             pictureHit(RetailerSite::Brinsell, thumbnailUrl, brinsellLargeUrl(thumbnailUrl));
@@ -139,17 +133,14 @@ int ParseBrinsellPage(QStringView body, const QString &imageHost, bool dvd, cons
                 hit.artist = currentArtist;
                 p = cutPos;
             }
-        } else {
-            if (hit.pictureMarkup.contains(kBrinsellProdUpper, Qt::CaseInsensitive))
-                hit.title = CutBrinsellTitleByHeading(cutPos, page, dvd, currentArtist);
-            else
-                hit.title = CutBrinsellTitleByLink(cutPos, page, dvd, currentArtist);
-            hit.artist = currentArtist;
+            return hit;
         }
-        sink(hit);
-        pos = p + 1;
-        ++hits;
-        hooks.yieldNow();
-    }
-    return hits;
+        if (hit.pictureMarkup.contains(kBrinsellProdUpper, Qt::CaseInsensitive))
+            hit.title = CutBrinsellTitleByHeading(cutPos, page, dvd, currentArtist);
+        else
+            hit.title = CutBrinsellTitleByLink(cutPos, page, dvd, currentArtist);
+        hit.artist = currentArtist;
+        return hit;
+    };
+    return scanPage(body, hooks, sink, next, hitAt);
 }

@@ -88,7 +88,7 @@ QGroupBox *frmCompare::buildFrame(int index, const QString &caption, QScrollArea
     sizeLabel->setObjectName(QLatin1String(names[index][1]));
     recLabel->setObjectName(QLatin1String(names[index][2]));
 
-    cmdQuickSave[j] = new QPushButton(T::quickSaveButton, frame);
+    cmdQuickSave[j] = new QPushButton(T::quickSave, frame);
     cmdQuickSave[j]->setObjectName(indexed("cmdQuickSave", index));
     cmdQuickSave[j]->setAutoDefault(false);
 

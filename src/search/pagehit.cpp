@@ -19,3 +19,25 @@ PageHit pictureHit(RetailerSite site, const QString &thumbnailUrl, const QString
     hit.pictureMarkup = pictureMarkup(largeUrl, thumbnailUrl);
     return hit;
 }
+
+int scanPage(QStringView body, const ScanHooks &hooks, const HitSink &sink,
+             const std::function<qsizetype(qsizetype from)> &next,
+             const std::function<PageHit(qsizetype &position)> &hitAt)
+{
+    if (body.contains(kNoMatches))
+        return 0;
+    qsizetype pos = 0;
+    int hits = 0;
+    while (hooks.shouldContinue()) {
+        qsizetype p = next(pos);
+        if (p < 0) {
+            hooks.yieldNow();
+            break;
+        }
+        sink(hitAt(p));
+        pos = p + 1;
+        ++hits;
+        hooks.yieldNow();
+    }
+    return hits;
+}

@@ -3,6 +3,7 @@
 #include "search/searchrequests.h"
 
 #include <QString>
+#include <QStringView>
 
 #include <functional>
 
@@ -50,3 +51,13 @@ QString pictureMarkup(const QString &largeUrl, const QString &thumbnailUrl);
 // A hit for one picture found on a page, its addresses and markup filled in;
 // the parser cuts the texts that go with it.
 PageHit pictureHit(RetailerSite site, const QString &thumbnailUrl, const QString &largeUrl);
+
+// The page loop both retailers' parsers share. A page saying "no matches
+// found" anywhere has no hits. Otherwise, while the hooks go on, `next` finds
+// the next picture at or after a position (-1 when none is left) and `hitAt`
+// makes its hit, moving the position to where the next search starts from
+// (one character further); every hit goes to the sink and lets the event loop
+// run, as does the end of the page. Returns the number of hits.
+int scanPage(QStringView body, const ScanHooks &hooks, const HitSink &sink,
+             const std::function<qsizetype(qsizetype from)> &next,
+             const std::function<PageHit(qsizetype &position)> &hitAt);

@@ -5,6 +5,7 @@
 #include "search/quicksave.h"
 #include "search/quicksavetexts.h"
 #include "search/searchresults.h"
+#include "search/searchtexts.h"
 
 #include <QDir>
 #include <QFile>
@@ -44,7 +45,7 @@ QString kbytesText(qint64 bytes)
 QString fileSizeText(const QString &path)
 {
     const std::optional<qint64> bytes = fileSizeBytes(path);
-    return bytes ? kbytesText(*bytes) : T::sizeUnknown;
+    return bytes ? kbytesText(*bytes) : QString(SearchTexts::kNotApplicable);
 }
 
 Recommendation recommend(const QSize &one, std::optional<qint64> kbytesOne, const QSize &two,
@@ -76,8 +77,7 @@ PictureFacts readFacts(const QString &path)
     if (const std::optional<qint64> bytes = fileSizeBytes(path))
         facts.kbytes = roundedKbytes(*bytes);
     facts.resolution = resolutionText(facts.size);
-    facts.sizeText =
-        facts.kbytes ? QString::number(*facts.kbytes) + T::kbytesSuffix : T::sizeUnknown;
+    facts.sizeText = fileSizeText(path);
     return facts;
 }
 

@@ -75,7 +75,7 @@ QuickSaveResult runQuickSave(const QuickSaveJob &job, const DownloadFunction &do
 {
     QuickSaveResult result;
     if (job.folder.isEmpty() || !QFileInfo(job.folder).isDir()) {
-        box.show(T::noTargetFolder, T::quickSaveTitle, MsgButtons::OkOnly, MsgIcon::Exclamation);
+        box.show(T::noTargetFolder, T::quickSave, MsgButtons::OkOnly, MsgIcon::Exclamation);
         result.outcome = QuickSaveOutcome::NoFolder;
         return result;
     }

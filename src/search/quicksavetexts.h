@@ -14,14 +14,12 @@ inline const QString pictureTwo = QStringLiteral("Picture Two");
 inline const QString resolutionLabel = QStringLiteral("Resolution: ");
 inline const QString sizeLabel = QStringLiteral("Size: ");
 inline const QString recommendedLabel = QStringLiteral("Recommended: ");
-inline const QString quickSaveButton = QStringLiteral("Quick Save");
+// The compare window's buttons and the title of Quick Save's own messages.
+inline const QString quickSave = QStringLiteral("Quick Save");
 inline const QString yes = QStringLiteral("YES");
 inline const QString no = QStringLiteral("NO");
 inline const QString kbytesSuffix = QStringLiteral(" Kbytes");
-inline const QString sizeUnknown = QStringLiteral("N/A");
 
-inline const QString defaultTemplate = QStringLiteral("folder");
-inline const QString jpgSuffix = QStringLiteral(".jpg");
 inline const QString artistToken = QStringLiteral("@artist@");
 inline const QString albumToken = QStringLiteral("@album@");
 inline const QString folderToken = QStringLiteral("@folder@");
@@ -57,7 +55,6 @@ inline const QString staleCompare =
 inline const QString noTargetFolder =
     QStringLiteral("Please choose the folder to save the Cover Art into in the Quick Save folder "
                    "list.");
-inline const QString quickSaveTitle = QStringLiteral("Quick Save");
 inline const QString saveFailed = QStringLiteral("Cover Art could not be saved as ");
 inline const QString saveFailedTitle = QStringLiteral("Save Error");
 

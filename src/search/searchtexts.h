@@ -9,7 +9,6 @@ namespace SearchTexts
 {
 
 // Search button captions and status line texts.
-inline constexpr QLatin1StringView kCaptionSearch{"&Search"};
 inline constexpr QLatin1StringView kCaptionSearchIdle{"Search"};
 inline constexpr QLatin1StringView kCaptionCancel{"Cancel"};
 inline constexpr QLatin1StringView kStatusSearching{"Searching..."};
@@ -26,9 +25,6 @@ inline constexpr QLatin1StringView kPageErrorTitle{"Search Error"};
 // Scratch files in the application folder.
 inline constexpr QLatin1StringView kResultsFile{"results.html"};
 inline constexpr QLatin1StringView kTempFile{"temp.html"};
-
-// Text a cancelled cut records in place of the text it was cutting.
-inline constexpr QLatin1StringView kCancelText{"Cancel"};
 
 // Both retailers say this when nothing matched.
 inline constexpr QLatin1StringView kNoMatches{"no matches found"};
@@ -66,13 +62,15 @@ inline constexpr qsizetype kBrinsellLinkArtistSkip = 50;
 // Shared picture markers.
 inline constexpr QLatin1StringView kScheme{"http:"};
 inline constexpr QLatin1StringView kGif{".gif"};
+// Also the extension every saved cover gets.
 inline constexpr QLatin1StringView kJpg{".jpg"};
 
 // Site and genre cells.
 inline constexpr QLatin1StringView kSiteVantory{"Vantory"};
 inline constexpr QLatin1StringView kSiteBrinsell{"Brinsell"};
-// The genre cell of a row without a genre (Brinsell, Vantory DVD), and the
-// artist of a Brinsell "ad_images" hit in a batch run, which cuts none.
+// Not available: the genre cell of a row without a genre (Brinsell, Vantory
+// DVD), the artist of a Brinsell "ad_images" hit in a batch run, which cuts
+// none, and a picture size that cannot be read.
 inline constexpr QLatin1StringView kNotApplicable{"N/A"};
 
 // Results page. Every line ends with CR LF.

@@ -50,28 +50,18 @@ QString CutVantoryTitle(qsizetype &pos, PageText &page, QString &currentArtist)
 int ParseVantoryPage(QStringView body, const ScanHooks &hooks, const HitSink &sink,
                      QString &currentArtist)
 {
-    if (body.contains(kNoMatches))
-        return 0;
     PageText page(body);
-    qsizetype pos = 0;
-    int hits = 0;
-    while (hooks.shouldContinue()) {
-        qsizetype p = page.find(kVantoryThumbMarker, pos);
-        if (p < 0) {
-            hooks.yieldNow();
-            break;
-        }
-        const QString thumbnailUrl = ExtractUrlAt(page, p);
-        PageHit hit =
-            pictureHit(RetailerSite::Vantory, thumbnailUrl, vantoryLargeUrl(thumbnailUrl));
-        hit.title = CutVantoryTitle(p, page, currentArtist);
-        hit.artist = currentArtist;
-        sink(hit);
-        // Going on from the artist's first character skips any "_60X60"
-        // between this picture and its artist: it belongs to this hit.
-        pos = p + 1;
-        ++hits;
-        hooks.yieldNow();
-    }
-    return hits;
+    return scanPage(
+        body, hooks, sink, [&](qsizetype from) { return page.find(kVantoryThumbMarker, from); },
+        [&](qsizetype &p) {
+            const QString thumbnailUrl = ExtractUrlAt(page, p);
+            PageHit hit =
+                pictureHit(RetailerSite::Vantory, thumbnailUrl, vantoryLargeUrl(thumbnailUrl));
+            // The cutters leave p at the artist's first character, so any
+            // "_60X60" between this picture and its artist is skipped: it
+            // belongs to this hit.
+            hit.title = CutVantoryTitle(p, page, currentArtist);
+            hit.artist = currentArtist;
+            return hit;
+        });
 }

@@ -49,23 +49,21 @@ LeadingNumber leadingNumber(const QString &text)
 
 PropValues PropSettings::load(const SettingsStore &store)
 {
+    // The keys the shared state holds, read by its one reader.
+    ModJacketeer stored;
+    stored.loadFromStore(store);
+    const auto box = [](int16_t flag) { return static_cast<int16_t>(flag != 0 ? 1 : 0); };
     PropValues v;
-    v.qsName = store.read(QStringLiteral("QSName"), QStringLiteral("folder"));
-    v.cdPath = store.read(QStringLiteral("BatchCDPath"), kNone);
-    v.dvdPath = store.read(QStringLiteral("BatchDVDPath"), kNone);
-    for (int i = 0; i < kGenreCount; ++i) {
-        const int16_t flag = storedInt16(
-            store.read(QStringLiteral("BatchGenre") + genreCaption(i), QStringLiteral("0")));
-        v.genre[static_cast<std::size_t>(i)] = flag != 0 ? 1 : 0;
-    }
-    const auto box = [&store](const char *key) {
-        return storedInt16(store.read(QLatin1String(key), QStringLiteral("0"))) != 0 ? 1 : 0;
-    };
-    v.replace = static_cast<int16_t>(box("BatchReplace"));
-    v.dvdName = depthText(store.read(QStringLiteral("BatchDVDFolder"), QStringLiteral("1")));
-    v.brinsell = static_cast<int16_t>(box("BatchBrinsell"));
-    v.vantory = static_cast<int16_t>(box("BatchVantory"));
-    v.autoCrop = static_cast<int16_t>(box("AutoCrop"));
+    v.qsName = stored.qsName;
+    v.cdPath = stored.batchCDPath;
+    v.dvdPath = stored.batchDVDPath;
+    for (std::size_t i = 0; i < v.genre.size(); ++i)
+        v.genre[i] = box(stored.batchGenre[i]);
+    v.replace = box(stored.batchReplace);
+    v.dvdName = QString::number(stored.batchDVDFolder);
+    v.brinsell = box(stored.batchBrinsell);
+    v.vantory = box(stored.batchVantory);
+    v.autoCrop = box(stored.autoCrop);
     return v;
 }
 
@@ -86,7 +84,7 @@ QString PropSettings::previewName(const QString &templ)
     // Quick Save's own name building, so the preview shows the very name a
     // save would write; the template is trimmed as Apply will store it.
     const QString target = CoverFile::target(templ.trimmed(), kPreviewArtist, kPreviewAlbum,
-                                           QLatin1Char('/') + kPreviewFolder);
+                                             QLatin1Char('/') + kPreviewFolder);
     return target.mid(target.lastIndexOf(QLatin1Char('/')) + 1);
 }
 

