@@ -48,23 +48,6 @@ frmBatch::PropertiesOpener &propertiesOpener()
     return opener;
 }
 
-frmBatch::Clock &runClock()
-{
-    static frmBatch::Clock clock;
-    return clock;
-}
-
-// A clock that never goes back, so a changed system time cannot make a run
-// seem to take hours or no time at all.
-qint64 nowMs()
-{
-    if (runClock())
-        return runClock()();
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 QString indexed(const char *name, int index)
 {
     return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
@@ -92,13 +75,11 @@ QLabel *valueLabel(const QString &name, QWidget *parent)
 // A label a run rewrites for every entry: plain text (a tag's or a page's
 // text is shown, never interpreted as markup), and of a fixed size, so that
 // a new text repaints the label alone instead of laying out the whole window.
-QLabel *runLabel(const QString &name, QWidget *parent)
+void makeRunLabel(QLabel *label)
 {
-    auto *label = new QLabel(parent);
-    label->setObjectName(name);
     label->setTextFormat(Qt::PlainText);
+    label->setTextInteractionFlags(Qt::NoTextInteraction);
     label->setFixedSize(280, label->fontMetrics().height() + 2);
-    return label;
 }
 
 // CD columns: Artist, Album, Directory, Status; DVD: Title (key Artist),
@@ -111,6 +92,23 @@ int statusColumn(int type)
 int directoryColumn(int type)
 {
     return type == 0 ? 2 : 1;
+}
+
+frmBatch::Clock &runClock()
+{
+    static frmBatch::Clock clock;
+    return clock;
+}
+
+// A clock that never goes back, so a changed system time cannot make a run
+// seem to take hours or no time at all.
+qint64 nowMs()
+{
+    if (runClock())
+        return runClock()();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 } // namespace
@@ -327,18 +325,18 @@ QWidget *frmBatch::buildSearchFrame(int index)
     auto *layout = new QGridLayout(frame);
     int row = 0;
     layout->addWidget(captionLabel(index == 0 ? kLabelArtist : kLabelDVD, frame), row, 0);
-    m_lblArtist[index] = runLabel(indexed("lblArtist", index), frame);
+    m_lblArtist[index] = valueLabel(indexed("lblArtist", index), frame);
     layout->addWidget(m_lblArtist[index], row++, 1);
     if (index == 0) {
         layout->addWidget(captionLabel(kLabelAlbum, frame), row, 0);
-        m_lblAlbum = runLabel(indexed("lblAlbum", 0), frame);
+        m_lblAlbum = valueLabel(indexed("lblAlbum", 0), frame);
         layout->addWidget(m_lblAlbum, row++, 1);
     }
     layout->addWidget(captionLabel(kLabelSite, frame), row, 0);
-    m_lblSite[index] = runLabel(indexed("lblSite", index), frame);
+    m_lblSite[index] = valueLabel(indexed("lblSite", index), frame);
     layout->addWidget(m_lblSite[index], row++, 1);
     layout->addWidget(captionLabel(kLabelResults, frame), row, 0);
-    m_lblResults[index] = runLabel(indexed("lblResults", index), frame);
+    m_lblResults[index] = valueLabel(indexed("lblResults", index), frame);
     layout->addWidget(m_lblResults[index], row++, 1);
     auto *bar = new QProgressBar(frame);
     bar->setObjectName(indexed("prgSearch", index));
@@ -347,6 +345,10 @@ QWidget *frmBatch::buildSearchFrame(int index)
     layout->setColumnStretch(1, 1);
     m_prgSearch[index] = bar;
     m_fraSearch[index] = frame;
+    for (QLabel *label : {m_lblArtist[index], m_lblSite[index], m_lblResults[index]})
+        makeRunLabel(label);
+    if (index == 0)
+        makeRunLabel(m_lblAlbum);
     return frame;
 }
 
