@@ -31,6 +31,7 @@
 #include <QVBoxLayout>
 
 #include <chrono>
+#include <optional>
 
 using namespace BatchTexts;
 
@@ -46,23 +47,6 @@ frmBatch::PropertiesOpener &propertiesOpener()
 {
     static frmBatch::PropertiesOpener opener;
     return opener;
-}
-
-frmBatch::Clock &runClock()
-{
-    static frmBatch::Clock clock;
-    return clock;
-}
-
-// A clock that never goes back, so a changed system time cannot make a run
-// seem to take hours or no time at all.
-qint64 nowMs()
-{
-    if (runClock())
-        return runClock()();
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
 }
 
 QString text(const char *latin1)
@@ -84,6 +68,16 @@ QLabel *valueLabel(const QString &name, QWidget *parent)
     return label;
 }
 
+// A label a run rewrites for every entry: plain text (a tag's or a page's
+// text is shown, never interpreted as markup), and of a fixed size, so that
+// a new text repaints the label alone instead of laying out the whole window.
+void makeRunLabel(QLabel *label)
+{
+    label->setTextFormat(Qt::PlainText);
+    label->setTextInteractionFlags(Qt::NoTextInteraction);
+    label->setFixedSize(280, label->fontMetrics().height() + 2);
+}
+
 // CD columns: Artist, Album, Directory, Status; DVD: Title (key Artist),
 // Directory, Status. The status sits in the last column of both.
 int statusColumn(int type)
@@ -94,6 +88,23 @@ int statusColumn(int type)
 int directoryColumn(int type)
 {
     return type == 0 ? 2 : 1;
+}
+
+frmBatch::Clock &runClock()
+{
+    static frmBatch::Clock clock;
+    return clock;
+}
+
+// A clock that never goes back, so a changed system time cannot make a run
+// seem to take hours or no time at all.
+qint64 nowMs()
+{
+    if (runClock())
+        return runClock()();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 } // namespace
@@ -330,6 +341,10 @@ QWidget *frmBatch::buildSearchFrame(int index)
     layout->setColumnStretch(1, 1);
     m_prgSearch[index] = bar;
     m_fraSearch[index] = frame;
+    for (QLabel *label : {m_lblArtist[index], m_lblSite[index], m_lblResults[index]})
+        makeRunLabel(label);
+    if (index == 0)
+        makeRunLabel(m_lblAlbum);
     return frame;
 }
 
@@ -583,57 +598,91 @@ void frmBatch::RestoreLastBatch()
 class BatchRunView : public IBatchRunObserver
 {
 public:
-    BatchRunView(frmBatch &window, int type) : m_w(window), m_t(type) {}
+    BatchRunView(frmBatch &window, int type) : m_w(window), m_t(type)
+    {
+        // What a run reports reaches the controls five times a second, not
+        // as it happens: painting the bars, rows and tree for every page and
+        // hit, and laying out all the tree's rows again for every new node,
+        // would cost more than the run's own work.
+        m_flush.setInterval(200);
+        QObject::connect(&m_flush, &QTimer::timeout, [this] { flush(); });
+        m_flush.start();
+    }
+    ~BatchRunView() override { flush(); }
 
     bool isTicked(int nodeIndex) override
     {
         const QTreeWidgetItem *node = m_w.nodeByIndex(m_t, nodeIndex);
         return node && node->checkState(0) == Qt::Checked;
     }
-    void setRowStatus(int row, const QString &status) override
-    {
-        m_w.setQueueStatus(m_t, row, status);
-    }
+    void setRowStatus(int row, const QString &status) override { m_statuses[row] = status; }
     void setLabel(BatchLabel label, const QString &text) override
     {
-        switch (label) {
-        case BatchLabel::Artist:
-            m_w.m_lblArtist[m_t]->setText(text);
-            break;
-        case BatchLabel::Album:
-            if (m_t == 0)
-                m_w.m_lblAlbum->setText(text);
-            break;
-        case BatchLabel::Site:
-            m_w.m_lblSite[m_t]->setText(text);
-            break;
-        case BatchLabel::Results:
-            m_w.m_lblResults[m_t]->setText(text);
-            break;
-        }
+        m_labels[static_cast<size_t>(label)] = text;
     }
-    void setBarMaximum(BatchBar bar, int maximum) override { this->bar(bar)->setMaximum(maximum); }
-    void setBarValue(BatchBar bar, int value) override { this->bar(bar)->setValue(value); }
+    void setBarMaximum(BatchBar bar, int maximum) override
+    {
+        m_maxima[static_cast<size_t>(bar)] = maximum;
+    }
+    void setBarValue(BatchBar bar, int value) override
+    {
+        m_values[static_cast<size_t>(bar)] = value;
+    }
     void addHitNode(const QString &folderKey, const QString &nodeKey, const QString &text,
                     NodeImage image, bool scrollTo) override
     {
-        QTreeWidgetItem *node = m_w.addHitNode(m_t, folderKey, nodeKey, text, image);
-        if (node && scrollTo)
-            m_w.m_tvBatch[m_t]->scrollToItem(node);
+        QTreeWidgetItem *folder = m_w.nodeByKey(m_t, folderKey);
+        if (!folder)
+            return;
+        if (m_hits.isEmpty() || m_hits.last().first != folder)
+            m_hits.append(std::make_pair(folder, QList<QTreeWidgetItem *>()));
+        QTreeWidgetItem *node = m_w.newHitNode(m_t, nodeKey, text, image);
+        m_hits.last().second.append(node);
+        if (scrollTo)
+            m_scrollTo = node;
     }
     void setNodeImage(const QString &nodeKey, NodeImage image) override
     {
         m_w.setNodeImage(m_w.nodeByKey(m_t, nodeKey), image);
     }
 
-private:
-    QProgressBar *bar(BatchBar bar) const
+    void flush()
     {
-        return bar == BatchBar::Total ? m_w.m_prgTotal[m_t] : m_w.m_prgSearch[m_t];
+        for (auto it = m_statuses.cbegin(); it != m_statuses.cend(); ++it)
+            m_w.setQueueStatus(m_t, it.key(), it.value());
+        m_statuses.clear();
+        const std::array<QLabel *, 4> labels{m_w.m_lblArtist[m_t],
+                                             m_t == 0 ? m_w.m_lblAlbum : nullptr,
+                                             m_w.m_lblSite[m_t], m_w.m_lblResults[m_t]};
+        for (size_t i = 0; i < labels.size(); ++i) {
+            if (labels[i] && m_labels[i])
+                labels[i]->setText(*m_labels[i]);
+            m_labels[i].reset();
+        }
+        const std::array<QProgressBar *, 2> bars{m_w.m_prgTotal[m_t], m_w.m_prgSearch[m_t]};
+        for (size_t i = 0; i < bars.size(); ++i) {
+            if (m_maxima[i])
+                bars[i]->setMaximum(*std::exchange(m_maxima[i], std::nullopt));
+            if (m_values[i])
+                bars[i]->setValue(*std::exchange(m_values[i], std::nullopt));
+        }
+        for (const auto &[folder, hits] : std::as_const(m_hits))
+            m_w.attachHitNodes(m_t, folder, hits);
+        m_hits.clear();
+        if (m_scrollTo)
+            m_w.m_tvBatch[m_t]->scrollToItem(std::exchange(m_scrollTo, nullptr));
     }
 
+private:
     frmBatch &m_w;
     const int m_t;
+    QTimer m_flush;
+    QMap<int, QString> m_statuses;
+    std::array<std::optional<QString>, 4> m_labels;
+    std::array<std::optional<int>, 2> m_maxima;
+    std::array<std::optional<int>, 2> m_values;
+    QList<std::pair<QTreeWidgetItem *, QList<QTreeWidgetItem *>>> m_hits;
+    QTreeWidgetItem *m_scrollTo = nullptr;
 };
 
 qint64 frmBatch::elapsedSeconds() const
@@ -817,12 +866,9 @@ int frmBatch::nodeCount(int type) const
     return static_cast<int>(m_nodes.at(type).byIndex.size());
 }
 
-QTreeWidgetItem *frmBatch::addHitNode(int type, const QString &folderKey, const QString &key,
-                                      const QString &text, NodeImage image)
+QTreeWidgetItem *frmBatch::newHitNode(int type, const QString &key, const QString &text,
+                                      NodeImage image)
 {
-    QTreeWidgetItem *folder = nodeByKey(type, folderKey);
-    if (!folder)
-        return nullptr;
     auto *item = new QTreeWidgetItem;
     item->setText(0, text);
     item->setIcon(0, imgView(image));
@@ -831,15 +877,20 @@ QTreeWidgetItem *frmBatch::addHitNode(int type, const QString &folderKey, const 
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
     item->setCheckState(0, Qt::Unchecked);
     item->setData(0, kTickRole, false);
-    {
-        const QSignalBlocker blocker(m_tvBatch[type]);
-        folder->addChild(item);
-    }
     m_nodes[type].byIndex.push_back(item);
     m_nodes[type].byKey.insert(key, item);
+    return item;
+}
+
+void frmBatch::attachHitNodes(int type, QTreeWidgetItem *folder,
+                              const QList<QTreeWidgetItem *> &hits)
+{
+    {
+        const QSignalBlocker blocker(m_tvBatch[type]);
+        folder->addChildren(hits);
+    }
     for (QTreeWidgetItem *up = folder; up; up = up->parent())
         up->setExpanded(true);
-    return item;
 }
 
 QString frmBatch::nodeKey(const QTreeWidgetItem *node)

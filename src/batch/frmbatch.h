@@ -122,8 +122,10 @@ private:
 
     QTreeWidgetItem *nodeByIndex(int type, int index) const;
     QTreeWidgetItem *nodeByKey(int type, const QString &key) const;
-    QTreeWidgetItem *addHitNode(int type, const QString &folderKey, const QString &key,
-                                const QString &text, NodeImage image);
+    // A hit node, known by its key and index at once but shown only once
+    // attached under its folder.
+    QTreeWidgetItem *newHitNode(int type, const QString &key, const QString &text, NodeImage image);
+    void attachHitNodes(int type, QTreeWidgetItem *folder, const QList<QTreeWidgetItem *> &hits);
     void setNodeImage(QTreeWidgetItem *node, NodeImage image);
     void setQueueStatus(int type, int row, const QString &status);
 
