@@ -4,6 +4,7 @@
 #include "base/fileops.h"
 #include "base/folderwalk.h"
 #include "base/pagesource.h"
+#include "batch/batchcrop.h"
 #include "batch/batchresultsfile.h"
 #include "batch/batchtexts.h"
 #include "search/coverfile.h"
@@ -66,7 +67,7 @@ private:
     qint64 CollectBrinsellHits(const SearchRequest &request, const QString &body);
     bool recordHit(const char *siteTag, const QString &artist, const QString &album,
                    const QString &url, bool scrollTo);
-    bool saveAutomatically(const QString &url);
+    bool saveAutomatically(const QString &url, bool fromVantory);
 
     const BatchType m_type;
     const BatchSettings &m_settings;
@@ -266,14 +267,14 @@ bool BatchRun::recordHit(const char *siteTag, const QString &artist, const QStri
                       NodeImage::HitNotSaved, scrollTo);
     if (!m_autoSaved && !m_pictureFailed &&
         isAutomaticMatch(m_type, m_artist, m_album, stored.artist, stored.album) &&
-        saveAutomatically(stored.url)) {
+        saveAutomatically(stored.url, qstrcmp(siteTag, kSiteTagVantory) == 0)) {
         m_autoSaved = true;
         m_view.setNodeImage(key, NodeImage::HitSaved);
     }
     return true;
 }
 
-bool BatchRun::saveAutomatically(const QString &url)
+bool BatchRun::saveAutomatically(const QString &url, bool fromVantory)
 {
     // DVD: the title stands for the artist and there is no album.
     const QString target = CoverFile::target(m_settings.templateName, m_artist, m_album, m_folder);
@@ -292,6 +293,9 @@ bool BatchRun::saveAutomatically(const QString &url)
     switch (placed.outcome) {
     case CoverFile::PlaceOutcome::Saved:
     case CoverFile::PlaceOutcome::Replaced:
+        // A crop that fails leaves the picture as saved; the run goes on.
+        if (m_settings.autoCrop)
+            autoCropSaved(target, m_type, fromVantory, nullptr);
         return true;
     case CoverFile::PlaceOutcome::Failed:
         m_pictureFailed = true;
@@ -312,6 +316,7 @@ BatchSettings BatchSettings::fromShared(const ModJacketeer &mod)
     settings.vantory = mod.batchVantory == 1;
     settings.brinsell = mod.batchBrinsell == 1;
     settings.replace = mod.batchReplace == 1;
+    settings.autoCrop = mod.autoCrop == 1;
     settings.templateName = mod.qsName;
     return settings;
 }

@@ -20,6 +20,8 @@ struct BatchSettings {
     bool vantory = false;
     bool brinsell = false;
     bool replace = false; // an automatic save may replace a picture already there
+    // Auto-Crop: a saved 500x500 Vantory DVD picture is cut to 350x500.
+    bool autoCrop = false;
     QString templateName = QStringLiteral("folder"); // the Quick Save template, without ".jpg"
 
     static BatchSettings fromShared(const ModJacketeer &mod);

@@ -86,6 +86,31 @@ inline constexpr char kRunFailedFolders[] = " (%1 folder(s) failed)";
 // application folder.
 inline constexpr char kScratchPicture[] = "batchnew.jpg";
 
+// Preview and download of a hit (the status line's right half, the messages).
+inline constexpr char kPreparingPreview[] = "Preparing Preview";
+inline constexpr char kPreviewComplete[] = "Preview Complete";
+inline constexpr char kPreviewFailed[] = "Preview Failed";
+inline constexpr char kPreviewDownloadFailed[] = "Unable to download Cover Art from internet.";
+// + the error number (see BatchHitError).
+inline constexpr char kPreviewOtherFailure[] =
+    "Unable to download Cover Art from internet. Error number ";
+inline constexpr char kErrorTitle[] = "Error";
+inline constexpr char kPreviewSiteVantory[] = "Vantory";
+inline constexpr char kPreviewSiteBrinsell[] = "Brinsell";
+inline constexpr char kPreviewSiteUnknown[] = "Unknown";
+inline constexpr char kDownloadingCoverArt[] = "Downloading Cover Art...";
+inline constexpr char kDownloadError[] = "Download Error";
+inline constexpr char kEmptyCoverArt[] =
+    "Cover Art was found to be empty.  Please choose another to download.";
+inline constexpr char kEmptyCoverArtTitle[] = "Unable to download";
+// + the error number (see BatchHitError).
+inline constexpr char kDownloadOtherFailure[] =
+    "An error occured.  Cover Art not downloaded.  Error number: ";
+inline constexpr char kDownloadedAs[] = "Downloaded as "; // + the picture's path
+inline constexpr char kOriginalNotReplaced[] = "Original Cover Art not replaced";
+// The previewed picture, in the application folder.
+inline constexpr char kPreviewPicture[] = "preview.jpg";
+
 // The results file inside every searched folder, and its site tags.
 inline constexpr char kResultsFileName[] = "batch.rlt";
 inline constexpr char kSiteTagVantory[] = "\\Vantory";

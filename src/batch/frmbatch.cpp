@@ -5,10 +5,14 @@
 #include "base/modjacketeer.h"
 #include "base/pagefetcher.h"
 #include "base/settingsstore.h"
+#include "batch/batchcrop.h"
+#include "batch/batchdownload.h"
+#include "batch/batchpreview.h"
 #include "batch/batchrestore.h"
 #include "batch/batchrun.h"
 #include "batch/batchscan.h"
 #include "batch/batchtexts.h"
+#include "search/frmcompare.h"
 #include "widgets/controlarrayname.h"
 #include "widgets/nodeimages.h"
 
@@ -159,6 +163,8 @@ void frmBatch::buildUi()
         m_tvBatch[t] = tree;
         connect(tree, &QTreeWidget::itemChanged, this,
                 [this, t](QTreeWidgetItem *item, int) { tvBatch_NodeCheck(t, item); });
+        connect(tree, &QTreeWidget::itemClicked, this, [this, t] { tvBatch_Click(t); });
+        connect(tree, &QTreeWidget::itemDoubleClicked, this, [this, t] { tvBatch_DblClick(t); });
     }
     resultsLayout->addWidget(treeHolder, 0, 0, 2, 1);
 
@@ -280,6 +286,18 @@ void frmBatch::buildUi()
     }
     previewLayout->setRowStretch(row, 1);
     outer->addWidget(frame2, 0);
+    const auto previewControl = [frame2](const char *name) {
+        return frame2->findChild<QLabel *>(QLatin1String(name));
+    };
+    m_imgPreview = imgPreview;
+    m_picPreview = previewControl("picPreview");
+    m_picCropBefore = previewControl("picCropBefore");
+    m_picCropAfter = previewControl("picCropAfter");
+    m_lblPreviewSite = previewControl("lblPreviewSite");
+    m_lblRes = previewControl("lblRes");
+    m_lblSize = previewControl("lblSize");
+    connect(m_cmdDownload, &QPushButton::clicked, this, &frmBatch::cmdDownload_Click);
+    connect(m_cmdCrop, &QPushButton::clicked, this, &frmBatch::cmdCrop_Click);
 
     auto *file = menuBar()->addMenu(text(kMenuFile));
     file->menuAction()->setObjectName(QStringLiteral("mnuFile"));
@@ -550,9 +568,9 @@ void frmBatch::mnuOptionsProperties_Click()
 
 void frmBatch::closeEvent(QCloseEvent *event)
 {
-    // A scan, restore or run in progress is stopped first; the window closes
-    // once the handler that runs it has returned.
-    if (m_busy) {
+    // A scan, restore, run, preview or download in progress is stopped first;
+    // the window closes once the handler that runs it has returned.
+    if (m_busy || m_hitBusy) {
         m_closeRequested = true;
         m_stopRun = true;
         event->ignore();
@@ -839,6 +857,113 @@ void frmBatch::cmdCheckAll_Click()
 void frmBatch::cmdUncheckAll_Click()
 {
     setAllTicks(Qt::Unchecked);
+}
+
+// Preview and download ----------------------------------------------------
+
+std::optional<BatchHit> frmBatch::selectedHit(int index) const
+{
+    const QTreeWidget *tree = m_tvBatch.at(index);
+    const QTreeWidgetItem *node = tree->currentItem();
+    if (tree->topLevelItemCount() == 0 || !node || !node->isSelected() || node->childCount() > 0)
+        return std::nullopt;
+    const NodeImage image = nodeImage(node);
+    if ((image != NodeImage::HitSaved && image != NodeImage::HitNotSaved) || !node->parent())
+        return std::nullopt;
+    // Taken now: a rescan or restore while the picture loads replaces the nodes.
+    return BatchHit{nodeKey(node), nodeKey(node->parent()), fullTreePath(node->parent())};
+}
+
+void frmBatch::endHitOperation()
+{
+    m_hitBusy = false;
+    if (m_closeRequested && !m_busy) {
+        m_closeRequested = false;
+        QTimer::singleShot(0, this, &QWidget::close);
+    }
+}
+
+void frmBatch::tvBatch_Click(int index)
+{
+    if (m_hitBusy)
+        return;
+    const std::optional<BatchHit> hit = selectedHit(index);
+    if (!hit)
+        return;
+    m_hitBusy = true;
+    BatchPreviewIo io;
+    io.status = [this](const QString &status) { m_lblStatusRight->setText(status); };
+    io.yield = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
+    io.previewFile = appFile(QString::fromLatin1(kPreviewPicture));
+    const BatchPreview preview = previewBatchHit(*hit, io);
+    if (preview.shown) {
+        const QSize area = m_imgPreview->contentsRect().size();
+        QImage shown = preview.picture;
+        // Larger pictures are fitted into the preview area, smaller ones shown at their size.
+        if (shown.width() > area.width() || shown.height() > area.height())
+            shown = shown.scaled(area, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        m_imgPreview->setPixmap(QPixmap::fromImage(shown));
+        m_picPreview->setPixmap(QPixmap::fromImage(preview.picture));
+        m_picPreview->resize(preview.picture.size());
+        m_lblSize->setText(preview.sizeText);
+        m_lblRes->setText(preview.resolution);
+        m_lblPreviewSite->setText(preview.site);
+    }
+    endHitOperation();
+}
+
+QString frmBatch::DownloadSelectedHit(int index, bool autoCrop)
+{
+    const std::optional<BatchHit> hit = selectedHit(index);
+    if (!hit)
+        return {};
+    const ModJacketeer &mod = modJacketeer();
+    BatchDownloadJob job;
+    job.hit = *hit;
+    job.type = static_cast<BatchType>(m_batchTypeIndex);
+    job.templateName = mod.qsName;
+    job.appDir = appFolder();
+    job.autoCrop = autoCrop && mod.autoCrop == 1;
+    BatchDownloadIo io;
+    io.status = [this](const QString &status) { m_lblStatusRight->setText(status); };
+    io.closeCompareWindows = [] { frmCompare::closeAll(); };
+    io.compareFirst = frmCompare::replaceHook(this);
+    const BatchDownload result = downloadBatchHit(job, io);
+    if (result.saved())
+        setNodeImage(nodeByKey(index, hit->nodeKey), NodeImage::HitSaved);
+    return result.savedPath;
+}
+
+void frmBatch::tvBatch_DblClick(int index)
+{
+    if (m_hitBusy)
+        return;
+    m_hitBusy = true;
+    DownloadSelectedHit(index);
+    endHitOperation();
+}
+
+void frmBatch::cmdDownload_Click()
+{
+    tvBatch_DblClick(m_batchTypeIndex);
+}
+
+void frmBatch::cmdCrop_Click()
+{
+    if (m_hitBusy)
+        return;
+    m_hitBusy = true;
+    const QString saved = DownloadSelectedHit(m_batchTypeIndex, false);
+    if (!saved.isEmpty()) {
+        m_picCropBefore->setPixmap(QPixmap(saved));
+        const QImage cropped = cropSavedPicture(saved, messageBox(), [this](const QString &status) {
+            m_lblStatusRight->setText(status);
+        });
+        m_picCropAfter->setFixedSize(350, 500);
+        if (!cropped.isNull())
+            m_picCropAfter->setPixmap(QPixmap::fromImage(cropped));
+    }
+    endHitOperation();
 }
 
 // Node and queue access ---------------------------------------------------

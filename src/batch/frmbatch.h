@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/foldertree.h"
+#include "batch/batchhit.h"
 
 #include <QHash>
 #include <QIcon>
@@ -8,6 +9,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class BatchRunView;
@@ -58,6 +60,15 @@ public:
     void RunCDBatch();
     void RunDVDBatch();
     void tmrBatch_Timer();
+    void tvBatch_Click(int index);
+    void tvBatch_DblClick(int index);
+    void cmdDownload_Click();
+    void cmdCrop_Click();
+
+    // Saves the selected hit of tvBatch(index) into its folder, as a double
+    // click does; Auto-Crop applies unless the caller crops anyway. Returns
+    // the picture saved, "" when none (the last download's path).
+    QString DownloadSelectedHit(int index, bool autoCrop = true);
 
     // The batch type on show, 0 CD or 1 DVD.
     int BatchTypeIndex() const { return m_batchTypeIndex; }
@@ -74,6 +85,8 @@ public:
     QPushButton *cmdStart() const { return m_cmdStart; }
     QLabel *lblStatusLeft() const { return m_lblStatusLeft; }
     QLabel *lblStatusRight() const { return m_lblStatusRight; }
+    QLabel *imgPreview() const { return m_imgPreview; }
+    QLabel *picPreview() const { return m_picPreview; }
     QTimer *tmrBatch() const { return m_tmrBatch; }
     PageFetcher *WebBrowser1() const { return m_webBrowser1; }
 
@@ -119,6 +132,11 @@ private:
     QString problemNote() const;
     void runBatch(int type);
     qint64 elapsedSeconds() const;
+    // The hit a preview or download acts on: the selected node of the tree
+    // when it is a hit (a leaf with a hit's image); nothing otherwise.
+    std::optional<BatchHit> selectedHit(int index) const;
+    // Ends a preview or download; a close asked for meanwhile happens now.
+    void endHitOperation();
 
     QTreeWidgetItem *nodeByIndex(int type, int index) const;
     QTreeWidgetItem *nodeByKey(int type, const QString &key) const;
@@ -158,6 +176,16 @@ private:
     QAction *m_mnuOptionsProperties = nullptr;
     QLabel *m_lblStatusLeft = nullptr;
     QLabel *m_lblStatusRight = nullptr;
+    QLabel *m_imgPreview = nullptr;
+    QLabel *m_picPreview = nullptr;
+    QLabel *m_picCropBefore = nullptr;
+    QLabel *m_picCropAfter = nullptr;
+    QLabel *m_lblPreviewSite = nullptr;
+    QLabel *m_lblRes = nullptr;
+    QLabel *m_lblSize = nullptr;
+    // A preview or download is running: its waits let other events in, and
+    // a second one started meanwhile would work on its scratch files.
+    bool m_hitBusy = false;
     QTimer *m_tmrBatch = nullptr;
     PageFetcher *m_webBrowser1 = nullptr;
 

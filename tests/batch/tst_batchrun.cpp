@@ -1,6 +1,8 @@
 #include "../search/searchpages.h"
 #include "base/appfolder.h"
 #include "base/pagesource.h"
+#include "batch/batchcrop.h"
+#include "batch/batchhit.h"
 #include "batch/batchrestore.h"
 #include "batch/batchresultsfile.h"
 #include "batch/batchrun.h"
@@ -399,6 +401,20 @@ private slots:
         QVERIFY(key.startsWith("33000" + e.directory));
         QCOMPARE(hitRecordNumber(key, e.directory), 33000);
         QCOMPARE(restoreBatchTree(BatchType::CD, r.dir.path()).hitCount, 33000);
+    }
+
+    void vantoryPictures()
+    {
+        // A run's node says where it was found even when the address does not;
+        // a restored one always names Brinsell, so only its address counts.
+        const QString local = "http://127.0.0.1:4000/images/V/c_500X500.jpg";
+        const BatchHit found{"0001/m/Heat\\VantoryHeat", "/m/Heat", "/m/Heat"};
+        const BatchHit restored{"0001/m/Heat\\BrinsellHeat", "/m/Heat", "/m/Heat"};
+        QVERIFY(hitFromVantory(found, local));
+        QVERIFY(!hitFromVantory(restored, local));
+        QVERIFY(hitFromVantory(restored, "http://images.VANTORY.com/a_500X500.jpg"));
+        QVERIFY(!autoCropDue(BatchType::CD, true, {500, 500}));
+        QVERIFY(!autoCropDue(BatchType::DVD, false, {500, 500}));
     }
 
     void elapsedText()

@@ -1,8 +1,10 @@
+#include "base/downloadservice.h"
 #include "base/modjacketeer.h"
 #include "base/settingsstore.h"
 #include "batch/batchresultsfile.h"
 #include "batch/batchtexts.h"
 #include "batch/frmbatch.h"
+#include "search/frmcompare.h"
 #include "batch/samplecollection.h"
 #include "batchtesthelpers.h"
 #include "guitestmain.h"
@@ -23,6 +25,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <memory>
 #include <unistd.h>
 
@@ -149,6 +152,47 @@ private:
                 return n;
         }
         return nullptr;
+    }
+
+    // A window restored from one folder's results file (CD: ROOT/Metallica/
+    // Black, DVD: ROOT/Alien), showing that folder's type.
+    std::unique_ptr<frmBatch> restored(const QString &name, bool dvd, const QStringList &urls,
+                                       QString &folder)
+    {
+        const QString root = m_dir.filePath("Hits/" + name);
+        folder = root + (dvd ? "/Alien" : "/Metallica/Black");
+        makeFolder(folder);
+        BatchResultsFile writer;
+        writer.create(folder + "/batch.rlt");
+        for (int i = 0; i < urls.size(); ++i)
+            writer.writeRecord(
+                i + 1, {dvd ? "" : "Metallica", dvd ? "Alien" : "Black", m_sim.url(urls[i])});
+        writer.close();
+        setRoots(dvd ? "None" : root, dvd ? root : "None");
+        auto w = std::make_unique<frmBatch>();
+        w->show();
+        w->RestoreLastBatch();
+        w->findChild<QRadioButton *>(dvd ? "optType(1)" : "optType(0)")->click();
+        return w;
+    }
+
+    // Clicks a node as the user does (twice for a double click).
+    static void clickNode(QTreeWidget *tree, QTreeWidgetItem *node, bool twice = false)
+    {
+        tree->scrollToItem(node);
+        const QPoint at = tree->visualItemRect(node).center();
+        if (twice)
+            QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, at);
+        else
+            QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
+    }
+
+    static QStringList texts(const RecordingMessageBox &box)
+    {
+        QStringList out;
+        for (const auto &shown : box.shown)
+            out << shown.title + ": " + shown.text;
+        return out;
     }
 
 private slots:
@@ -563,6 +607,239 @@ private slots:
         QCOMPARE(statuses(*w, 0), (QStringList{"Searching", "Queued"}));
         QTRY_VERIFY(alive.isNull());
         QVERIFY(!heldOpen("batch.rlt"));
+    }
+    void previewHits_data()
+    {
+        QTest::addColumn<QStringList>("urls"); // record 1 is previewed first, then the last
+        QTest::addColumn<QString>("shown");    // status, resolution, site, messages
+        const QString first = "/pic/60x60.jpg";
+        QStringList twelve{first};
+        for (int i = 2; i <= 12; ++i)
+            twelve << QStringLiteral("/pic/%1x100.jpg").arg(100 + i);
+        const QString failed = "Preview Failed|60x60|Unknown|Error: Unable to download Cover Art "
+                               "from internet.";
+        // An address naming both retailers is Vantory's; case is ignored.
+        QTest::newRow("Vantory") << QStringList{first, "/pic/500x500-brinsell-vantory.jpg"}
+                                 << "Preview Complete|500x500|Vantory|";
+        QTest::newRow("Brinsell") << QStringList{first, "/pic/400x500-BrinSell.jpg"}
+                                  << "Preview Complete|400x500|Brinsell|";
+        QTest::newRow("key 0012: record 12") << twelve << "Preview Complete|112x100|Unknown|";
+        QTest::newRow("download fails") << QStringList{first, "/pic/missing.jpg"} << failed;
+        QTest::newRow("not a picture") << QStringList{first, "/download.html"} << failed;
+        QTest::newRow("results file gone")
+            << QStringList{first, first} << failed + " Error number 53";
+        QTest::newRow("results file cut short")
+            << QStringList{first, first} << failed + " Error number 62";
+    }
+
+    void previewHits()
+    {
+        QFETCH(QStringList, urls);
+        QString folder;
+        const auto w = restored(QTest::currentDataTag(), false, urls, folder);
+        QTreeWidget *tree = w->tvBatch(0);
+        QTreeWidgetItem *album = byKey(tree, folder);
+        clickNode(tree, album->child(0));
+        QCOMPARE(child<QLabel>(w.get(), "lblRes")->text(), QStringLiteral("60x60"));
+        const qint64 shownBefore = w->imgPreview()->pixmap().cacheKey();
+        const QString tag = QTest::currentDataTag();
+        if (tag == "results file gone")
+            QFile::remove(folder + "/batch.rlt");
+        if (tag == "results file cut short")
+            QFile::resize(folder + "/batch.rlt", 355);
+        ScopedRecordingMessageBox boxes;
+        clickNode(tree, album->child(album->childCount() - 1));
+        const QStringList shown{
+            w->lblStatusRight()->text(), child<QLabel>(w.get(), "lblRes")->text(),
+            child<QLabel>(w.get(), "lblPreviewSite")->text(), texts(boxes.box).join(',')};
+        QTEST(shown.join('|'), "shown");
+        const QFileInfo preview(m_dir.filePath("app/preview.jpg"));
+        if (shown[0] == "Preview Complete") {
+            QCOMPARE(w->picPreview()->pixmap().size(), QImage(preview.filePath()).size());
+            QCOMPARE(child<QLabel>(w.get(), "lblSize")->text(),
+                     QString::number(qRound(preview.size() / 1024.0)) + " Kbytes");
+        } else {
+            QCOMPARE(w->imgPreview()->pixmap().cacheKey(), shownBefore);
+        }
+        QVERIFY(!heldOpen("batch.rlt"));
+    }
+
+    void clicksOffHitsDoNothing()
+    {
+        QString folder;
+        const auto w = restored("off", true, {"/pic/500x500.jpg"}, folder);
+        QTreeWidget *tree = w->tvBatch(1);
+        ScopedRecordingMessageBox boxes;
+        w->lblStatusRight()->setText("as before");
+        for (QTreeWidgetItem *node : {tree->topLevelItem(0), byKey(tree, folder)}) {
+            clickNode(tree, node);
+            clickNode(tree, node, true);
+            w->cmdDownload_Click();
+            w->cmdCrop_Click();
+        }
+        w->tvBatch_Click(0); // the CD tree is empty
+        w->tvBatch_DblClick(0);
+        QCOMPARE(w->lblStatusRight()->text(), QStringLiteral("as before"));
+        QVERIFY(boxes.box.shown.isEmpty());
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{"batch.rlt"});
+    }
+
+    void downloadHits_data()
+    {
+        QTest::addColumn<bool>("dvd");
+        QTest::addColumn<QString>("tmpl");
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<QString>("how"); // "crop", or the answers: "No", "Yes keep", ...
+        QTest::addColumn<bool>("autoCrop");
+        QTest::addColumn<QString>("saved");  // the name, a blank, the size in the folder
+        QTest::addColumn<QString>("status"); // %1: the picture's path
+        QTest::addColumn<QString>("messages");
+        const QString v500 = "/pic/500x500-vantory.jpg";
+        const QString as = "Downloaded as %1";
+        const QString ask = "Replace Cover Art?: Cover Art already exists in this folder.  Do you "
+                            "want to compare the Cover Art before replacing?";
+        const QString empty = "Unable to download: Cover Art was found to be empty.  Please "
+                              "choose another to download.";
+        QTest::newRow("CD name") << false << "@artist@ - @album@" << v500 << "" << true
+                                 << "Metallica - Black.jpg 500x500" << as << "";
+        QTest::newRow("DVD name") << true << "@artist@ - @album@"
+                                  << "/pic/400x500.jpg"
+                                  << "" << false << "Alien - .jpg 400x500" << as << "";
+        QTest::newRow("@folder@") << false << "@folder@" << v500 << "" << false
+                                  << "Black.jpg 500x500" << as << "";
+        QTest::newRow("1x1 never saved") << false << "folder"
+                                         << "/pic/1x1.jpg"
+                                         << "" << false << ""
+                                         << "" << empty;
+        QTest::newRow("No replaces")
+            << false << "old" << v500 << "No" << false << "old.jpg 500x500" << as << ask;
+        // The temporary name beside a 250-character name is too long to be made.
+        QTest::newRow("No, but the copy fails")
+            << false << QString(250, 'x') << v500 << "No" << false
+            << QString(250, 'x') + ".jpg 10x10"
+            << "Download Error"
+            << ask + ",Error: An error occured.  Cover Art not downloaded.  Error number: 75";
+        QTest::newRow("Yes, then keep")
+            << false << "old" << v500 << "Yes keep" << false << "old.jpg 10x10"
+            << "Original Cover Art not replaced" << ask;
+        QTest::newRow("Yes, then replace")
+            << false << "old" << v500 << "Yes replace" << false << "old.jpg 500x500" << as << ask;
+        QTest::newRow("Auto-Crop, 500x500")
+            << true << "folder" << v500 << "" << true << "folder.jpg 350x500" << as << "";
+        QTest::newRow("Auto-Crop, 400x500") << true << "folder"
+                                            << "/pic/400x500-vantory.jpg"
+                                            << "" << true << "folder.jpg 400x500" << as << "";
+        QTest::newRow("Auto-Crop off")
+            << true << "folder" << v500 << "" << false << "folder.jpg 500x500" << as << "";
+        QTest::newRow("Crop & Save") << true << "folder"
+                                     << "/pic/500x500.jpg"
+                                     << "crop" << false << "folder.jpg 350x500"
+                                     << "%1 Complete"
+                                     << "";
+        QTest::newRow("Crop & Save, empty picture") << true << "folder"
+                                                    << "/pic/1x1.jpg"
+                                                    << "crop" << false << ""
+                                                    << "" << empty;
+    }
+
+    void downloadHits()
+    {
+        QFETCH(bool, dvd);
+        QFETCH(QString, tmpl);
+        QFETCH(QString, url);
+        QFETCH(QString, how);
+        QFETCH(bool, autoCrop);
+        QFETCH(QString, saved);
+        QFETCH(QString, status);
+        QString folder;
+        const auto w = restored(QTest::currentDataTag(), dvd, {url}, folder);
+        ScopedRecordingMessageBox boxes;
+        if (how.startsWith("Yes") || how == "No") {
+            QImage old(10, 10, QImage::Format_RGB32);
+            old.fill(Qt::red);
+            QVERIFY(old.save(folder + '/' + tmpl + ".jpg"));
+            boxes.box.answers = {how == "No" ? MsgAnswer::No : MsgAnswer::Yes};
+        }
+        modJacketeer().qsName = tmpl;
+        modJacketeer().autoCrop = autoCrop;
+        frmCompare::setExecFunction([&how](frmCompare &c) {
+            how.endsWith("replace") ? c.cmdQuickSave_Click(1) : c.reject();
+        });
+        QTreeWidgetItem *hit = byKey(w->tvBatch(dvd), folder)->child(0);
+        w->tvBatch(dvd)->setCurrentItem(hit);
+        QTest::mouseClick(child<QPushButton>(w.get(), how == "crop" ? "cmdCrop" : "cmdDownload"),
+                          Qt::LeftButton);
+        frmCompare::setExecFunction({});
+        modJacketeer().autoCrop = 0;
+
+        const QString path = folder + '/' + saved.section(' ', 0, -2);
+        QCOMPARE(w->lblStatusRight()->text(), status.contains("%1") ? status.arg(path) : status);
+        QTEST(texts(boxes.box).join(','), "messages");
+        const bool green = status.startsWith("Downloaded") || status.endsWith("Complete");
+        QCOMPARE(frmBatch::nodeImage(hit), green ? NodeImage::HitSaved : NodeImage::HitNotSaved);
+        if (saved.isEmpty()) {
+            QCOMPARE(QDir(folder).entryList({"*.jpg"}), QStringList());
+            return;
+        }
+        const QImage picture(path);
+        QCOMPARE(QStringLiteral("%1x%2").arg(picture.width()).arg(picture.height()),
+                 saved.section(' ', -1));
+        if (how == "crop") {
+            // Columns 75 to 424 of the source: no other offset fits as well.
+            const QString source = m_dir.filePath("source.jpg");
+            QCOMPARE(URLDownloadToFile(m_sim.url(url), source), 0);
+            const QImage whole(source);
+            QList<qint64> distance;
+            for (int left = 70; left <= 80; ++left) {
+                qint64 d = 0;
+                for (int y = 0; y < 500; y += 2)
+                    for (int x = 0; x < 350; ++x)
+                        d += qAbs(qGray(picture.pixel(x, y)) - qGray(whole.pixel(left + x, y)));
+                distance << d;
+            }
+            QCOMPARE(std::min_element(distance.begin(), distance.end()) - distance.begin(), 5);
+        }
+    }
+
+    void previewAndDownloadAfterRun()
+    {
+        const QString root = m_dir.filePath("RunDVD");
+        makeFolder(root + "/Harbour Lights");
+        makeFolder(root + "/Cold Creek Trilogy");
+        setRoots("None", root);
+        modJacketeer().autoCrop = 1;
+        frmBatch w;
+        w.show();
+        child<QRadioButton>(&w, "optType(1)")->click();
+        w.cmdCheckAll_Click();
+        QTest::mouseClick(w.cmdStart(), Qt::LeftButton);
+        modJacketeer().autoCrop = 0;
+        // Auto-Crop cut the 500x500 Vantory picture and left the 400x500 one.
+        QCOMPARE(QImage(root + "/Harbour Lights/Harbour Lights - .jpg").size(), QSize(350, 500));
+        const QString trilogy = root + "/Cold Creek Trilogy";
+        QCOMPARE(QImage(trilogy + "/Cold Creek Trilogy - .jpg").size(), QSize(400, 500));
+
+        // Its Vantory and its Brinsell hit.
+        QTreeWidget *tree = w.tvBatch(1);
+        QTreeWidgetItem *folder = byKey(tree, trilogy);
+        QCOMPARE(hitsOf(tree, trilogy),
+                 (QStringList{"1|DVD Cold Creek Trilogy|5", "2| Cold Creek Trilogy|6"}));
+        for (int i : {1, 0}) {
+            clickNode(tree, folder->child(i));
+            QCOMPARE(w.lblStatusRight()->text(), QStringLiteral("Preview Complete"));
+            QCOMPARE(child<QLabel>(&w, "lblRes")->text(), QStringLiteral("400x500"));
+        }
+
+        // A green hit downloads again, closing a compare window left open.
+        QPointer<frmCompare> open = frmCompare::openTwoHit({}, {}, &w);
+        ScopedRecordingMessageBox boxes;
+        boxes.box.answers = {MsgAnswer::No};
+        clickNode(tree, folder->child(0), true);
+        QTRY_VERIFY(open.isNull());
+        QCOMPARE(w.lblStatusRight()->text(),
+                 "Downloaded as " + trilogy + "/Cold Creek Trilogy - .jpg");
+        QCOMPARE(boxes.box.shown.size(), 1);
+        QCOMPARE(frmBatch::nodeImage(folder->child(0)), NodeImage::HitSaved);
     }
 };
 
