@@ -1,6 +1,7 @@
 #include "batch/batchresultsfile.h"
 
 #include "base/cp1252.h"
+#include "base/fileops.h"
 
 #include <QFileInfo>
 
@@ -96,8 +97,7 @@ bool BatchResultsFile::create(const QString &path)
             return false;
     } else if (old.exists()) {
         // A read-only file is still replaced, as a new run of the folder must.
-        QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner |
-                                        QFileDevice::ReadOwner);
+        FileOps::makeNormal(path);
         QFile::remove(path);
     }
     return m_file.open(QIODevice::ReadWrite | QIODevice::Truncate);

@@ -47,7 +47,6 @@ SearchOutcome runSearch(const SearchCriteria &criteria, const SiteEndpoints &sit
         if (request.site == RetailerSite::Brinsell) {
             status(kStatusSearchingBrinsell);
         } else if (request.type == SearchType::Music) {
-            state.currentGenre = request.genreIndex;
             // A cancel stops further genres only: a Brinsell request still to
             // come is made and parsed in full.
             if (io.cancelled && io.cancelled())

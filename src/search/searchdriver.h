@@ -15,7 +15,6 @@ struct SiteEndpoints;
 struct SearchState {
     SearchResults results;    // hit counter and the three keyed lists
     QString currentArtist;    // the artist last cut from a page
-    int currentGenre = 0;     // genre index of the Vantory page being parsed
     bool ParseActive = false; // a running parser goes on while this is true
 };
 

@@ -35,14 +35,14 @@ ShelfTree buildShelfTree(ShelfType type, const QString &root, const WalkYield &y
     ShelfTree tree;
     if (isNoRoot(root))
         return tree;
-    const auto add = [&tree](const QString &key, const QString &text, ShelfImage image,
+    const auto add = [&tree](const QString &key, const QString &text, NodeImage image,
                              int parent) {
         tree.nodes.push_back({key, text, image, parent});
         return int(tree.nodes.size()) - 1;
     };
-    add(root, root, ShelfImage::Root, -1);
-    const ShelfImage folderImage =
-        type == ShelfType::CD ? ShelfImage::MusicFolder : ShelfImage::DvdFolder;
+    add(root, root, NodeImage::Root, -1);
+    const NodeImage folderImage =
+        type == ShelfType::CD ? NodeImage::MusicFolder : NodeImage::DvdFolder;
     FolderVisitor visitor;
     visitor.folder = [&](int parent, const QString &path, const QString &name) {
         return add(path, name, folderImage, parent);
@@ -51,7 +51,7 @@ ShelfTree buildShelfTree(ShelfType type, const QString &root, const WalkYield &y
     visitor.leaf = [&](const WalkLeaf &leaf) {
         for (const std::string &name : leaf.files) {
             const QString text = QFile::decodeName(name.c_str());
-            add(childPath(leaf.path, text), text, ShelfImage::Disc, leaf.node);
+            add(childPath(leaf.path, text), text, NodeImage::Disc, leaf.node);
         }
     };
     const WalkReport report = walkFolders(root, 0, endsWithJpg, visitor, yield);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/foldertree.h"
 #include "base/folderwalk.h"
 
 #include <QString>
@@ -8,16 +9,12 @@
 
 #include <vector>
 
-// Node images of the viewer's trees, 1-based as in imgView (the first four
-// of the batch window's NodeImage).
-enum class ShelfImage : int { MusicFolder = 1, Root = 2, DvdFolder = 3, Disc = 4 };
-
 enum class ShelfType : int { CD = 0, DVD = 1 };
 
 struct ShelfNode {
     QString key;  // the full path; the root's is the configured text
     QString text; // the name; the root's is the configured text
-    ShelfImage image = ShelfImage::Root;
+    NodeImage image = NodeImage::Root;
     int parent = -1; // index of the parent node in ShelfTree::nodes, -1 for the root
 };
 

@@ -1,5 +1,6 @@
 #include "viewer/frmlist.h"
 
+#include "base/fileops.h"
 #include "base/messagebox.h"
 #include "base/modjacketeer.h"
 #include "widgets/controlarrayname.h"
@@ -11,7 +12,6 @@
 #include "viewer/viewertexts.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QGroupBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -163,7 +163,7 @@ void frmList::fillTree(int index, const QString &root)
         item->setText(0, node.text);
         item->setData(0, kKeyRole, node.key);
         item->setData(0, kImageRole, int(node.image));
-        item->setIcon(0, nodeIcon(NodeImage(int(node.image))));
+        item->setIcon(0, nodeIcon(node.image));
         items.push_back(item);
     }
     // Every node was brought into view as it was added, which opens every
@@ -207,12 +207,10 @@ void frmList::showSelectedPicture(int index)
         return;
     const QString path = node->data(0, kKeyRole).toString();
     // A folder named like a picture is still a folder.
-    if (node->data(0, kImageRole).toInt() != int(ShelfImage::Disc) || !isShelfPicture(path))
+    if (node->data(0, kImageRole).toInt() != int(NodeImage::Disc) || !isShelfPicture(path))
         return;
 
-    QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ReadOwner |
-                                    QFileDevice::WriteOwner | QFileDevice::ReadUser |
-                                    QFileDevice::WriteUser);
+    FileOps::makeNormal(path);
     if (!loadPicture(path)) {
         clearPicture();
         showProblems(T::kPictureUnreadable.arg(path));

@@ -16,8 +16,6 @@ inline const QString kCropCaption = QStringLiteral("Crop Cover Art");
 inline const QString kSizeLabel = QStringLiteral("Size: ");
 inline const QString kResolutionLabel = QStringLiteral("Resolution: ");
 
-// The configured value for "no folder".
-inline const QString kNoRoot = QStringLiteral("NONE");
 // Picture files, compared without regard to case.
 inline const QString kPictureSuffix = QStringLiteral(".JPG");
 
