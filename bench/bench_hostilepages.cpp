@@ -7,6 +7,7 @@
 //
 //   ninja -C build bench_hostilepages && build/bench/bench_hostilepages
 //   build/bench/bench_hostilepages --write DIR   (the small regression inputs)
+//   build/bench/bench_hostilepages --case PATTERN SIZE [ROUNDS]   (one case)
 
 #include "../tests/fuzz/hostilepages.h"
 
@@ -141,10 +142,13 @@ int main(int argc, char **argv)
         return writeRegressions(args.at(2));
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("results.html"));
-    if (args.size() == 4 && args.at(1) == QLatin1String("--case")) {
+    // --case PATTERN SIZE [ROUNDS]: one case in this process (ROUNDS 1 times
+    // a build whose parsers are too slow for the usual rounds).
+    if (args.size() >= 4 && args.at(1) == QLatin1String("--case")) {
         const Pattern &pattern = kPatterns[args.at(2).toInt()];
         const qsizetype size = args.at(3).toLongLong();
-        const Figures f = measure(pattern, size, path, size > (4 << 20) ? 5 : 20);
+        const int rounds = args.size() > 4 ? args.at(4).toInt() : size > (4 << 20) ? 5 : 20;
+        const Figures f = measure(pattern, size, path, qMax(1, rounds));
         std::printf("%s %d %.6f %lld %lld\n", pattern.name, f.hits, f.seconds,
                     qlonglong(f.resultsBytes), qlonglong(f.peakBytes));
         return 0;
