@@ -4,6 +4,7 @@
 #include "base/messagebox.h"
 #include "base/modjacketeer.h"
 #include "base/pagefetcher.h"
+#include "base/requestpacer.h"
 #include "base/settingsstore.h"
 #include "batch/batchrestore.h"
 #include "batch/batchrun.h"
@@ -716,8 +717,12 @@ void frmBatch::runBatch(int type)
     m_runFailed = 0;
     const SettingsStore store;
     BatchRunView view(*this, type);
+    // One pacer for the whole run, so its interval holds across entries.
+    RequestPacer pacer(store.requestIntervalMs(), m_webBrowser1);
+    pacer.setCancelTest([this] { return m_stopRun; });
     BatchRunIo io;
-    io.pages = m_webBrowser1;
+    io.pages = &pacer;
+    io.download = pacer.downloadFunction();
     io.observer = &view;
     io.yield = [] { QCoreApplication::processEvents(); };
     io.stopRequested = [this] { return m_stopRun; };

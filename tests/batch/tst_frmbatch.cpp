@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QGroupBox>
 #include <QLabel>
@@ -561,6 +562,51 @@ private slots:
         QCOMPARE(statuses(*w, 0), (QStringList{"Searching", "Queued"}));
         QTRY_VERIFY(alive.isNull());
         QVERIFY(!heldOpen("batch.rlt"));
+    }
+
+    void pacedRunAndCancelDuringRetryWait()
+    {
+        // Its own simulator, whose log says when each request came.
+        SimulatorProcess sim;
+        const QString log = m_dir.filePath("paced.log");
+        QVERIFY2(sim.start(qEnvironmentVariable("JACKETEER_SIM_CATALOGUE"), {"--log", log}),
+                 qPrintable(sim.errorString()));
+        SettingsStore store;
+        sim.configureSites(store);
+        store.writeSite("RequestIntervalMs", "300");
+        store.sync();
+        const QString root = m_dir.filePath("Paced");
+        QVERIFY(writeTagged(root + "/Metallica/Black/01.mp3", "Metallica", "Black"));
+        setRoots(root, "None");
+        frmBatch w;
+        w.show();
+        w.cmdCheckAll_Click();
+        w.cmdStart_Click();
+        // Two genre pages, Brinsell's and the picture, one host: 300 ms apart.
+        QFile f(log);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = f.readAll().trimmed().split('\n');
+        QCOMPARE(lines.size(), 4);
+        for (int i = 1; i < lines.size(); ++i) {
+            const qint64 gap =
+                lines[i].split(' ')[0].toLongLong() - lines[i - 1].split(' ')[0].toLongLong();
+            QVERIFY2(gap >= 285, qPrintable(QString::number(gap)));
+        }
+
+        // A page turned away is asked for again after 2 s; Cancel ends that
+        // wait at once.
+        store.writeSite("RequestIntervalMs", "0");
+        store.sync();
+        QVERIFY(writeTagged(root + "/Busy/Shop/01.mp3", "Metallica", "Black simerror503"));
+        w.cmdNew_Click();
+        w.cmdCheckAll_Click();
+        QTimer::singleShot(500, &w, [&w] { QTest::mouseClick(w.cmdStart(), Qt::LeftButton); });
+        QElapsedTimer clock;
+        clock.start();
+        w.cmdStart_Click();
+        QVERIFY2(clock.elapsed() < 1500, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(statuses(w, 0).first(), QStringLiteral("Searching"));
+        m_sim.configureSites(store);
     }
 };
 
