@@ -312,6 +312,7 @@ BatchSettings BatchSettings::fromShared(const ModJacketeer &mod)
     settings.vantory = mod.batchVantory == 1;
     settings.brinsell = mod.batchBrinsell == 1;
     settings.replace = mod.batchReplace == 1;
+    settings.replaceLarger = mod.batchReplaceLarger == 1;
     settings.templateName = mod.qsName;
     return settings;
 }

@@ -20,6 +20,9 @@ struct BatchSettings {
     bool vantory = false;
     bool brinsell = false;
     bool replace = false; // an automatic save may replace a picture already there
+    // With replace: a picture already there stays when the new one has fewer
+    // pixels.
+    bool replaceLarger = false;
     QString templateName = QStringLiteral("folder"); // the Quick Save template, without ".jpg"
 
     static BatchSettings fromShared(const ModJacketeer &mod);
