@@ -86,6 +86,35 @@ inline constexpr char kRunFailedFolders[] = " (%1 folder(s) failed)";
 // application folder.
 inline constexpr char kScratchPicture[] = "batchnew.jpg";
 
+// After a run: the counts under the queue, which also end the batch log.
+inline constexpr char kSummary[] =
+    "Saved %1, replaced %2, kept %3, no match %4, no hits %5, failed %6";
+
+// The batch log in the application folder: a header, one line per searched
+// entry (folder, status, hits, the saved picture or why none was), and the
+// counts.
+inline constexpr char kLogFileName[] = "batch-log.csv";
+inline constexpr char kLogHeader[] = "Folder,Status,Hits,Saved file or reason";
+inline constexpr char kLogSummary[] = "summary";
+inline constexpr char kLogSaved[] = "saved";
+inline constexpr char kLogReplaced[] = "replaced";
+inline constexpr char kLogKept[] = "kept";
+inline constexpr char kLogNoMatch[] = "no match";
+inline constexpr char kLogNoHits[] = "no hits";
+inline constexpr char kLogFailed[] = "failed";
+inline constexpr char kLogCancelled[] = "cancelled";
+inline constexpr char kWhyReplaceOff[] = "existing picture kept: Replace existing Cover Art is off";
+inline constexpr char kWhySmaller[] = "existing %1 picture kept: the new one is %2";
+inline constexpr char kWhyNoMatch[] = "no hit matched";
+inline constexpr char kWhyNoHits[] = "nothing found";
+inline constexpr char kWhyEmpty[] = "the matching picture was empty: %1";
+inline constexpr char kWhyNotPicture[] = "the matching download was not a picture: %1";
+inline constexpr char kWhyPage[] = "page not loaded (%1): %2";
+inline constexpr char kWhyDownload[] = "picture not downloaded: %1";
+inline constexpr char kWhyResults[] = "results file not written: %1";
+inline constexpr char kWhyPlace[] = "picture not saved: %1";
+inline constexpr char kWhyCancelled[] = "cancelled";
+
 // The results file inside every searched folder, and its site tags.
 inline constexpr char kResultsFileName[] = "batch.rlt";
 inline constexpr char kSiteTagVantory[] = "\\Vantory";

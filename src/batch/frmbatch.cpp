@@ -6,6 +6,7 @@
 #include "base/pagefetcher.h"
 #include "base/requestpacer.h"
 #include "base/settingsstore.h"
+#include "batch/batchlog.h"
 #include "batch/batchrestore.h"
 #include "batch/batchrun.h"
 #include "batch/batchscan.h"
@@ -183,6 +184,8 @@ void frmBatch::buildUi()
         total->setObjectName(controlArrayName("prgTotal", t));
         total->setTextVisible(false);
         batchedLayout->addWidget(total);
+        m_lblSummary[t] = valueLabel(controlArrayName("lblSummary", t), batched);
+        batchedLayout->addWidget(m_lblSummary[t]);
         m_lvBatch[t] = queue;
         m_prgTotal[t] = total;
         m_fraBatched[t] = batched;
@@ -482,6 +485,7 @@ bool frmBatch::beginReload(const char *status)
     for (int t = 0; t < 2; ++t) {
         m_lvBatch[t]->clear();
         m_queue[t].clear();
+        m_lblSummary[t]->clear();
     }
     m_skippedFolders = 0;
     m_missingRoots.clear();
@@ -720,15 +724,21 @@ void frmBatch::runBatch(int type)
     // One pacer for the whole run, so its interval holds across entries.
     RequestPacer pacer(store.requestIntervalMs(), m_webBrowser1);
     pacer.setCancelTest([this] { return m_stopRun; });
+    BatchLog log(appFile(QLatin1String(kLogFileName)));
+    log.start();
+    m_lblSummary[type]->clear();
     BatchRunIo io;
     io.pages = &pacer;
     io.download = pacer.downloadFunction();
+    io.entryDone = [&log](const BatchEntryResult &result) { log.add(result); };
     io.observer = &view;
     io.yield = [] { QCoreApplication::processEvents(); };
     io.stopRequested = [this] { return m_stopRun; };
     const BatchRunOutcome outcome =
         ::runBatch(static_cast<BatchType>(type), m_queue[type],
                    BatchSettings::fromShared(modJacketeer()), readSiteEndpoints(store), io);
+    log.finish(outcome.summary);
+    m_lblSummary[type]->setText(outcome.summary.text());
     m_runFailed = outcome.failed;
     m_running = false;
 }

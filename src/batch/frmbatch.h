@@ -71,6 +71,8 @@ public:
     QLabel *lblAlbum() const { return m_lblAlbum; } // CD only
     QLabel *lblSite(int index) const { return m_lblSite.at(index); }
     QLabel *lblResults(int index) const { return m_lblResults.at(index); }
+    // The counts of the type's last run, under its queue.
+    QLabel *lblSummary(int index) const { return m_lblSummary.at(index); }
     QPushButton *cmdStart() const { return m_cmdStart; }
     QLabel *lblStatusLeft() const { return m_lblStatusLeft; }
     QLabel *lblStatusRight() const { return m_lblStatusRight; }
@@ -143,6 +145,7 @@ private:
     std::array<QLabel *, 2> m_lblArtist{};
     std::array<QLabel *, 2> m_lblSite{};
     std::array<QLabel *, 2> m_lblResults{};
+    std::array<QLabel *, 2> m_lblSummary{};
     QLabel *m_lblAlbum = nullptr;
     std::array<TreeNodes, 2> m_nodes;
     std::array<std::vector<QueueEntry>, 2> m_queue;

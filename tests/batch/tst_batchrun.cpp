@@ -4,6 +4,7 @@
 #include "batch/batchrestore.h"
 #include "batch/batchresultsfile.h"
 #include "batch/batchrun.h"
+#include "batchtesthelpers.h"
 
 #include <QDir>
 #include <QImage>
@@ -15,18 +16,6 @@ using namespace SearchPages;
 namespace
 {
 
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(none)");
-}
-
 // One run through the seam. Pages come by request label ("V4118", "V41938",
 // "BM", "BD"; "no matches found" for the rest), requests are written down as
 // "LABEL:search text", what the run shows as "L<label> text", "B<bar> value"
@@ -37,8 +26,11 @@ struct Rig : IPageSource, IBatchRunObserver {
     BatchSettings settings;
     QMap<QString, QString> bodies;
     QStringList requests, log, nodes, downloads;
+    QStringList urls;
     QMap<int, QString> statuses;
     QSet<int> unticked;
+    QSet<QString> failingPages; // labels answered 503
+    QList<BatchEntryResult> results;
     std::function<void()> onLoad;
     int stopAtLoad = 0, stopAtHit = 0;
     bool stop = false;
@@ -60,10 +52,13 @@ struct Rig : IPageSource, IBatchRunObserver {
         if (text.endsWith('='))
             text.chop(1);
         requests << label + ':' + text;
+        urls << url;
         stop = stop || requests.size() == stopAtLoad;
         if (onLoad)
             onLoad();
-        return {true, url, bodies.value(label, "no matches found"), 200};
+        if (failingPages.contains(label))
+            return {false, {}, {}, 503, {}};
+        return {true, url, bodies.value(label, "no matches found"), 200, {}};
     }
     void note(const char *what, int which, const QString &text)
     {
@@ -122,6 +117,7 @@ struct Rig : IPageSource, IBatchRunObserver {
         io.download = [this](const QString &url, const QString &path) {
             return download(url, path);
         };
+        io.entryDone = [this](const BatchEntryResult &result) { results << result; };
         const SiteEndpoints sites{"v.test", "b.test", kBrinsellImageHost, {}, {}};
         return runBatch(type, queue, settings, sites, io);
     }
@@ -250,6 +246,8 @@ private slots:
         QCOMPARE(outcome.failed, broken.isEmpty() ? 0 : 1);
         QTEST(int(r.requests.size()), "requests"); // the failed folder's are never made
         QTEST(r.statuses.values().join(' '), "statuses");
+        QCOMPARE(batchEntryStatusText(r.results.value(0).status),
+                 broken.isEmpty() ? "cancelled" : "failed");
         // Whatever a cancel interrupted keeps what it recorded, never "Cancel".
         const auto stored = readBatchRecords(first.directory + "/batch.rlt");
         QTEST(int(stored.size()), "records");
@@ -346,7 +344,7 @@ private slots:
             << true << true << "1x1" << 2 << false << "Complete";
         QTest::newRow("undecodable picture")
             << true << true << "garbage" << 2 << false << "Complete";
-        QTest::newRow("failed download") << true << true << "fail" << 2 << false << "Complete";
+        QTest::newRow("failed download") << true << true << "fail" << 2 << false << "Failed";
         // The replacement's temporary name beside the target is too long.
         QTest::newRow("replace that cannot be written")
             << true << true << "long name" << 1 << false << "Failed";
@@ -387,18 +385,76 @@ private slots:
         QVERIFY(QDir(r.dir.filePath("app")).isEmpty());
     }
 
-    void countsPastSixteenBits()
+    void entryResults_data()
     {
+        QTest::addColumn<QString>("existing"); // the picture there before: "WxH", "garbage", ""
+        QTest::addColumn<bool>("replace");
+        QTest::addColumn<bool>("larger");
+        QTest::addColumn<QString>("picture"); // what the download gives
+        QTest::addColumn<QString>("pages");   // what the sites answer
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("detail");
+        QTest::addColumn<QString>("row");
+        const QString target = "{target}", url = "{url}";
+        // clang-format off
+        QTest::newRow("saved") << "" << false << false << "500x500" << "match" << "saved" << target << "Complete";
+        QTest::newRow("replace off keeps") << "600x600" << false << false << "500x500" << "match" << "kept" << "existing picture kept: Replace existing Cover Art is off" << "Complete";
+        QTest::newRow("smaller kept") << "600x600" << true << true << "500x500" << "match" << "kept" << "existing 600x600 picture kept: the new one is 500x500" << "Complete";
+        QTest::newRow("larger replaces") << "100x100" << true << true << "500x500" << "match" << "replaced" << target << "Complete";
+        QTest::newRow("as many pixels replace") << "250x1000" << true << true << "500x500" << "match" << "replaced" << target << "Complete";
+        QTest::newRow("smaller replaces without the rule") << "600x600" << true << false << "500x500" << "match" << "replaced" << target << "Complete";
+        QTest::newRow("unreadable old one replaced") << "garbage" << true << true << "500x500" << "match" << "replaced" << target << "Complete";
+        QTest::newRow("no match") << "" << false << false << "500x500" << "other" << "no match" << "no hit matched" << "Complete";
+        QTest::newRow("empty picture") << "" << false << false << "1x1" << "match" << "no match" << "the matching picture was empty: " + url << "Complete";
+        QTest::newRow("no hits") << "" << false << false << "500x500" << "none" << "no hits" << "nothing found" << "Complete";
+        QTest::newRow("page not loaded") << "" << false << false << "500x500" << "fails" << "failed" << "page not loaded (HTTP 503): {page}" << "Failed";
+        QTest::newRow("download failed") << "" << false << false << "fail" << "match" << "failed" << "picture not downloaded: " + url << "Failed";
+        QTest::newRow("a lost page does not spoil a save") << "" << false << false << "500x500" << "fails, Brinsell" << "saved" << target << "Complete";
+        // clang-format on
+    }
+
+    void entryResults()
+    {
+        QFETCH(QString, existing);
+        QFETCH(QString, pages);
+        QFETCH(QString, status);
+        QFETCH(QString, detail);
         Rig r;
-        for (int i = 0; i < 33000; ++i)
-            r.bodies["V4118"] += vantoryHit(vantoryThumb(QString::number(i)), "T", "X");
-        const QueueEntry e = r.entry("A", "B", "A");
-        r.run(BatchType::CD, {e});
-        QCOMPARE(r.logOf("L3").last(), QStringLiteral("33000"));
-        const QString key = r.nodes.last().section('|', 0, 0);
-        QVERIFY(key.startsWith("33000" + e.directory));
-        QCOMPARE(hitRecordNumber(key, e.directory), 33000);
-        QCOMPARE(restoreBatchTree(BatchType::CD, r.dir.path()).hitCount, 33000);
+        QFETCH(bool, replace);
+        QFETCH(bool, larger);
+        QFETCH(QString, picture);
+        r.settings.replace = replace;
+        r.settings.replaceLarger = larger;
+        r.picture = picture;
+        if (pages == "match")
+            r.bodies["V4118"] = vantoryHit(vantoryThumb("a"), "Black", "Metallica");
+        else if (pages == "other")
+            r.bodies["V4118"] = vantoryHit(vantoryThumb("a"), "White", "Metallica");
+        else if (pages.startsWith("fails"))
+            r.failingPages << "V4118";
+        if (pages.endsWith("Brinsell"))
+            r.bodies["BM"] = brinsellProdHit(brinsellPicture("prod_images", "p.gif"), "X", "Y");
+        const QueueEntry e = r.entry("Metallica", "Black", "Black");
+        const QString target = e.directory + "/folder.jpg";
+        const QSize old(existing.section('x', 0, 0).toInt(), existing.section('x', 1).toInt());
+        if (existing == "garbage")
+            QVERIFY(writeFile(target, "not a picture"));
+        else if (!existing.isEmpty())
+            QVERIFY(QImage(old, QImage::Format_RGB32).save(target, "JPG"));
+        const BatchRunOutcome outcome = r.run(BatchType::CD, {e});
+        QCOMPARE(r.results.size(), 1);
+        const BatchEntryResult result = r.results[0];
+        QCOMPARE(batchEntryStatusText(result.status), status);
+        detail.replace("{target}", target).replace("{page}", r.urls.value(0));
+        QCOMPARE(result.detail, detail.replace("{url}", r.downloads.value(0)));
+        QCOMPARE(result.hits, r.nodes.size());
+        QTEST(r.statuses.value(0), "row");
+        QCOMPARE(outcome.failed, status == "failed" ? 1 : 0);
+        // The rule never touches a picture it keeps.
+        if (status == "kept")
+            QCOMPARE(QImage(target).size(), old);
+        else if (status == "saved" || status == "replaced")
+            QCOMPARE(QImage(target).size(), QSize(500, 500));
     }
 
     void elapsedText()

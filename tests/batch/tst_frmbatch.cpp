@@ -564,6 +564,61 @@ private slots:
         QVERIFY(!heldOpen("batch.rlt"));
     }
 
+    void mixedRunSummaryAndLog()
+    {
+        const QString root = m_dir.filePath("Mixed");
+        const QStringList albums{"Metallica/Black",      "Size Test/Square 300",
+                                 "Size Test/Square 500", "Size Test/Placeholder",
+                                 "Nobody/Nothing Here",  "Picture Trouble/Broken Cover"};
+        for (const QString &a : albums)
+            QVERIFY(
+                writeTagged(root + '/' + a + "/01.mp3", a.section('/', 0, 0), a.section('/', 1)));
+        const QString square300 = root + "/Size Test/Square 300/Size Test - Square 300.jpg";
+        const QString square500 = root + "/Size Test/Square 500/Size Test - Square 500.jpg";
+        QVERIFY(QImage(500, 500, QImage::Format_RGB32).save(square300));
+        QVERIFY(QImage(100, 100, QImage::Format_RGB32).save(square500));
+        {
+            SettingsStore store;
+            store.write("BatchReplace", "1");
+            store.write("BatchReplaceLarger", "1");
+        }
+        setRoots(root, "None");
+        frmBatch w;
+        w.show();
+        w.cmdCheckAll_Click();
+        QTest::mouseClick(w.cmdStart(), Qt::LeftButton);
+
+        // The status line keeps its text; the counts go under the queue.
+        QCOMPARE(w.lblStatusLeft()->text(),
+                 QStringLiteral("Batch Process Complete - 000:00 (1 folder(s) failed)"));
+        QCOMPARE(w.lblSummary(0)->text(),
+                 QStringLiteral("Saved 1, replaced 1, kept 1, no match 1, no hits 1, failed 1"));
+        QFile csv(m_dir.filePath("app/batch-log.csv"));
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        QStringList lines = QString::fromUtf8(csv.readAll()).split("\r\n");
+        QCOMPARE(lines.takeLast(), QString()); // every line ends in CR LF
+        QCOMPARE(lines.takeFirst(), QStringLiteral("Folder,Status,Hits,Saved file or reason"));
+        QCOMPARE(lines.takeLast(), QStringLiteral(",summary,,\"Saved 1, replaced 1, kept 1, no "
+                                                  "match 1, no hits 1, failed 1\""));
+        const QString pictures = "http://" + m_sim.hostPort() + "/images/V/";
+        const QStringList expected{
+            root + "/Metallica/Black,saved,3," + root + "/Metallica/Black/Metallica - Black.jpg",
+            root + "/Nobody/Nothing Here,no hits,0,nothing found",
+            root + "/Picture Trouble/Broken Cover,failed,2,picture not downloaded: " + pictures +
+                "trouble-error_500X500.jpg",
+            root + "/Size Test/Placeholder,no match,2,the matching picture was empty: " + pictures +
+                "size-1x1_500X500.jpg",
+            root + "/Size Test/Square 300,kept,2,existing 500x500 picture kept: the new one is "
+                   "300x300",
+            root + "/Size Test/Square 500,replaced,2," + square500};
+        lines.sort();
+        QCOMPARE(lines, expected);
+
+        SettingsStore store;
+        store.write("BatchReplace", "0");
+        store.write("BatchReplaceLarger", "0");
+    }
+
     void pacedRunAndCancelDuringRetryWait()
     {
         // Its own simulator, whose log says when each request came.
@@ -606,6 +661,8 @@ private slots:
         w.cmdStart_Click();
         QVERIFY2(clock.elapsed() < 1500, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(statuses(w, 0).first(), QStringLiteral("Searching"));
+        QCOMPARE(w.lblSummary(0)->text(),
+                 QStringLiteral("Saved 0, replaced 0, kept 0, no match 0, no hits 0, failed 0"));
         m_sim.configureSites(store);
     }
 };
