@@ -4,6 +4,7 @@
 #include "base/fileops.h"
 #include "base/folderwalk.h"
 #include "base/pagesource.h"
+#include "batch/batchjournal.h"
 #include "batch/batchresultsfile.h"
 #include "batch/batchtexts.h"
 #include "search/coverfile.h"
@@ -124,6 +125,10 @@ private:
 
 BatchRunOutcome BatchRun::run(const std::vector<QueueEntry> &queue)
 {
+    // A journal that cannot be started fails every save, so no change goes
+    // unrecorded.
+    if (m_io.journal)
+        m_io.journal->startRun();
     const int n = static_cast<int>(queue.size());
     // A one-row queue still gets a bar that can show it done.
     m_view.setBarMaximum(BatchBar::Total, n == 1 ? 1 : std::max(n - 1, 0));
@@ -368,7 +373,9 @@ bool BatchRun::saveAutomatically(const QString &url)
     }
     const CoverFile::ReplacePolicy policy =
         m_settings.replace ? CoverFile::ReplacePolicy::Always : CoverFile::ReplacePolicy::Never;
-    const CoverFile::PlaceResult placed = CoverFile::place(scratch, target, policy);
+    const CoverFile::PlaceResult placed = m_io.journal
+                                              ? m_io.journal->place(scratch, target, policy)
+                                              : CoverFile::place(scratch, target, policy);
     QFile::remove(scratch);
     switch (placed.outcome) {
     case CoverFile::PlaceOutcome::Saved:

@@ -11,6 +11,7 @@
 #include <functional>
 #include <vector>
 
+class BatchJournal;
 class IPageSource;
 struct SiteEndpoints;
 
@@ -67,6 +68,9 @@ struct BatchRunIo {
     DownloadFunction download;
     // Where scratch pictures go; the application folder when empty.
     QString scratchFolder;
+    // Records every picture the run puts in a folder so it can be undone;
+    // started anew by the run. Nothing is recorded when null.
+    BatchJournal *journal = nullptr;
     // Told how each searched entry ended, as soon as it has (an entry the
     // run stopped inside too).
     std::function<void(const BatchEntryResult &)> entryDone;

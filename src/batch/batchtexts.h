@@ -37,6 +37,7 @@ inline constexpr char kMenuFile[] = "&File";
 inline constexpr char kMenuFileExit[] = "&Exit";
 inline constexpr char kMenuOptions[] = "&Options";
 inline constexpr char kMenuOptionsRestore[] = "&Restore Last Batch";
+inline constexpr char kMenuOptionsUndo[] = "&Undo Last Batch";
 inline constexpr char kMenuOptionsProperties[] = "&Properties";
 
 // Queue columns: header texts (note the blank after "Directory") and keys.
@@ -114,6 +115,20 @@ inline constexpr char kWhyDownload[] = "picture not downloaded: %1";
 inline constexpr char kWhyResults[] = "results file not written: %1";
 inline constexpr char kWhyPlace[] = "picture not saved: %1";
 inline constexpr char kWhyCancelled[] = "cancelled";
+
+// Undo Last Batch: its question and its report.
+inline constexpr char kUndoTitle[] = "Undo Last Batch";
+inline constexpr char kUndoNothing[] = "There is no batch to undo.";
+inline constexpr char kUndoAsk[] =
+    "Undo the last batch? %1 replaced picture(s) will be put back and %2 new picture(s) "
+    "removed, where they are still as the batch left them.";
+inline constexpr char kUndoDone[] =
+    "Put back %1 replaced picture(s) and removed %2 new picture(s).";
+inline constexpr char kUndoLeftAlone[] = "\n\nChanged since the batch, so left as they are:\n%1";
+inline constexpr char kUndoBackups[] =
+    "\n\nThe pictures the batch replaced there stay in %1 until the next batch.";
+inline constexpr char kUndoFailed[] = "\n\nCould not be undone:\n%1";
+inline constexpr char kUndoMore[] = "... and %1 more";
 
 // The results file inside every searched folder, and its site tags.
 inline constexpr char kResultsFileName[] = "batch.rlt";

@@ -6,6 +6,7 @@
 #include "base/pagefetcher.h"
 #include "base/requestpacer.h"
 #include "base/settingsstore.h"
+#include "batch/batchjournal.h"
 #include "batch/batchlog.h"
 #include "batch/batchrestore.h"
 #include "batch/batchrun.h"
@@ -22,6 +23,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
 #include <QProgressBar>
@@ -284,6 +286,11 @@ void frmBatch::buildUi()
     m_mnuOptionsRestore = options->addAction(text(kMenuOptionsRestore));
     m_mnuOptionsRestore->setObjectName(QStringLiteral("mnuOptionsRestore"));
     connect(m_mnuOptionsRestore, &QAction::triggered, this, &frmBatch::mnuOptionsRestore_Click);
+    m_mnuOptionsUndo = options->addAction(text(kMenuOptionsUndo));
+    m_mnuOptionsUndo->setObjectName(QStringLiteral("mnuOptionsUndo"));
+    connect(m_mnuOptionsUndo, &QAction::triggered, this, &frmBatch::mnuOptionsUndo_Click);
+    // Offered whenever no scan, restore or run is busy with the folders.
+    connect(options, &QMenu::aboutToShow, this, [this] { m_mnuOptionsUndo->setEnabled(!m_busy); });
     m_mnuOptionsProperties = options->addAction(text(kMenuOptionsProperties));
     m_mnuOptionsProperties->setObjectName(QStringLiteral("mnuOptionsProperties"));
     m_mnuOptionsProperties->setEnabled(static_cast<bool>(propertiesOpener()));
@@ -724,12 +731,14 @@ void frmBatch::runBatch(int type)
     // One pacer for the whole run, so its interval holds across entries.
     RequestPacer pacer(store.requestIntervalMs(), m_webBrowser1);
     pacer.setCancelTest([this] { return m_stopRun; });
+    BatchJournal journal;
     BatchLog log(appFile(QLatin1String(kLogFileName)));
     log.start();
     m_lblSummary[type]->clear();
     BatchRunIo io;
     io.pages = &pacer;
     io.download = pacer.downloadFunction();
+    io.journal = &journal;
     io.entryDone = [&log](const BatchEntryResult &result) { log.add(result); };
     io.observer = &view;
     io.yield = [] { QCoreApplication::processEvents(); };
@@ -805,6 +814,35 @@ void frmBatch::cmdCheckAll_Click()
 void frmBatch::cmdUncheckAll_Click()
 {
     setAllTicks(Qt::Unchecked);
+}
+
+// Undo --------------------------------------------------------------------
+
+void frmBatch::mnuOptionsUndo_Click()
+{
+    if (m_busy)
+        return;
+    BatchJournal journal;
+    const BatchJournal::Pending pending = journal.pending();
+    if (!pending.any()) {
+        messageBox().show(text(kUndoNothing), text(kUndoTitle), MsgButtons::OkOnly,
+                          MsgIcon::Information);
+        return;
+    }
+    if (messageBox().show(QString::fromUtf8(kUndoAsk).arg(pending.replaced).arg(pending.created),
+                          text(kUndoTitle), MsgButtons::YesNo, MsgIcon::Question) != MsgAnswer::Yes)
+        return;
+    const BatchJournal::UndoResult undone = journal.undo();
+    // The pictures the last run saved are gone from the folders.
+    for (int t = 0; t < 2; ++t) {
+        for (QTreeWidgetItem *node : m_nodes[t].byIndex) {
+            if (nodeImage(node) == NodeImage::HitSaved)
+                setNodeImage(node, NodeImage::HitNotSaved);
+        }
+    }
+    const bool clean = undone.leftAlone.isEmpty() && undone.failed.isEmpty();
+    messageBox().show(BatchJournal::report(undone, journal.backupFolder()), text(kUndoTitle),
+                      MsgButtons::OkOnly, clean ? MsgIcon::Information : MsgIcon::Exclamation);
 }
 
 // Node and queue access ---------------------------------------------------

@@ -54,6 +54,7 @@ public:
     void tvBatch_NodeCheck(int index, QTreeWidgetItem *node);
     void cmdCheckAll_Click();
     void cmdUncheckAll_Click();
+    void mnuOptionsUndo_Click();
     void cmdStart_Click();
     void RunCDBatch();
     void RunDVDBatch();
@@ -156,6 +157,7 @@ private:
     QPushButton *m_cmdDownload = nullptr;
     QPushButton *m_cmdCrop = nullptr;
     QAction *m_mnuOptionsRestore = nullptr;
+    QAction *m_mnuOptionsUndo = nullptr;
     QAction *m_mnuOptionsProperties = nullptr;
     QLabel *m_lblStatusLeft = nullptr;
     QLabel *m_lblStatusRight = nullptr;

@@ -1,6 +1,8 @@
 #include "../search/searchpages.h"
 #include "base/appfolder.h"
 #include "base/pagesource.h"
+#include "base/fileops.h"
+#include "batch/batchjournal.h"
 #include "batch/batchrestore.h"
 #include "batch/batchresultsfile.h"
 #include "batch/batchrun.h"
@@ -8,8 +10,13 @@
 
 #include <QDir>
 #include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+
+#include <cstdio>
 
 using namespace SearchPages;
 
@@ -35,6 +42,7 @@ struct Rig : IPageSource, IBatchRunObserver {
     int stopAtLoad = 0, stopAtHit = 0;
     bool stop = false;
     QString picture = "500x500";
+    BatchJournal *journal = nullptr;
 
     Rig()
     {
@@ -114,6 +122,7 @@ struct Rig : IPageSource, IBatchRunObserver {
         io.observer = this;
         io.stopRequested = [this] { return stop; };
         io.scratchFolder = dir.filePath("app");
+        io.journal = journal;
         io.download = [this](const QString &url, const QString &path) {
             return download(url, path);
         };
@@ -128,6 +137,30 @@ struct Rig : IPageSource, IBatchRunObserver {
             settings.genres[size_t(g)] = true;
     }
 };
+
+// The child's side of the crash test: a run over the albums A, B and C of
+// `dir` that saves two pictures, says so, and waits at the third to be killed.
+int runUntilKilled(const QString &dir)
+{
+    Rig r;
+    BatchJournal journal(dir + "/undo");
+    r.journal = &journal;
+    r.settings.brinsell = false;
+    r.settings.replace = true;
+    r.bodies["V4118"] = vantoryHit(vantoryThumb("a"), "Black", "Metallica");
+    r.onLoad = [&r] {
+        if (r.requests.size() == 3) {
+            std::puts("ready");
+            std::fflush(stdout);
+            QThread::sleep(60);
+        }
+    };
+    std::vector<QueueEntry> queue;
+    for (const char *album : {"A", "B", "C"})
+        queue.push_back({"Metallica", "Black", dir + '/' + album, "Queued", 2});
+    r.run(BatchType::CD, queue);
+    return 0;
+}
 
 } // namespace
 
@@ -457,6 +490,128 @@ private slots:
             QCOMPARE(QImage(target).size(), QSize(500, 500));
     }
 
+    void undo_data()
+    {
+        QTest::addColumn<QString>("since"); // what happened after the run
+        QTest::addColumn<int>("restored");
+        QTest::addColumn<int>("removed");
+        QTest::addColumn<QStringList>("leftAlone");
+        QTest::addColumn<QByteArray>("oldAfter"); // the replaced picture's file after undo
+        QTest::addColumn<QByteArray>("newAfter"); // the new picture's file after undo
+        const QByteArray none("(none)");
+        // clang-format off
+        QTest::newRow("nothing") << "" << 1 << 1 << QStringList{} << QByteArray("old") << none;
+        QTest::newRow("backup on another file system") << "" << 1 << 1 << QStringList{} << QByteArray("old") << none;
+        QTest::newRow("replaced picture edited") << "edit old" << 0 << 1 << QStringList{"old.jpg"} << QByteArray("edited") << none;
+        QTest::newRow("new picture edited") << "edit new" << 1 << 0 << QStringList{"new.jpg"} << QByteArray("old") << QByteArray("edited");
+        QTest::newRow("new picture deleted") << "delete new" << 1 << 0 << QStringList{} << QByteArray("old") << none;
+        QTest::newRow("killed before done was written") << "no done" << 1 << 1 << QStringList{} << QByteArray("old") << none;
+        QTest::newRow("killed before the changes") << "no change" << 0 << 0 << QStringList{} << QByteArray("old") << none;
+        // clang-format on
+    }
+
+    void undo()
+    {
+        QFETCH(QString, since);
+        QTemporaryDir dir;
+        QTemporaryDir shm("/dev/shm/tst_batchundo-XXXXXX");
+        const bool elsewhere =
+            QTest::currentDataTag() == QLatin1String("backup on another file system");
+        BatchJournal journal(elsewhere && shm.isValid() ? shm.filePath("undo")
+                                                        : dir.filePath("undo"));
+        const QString oldPic = dir.filePath("B/old.jpg"), newPic = dir.filePath("A/new.jpg");
+        QVERIFY(writeFile(oldPic, "old") && writeFile(dir.filePath("one"), "first picture") &&
+                writeFile(dir.filePath("two"), "second picture"));
+        QFile::setPermissions(oldPic, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+        QDir().mkpath(dir.filePath("A"));
+
+        QVERIFY(journal.startRun());
+        const auto always = CoverFile::ReplacePolicy::Always;
+        QCOMPARE(journal.place(dir.filePath("one"), newPic, always).outcome,
+                 CoverFile::PlaceOutcome::Saved);
+        QCOMPARE(journal.place(dir.filePath("two"), oldPic, always).outcome,
+                 CoverFile::PlaceOutcome::Replaced);
+        // A placement that failed is not to be undone.
+        QCOMPARE(journal.place(dir.filePath("one"), dir.filePath("gone/x.jpg"), always).outcome,
+                 CoverFile::PlaceOutcome::Failed);
+        QCOMPARE(fileBytes(oldPic), QByteArray("second picture"));
+
+        if (since == "edit old" || since == "edit new")
+            QVERIFY(writeFile(since == "edit old" ? oldPic : newPic, "edited"));
+        if (since == "delete new" || since == "no change")
+            QFile::remove(newPic);
+        if (since == "no change") // the old picture never left: its backup is a second name
+            QVERIFY(FileOps::replaceWithCopy(oldPic, journal.backupFolder() + "/000002.jpg"));
+        if (since.startsWith("no ")) {
+            // A process killed at that point: no "done" lines, a torn last one.
+            const QString path = journal.folder() + "/journal.txt";
+            QVERIFY(writeFile(
+                path, fileBytes(path).replace("done\t1\r\n", "").replace("done\t2\r\n", "") +
+                          "intend\t3\tnew\t/x"));
+        }
+
+        // A new process finds the journal where the run left it.
+        BatchJournal later(journal.folder());
+        QCOMPARE(later.pending().replaced + later.pending().created, 2);
+        const BatchJournal::UndoResult result = later.undo();
+        QVERIFY(result.found);
+        QTEST(result.restored, "restored");
+        QTEST(result.removed, "removed");
+        QStringList leftAlone = result.leftAlone;
+        leftAlone.replaceInStrings(QRegularExpression(".*/"), "");
+        QTEST(leftAlone, "leftAlone");
+        QVERIFY(result.failed.isEmpty());
+        const QString listed = "\n\nChanged since the batch, so left as they are:\n" + oldPic +
+                               "\n\nThe pictures the batch replaced there stay in /b until the "
+                               "next batch.";
+        if (since == "edit old")
+            QCOMPARE(BatchJournal::report(result, "/b"),
+                     "Put back 0 replaced picture(s) and removed 1 new picture(s)." + listed);
+        QTEST(fileBytes(oldPic), "oldAfter");
+        QTEST(fileBytes(newPic), "newAfter");
+        if (result.restored == 1)
+            QCOMPARE(QFileInfo(oldPic).permissions() & 0xF0FF,
+                     QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+        // The old picture of one left alone waits in the backup folder.
+        QCOMPARE(QDir(journal.backupFolder()).entryList(QDir::Files).size(), since == "edit old");
+
+        // Undone once; a new run drops the last one's journal and backups.
+        QVERIFY(!later.undo().found);
+        QCOMPARE(later.pending().replaced + later.pending().created, 0);
+        QVERIFY(journal.startRun());
+        QVERIFY(QDir(journal.backupFolder()).isEmpty());
+    }
+
+    void killedMidRunThenUndoneElsewhere()
+    {
+        QTemporaryDir dir;
+        QVERIFY(writeFile(dir.filePath("B/folder.jpg"), "the old B picture"));
+        QDir().mkpath(dir.filePath("A"));
+        QDir().mkpath(dir.filePath("C"));
+        QProcess child;
+        // The child's own scratch folders go with ours.
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("TMPDIR", dir.path());
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), {"--run-until-killed", dir.path()});
+        QVERIFY(child.waitForStarted());
+        while (!child.readAllStandardOutput().contains("ready"))
+            QVERIFY2(child.waitForReadyRead(20000), "the run in the child never got to C");
+        child.kill(); // SIGKILL
+        QVERIFY(child.waitForFinished());
+        QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+        QCOMPARE(QImage(dir.filePath("A/folder.jpg")).size(), QSize(500, 500));
+        QCOMPARE(QImage(dir.filePath("B/folder.jpg")).size(), QSize(500, 500));
+
+        BatchJournal journal(dir.filePath("undo"));
+        const BatchJournal::UndoResult result = journal.undo();
+        QCOMPARE(result.restored, 1);
+        QCOMPARE(result.removed, 1);
+        QVERIFY(!QFile::exists(dir.filePath("A/folder.jpg")));
+        QCOMPARE(fileBytes(dir.filePath("B/folder.jpg")), QByteArray("the old B picture"));
+        QCOMPARE(QDir(dir.filePath("C")).entryList(QDir::Files), QStringList{"batch.rlt"});
+    }
+
     void elapsedText()
     {
         const QList<std::pair<qint64, QString>> rows{
@@ -466,5 +621,13 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestBatchRun)
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc == 3 && qstrcmp(argv[1], "--run-until-killed") == 0)
+        return runUntilKilled(QString::fromLocal8Bit(argv[2]));
+    TestBatchRun test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_batchrun.moc"

@@ -564,7 +564,7 @@ private slots:
         QVERIFY(!heldOpen("batch.rlt"));
     }
 
-    void mixedRunSummaryAndLog()
+    void mixedRunSummaryAndUndo()
     {
         const QString root = m_dir.filePath("Mixed");
         const QStringList albums{"Metallica/Black",      "Size Test/Square 300",
@@ -583,6 +583,7 @@ private slots:
             store.write("BatchReplaceLarger", "1");
         }
         setRoots(root, "None");
+        ScopedRecordingMessageBox boxes;
         frmBatch w;
         w.show();
         w.cmdCheckAll_Click();
@@ -613,6 +614,24 @@ private slots:
             root + "/Size Test/Square 500,replaced,2," + square500};
         lines.sort();
         QCOMPARE(lines, expected);
+
+        // Undo puts back the replaced picture and removes the new one.
+        QAction *undo = w.findChild<QAction *>("mnuOptionsUndo");
+        undo->trigger();
+        QCOMPARE(boxes.box.shown.size(), 2);
+        QCOMPARE(boxes.box.shown[0].text,
+                 QStringLiteral("Undo the last batch? 1 replaced picture(s) will be put back and "
+                                "1 new picture(s) removed, where they are still as the batch "
+                                "left them."));
+        QCOMPARE(boxes.box.shown[1].text,
+                 QStringLiteral("Put back 1 replaced picture(s) and removed 1 new picture(s)."));
+        QCOMPARE(boxes.box.shown[1].title, QStringLiteral("Undo Last Batch"));
+        QCOMPARE(QImage(square500).size(), QSize(100, 100));
+        QVERIFY(!QFileInfo::exists(root + "/Metallica/Black/Metallica - Black.jpg"));
+        for (QTreeWidgetItem *n : allNodes(w.tvBatch(0)))
+            QVERIFY(frmBatch::nodeImage(n) != NodeImage::HitSaved);
+        undo->trigger();
+        QCOMPARE(boxes.box.shown.last().text, QStringLiteral("There is no batch to undo."));
 
         SettingsStore store;
         store.write("BatchReplace", "0");
