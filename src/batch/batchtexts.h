@@ -17,6 +17,7 @@ inline constexpr char kCmdStart[] = "&Start";
 inline constexpr char kCmdCancel[] = "&Cancel";
 inline constexpr char kCmdCheckAll[] = "Check All";
 inline constexpr char kCmdUncheckAll[] = "Uncheck All";
+inline constexpr char kCmdCheckMissing[] = "Check Missing";
 inline constexpr char kFrameBatched[] = "Batched Downloads";
 inline constexpr char kFrameQueued[] = "Queued Downloads";
 inline constexpr char kFrameSearch[] = "Current Search";

@@ -8,6 +8,7 @@
 #include "base/settingsstore.h"
 #include "batch/batchjournal.h"
 #include "batch/batchlog.h"
+#include "batch/batchmissing.h"
 #include "batch/batchrestore.h"
 #include "batch/batchrun.h"
 #include "batch/batchscan.h"
@@ -225,6 +226,7 @@ void frmBatch::buildUi()
     m_cmdNew = makeButton(kCmdNew, "cmdNew");
     m_cmdStart = makeButton(kCmdStart, "cmdStart");
     m_cmdCheckAll = makeButton(kCmdCheckAll, "cmdCheckAll");
+    m_cmdCheckMissing = makeButton(kCmdCheckMissing, "cmdCheckMissing");
     m_cmdUncheckAll = makeButton(kCmdUncheckAll, "cmdUncheckAll");
     controls->addStretch(1);
     resultsLayout->addLayout(controls, 2, 0, 1, 2);
@@ -241,6 +243,7 @@ void frmBatch::buildUi()
     connect(m_cmdStart, &QPushButton::clicked, this, &frmBatch::cmdStart_Click);
     connect(m_cmdCheckAll, &QPushButton::clicked, this, &frmBatch::cmdCheckAll_Click);
     connect(m_cmdUncheckAll, &QPushButton::clicked, this, &frmBatch::cmdUncheckAll_Click);
+    connect(m_cmdCheckMissing, &QPushButton::clicked, this, &frmBatch::cmdCheckMissing_Click);
 
     // The preview: filled by the hit preview and download.
     auto *frame2 = new QGroupBox(text(kFramePreview), central);
@@ -814,6 +817,20 @@ void frmBatch::cmdCheckAll_Click()
 void frmBatch::cmdUncheckAll_Click()
 {
     setAllTicks(Qt::Unchecked);
+}
+
+void frmBatch::cmdCheckMissing_Click()
+{
+    setAllTicks(Qt::Unchecked);
+    const int type = m_optType[0]->isChecked() ? 0 : 1;
+    const QSignalBlocker blocker(m_tvBatch[type]);
+    for (const int index : foldersWithoutPicture(static_cast<BatchType>(type), m_queue[type],
+                                                 modJacketeer().qsName)) {
+        for (QTreeWidgetItem *node = nodeByIndex(type, index); node; node = node->parent()) {
+            node->setCheckState(0, Qt::Checked);
+            node->setData(0, kTickRole, true);
+        }
+    }
 }
 
 // Undo --------------------------------------------------------------------

@@ -54,6 +54,8 @@ public:
     void tvBatch_NodeCheck(int index, QTreeWidgetItem *node);
     void cmdCheckAll_Click();
     void cmdUncheckAll_Click();
+    // Ticks the queued folders that lack their picture, and their ancestors.
+    void cmdCheckMissing_Click();
     void mnuOptionsUndo_Click();
     void cmdStart_Click();
     void RunCDBatch();
@@ -154,6 +156,7 @@ private:
     QPushButton *m_cmdStart = nullptr;
     QPushButton *m_cmdCheckAll = nullptr;
     QPushButton *m_cmdUncheckAll = nullptr;
+    QPushButton *m_cmdCheckMissing = nullptr;
     QPushButton *m_cmdDownload = nullptr;
     QPushButton *m_cmdCrop = nullptr;
     QAction *m_mnuOptionsRestore = nullptr;

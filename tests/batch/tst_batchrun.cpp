@@ -3,6 +3,7 @@
 #include "base/pagesource.h"
 #include "base/fileops.h"
 #include "batch/batchjournal.h"
+#include "batch/batchmissing.h"
 #include "batch/batchrestore.h"
 #include "batch/batchresultsfile.h"
 #include "batch/batchrun.h"
@@ -488,6 +489,33 @@ private slots:
             QCOMPARE(QImage(target).size(), old);
         else if (status == "saved" || status == "replaced")
             QCOMPARE(QImage(target).size(), QSize(500, 500));
+    }
+
+    void foldersWithoutTheirPicture()
+    {
+        // Whatever file has the name counts, a folder does not; a DVD's title
+        // stands for the artist and its album stays empty.
+        Rig r;
+        const std::vector<QueueEntry> dvd{r.entry("Heat", "ignored", "Heat", 2),
+                                          r.entry("Alien", "", "Alien", 6)};
+        QVERIFY(writeFile(dvd[0].directory + "/Heat - .jpg", "any file"));
+        QDir().mkpath(dvd[1].directory + "/Alien - .jpg");
+        QCOMPARE(foldersWithoutPicture(BatchType::DVD, dvd, "@artist@ - @album@"),
+                 std::vector<int>{6});
+    }
+
+    void countsPastSixteenBits()
+    {
+        Rig r;
+        for (int i = 0; i < 33000; ++i)
+            r.bodies["V4118"] += vantoryHit(vantoryThumb(QString::number(i)), "T", "X");
+        const QueueEntry e = r.entry("A", "B", "A");
+        r.run(BatchType::CD, {e});
+        QCOMPARE(r.logOf("L3").last(), QStringLiteral("33000"));
+        const QString key = r.nodes.last().section('|', 0, 0);
+        QVERIFY(key.startsWith("33000" + e.directory));
+        QCOMPARE(hitRecordNumber(key, e.directory), 33000);
+        QCOMPARE(restoreBatchTree(BatchType::CD, r.dir.path()).hitCount, 33000);
     }
 
     void undo_data()

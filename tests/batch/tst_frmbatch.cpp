@@ -564,7 +564,7 @@ private slots:
         QVERIFY(!heldOpen("batch.rlt"));
     }
 
-    void mixedRunSummaryAndUndo()
+    void mixedRunSummaryCheckMissingAndUndo()
     {
         const QString root = m_dir.filePath("Mixed");
         const QStringList albums{"Metallica/Black",      "Size Test/Square 300",
@@ -614,6 +614,17 @@ private slots:
             root + "/Size Test/Square 500,replaced,2," + square500};
         lines.sort();
         QCOMPARE(lines, expected);
+
+        // Check Missing: the folders still without their picture, and their
+        // ancestors; nothing else.
+        QTest::mouseClick(child<QPushButton>(&w, "cmdCheckMissing"), Qt::LeftButton);
+        QStringList ticked;
+        for (QTreeWidgetItem *n : allNodes(w.tvBatch(0)))
+            if (n->checkState(0) == Qt::Checked)
+                ticked << n->text(0);
+        ticked.sort();
+        QCOMPARE(ticked, (QStringList{root, "Broken Cover", "Nobody", "Nothing Here",
+                                      "Picture Trouble", "Placeholder", "Size Test"}));
 
         // Undo puts back the replaced picture and removes the new one.
         QAction *undo = w.findChild<QAction *>("mnuOptionsUndo");
