@@ -23,7 +23,7 @@ const QLatin1String kJournalName("journal.txt");
 
 struct Fingerprint {
     qint64 size = -1;
-    QByteArray sha256; // hex
+    QByteArray hash; // hex
     bool operator==(const Fingerprint &) const = default;
 };
 
@@ -32,7 +32,7 @@ Fingerprint fingerprint(const QString &path)
     QFile file(path);
     if (!FileOps::isRegularFile(path) || !file.open(QIODevice::ReadOnly))
         return {};
-    QCryptographicHash hash(QCryptographicHash::Sha256);
+    QCryptographicHash hash(QCryptographicHash::Blake2b_256);
     if (!hash.addData(&file))
         return {};
     return {file.size(), hash.result().toHex()};
@@ -160,11 +160,11 @@ bool BatchJournal::startRun()
     return append(kHeader);
 }
 
-bool BatchJournal::append(const QString &line)
+bool BatchJournal::append(const QString &line, bool durable)
 {
     const QByteArray bytes = (line + QLatin1String("\r\n")).toUtf8();
     if (!m_file.isOpen() || m_file.write(bytes) != bytes.size() || !m_file.flush() ||
-        ::fsync(m_file.handle()) != 0) {
+        (durable && ::fsync(m_file.handle()) != 0)) {
         m_error = QStringLiteral("undo journal not written: %1")
                       .arg(m_file.isOpen() ? m_file.errorString() : QStringLiteral("not started"));
         return false;
@@ -194,9 +194,11 @@ CoverFile::PlaceResult BatchJournal::place(const QString &picture, const QString
                              escaped(target),
                              backupName,
                              QString::number(written.size),
-                             QString::fromLatin1(written.sha256),
+                             QString::fromLatin1(written.hash),
                              QString::number(int(ownPermissions(target)), 16)};
-    if (!append(fields.join(QLatin1Char('\t')))) {
+    // Flushed, the line outlives the program; the line of a replacement also
+    // outlives the system, since the old picture then lives in the backup.
+    if (!append(fields.join(QLatin1Char('\t')), existed)) {
         failed.error = m_error;
         return failed;
     }

@@ -8,16 +8,17 @@
 
 // What the last batch run did to the pictures of the collection, and the way
 // back. Every picture the run puts in a folder is written down (where, the
-// size and SHA-256 of what it wrote) and flushed to disk before the folder is
-// touched; a picture it replaces is first moved into the run's backup folder
-// by a hard link, so it never leaves its folder before the new one is whole
-// (a copy when the backup folder is on another file system). Only the last
-// run is kept: starting a run removes the journal and backups of the one
-// before. Lives in the application folder, so it outlasts the program and a
-// crash in the middle of a run.
+// size and BLAKE2b hash of what it wrote) and flushed before the folder is
+// touched, and on disk for good when it replaces one: a picture it replaces
+// is first moved into the run's backup folder by a hard link, so it never
+// leaves its folder before the new one is whole (a copy when the backup
+// folder is on another file system). Only the last run is kept: starting a
+// run removes the journal and backups of the one before. Lives in the
+// application folder, so it outlasts the program and a crash in the middle
+// of a run.
 //
 // Journal lines, tab-separated, ending in CR LF:
-//   "intend" seq "new"|"replace" target backup size sha256 permissions
+//   "intend" seq "new"|"replace" target backup size blake2b permissions
 //   "done" seq | "abandon" seq | "undone"
 class BatchJournal
 {
@@ -67,7 +68,8 @@ public:
 
 private:
     struct Record;
-    bool append(const QString &line);
+    // Flushes the line to the system; `durable` waits until it is on disk.
+    bool append(const QString &line, bool durable = false);
     QList<Record> read(bool *undone) const;
 
     QString m_folder;
