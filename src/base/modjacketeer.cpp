@@ -56,6 +56,7 @@ void ModJacketeer::loadBatchFlags(const SettingsStore &store)
     batchBrinsell = flag("BatchBrinsell", "0");
     batchVantory = flag("BatchVantory", "0");
     autoCrop = flag("AutoCrop", "0");
+    batchReplaceLarger = flag("BatchReplaceLarger", "0");
 }
 
 void ModJacketeer::loadTemplateAndRoots(const SettingsStore &store)

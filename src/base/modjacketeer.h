@@ -35,6 +35,7 @@ struct ModJacketeer
     int16_t batchBrinsell = 0;
     int16_t batchVantory = 0;
     int16_t autoCrop = 0;
+    int16_t batchReplaceLarger = 0; // with batchReplace: never by a picture of fewer pixels
 
     // Compare window hand-over (replace mode and its answer).
     bool compareReplaceMode = false;
@@ -47,7 +48,7 @@ struct ModJacketeer
     // window reads its own keys between the two halves.
     void loadFromStore(const SettingsStore &store);
     void loadTemplateAndRoots(const SettingsStore &store); // QSName .. BatchGenre*
-    void loadBatchFlags(const SettingsStore &store);       // BatchReplace .. AutoCrop
+    void loadBatchFlags(const SettingsStore &store);       // BatchReplace .. BatchReplaceLarger
 };
 
 // The one program-wide instance.

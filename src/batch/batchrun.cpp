@@ -5,12 +5,14 @@
 #include "base/folderwalk.h"
 #include "base/pagesource.h"
 #include "batch/batchcrop.h"
+#include "batch/batchjournal.h"
 #include "batch/batchresultsfile.h"
 #include "batch/batchtexts.h"
 #include "search/coverfile.h"
 #include "search/retailersearch.h"
 
 #include <QFile>
+#include <QImageReader>
 
 #include <optional>
 
@@ -22,6 +24,34 @@ namespace
 QString text(const char *latin1)
 {
     return QString::fromLatin1(latin1);
+}
+
+QSize pictureSize(const QString &path)
+{
+    QImageReader reader(path);
+    reader.setDecideFormatFromContent(true);
+    const QSize size = reader.size();
+    return size.isValid() ? size : reader.read().size();
+}
+
+// A picture that cannot be measured has none, so any real one beats it.
+qint64 pixels(QSize size)
+{
+    return size.isValid() ? qint64(size.width()) * size.height() : 0;
+}
+
+QString sizeText(QSize size)
+{
+    return QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
+}
+
+QString whyNotLoaded(const LoadedPage &page)
+{
+    if (page.httpStatus != 0)
+        return QStringLiteral("HTTP %1").arg(page.httpStatus);
+    if (page.connectionReset)
+        return QStringLiteral("connection reset");
+    return page.timedOut ? QStringLiteral("timed out") : QStringLiteral("network error");
 }
 
 // One run over one queue. The per-entry members are what the collectors
@@ -61,7 +91,10 @@ private:
     // Loads a request's page and hands an accepted one to its collector.
     void searchOne(const SearchRequest &request);
     void showTotal() { m_view.setLabel(BatchLabel::Results, QString::number(m_total)); }
-    void fail();
+    // The entry's results file could not be written.
+    void fail(const QString &why);
+    void setFailed();
+    void entryDone();
 
     qint64 CollectVantoryHits(const SearchRequest &request, const QString &body);
     qint64 CollectBrinsellHits(const SearchRequest &request, const QString &body);
@@ -88,10 +121,15 @@ private:
     bool m_autoSaved = false;
     bool m_entryFailed = false;   // its folder could not be written
     bool m_pictureFailed = false; // a picture could not be put in its folder
+    BatchEntryNotes m_notes;
 };
 
 BatchRunOutcome BatchRun::run(const std::vector<QueueEntry> &queue)
 {
+    // A journal that cannot be started fails every save, so no change goes
+    // unrecorded.
+    if (m_io.journal)
+        m_io.journal->startRun();
     const int n = static_cast<int>(queue.size());
     // A one-row queue still gets a bar that can show it done.
     m_view.setBarMaximum(BatchBar::Total, n == 1 ? 1 : std::max(n - 1, 0));
@@ -113,6 +151,7 @@ bool BatchRun::runEntry(int row, const QueueEntry &entry)
     m_autoSaved = false;
     m_entryFailed = false;
     m_pictureFailed = false;
+    m_notes = {};
     m_artist = trimBlanks(entry.artist);
     m_album = cd() ? trimBlanks(entry.album) : QString();
     m_view.setRowStatus(row, text(kStatusSearching));
@@ -132,29 +171,54 @@ bool BatchRun::runEntry(int row, const QueueEntry &entry)
 
     // The folder as the scan found it: a name may end in a blank.
     m_folder = entry.directory;
+    m_hitNumber = 0;
     if (!m_results.create(childPath(m_folder, QLatin1String(kResultsFileName)))) {
-        fail();
+        fail(m_results.errorString());
+        entryDone();
         return true;
     }
-    m_hitNumber = 0;
     const bool goOn = searchStages();
     m_results.close();
-    if (!goOn)
+    if (!goOn) {
+        m_notes.interrupted = true;
+        entryDone();
         return false;
-    if (m_pictureFailed && !m_entryFailed)
-        fail();
+    }
+    // Also when no picture came because a page or a picture could not be
+    // loaded (after the pacer's retries) or put in the folder.
+    if (!m_entryFailed && m_notes.status() == BatchEntryStatus::Failed) {
+        m_entryFailed = true;
+        setFailed();
+    }
     if (!m_entryFailed) {
         m_view.setRowStatus(row, text(kStatusComplete));
         ++m_outcome.searched;
     }
+    entryDone();
     return true;
 }
 
-void BatchRun::fail()
+void BatchRun::fail(const QString &why)
 {
     m_entryFailed = true;
+    m_notes.folderFailed = true;
+    m_notes.note(m_notes.failure, text(kWhyResults).arg(why));
+    setFailed();
+}
+
+void BatchRun::setFailed()
+{
     m_view.setRowStatus(m_row, text(kStatusFailed));
     ++m_outcome.failed;
+}
+
+void BatchRun::entryDone()
+{
+    m_notes.hits = m_hitNumber;
+    const BatchEntryResult result = m_notes.result(m_folder);
+    m_outcome.summary.add(result.status);
+    if (m_io.entryDone)
+        m_io.entryDone(result);
 }
 
 bool BatchRun::searchStages()
@@ -214,6 +278,8 @@ void BatchRun::searchOne(const SearchRequest &request)
     // A failed or timed-out load is no page: a Vantory one fails the page
     // test, a Brinsell one gives no hits.
     const LoadedPage page = m_search.load(request);
+    if (!page.ok && !stopRequested())
+        m_notes.note(m_notes.failure, text(kWhyPage).arg(whyNotLoaded(page), request.url));
     if (RetailerSearch::accepted(request, page)) {
         m_total += request.site == RetailerSite::Vantory ? CollectVantoryHits(request, page.body)
                                                          : CollectBrinsellHits(request, page.body);
@@ -255,7 +321,7 @@ bool BatchRun::recordHit(const char *siteTag, const QString &artist, const QStri
 {
     const BatchResultRecord record{artist, album, url};
     if (!m_results.writeRecord(m_hitNumber + 1, record)) {
-        fail();
+        fail(m_results.errorString());
         return false;
     }
     ++m_hitNumber;
@@ -278,27 +344,55 @@ bool BatchRun::saveAutomatically(const QString &url, bool fromVantory)
 {
     // DVD: the title stands for the artist and there is no album.
     const QString target = CoverFile::target(m_settings.templateName, m_artist, m_album, m_folder);
-    if (FileOps::isRegularFile(target) && !m_settings.replace)
-        return false; // nothing is downloaded for a picture that is to stay
+    const bool existed = FileOps::isRegularFile(target);
+    if (existed && !m_settings.replace) {
+        // Nothing is downloaded for a picture that is to stay.
+        m_notes.note(m_notes.kept, text(kWhyReplaceOff));
+        return false;
+    }
     const QString scratchFolder = m_io.scratchFolder.isEmpty() ? appFolder() : m_io.scratchFolder;
     const QString scratch = childPath(scratchFolder, QLatin1String(kScratchPicture));
     // The picture is checked in the scratch file before the folder's own is
     // touched, so a failed or empty download leaves the old one as it was.
-    if (CoverFile::fetch(url, scratch, m_io.download) != CoverFile::FetchResult::Ok)
+    const CoverFile::FetchResult fetched = CoverFile::fetch(url, scratch, m_io.download);
+    if (fetched == CoverFile::FetchResult::DownloadFailed && !stopRequested())
+        m_notes.note(m_notes.failure, text(kWhyDownload).arg(url));
+    else if (fetched == CoverFile::FetchResult::Empty)
+        m_notes.note(m_notes.noPicture, text(kWhyEmpty).arg(url));
+    else if (fetched == CoverFile::FetchResult::NotAPicture)
+        m_notes.note(m_notes.noPicture, text(kWhyNotPicture).arg(url));
+    if (fetched != CoverFile::FetchResult::Ok)
         return false;
-    const CoverFile::PlaceResult placed = CoverFile::place(
-        scratch, target,
-        m_settings.replace ? CoverFile::ReplacePolicy::Always : CoverFile::ReplacePolicy::Never);
+    if (existed && m_settings.replaceLarger) {
+        const QSize old = pictureSize(target);
+        const QSize fresh = pictureSize(scratch);
+        if (pixels(fresh) < pixels(old)) {
+            QFile::remove(scratch);
+            m_notes.note(m_notes.kept, text(kWhySmaller).arg(sizeText(old), sizeText(fresh)));
+            return false;
+        }
+    }
+    // Auto-Crop cuts the checked picture before it is put in place, so the
+    // folder only ever holds the old picture or the finished new one, and the
+    // undo journal records what the folder really gets. A crop that fails
+    // leaves the picture as downloaded; the run goes on.
+    if (m_settings.autoCrop)
+        autoCropSaved(scratch, m_type, fromVantory, nullptr);
+    const CoverFile::ReplacePolicy policy =
+        m_settings.replace ? CoverFile::ReplacePolicy::Always : CoverFile::ReplacePolicy::Never;
+    const CoverFile::PlaceResult placed = m_io.journal
+                                              ? m_io.journal->place(scratch, target, policy)
+                                              : CoverFile::place(scratch, target, policy);
     QFile::remove(scratch);
     switch (placed.outcome) {
     case CoverFile::PlaceOutcome::Saved:
     case CoverFile::PlaceOutcome::Replaced:
-        // A crop that fails leaves the picture as saved; the run goes on.
-        if (m_settings.autoCrop)
-            autoCropSaved(target, m_type, fromVantory, nullptr);
+        m_notes.savedFile = target;
+        m_notes.replaced = placed.outcome == CoverFile::PlaceOutcome::Replaced;
         return true;
     case CoverFile::PlaceOutcome::Failed:
         m_pictureFailed = true;
+        m_notes.note(m_notes.failure, text(kWhyPlace).arg(placed.error));
         return false;
     case CoverFile::PlaceOutcome::KeptExisting:
         break;
@@ -317,6 +411,7 @@ BatchSettings BatchSettings::fromShared(const ModJacketeer &mod)
     settings.brinsell = mod.batchBrinsell == 1;
     settings.replace = mod.batchReplace == 1;
     settings.autoCrop = mod.autoCrop == 1;
+    settings.replaceLarger = mod.batchReplaceLarger == 1;
     settings.templateName = mod.qsName;
     return settings;
 }

@@ -3,6 +3,7 @@
 #include "base/downloadservice.h"
 #include "base/foldertree.h"
 #include "base/modjacketeer.h"
+#include "batch/batchsummary.h"
 
 #include <QString>
 
@@ -10,6 +11,7 @@
 #include <functional>
 #include <vector>
 
+class BatchJournal;
 class IPageSource;
 struct SiteEndpoints;
 
@@ -22,6 +24,9 @@ struct BatchSettings {
     bool replace = false; // an automatic save may replace a picture already there
     // Auto-Crop: a saved 500x500 Vantory DVD picture is cut to 350x500.
     bool autoCrop = false;
+    // With replace: a picture already there stays when the new one has fewer
+    // pixels.
+    bool replaceLarger = false;
     QString templateName = QStringLiteral("folder"); // the Quick Save template, without ".jpg"
 
     static BatchSettings fromShared(const ModJacketeer &mod);
@@ -65,13 +70,20 @@ struct BatchRunIo {
     DownloadFunction download;
     // Where scratch pictures go; the application folder when empty.
     QString scratchFolder;
+    // Records every picture the run puts in a folder so it can be undone;
+    // started anew by the run. Nothing is recorded when null.
+    BatchJournal *journal = nullptr;
+    // Told how each searched entry ended, as soon as it has (an entry the
+    // run stopped inside too).
+    std::function<void(const BatchEntryResult &)> entryDone;
 };
 
 struct BatchRunOutcome {
     int searched = 0; // entries whose searches ended
     int skipped = 0;  // entries whose folder was not ticked
-    int failed = 0;   // entries whose folder could not be written
+    int failed = 0;   // entries that got the status "Failed"
     bool stopped = false;
+    BatchSummary summary;
 };
 
 // Runs a queue: for every ticked entry, replaces the "batch.rlt" in its
@@ -79,7 +91,8 @@ struct BatchRunOutcome {
 // the one Vantory DVD request, then Brinsell), records every hit there and
 // under the entry's folder node, and saves the first hit that matches the
 // entry into the folder under the template's name. An entry whose folder
-// cannot be written gets the status "Failed" and the run goes on.
+// cannot be written, or that has no picture because a page or picture could
+// not be loaded, gets the status "Failed" and the run goes on.
 BatchRunOutcome runBatch(BatchType type, const std::vector<QueueEntry> &queue,
                          const BatchSettings &settings, const SiteEndpoints &sites,
                          const BatchRunIo &io);

@@ -17,6 +17,7 @@ inline constexpr char kCmdStart[] = "&Start";
 inline constexpr char kCmdCancel[] = "&Cancel";
 inline constexpr char kCmdCheckAll[] = "Check All";
 inline constexpr char kCmdUncheckAll[] = "Uncheck All";
+inline constexpr char kCmdCheckMissing[] = "Check Missing";
 inline constexpr char kFrameBatched[] = "Batched Downloads";
 inline constexpr char kFrameQueued[] = "Queued Downloads";
 inline constexpr char kFrameSearch[] = "Current Search";
@@ -37,6 +38,7 @@ inline constexpr char kMenuFile[] = "&File";
 inline constexpr char kMenuFileExit[] = "&Exit";
 inline constexpr char kMenuOptions[] = "&Options";
 inline constexpr char kMenuOptionsRestore[] = "&Restore Last Batch";
+inline constexpr char kMenuOptionsUndo[] = "&Undo Last Batch";
 inline constexpr char kMenuOptionsProperties[] = "&Properties";
 
 // Queue columns: header texts (note the blank after "Directory") and keys.
@@ -110,6 +112,48 @@ inline constexpr char kDownloadedAs[] = "Downloaded as "; // + the picture's pat
 inline constexpr char kOriginalNotReplaced[] = "Original Cover Art not replaced";
 // The previewed picture, in the application folder.
 inline constexpr char kPreviewPicture[] = "preview.jpg";
+// After a run: the counts under the queue, which also end the batch log.
+inline constexpr char kSummary[] =
+    "Saved %1, replaced %2, kept %3, no match %4, no hits %5, failed %6";
+
+// The batch log in the application folder: a header, one line per searched
+// entry (folder, status, hits, the saved picture or why none was), and the
+// counts.
+inline constexpr char kLogFileName[] = "batch-log.csv";
+inline constexpr char kLogHeader[] = "Folder,Status,Hits,Saved file or reason";
+inline constexpr char kLogSummary[] = "summary";
+inline constexpr char kLogSaved[] = "saved";
+inline constexpr char kLogReplaced[] = "replaced";
+inline constexpr char kLogKept[] = "kept";
+inline constexpr char kLogNoMatch[] = "no match";
+inline constexpr char kLogNoHits[] = "no hits";
+inline constexpr char kLogFailed[] = "failed";
+inline constexpr char kLogCancelled[] = "cancelled";
+inline constexpr char kWhyReplaceOff[] = "existing picture kept: Replace existing Cover Art is off";
+inline constexpr char kWhySmaller[] = "existing %1 picture kept: the new one is %2";
+inline constexpr char kWhyNoMatch[] = "no hit matched";
+inline constexpr char kWhyNoHits[] = "nothing found";
+inline constexpr char kWhyEmpty[] = "the matching picture was empty: %1";
+inline constexpr char kWhyNotPicture[] = "the matching download was not a picture: %1";
+inline constexpr char kWhyPage[] = "page not loaded (%1): %2";
+inline constexpr char kWhyDownload[] = "picture not downloaded: %1";
+inline constexpr char kWhyResults[] = "results file not written: %1";
+inline constexpr char kWhyPlace[] = "picture not saved: %1";
+inline constexpr char kWhyCancelled[] = "cancelled";
+
+// Undo Last Batch: its question and its report.
+inline constexpr char kUndoTitle[] = "Undo Last Batch";
+inline constexpr char kUndoNothing[] = "There is no batch to undo.";
+inline constexpr char kUndoAsk[] =
+    "Undo the last batch? %1 replaced picture(s) will be put back and %2 new picture(s) "
+    "removed, where they are still as the batch left them.";
+inline constexpr char kUndoDone[] =
+    "Put back %1 replaced picture(s) and removed %2 new picture(s).";
+inline constexpr char kUndoLeftAlone[] = "\n\nChanged since the batch, so left as they are:\n%1";
+inline constexpr char kUndoBackups[] =
+    "\n\nThe pictures the batch replaced there stay in %1 until the next batch.";
+inline constexpr char kUndoFailed[] = "\n\nCould not be undone:\n%1";
+inline constexpr char kUndoMore[] = "... and %1 more";
 
 // The results file inside every searched folder, and its site tags.
 inline constexpr char kResultsFileName[] = "batch.rlt";

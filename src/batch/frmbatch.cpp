@@ -4,10 +4,14 @@
 #include "base/messagebox.h"
 #include "base/modjacketeer.h"
 #include "base/pagefetcher.h"
+#include "base/requestpacer.h"
 #include "base/settingsstore.h"
 #include "batch/batchcrop.h"
 #include "batch/batchdownload.h"
 #include "batch/batchpreview.h"
+#include "batch/batchjournal.h"
+#include "batch/batchlog.h"
+#include "batch/batchmissing.h"
 #include "batch/batchrestore.h"
 #include "batch/batchrun.h"
 #include "batch/batchscan.h"
@@ -24,6 +28,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
 #include <QProgressBar>
@@ -199,6 +204,8 @@ void frmBatch::buildUi()
         total->setObjectName(controlArrayName("prgTotal", t));
         total->setTextVisible(false);
         batchedLayout->addWidget(total);
+        m_lblSummary[t] = valueLabel(controlArrayName("lblSummary", t), batched);
+        batchedLayout->addWidget(m_lblSummary[t]);
         m_lvBatch[t] = queue;
         m_prgTotal[t] = total;
         m_fraBatched[t] = batched;
@@ -236,6 +243,7 @@ void frmBatch::buildUi()
     m_cmdNew = makeButton(kCmdNew, "cmdNew");
     m_cmdStart = makeButton(kCmdStart, "cmdStart");
     m_cmdCheckAll = makeButton(kCmdCheckAll, "cmdCheckAll");
+    m_cmdCheckMissing = makeButton(kCmdCheckMissing, "cmdCheckMissing");
     m_cmdUncheckAll = makeButton(kCmdUncheckAll, "cmdUncheckAll");
     controls->addStretch(1);
     resultsLayout->addLayout(controls, 2, 0, 1, 2);
@@ -252,6 +260,7 @@ void frmBatch::buildUi()
     connect(m_cmdStart, &QPushButton::clicked, this, &frmBatch::cmdStart_Click);
     connect(m_cmdCheckAll, &QPushButton::clicked, this, &frmBatch::cmdCheckAll_Click);
     connect(m_cmdUncheckAll, &QPushButton::clicked, this, &frmBatch::cmdUncheckAll_Click);
+    connect(m_cmdCheckMissing, &QPushButton::clicked, this, &frmBatch::cmdCheckMissing_Click);
 
     // The preview: filled by the hit preview and download.
     auto *frame2 = new QGroupBox(text(kFramePreview), central);
@@ -309,6 +318,11 @@ void frmBatch::buildUi()
     m_mnuOptionsRestore = options->addAction(text(kMenuOptionsRestore));
     m_mnuOptionsRestore->setObjectName(QStringLiteral("mnuOptionsRestore"));
     connect(m_mnuOptionsRestore, &QAction::triggered, this, &frmBatch::mnuOptionsRestore_Click);
+    m_mnuOptionsUndo = options->addAction(text(kMenuOptionsUndo));
+    m_mnuOptionsUndo->setObjectName(QStringLiteral("mnuOptionsUndo"));
+    connect(m_mnuOptionsUndo, &QAction::triggered, this, &frmBatch::mnuOptionsUndo_Click);
+    // Offered whenever no scan, restore or run is busy with the folders.
+    connect(options, &QMenu::aboutToShow, this, [this] { m_mnuOptionsUndo->setEnabled(!m_busy); });
     m_mnuOptionsProperties = options->addAction(text(kMenuOptionsProperties));
     m_mnuOptionsProperties->setObjectName(QStringLiteral("mnuOptionsProperties"));
     m_mnuOptionsProperties->setEnabled(static_cast<bool>(propertiesOpener()));
@@ -514,6 +528,7 @@ bool frmBatch::beginReload(const char *status)
     for (int t = 0; t < 2; ++t) {
         m_lvBatch[t]->clear();
         m_queue[t].clear();
+        m_lblSummary[t]->clear();
     }
     m_skippedFolders = 0;
     m_missingRoots.clear();
@@ -783,14 +798,26 @@ void frmBatch::runBatch(int type)
     m_runFailed = 0;
     const SettingsStore store;
     BatchRunView view(*this, type);
+    // One pacer for the whole run, so its interval holds across entries.
+    RequestPacer pacer(store.requestIntervalMs(), m_webBrowser1);
+    pacer.setCancelTest([this] { return m_stopRun; });
+    BatchJournal journal;
+    BatchLog log(appFile(QLatin1String(kLogFileName)));
+    log.start();
+    m_lblSummary[type]->clear();
     BatchRunIo io;
-    io.pages = m_webBrowser1;
+    io.pages = &pacer;
+    io.download = pacer.downloadFunction();
+    io.journal = &journal;
+    io.entryDone = [&log](const BatchEntryResult &result) { log.add(result); };
     io.observer = &view;
     io.yield = [] { QCoreApplication::processEvents(); };
     io.stopRequested = [this] { return m_stopRun; };
     const BatchRunOutcome outcome =
         ::runBatch(static_cast<BatchType>(type), m_queue[type],
                    BatchSettings::fromShared(modJacketeer()), readSiteEndpoints(store), io);
+    log.finish(outcome.summary);
+    m_lblSummary[type]->setText(outcome.summary.text());
     m_runFailed = outcome.failed;
     m_running = false;
 }
@@ -964,6 +991,49 @@ void frmBatch::cmdCrop_Click()
             m_picCropAfter->setPixmap(QPixmap::fromImage(cropped));
     }
     endHitOperation();
+}
+
+void frmBatch::cmdCheckMissing_Click()
+{
+    setAllTicks(Qt::Unchecked);
+    const int type = m_optType[0]->isChecked() ? 0 : 1;
+    const QSignalBlocker blocker(m_tvBatch[type]);
+    for (const int index : foldersWithoutPicture(static_cast<BatchType>(type), m_queue[type],
+                                                 modJacketeer().qsName)) {
+        for (QTreeWidgetItem *node = nodeByIndex(type, index); node; node = node->parent()) {
+            node->setCheckState(0, Qt::Checked);
+            node->setData(0, kTickRole, true);
+        }
+    }
+}
+
+// Undo --------------------------------------------------------------------
+
+void frmBatch::mnuOptionsUndo_Click()
+{
+    if (m_busy)
+        return;
+    BatchJournal journal;
+    const BatchJournal::Pending pending = journal.pending();
+    if (!pending.any()) {
+        messageBox().show(text(kUndoNothing), text(kUndoTitle), MsgButtons::OkOnly,
+                          MsgIcon::Information);
+        return;
+    }
+    if (messageBox().show(QString::fromUtf8(kUndoAsk).arg(pending.replaced).arg(pending.created),
+                          text(kUndoTitle), MsgButtons::YesNo, MsgIcon::Question) != MsgAnswer::Yes)
+        return;
+    const BatchJournal::UndoResult undone = journal.undo();
+    // The pictures the last run saved are gone from the folders.
+    for (int t = 0; t < 2; ++t) {
+        for (QTreeWidgetItem *node : m_nodes[t].byIndex) {
+            if (nodeImage(node) == NodeImage::HitSaved)
+                setNodeImage(node, NodeImage::HitNotSaved);
+        }
+    }
+    const bool clean = undone.leftAlone.isEmpty() && undone.failed.isEmpty();
+    messageBox().show(BatchJournal::report(undone, journal.backupFolder()), text(kUndoTitle),
+                      MsgButtons::OkOnly, clean ? MsgIcon::Information : MsgIcon::Exclamation);
 }
 
 // Node and queue access ---------------------------------------------------

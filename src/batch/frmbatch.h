@@ -56,6 +56,9 @@ public:
     void tvBatch_NodeCheck(int index, QTreeWidgetItem *node);
     void cmdCheckAll_Click();
     void cmdUncheckAll_Click();
+    // Ticks the queued folders that lack their picture, and their ancestors.
+    void cmdCheckMissing_Click();
+    void mnuOptionsUndo_Click();
     void cmdStart_Click();
     void RunCDBatch();
     void RunDVDBatch();
@@ -82,6 +85,8 @@ public:
     QLabel *lblAlbum() const { return m_lblAlbum; } // CD only
     QLabel *lblSite(int index) const { return m_lblSite.at(index); }
     QLabel *lblResults(int index) const { return m_lblResults.at(index); }
+    // The counts of the type's last run, under its queue.
+    QLabel *lblSummary(int index) const { return m_lblSummary.at(index); }
     QPushButton *cmdStart() const { return m_cmdStart; }
     QLabel *lblStatusLeft() const { return m_lblStatusLeft; }
     QLabel *lblStatusRight() const { return m_lblStatusRight; }
@@ -163,6 +168,7 @@ private:
     std::array<QLabel *, 2> m_lblArtist{};
     std::array<QLabel *, 2> m_lblSite{};
     std::array<QLabel *, 2> m_lblResults{};
+    std::array<QLabel *, 2> m_lblSummary{};
     QLabel *m_lblAlbum = nullptr;
     std::array<TreeNodes, 2> m_nodes;
     std::array<std::vector<QueueEntry>, 2> m_queue;
@@ -170,9 +176,11 @@ private:
     QPushButton *m_cmdStart = nullptr;
     QPushButton *m_cmdCheckAll = nullptr;
     QPushButton *m_cmdUncheckAll = nullptr;
+    QPushButton *m_cmdCheckMissing = nullptr;
     QPushButton *m_cmdDownload = nullptr;
     QPushButton *m_cmdCrop = nullptr;
     QAction *m_mnuOptionsRestore = nullptr;
+    QAction *m_mnuOptionsUndo = nullptr;
     QAction *m_mnuOptionsProperties = nullptr;
     QLabel *m_lblStatusLeft = nullptr;
     QLabel *m_lblStatusRight = nullptr;

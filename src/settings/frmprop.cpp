@@ -167,6 +167,7 @@ frmProp::frmProp(QWidget *parent) : QDialog(parent)
         connect(m_chkMusicG[static_cast<std::size_t>(i)], &QCheckBox::toggled, this,
                 [this, i] { chkMusicG_Click(i); });
     connect(m_ChkBatchReplace, &QCheckBox::toggled, this, [this] { ChkBatchReplace_Click(); });
+    connect(m_chkReplaceLarger, &QCheckBox::toggled, this, [this] { chkReplaceLarger_Click(); });
     connect(m_cmdCDBrowse, &QPushButton::clicked, this, [this] { cmdCDBrowse_Click(); });
     connect(m_cmdDVDBrowse, &QPushButton::clicked, this, [this] { cmdDVDBrowse_Click(); });
     connect(m_cmdApply, &QPushButton::clicked, this, [this] { cmdApply_Click(); });
@@ -256,11 +257,15 @@ void frmProp::buildBatchPage(QFrame *page)
     m_chkSearchBrinsell = checkBox(QStringLiteral("chkSearchBrinsell"), kSearchBrinsell, page);
     m_ChkBatchReplace = checkBox(QStringLiteral("ChkBatchReplace"), kBatchReplace, page);
     m_chkAutoCrop = checkBox(QStringLiteral("chkAutoCrop"), kAutoCrop, page);
+    m_chkReplaceLarger = checkBox(QStringLiteral("chkReplaceLarger"), kReplaceLarger, page);
+    // Only a replacement can be smaller: the choice is offered with it.
+    m_chkReplaceLarger->setEnabled(false);
     auto *flags = new QGridLayout;
     flags->addWidget(m_chkSearchVantory, 0, 0);
     flags->addWidget(m_chkSearchBrinsell, 0, 1);
     flags->addWidget(m_ChkBatchReplace, 1, 0);
     flags->addWidget(m_chkAutoCrop, 1, 1);
+    flags->addWidget(m_chkReplaceLarger, 2, 0);
 
     auto *layout = new QVBoxLayout(page);
     layout->addWidget(directory);
@@ -285,6 +290,7 @@ void frmProp::Form_Load()
     m_chkSearchBrinsell->setChecked(v.brinsell != 0);
     m_chkSearchVantory->setChecked(v.vantory != 0);
     m_chkAutoCrop->setChecked(v.autoCrop != 0);
+    m_chkReplaceLarger->setChecked(v.replaceLarger != 0);
 }
 
 void frmProp::tsProp_Click()
@@ -348,6 +354,12 @@ void frmProp::chkMusicG_Click(int)
 
 void frmProp::ChkBatchReplace_Click()
 {
+    m_chkReplaceLarger->setEnabled(m_ChkBatchReplace->isChecked());
+    m_cmdApply->setEnabled(true);
+}
+
+void frmProp::chkReplaceLarger_Click()
+{
     m_cmdApply->setEnabled(true);
 }
 
@@ -392,6 +404,7 @@ PropValues frmProp::readControls() const
     v.vantory = boxValue(m_chkSearchVantory);
     v.brinsell = boxValue(m_chkSearchBrinsell);
     v.autoCrop = boxValue(m_chkAutoCrop);
+    v.replaceLarger = boxValue(m_chkReplaceLarger);
     return v;
 }
 

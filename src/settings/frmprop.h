@@ -45,6 +45,7 @@ public:
     void txtDVDCoverArt_Change();
     void chkMusicG_Click(int index);
     void ChkBatchReplace_Click();
+    void chkReplaceLarger_Click();
     void txtDVDName_Change();
     void cmdCDBrowse_Click();
     void cmdDVDBrowse_Click();
@@ -75,6 +76,7 @@ private:
     QCheckBox *m_chkSearchVantory = nullptr;
     QCheckBox *m_chkSearchBrinsell = nullptr;
     QCheckBox *m_ChkBatchReplace = nullptr;
+    QCheckBox *m_chkReplaceLarger = nullptr;
     QCheckBox *m_chkAutoCrop = nullptr;
     QPushButton *m_Command1 = nullptr;
     QPushButton *m_cmdApply = nullptr;

@@ -64,6 +64,7 @@ PropValues PropSettings::load(const SettingsStore &store)
     v.brinsell = box(stored.batchBrinsell);
     v.vantory = box(stored.batchVantory);
     v.autoCrop = box(stored.autoCrop);
+    v.replaceLarger = box(stored.batchReplaceLarger);
     return v;
 }
 
@@ -173,6 +174,7 @@ void PropSettings::applyToState(const PropValues &values, ModJacketeer &state)
     state.batchVantory = values.vantory;
     state.batchBrinsell = values.brinsell;
     state.autoCrop = values.autoCrop;
+    state.batchReplaceLarger = values.replaceLarger;
 }
 
 void PropSettings::writeToStore(const PropValues &values, SettingsStore &store)
@@ -188,5 +190,6 @@ void PropSettings::writeToStore(const PropValues &values, SettingsStore &store)
     store.write(QStringLiteral("BatchVantory"), flagText(values.vantory));
     store.write(QStringLiteral("BatchBrinsell"), flagText(values.brinsell));
     store.write(QStringLiteral("AutoCrop"), flagText(values.autoCrop));
+    store.write(QStringLiteral("BatchReplaceLarger"), flagText(values.replaceLarger));
     store.sync();
 }

@@ -22,6 +22,7 @@ struct PropValues {
     int16_t vantory = 0;                      // chkSearchVantory
     int16_t brinsell = 0;                     // chkSearchBrinsell
     int16_t autoCrop = 0;                     // chkAutoCrop
+    int16_t replaceLarger = 0;                // chkReplaceLarger
 };
 
 // The box whose check failed in Apply; the dialog puts the focus there.

@@ -29,3 +29,18 @@ inline bool makeFolder(const QString &path)
 {
     return QDir().mkpath(path);
 }
+
+// Writes a file of these bytes, making its folder first.
+inline bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+// A file's bytes, or "(none)" when it cannot be read.
+inline QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(none)");
+}

@@ -3,31 +3,28 @@
 #include "base/pagesource.h"
 #include "batch/batchcrop.h"
 #include "batch/batchhit.h"
+#include "base/fileops.h"
+#include "batch/batchjournal.h"
+#include "batch/batchmissing.h"
 #include "batch/batchrestore.h"
 #include "batch/batchresultsfile.h"
 #include "batch/batchrun.h"
+#include "batchtesthelpers.h"
 
 #include <QDir>
 #include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+
+#include <cstdio>
 
 using namespace SearchPages;
 
 namespace
 {
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(none)");
-}
 
 // One run through the seam. Pages come by request label ("V4118", "V41938",
 // "BM", "BD"; "no matches found" for the rest), requests are written down as
@@ -39,12 +36,16 @@ struct Rig : IPageSource, IBatchRunObserver {
     BatchSettings settings;
     QMap<QString, QString> bodies;
     QStringList requests, log, nodes, downloads;
+    QStringList urls;
     QMap<int, QString> statuses;
     QSet<int> unticked;
+    QSet<QString> failingPages; // labels answered 503
+    QList<BatchEntryResult> results;
     std::function<void()> onLoad;
     int stopAtLoad = 0, stopAtHit = 0;
     bool stop = false;
     QString picture = "500x500";
+    BatchJournal *journal = nullptr;
 
     Rig()
     {
@@ -62,10 +63,13 @@ struct Rig : IPageSource, IBatchRunObserver {
         if (text.endsWith('='))
             text.chop(1);
         requests << label + ':' + text;
+        urls << url;
         stop = stop || requests.size() == stopAtLoad;
         if (onLoad)
             onLoad();
-        return {true, url, bodies.value(label, "no matches found"), 200};
+        if (failingPages.contains(label))
+            return {false, {}, {}, 503, {}};
+        return {true, url, bodies.value(label, "no matches found"), 200, {}};
     }
     void note(const char *what, int which, const QString &text)
     {
@@ -121,9 +125,11 @@ struct Rig : IPageSource, IBatchRunObserver {
         io.observer = this;
         io.stopRequested = [this] { return stop; };
         io.scratchFolder = dir.filePath("app");
+        io.journal = journal;
         io.download = [this](const QString &url, const QString &path) {
             return download(url, path);
         };
+        io.entryDone = [this](const BatchEntryResult &result) { results << result; };
         const SiteEndpoints sites{"v.test", "b.test", kBrinsellImageHost, {}, {}};
         return runBatch(type, queue, settings, sites, io);
     }
@@ -134,6 +140,30 @@ struct Rig : IPageSource, IBatchRunObserver {
             settings.genres[size_t(g)] = true;
     }
 };
+
+// The child's side of the crash test: a run over the albums A, B and C of
+// `dir` that saves two pictures, says so, and waits at the third to be killed.
+int runUntilKilled(const QString &dir)
+{
+    Rig r;
+    BatchJournal journal(dir + "/undo");
+    r.journal = &journal;
+    r.settings.brinsell = false;
+    r.settings.replace = true;
+    r.bodies["V4118"] = vantoryHit(vantoryThumb("a"), "Black", "Metallica");
+    r.onLoad = [&r] {
+        if (r.requests.size() == 3) {
+            std::puts("ready");
+            std::fflush(stdout);
+            QThread::sleep(60);
+        }
+    };
+    std::vector<QueueEntry> queue;
+    for (const char *album : {"A", "B", "C"})
+        queue.push_back({"Metallica", "Black", dir + '/' + album, "Queued", 2});
+    r.run(BatchType::CD, queue);
+    return 0;
+}
 
 } // namespace
 
@@ -252,6 +282,8 @@ private slots:
         QCOMPARE(outcome.failed, broken.isEmpty() ? 0 : 1);
         QTEST(int(r.requests.size()), "requests"); // the failed folder's are never made
         QTEST(r.statuses.values().join(' '), "statuses");
+        QCOMPARE(batchEntryStatusText(r.results.value(0).status),
+                 broken.isEmpty() ? "cancelled" : "failed");
         // Whatever a cancel interrupted keeps what it recorded, never "Cancel".
         const auto stored = readBatchRecords(first.directory + "/batch.rlt");
         QTEST(int(stored.size()), "records");
@@ -348,7 +380,7 @@ private slots:
             << true << true << "1x1" << 2 << false << "Complete";
         QTest::newRow("undecodable picture")
             << true << true << "garbage" << 2 << false << "Complete";
-        QTest::newRow("failed download") << true << true << "fail" << 2 << false << "Complete";
+        QTest::newRow("failed download") << true << true << "fail" << 2 << false << "Failed";
         // The replacement's temporary name beside the target is too long.
         QTest::newRow("replace that cannot be written")
             << true << true << "long name" << 1 << false << "Failed";
@@ -389,6 +421,91 @@ private slots:
         QVERIFY(QDir(r.dir.filePath("app")).isEmpty());
     }
 
+    void entryResults_data()
+    {
+        QTest::addColumn<QString>("existing"); // the picture there before: "WxH", "garbage", ""
+        QTest::addColumn<bool>("replace");
+        QTest::addColumn<bool>("larger");
+        QTest::addColumn<QString>("picture"); // what the download gives
+        QTest::addColumn<QString>("pages");   // what the sites answer
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("detail");
+        QTest::addColumn<QString>("row");
+        const QString target = "{target}", url = "{url}";
+        // clang-format off
+        QTest::newRow("saved") << "" << false << false << "500x500" << "match" << "saved" << target << "Complete";
+        QTest::newRow("replace off keeps") << "600x600" << false << false << "500x500" << "match" << "kept" << "existing picture kept: Replace existing Cover Art is off" << "Complete";
+        QTest::newRow("smaller kept") << "600x600" << true << true << "500x500" << "match" << "kept" << "existing 600x600 picture kept: the new one is 500x500" << "Complete";
+        QTest::newRow("larger replaces") << "100x100" << true << true << "500x500" << "match" << "replaced" << target << "Complete";
+        QTest::newRow("as many pixels replace") << "250x1000" << true << true << "500x500" << "match" << "replaced" << target << "Complete";
+        QTest::newRow("smaller replaces without the rule") << "600x600" << true << false << "500x500" << "match" << "replaced" << target << "Complete";
+        QTest::newRow("unreadable old one replaced") << "garbage" << true << true << "500x500" << "match" << "replaced" << target << "Complete";
+        QTest::newRow("no match") << "" << false << false << "500x500" << "other" << "no match" << "no hit matched" << "Complete";
+        QTest::newRow("empty picture") << "" << false << false << "1x1" << "match" << "no match" << "the matching picture was empty: " + url << "Complete";
+        QTest::newRow("no hits") << "" << false << false << "500x500" << "none" << "no hits" << "nothing found" << "Complete";
+        QTest::newRow("page not loaded") << "" << false << false << "500x500" << "fails" << "failed" << "page not loaded (HTTP 503): {page}" << "Failed";
+        QTest::newRow("download failed") << "" << false << false << "fail" << "match" << "failed" << "picture not downloaded: " + url << "Failed";
+        QTest::newRow("a lost page does not spoil a save") << "" << false << false << "500x500" << "fails, Brinsell" << "saved" << target << "Complete";
+        // clang-format on
+    }
+
+    void entryResults()
+    {
+        QFETCH(QString, existing);
+        QFETCH(QString, pages);
+        QFETCH(QString, status);
+        QFETCH(QString, detail);
+        Rig r;
+        QFETCH(bool, replace);
+        QFETCH(bool, larger);
+        QFETCH(QString, picture);
+        r.settings.replace = replace;
+        r.settings.replaceLarger = larger;
+        r.picture = picture;
+        if (pages == "match")
+            r.bodies["V4118"] = vantoryHit(vantoryThumb("a"), "Black", "Metallica");
+        else if (pages == "other")
+            r.bodies["V4118"] = vantoryHit(vantoryThumb("a"), "White", "Metallica");
+        else if (pages.startsWith("fails"))
+            r.failingPages << "V4118";
+        if (pages.endsWith("Brinsell"))
+            r.bodies["BM"] = brinsellProdHit(brinsellPicture("prod_images", "p.gif"), "X", "Y");
+        const QueueEntry e = r.entry("Metallica", "Black", "Black");
+        const QString target = e.directory + "/folder.jpg";
+        const QSize old(existing.section('x', 0, 0).toInt(), existing.section('x', 1).toInt());
+        if (existing == "garbage")
+            QVERIFY(writeFile(target, "not a picture"));
+        else if (!existing.isEmpty())
+            QVERIFY(QImage(old, QImage::Format_RGB32).save(target, "JPG"));
+        const BatchRunOutcome outcome = r.run(BatchType::CD, {e});
+        QCOMPARE(r.results.size(), 1);
+        const BatchEntryResult result = r.results[0];
+        QCOMPARE(batchEntryStatusText(result.status), status);
+        detail.replace("{target}", target).replace("{page}", r.urls.value(0));
+        QCOMPARE(result.detail, detail.replace("{url}", r.downloads.value(0)));
+        QCOMPARE(result.hits, r.nodes.size());
+        QTEST(r.statuses.value(0), "row");
+        QCOMPARE(outcome.failed, status == "failed" ? 1 : 0);
+        // The rule never touches a picture it keeps.
+        if (status == "kept")
+            QCOMPARE(QImage(target).size(), old);
+        else if (status == "saved" || status == "replaced")
+            QCOMPARE(QImage(target).size(), QSize(500, 500));
+    }
+
+    void foldersWithoutTheirPicture()
+    {
+        // Whatever file has the name counts, a folder does not; a DVD's title
+        // stands for the artist and its album stays empty.
+        Rig r;
+        const std::vector<QueueEntry> dvd{r.entry("Heat", "ignored", "Heat", 2),
+                                          r.entry("Alien", "", "Alien", 6)};
+        QVERIFY(writeFile(dvd[0].directory + "/Heat - .jpg", "any file"));
+        QDir().mkpath(dvd[1].directory + "/Alien - .jpg");
+        QCOMPARE(foldersWithoutPicture(BatchType::DVD, dvd, "@artist@ - @album@"),
+                 std::vector<int>{6});
+    }
+
     void countsPastSixteenBits()
     {
         Rig r;
@@ -417,6 +534,128 @@ private slots:
         QVERIFY(!autoCropDue(BatchType::DVD, false, {500, 500}));
     }
 
+    void undo_data()
+    {
+        QTest::addColumn<QString>("since"); // what happened after the run
+        QTest::addColumn<int>("restored");
+        QTest::addColumn<int>("removed");
+        QTest::addColumn<QStringList>("leftAlone");
+        QTest::addColumn<QByteArray>("oldAfter"); // the replaced picture's file after undo
+        QTest::addColumn<QByteArray>("newAfter"); // the new picture's file after undo
+        const QByteArray none("(none)");
+        // clang-format off
+        QTest::newRow("nothing") << "" << 1 << 1 << QStringList{} << QByteArray("old") << none;
+        QTest::newRow("backup on another file system") << "" << 1 << 1 << QStringList{} << QByteArray("old") << none;
+        QTest::newRow("replaced picture edited") << "edit old" << 0 << 1 << QStringList{"old.jpg"} << QByteArray("edited") << none;
+        QTest::newRow("new picture edited") << "edit new" << 1 << 0 << QStringList{"new.jpg"} << QByteArray("old") << QByteArray("edited");
+        QTest::newRow("new picture deleted") << "delete new" << 1 << 0 << QStringList{} << QByteArray("old") << none;
+        QTest::newRow("killed before done was written") << "no done" << 1 << 1 << QStringList{} << QByteArray("old") << none;
+        QTest::newRow("killed before the changes") << "no change" << 0 << 0 << QStringList{} << QByteArray("old") << none;
+        // clang-format on
+    }
+
+    void undo()
+    {
+        QFETCH(QString, since);
+        QTemporaryDir dir;
+        QTemporaryDir shm("/dev/shm/tst_batchundo-XXXXXX");
+        const bool elsewhere =
+            QTest::currentDataTag() == QLatin1String("backup on another file system");
+        BatchJournal journal(elsewhere && shm.isValid() ? shm.filePath("undo")
+                                                        : dir.filePath("undo"));
+        const QString oldPic = dir.filePath("B/old.jpg"), newPic = dir.filePath("A/new.jpg");
+        QVERIFY(writeFile(oldPic, "old") && writeFile(dir.filePath("one"), "first picture") &&
+                writeFile(dir.filePath("two"), "second picture"));
+        QFile::setPermissions(oldPic, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+        QDir().mkpath(dir.filePath("A"));
+
+        QVERIFY(journal.startRun());
+        const auto always = CoverFile::ReplacePolicy::Always;
+        QCOMPARE(journal.place(dir.filePath("one"), newPic, always).outcome,
+                 CoverFile::PlaceOutcome::Saved);
+        QCOMPARE(journal.place(dir.filePath("two"), oldPic, always).outcome,
+                 CoverFile::PlaceOutcome::Replaced);
+        // A placement that failed is not to be undone.
+        QCOMPARE(journal.place(dir.filePath("one"), dir.filePath("gone/x.jpg"), always).outcome,
+                 CoverFile::PlaceOutcome::Failed);
+        QCOMPARE(fileBytes(oldPic), QByteArray("second picture"));
+
+        if (since == "edit old" || since == "edit new")
+            QVERIFY(writeFile(since == "edit old" ? oldPic : newPic, "edited"));
+        if (since == "delete new" || since == "no change")
+            QFile::remove(newPic);
+        if (since == "no change") // the old picture never left: its backup is a second name
+            QVERIFY(FileOps::replaceWithCopy(oldPic, journal.backupFolder() + "/000002.jpg"));
+        if (since.startsWith("no ")) {
+            // A process killed at that point: no "done" lines, a torn last one.
+            const QString path = journal.folder() + "/journal.txt";
+            QVERIFY(writeFile(
+                path, fileBytes(path).replace("done\t1\r\n", "").replace("done\t2\r\n", "") +
+                          "intend\t3\tnew\t/x"));
+        }
+
+        // A new process finds the journal where the run left it.
+        BatchJournal later(journal.folder());
+        QCOMPARE(later.pending().replaced + later.pending().created, 2);
+        const BatchJournal::UndoResult result = later.undo();
+        QVERIFY(result.found);
+        QTEST(result.restored, "restored");
+        QTEST(result.removed, "removed");
+        QStringList leftAlone = result.leftAlone;
+        leftAlone.replaceInStrings(QRegularExpression(".*/"), "");
+        QTEST(leftAlone, "leftAlone");
+        QVERIFY(result.failed.isEmpty());
+        const QString listed = "\n\nChanged since the batch, so left as they are:\n" + oldPic +
+                               "\n\nThe pictures the batch replaced there stay in /b until the "
+                               "next batch.";
+        if (since == "edit old")
+            QCOMPARE(BatchJournal::report(result, "/b"),
+                     "Put back 0 replaced picture(s) and removed 1 new picture(s)." + listed);
+        QTEST(fileBytes(oldPic), "oldAfter");
+        QTEST(fileBytes(newPic), "newAfter");
+        if (result.restored == 1)
+            QCOMPARE(QFileInfo(oldPic).permissions() & 0xF0FF,
+                     QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+        // The old picture of one left alone waits in the backup folder.
+        QCOMPARE(QDir(journal.backupFolder()).entryList(QDir::Files).size(), since == "edit old");
+
+        // Undone once; a new run drops the last one's journal and backups.
+        QVERIFY(!later.undo().found);
+        QCOMPARE(later.pending().replaced + later.pending().created, 0);
+        QVERIFY(journal.startRun());
+        QVERIFY(QDir(journal.backupFolder()).isEmpty());
+    }
+
+    void killedMidRunThenUndoneElsewhere()
+    {
+        QTemporaryDir dir;
+        QVERIFY(writeFile(dir.filePath("B/folder.jpg"), "the old B picture"));
+        QDir().mkpath(dir.filePath("A"));
+        QDir().mkpath(dir.filePath("C"));
+        QProcess child;
+        // The child's own scratch folders go with ours.
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("TMPDIR", dir.path());
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), {"--run-until-killed", dir.path()});
+        QVERIFY(child.waitForStarted());
+        while (!child.readAllStandardOutput().contains("ready"))
+            QVERIFY2(child.waitForReadyRead(20000), "the run in the child never got to C");
+        child.kill(); // SIGKILL
+        QVERIFY(child.waitForFinished());
+        QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+        QCOMPARE(QImage(dir.filePath("A/folder.jpg")).size(), QSize(500, 500));
+        QCOMPARE(QImage(dir.filePath("B/folder.jpg")).size(), QSize(500, 500));
+
+        BatchJournal journal(dir.filePath("undo"));
+        const BatchJournal::UndoResult result = journal.undo();
+        QCOMPARE(result.restored, 1);
+        QCOMPARE(result.removed, 1);
+        QVERIFY(!QFile::exists(dir.filePath("A/folder.jpg")));
+        QCOMPARE(fileBytes(dir.filePath("B/folder.jpg")), QByteArray("the old B picture"));
+        QCOMPARE(QDir(dir.filePath("C")).entryList(QDir::Files), QStringList{"batch.rlt"});
+    }
+
     void elapsedText()
     {
         const QList<std::pair<qint64, QString>> rows{
@@ -426,5 +665,13 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestBatchRun)
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc == 3 && qstrcmp(argv[1], "--run-until-killed") == 0)
+        return runUntilKilled(QString::fromLocal8Bit(argv[2]));
+    TestBatchRun test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_batchrun.moc"

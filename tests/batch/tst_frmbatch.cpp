@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QGroupBox>
 #include <QLabel>
@@ -840,6 +841,138 @@ private slots:
                  "Downloaded as " + trilogy + "/Cold Creek Trilogy - .jpg");
         QCOMPARE(boxes.box.shown.size(), 1);
         QCOMPARE(frmBatch::nodeImage(folder->child(0)), NodeImage::HitSaved);
+    }
+
+    void mixedRunSummaryCheckMissingAndUndo()
+    {
+        const QString root = m_dir.filePath("Mixed");
+        const QStringList albums{"Metallica/Black",      "Size Test/Square 300",
+                                 "Size Test/Square 500", "Size Test/Placeholder",
+                                 "Nobody/Nothing Here",  "Picture Trouble/Broken Cover"};
+        for (const QString &a : albums)
+            QVERIFY(
+                writeTagged(root + '/' + a + "/01.mp3", a.section('/', 0, 0), a.section('/', 1)));
+        const QString square300 = root + "/Size Test/Square 300/Size Test - Square 300.jpg";
+        const QString square500 = root + "/Size Test/Square 500/Size Test - Square 500.jpg";
+        QVERIFY(QImage(500, 500, QImage::Format_RGB32).save(square300));
+        QVERIFY(QImage(100, 100, QImage::Format_RGB32).save(square500));
+        {
+            SettingsStore store;
+            store.write("BatchReplace", "1");
+            store.write("BatchReplaceLarger", "1");
+        }
+        setRoots(root, "None");
+        ScopedRecordingMessageBox boxes;
+        frmBatch w;
+        w.show();
+        w.cmdCheckAll_Click();
+        QTest::mouseClick(w.cmdStart(), Qt::LeftButton);
+
+        // The status line keeps its text; the counts go under the queue.
+        QCOMPARE(w.lblStatusLeft()->text(),
+                 QStringLiteral("Batch Process Complete - 000:00 (1 folder(s) failed)"));
+        QCOMPARE(w.lblSummary(0)->text(),
+                 QStringLiteral("Saved 1, replaced 1, kept 1, no match 1, no hits 1, failed 1"));
+        QFile csv(m_dir.filePath("app/batch-log.csv"));
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        QStringList lines = QString::fromUtf8(csv.readAll()).split("\r\n");
+        QCOMPARE(lines.takeLast(), QString()); // every line ends in CR LF
+        QCOMPARE(lines.takeFirst(), QStringLiteral("Folder,Status,Hits,Saved file or reason"));
+        QCOMPARE(lines.takeLast(), QStringLiteral(",summary,,\"Saved 1, replaced 1, kept 1, no "
+                                                  "match 1, no hits 1, failed 1\""));
+        const QString pictures = "http://" + m_sim.hostPort() + "/images/V/";
+        const QStringList expected{
+            root + "/Metallica/Black,saved,3," + root + "/Metallica/Black/Metallica - Black.jpg",
+            root + "/Nobody/Nothing Here,no hits,0,nothing found",
+            root + "/Picture Trouble/Broken Cover,failed,2,picture not downloaded: " + pictures +
+                "trouble-error_500X500.jpg",
+            root + "/Size Test/Placeholder,no match,2,the matching picture was empty: " + pictures +
+                "size-1x1_500X500.jpg",
+            root + "/Size Test/Square 300,kept,2,existing 500x500 picture kept: the new one is "
+                   "300x300",
+            root + "/Size Test/Square 500,replaced,2," + square500};
+        lines.sort();
+        QCOMPARE(lines, expected);
+
+        // Check Missing: the folders still without their picture, and their
+        // ancestors; nothing else.
+        QTest::mouseClick(child<QPushButton>(&w, "cmdCheckMissing"), Qt::LeftButton);
+        QStringList ticked;
+        for (QTreeWidgetItem *n : allNodes(w.tvBatch(0)))
+            if (n->checkState(0) == Qt::Checked)
+                ticked << n->text(0);
+        ticked.sort();
+        QCOMPARE(ticked, (QStringList{root, "Broken Cover", "Nobody", "Nothing Here",
+                                      "Picture Trouble", "Placeholder", "Size Test"}));
+
+        // Undo puts back the replaced picture and removes the new one.
+        QAction *undo = w.findChild<QAction *>("mnuOptionsUndo");
+        undo->trigger();
+        QCOMPARE(boxes.box.shown.size(), 2);
+        QCOMPARE(boxes.box.shown[0].text,
+                 QStringLiteral("Undo the last batch? 1 replaced picture(s) will be put back and "
+                                "1 new picture(s) removed, where they are still as the batch "
+                                "left them."));
+        QCOMPARE(boxes.box.shown[1].text,
+                 QStringLiteral("Put back 1 replaced picture(s) and removed 1 new picture(s)."));
+        QCOMPARE(boxes.box.shown[1].title, QStringLiteral("Undo Last Batch"));
+        QCOMPARE(QImage(square500).size(), QSize(100, 100));
+        QVERIFY(!QFileInfo::exists(root + "/Metallica/Black/Metallica - Black.jpg"));
+        for (QTreeWidgetItem *n : allNodes(w.tvBatch(0)))
+            QVERIFY(frmBatch::nodeImage(n) != NodeImage::HitSaved);
+        undo->trigger();
+        QCOMPARE(boxes.box.shown.last().text, QStringLiteral("There is no batch to undo."));
+
+        SettingsStore store;
+        store.write("BatchReplace", "0");
+        store.write("BatchReplaceLarger", "0");
+    }
+
+    void pacedRunAndCancelDuringRetryWait()
+    {
+        // Its own simulator, whose log says when each request came.
+        SimulatorProcess sim;
+        const QString log = m_dir.filePath("paced.log");
+        QVERIFY2(sim.start(qEnvironmentVariable("JACKETEER_SIM_CATALOGUE"), {"--log", log}),
+                 qPrintable(sim.errorString()));
+        SettingsStore store;
+        sim.configureSites(store);
+        store.writeSite("RequestIntervalMs", "300");
+        store.sync();
+        const QString root = m_dir.filePath("Paced");
+        QVERIFY(writeTagged(root + "/Metallica/Black/01.mp3", "Metallica", "Black"));
+        setRoots(root, "None");
+        frmBatch w;
+        w.show();
+        w.cmdCheckAll_Click();
+        w.cmdStart_Click();
+        // Two genre pages, Brinsell's and the picture, one host: 300 ms apart.
+        QFile f(log);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = f.readAll().trimmed().split('\n');
+        QCOMPARE(lines.size(), 4);
+        for (int i = 1; i < lines.size(); ++i) {
+            const qint64 gap =
+                lines[i].split(' ')[0].toLongLong() - lines[i - 1].split(' ')[0].toLongLong();
+            QVERIFY2(gap >= 285, qPrintable(QString::number(gap)));
+        }
+
+        // A page turned away is asked for again after 2 s; Cancel ends that
+        // wait at once.
+        store.writeSite("RequestIntervalMs", "0");
+        store.sync();
+        QVERIFY(writeTagged(root + "/Busy/Shop/01.mp3", "Metallica", "Black simerror503"));
+        w.cmdNew_Click();
+        w.cmdCheckAll_Click();
+        QTimer::singleShot(500, &w, [&w] { QTest::mouseClick(w.cmdStart(), Qt::LeftButton); });
+        QElapsedTimer clock;
+        clock.start();
+        w.cmdStart_Click();
+        QVERIFY2(clock.elapsed() < 1500, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(statuses(w, 0).first(), QStringLiteral("Searching"));
+        QCOMPARE(w.lblSummary(0)->text(),
+                 QStringLiteral("Saved 0, replaced 0, kept 0, no match 0, no hits 0, failed 0"));
+        m_sim.configureSites(store);
     }
 };
 

@@ -103,9 +103,12 @@ void tst_frmProp::emptyStoreShowsDefaults()
     QCOMPARE(child("txtDVDCoverArt")->text(), QStringLiteral("None"));
     QCOMPARE(child("txtDVDName")->text(), QStringLiteral("1"));
     const auto boxes = m_dlg->findChildren<QCheckBox *>();
-    QCOMPARE(boxes.size(), kGenreCount + 4);
+    QCOMPARE(boxes.size(), kGenreCount + 5);
     QVERIFY(std::none_of(boxes.begin(), boxes.end(), [](QCheckBox *b) { return b->isChecked(); }));
     QCOMPARE(child<QCheckBox>("chkMusicG(6)")->text(), QStringLiteral("R&&B/Soul"));
+    QCOMPARE(child<QCheckBox>("chkReplaceLarger")->text(),
+             QStringLiteral("Only replace with a larger picture"));
+    QVERIFY(!child<QCheckBox>("chkReplaceLarger")->isEnabled()); // offered with Replace only
     QCOMPARE(child<QTabBar>("tsProp")->currentIndex(), 0);
     QCOMPARE(child<QTabBar>("tsProp")->tabToolTip(1), QStringLiteral("Setup your Batch settings"));
     QVERIFY(child<QFrame>("fraProp(0)")->isVisible());
@@ -159,6 +162,7 @@ void tst_frmProp::applyEnabledOnlyByListedControls()
     const QList<std::function<void()>> edits{
         [&] { child<QCheckBox>("chkMusicG(17)")->click(); },
         [&] { QVERIFY(toggleAccessibly(child<QCheckBox>("ChkBatchReplace"))); },
+        [&] { child<QCheckBox>("chkReplaceLarger")->click(); },
         [&] { QTest::keyClick(child("txtQSName"), Qt::Key_X); },
         [&] { QTest::keyClick(child("txtCDCoverArt"), Qt::Key_Space); },
         [&] { QTest::keyClick(child("txtDVDCoverArt"), Qt::Key_Space); },
@@ -171,6 +175,8 @@ void tst_frmProp::applyEnabledOnlyByListedControls()
     }
     QVERIFY(m_box->box.shown.isEmpty());
     QCOMPARE(stored(QStringLiteral("BatchDVDFolder")), QStringLiteral("5"));
+    QCOMPARE(stored(QStringLiteral("BatchReplaceLarger")), QStringLiteral("1"));
+    QCOMPARE(modJacketeer().batchReplaceLarger, int16_t(1));
 }
 
 void tst_frmProp::applySavesNormalisedRoots()

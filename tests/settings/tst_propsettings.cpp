@@ -1,5 +1,6 @@
 #include "base/modjacketeer.h"
 #include "base/settingsstore.h"
+#include "batch/batchrun.h"
 #include "settings/propsettings.h"
 
 #include <QDir>
@@ -175,6 +176,7 @@ void tst_PropSettings::storeRoundTrip()
     v.genre[6] = 1;
     v.replace = 1;
     v.brinsell = 1;
+    v.replaceLarger = 1;
     {
         SettingsStore store;
         PropSettings::writeToStore(v, store);
@@ -188,6 +190,8 @@ void tst_PropSettings::storeRoundTrip()
         QCOMPARE(loaded.vantory, int16_t(0));
         QCOMPARE(store.read(QStringLiteral("BatchGenreR&&B/Soul"), {}), QStringLiteral("1"));
         QCOMPARE(store.read(QStringLiteral("BatchDVDFolder"), {}), QStringLiteral("7"));
+        QCOMPARE(store.read(QStringLiteral("BatchReplaceLarger"), {}), QStringLiteral("1"));
+        QCOMPARE(loaded.replaceLarger, int16_t(1));
     }
     // The shared state after Apply equals what the store gives back at the next start.
     ModJacketeer applied;
@@ -202,6 +206,8 @@ void tst_PropSettings::storeRoundTrip()
     QCOMPARE(reread.batchReplace, applied.batchReplace);
     QCOMPARE(reread.batchBrinsell, applied.batchBrinsell);
     QCOMPARE(reread.batchVantory, applied.batchVantory);
+    QCOMPARE(reread.batchReplaceLarger, int16_t(1));
+    QCOMPARE(BatchSettings::fromShared(reread).replaceLarger, true);
 }
 
 QTEST_GUILESS_MAIN(tst_PropSettings)

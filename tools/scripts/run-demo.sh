@@ -59,6 +59,8 @@ awk -v host="$host" '
   echo "BrinsellImageHost=$host"
   echo "UpdateInfoUrl=http://$host/update/3.0/version.html"
   echo "DownloadPageUrl=http://$host/download.html"
+  # The simulator needs no pause between requests; real retailers get 1000 ms.
+  echo "RequestIntervalMs=0"
 } >"$ini"
 rm -f "$ini.new"
 if ! grep -q '^\[StartUp\]' "$ini"; then

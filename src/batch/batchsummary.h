@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+
+// How a queue entry ended, as the summary and the batch log count it.
+enum class BatchEntryStatus { Saved, Replaced, Kept, NoMatch, NoHits, Failed, Cancelled };
+
+// The word the batch log gives a status ("saved", "no match", ...).
+QString batchEntryStatusText(BatchEntryStatus status);
+
+// One searched entry, as the batch log shows it.
+struct BatchEntryResult {
+    QString folder;
+    BatchEntryStatus status = BatchEntryStatus::NoHits;
+    qint64 hits = 0;
+    QString detail; // the picture saved, or why none was
+};
+
+// What happened to one entry while it was searched. The first note of each
+// kind is kept; the status follows from them all.
+struct BatchEntryNotes {
+    qint64 hits = 0;
+    QString savedFile;
+    bool replaced = false;
+    QString kept;              // why the picture already there stayed
+    QString failure;           // what went wrong that another run may get past
+    QString noPicture;         // a matching hit whose download was no picture
+    bool folderFailed = false; // its results file could not be written
+    bool interrupted = false;  // the run stopped inside the entry
+
+    static void note(QString &slot, const QString &text)
+    {
+        if (slot.isEmpty())
+            slot = text;
+    }
+    // Without its results file the entry failed; otherwise a picture in the
+    // folder wins over anything that went wrong elsewhere, and an entry the
+    // run left halfway is cancelled when it has none.
+    BatchEntryStatus status() const;
+    BatchEntryResult result(const QString &folder) const;
+};
+
+// The counts of a run, shown under the queue and written to the batch log.
+struct BatchSummary {
+    int saved = 0;
+    int replaced = 0;
+    int kept = 0;
+    int noMatch = 0;
+    int noHits = 0;
+    int failed = 0;
+
+    // A cancelled entry is not counted.
+    void add(BatchEntryStatus status);
+    // "Saved N, replaced R, kept K, no match M, no hits H, failed F".
+    QString text() const;
+};
