@@ -1,14 +1,18 @@
 #include "batch/consolebatch.h"
 
+#include "base/appfolder.h"
 #include "base/folderwalk.h"
 #include "base/modjacketeer.h"
 #include "base/pagefetcher.h"
 #include "base/requestpacer.h"
 #include "base/settingsstore.h"
+#include "batch/batchjournal.h"
+#include "batch/batchlog.h"
+#include "batch/batchmissing.h"
+#include "batch/batchrun.h"
 #include "batch/batchscan.h"
 #include "batch/batchtexts.h"
 #include "batch/consoletexts.h"
-#include "batch/missingcovers.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -62,11 +66,6 @@ bool isWithin(const QString &folder, const QString &root)
 ConsoleBatch::ConsoleBatch(ConsoleBatchRequest request, ConsoleStreams streams)
     : m_request(std::move(request)), m_streams(streams)
 {
-}
-
-void ConsoleBatch::setEntryHook(std::function<void(const ConsoleBatchEntry &)> hook)
-{
-    m_entryHook = std::move(hook);
 }
 
 QString ConsoleBatch::typeName() const
@@ -124,7 +123,8 @@ int ConsoleBatch::prepare()
             QString::fromUtf8(kNothingQueued).arg(text(BatchTexts::kEmptyQueueText), m_root));
     m_queue = build.queue;
     if (m_request.missingOnly) {
-        m_ticked = missingCoverNodes(m_request.type, m_queue, m_settings.templateName);
+        for (const int node : foldersWithoutPicture(m_request.type, m_queue, m_settings.templateName))
+            m_ticked.insert(node);
     } else {
         for (const QueueEntry &entry : m_queue)
             m_ticked.insert(entry.nodeIndex);
@@ -155,10 +155,16 @@ int ConsoleBatch::run()
     pacer.setCancelTest([this] { return m_stop; });
     ConsoleProgress progress(m_streams, m_queue,
                              [this](int node) { return m_ticked.contains(node); });
-    progress.setEntryHook(m_entryHook);
     BatchRunIo io;
     io.pages = &pacer;
     io.download = pacer.downloadFunction();
+    // The same undo journal and log as a run in the window: Undo Last Batch
+    // there takes back what a night's run here did.
+    BatchJournal journal;
+    BatchLog log(appFile(QLatin1String(BatchTexts::kLogFileName)));
+    log.start();
+    io.journal = &journal;
+    io.entryDone = [&log](const BatchEntryResult &result) { log.add(result); };
     io.observer = &progress;
     io.yield = [] { QCoreApplication::processEvents(); };
     io.stopRequested = [this] { return m_stop; };
@@ -167,6 +173,7 @@ int ConsoleBatch::run()
     clock.start();
     const BatchRunOutcome outcome = runBatch(m_request.type, m_queue, m_settings, m_sites, io);
     progress.finish();
+    log.finish(outcome.summary);
 
     QTextStream &out = *m_streams.out;
     if (outcome.stopped) {
@@ -195,6 +202,7 @@ int ConsoleBatch::run()
                .arg(saved)
                .arg(hits)
         << '\n'
+        << outcome.summary.text() << '\n'
         << text(kReview) << '\n';
     out.flush();
     return outcome.stopped ? kExitStopped : kExitRan;

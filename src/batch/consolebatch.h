@@ -45,8 +45,6 @@ public:
     // once in a wait between requests. Also ends a scan.
     void requestStop();
 
-    // Called as each entry ends: where a log of the run adds its line.
-    void setEntryHook(std::function<void(const ConsoleBatchEntry &)> hook);
 
     // The folder nodes of the queue a run searches.
     const QSet<int> &tickedNodes() const { return m_ticked; }
@@ -57,7 +55,6 @@ private:
 
     ConsoleBatchRequest m_request;
     ConsoleStreams m_streams;
-    std::function<void(const ConsoleBatchEntry &)> m_entryHook;
     BatchSettings m_settings;
     SiteEndpoints m_sites;
     int m_intervalMs = 0;

@@ -24,11 +24,6 @@ ConsoleProgress::ConsoleProgress(const ConsoleStreams &streams,
 {
 }
 
-void ConsoleProgress::setEntryHook(std::function<void(const ConsoleBatchEntry &)> hook)
-{
-    m_hook = std::move(hook);
-}
-
 bool ConsoleProgress::isTicked(int nodeIndex)
 {
     return m_ticked && m_ticked(nodeIndex);
@@ -134,8 +129,6 @@ void ConsoleProgress::endEntry(const QString &status)
     }
     m_streams.out->flush();
     m_entries.push_back(m_current);
-    if (m_hook)
-        m_hook(m_current);
 }
 
 void ConsoleProgress::finish()

@@ -38,7 +38,6 @@ public:
 
     // Called as each entry ends, with how it ended: where a log of the run
     // adds its line.
-    void setEntryHook(std::function<void(const ConsoleBatchEntry &)> hook);
     // Ends the entry a stopped run left open and the terminal's line.
     void finish();
     const std::vector<ConsoleBatchEntry> &entries() const { return m_entries; }
@@ -64,7 +63,6 @@ private:
     ConsoleStreams m_streams;
     const std::vector<QueueEntry> &m_queue;
     std::function<bool(int)> m_ticked;
-    std::function<void(const ConsoleBatchEntry &)> m_hook;
     std::vector<ConsoleBatchEntry> m_entries;
     ConsoleBatchEntry m_current;
     bool m_open = false;      // an entry is being searched

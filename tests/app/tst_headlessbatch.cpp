@@ -225,7 +225,19 @@ private slots:
                                             "saved, 15 hit(s).\n"
                                           : "Searched 7, skipped 0, failed 0: 5 picture(s) "
                                             "saved, 14 hit(s).\n";
-        QVERIFY2(out.endsWith(summary + "Restore Last Batch in the batch window shows the hits.\n"),
+        // The window's counts line too, and the same batch log as the window's.
+        const auto logSummary = [this](const QString &app) {
+            QFile log(path(app) + "/batch-log.csv");
+            return log.open(QIODevice::ReadOnly)
+                       ? QString(log.readAll()).split("\r\n", Qt::SkipEmptyParts).last()
+                       : QString();
+        };
+        const QString counts = logSummary(name + "-app").section('"', 1, 1);
+        QVERIFY2(counts.startsWith(type == 0 ? "Saved 9, replaced 0, kept 0, no match "
+                                             : "Saved 5, replaced 0, kept 0, no match "),
+                 qPrintable(counts));
+        QVERIFY2(out.endsWith(summary + counts +
+                              "\nRestore Last Batch in the batch window shows the hits.\n"),
                  qPrintable(out));
 
         qputenv("JACKETEER_APPDIR", path(name + "-window-app").toUtf8());
@@ -238,6 +250,8 @@ private slots:
             w.cmdCheckAll_Click();
             w.cmdStart_Click();
         }
+
+        QCOMPARE(logSummary(name + "-window-app"), logSummary(name + "-app"));
 
         // The same files with the same bytes, results files and pictures alike.
         const QStringList files = filesBelow(program);
@@ -306,7 +320,9 @@ private slots:
         }
         const qsizetype resultsFiles = files.filter("/batch.rlt").size();
         QVERIFY2(resultsFiles >= 3 && resultsFiles < 10, qPrintable(out));
-        QCOMPARE(QDir(path("interrupted-app")).entryList(QDir::Files), QStringList());
+        // No scratch picture either: only the batch log of the entries done.
+        QCOMPARE(QDir(path("interrupted-app")).entryList(QDir::Files),
+                 QStringList{"batch-log.csv"});
     }
 };
 
