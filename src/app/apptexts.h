@@ -25,13 +25,9 @@ inline constexpr char kSaveHint[] =
     "To save pictures, right click on picture and click on \"Save Picture As..\" or Drag and "
     "Drop the 500x500 picture to folder.";
 
-inline constexpr char kMenuFile[] = "&File";
 inline constexpr char kMenuUpdate[] = "&Auto Update";
 inline constexpr char kMenuView[] = "&Artshelf";
 inline constexpr char kMenuBatch[] = "&Batch Download";
-inline constexpr char kMenuExit[] = "&Exit";
-inline constexpr char kMenuOptions[] = "&Options";
-inline constexpr char kMenuProperties[] = "&Properties";
 
 inline constexpr char kPopulatingViewer[] = "Populating CD/DVD Folders...";
 inline constexpr char kPopulatingBatch[] = "Populating CD/DVD folders...";

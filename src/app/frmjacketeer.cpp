@@ -6,6 +6,7 @@
 #include "widgets/controlarrayname.h"
 #include "widgets/dirlistbox.h"
 #include "widgets/drivelistbox.h"
+#include "widgets/menutexts.h"
 #include "base/modjacketeer.h"
 #include "base/pagefetcher.h"
 #include "base/settingsstore.h"
@@ -87,7 +88,7 @@ frmJacketeer::~frmJacketeer() = default;
 
 void frmJacketeer::buildMenus()
 {
-    mnuFile = menuBar()->addMenu(QString::fromLatin1(kMenuFile));
+    mnuFile = menuBar()->addMenu(QString::fromLatin1(MenuTexts::kFile));
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
     mnuFileUpdate = mnuFile->addAction(QString::fromLatin1(kMenuUpdate));
     mnuFileUpdate->setObjectName(QStringLiteral("mnuFileUpdate"));
@@ -97,11 +98,11 @@ void frmJacketeer::buildMenus()
     mnuFileBatch->setObjectName(QStringLiteral("mnuFileBatch"));
     mnuFileDash1 = mnuFile->addSeparator();
     mnuFileDash1->setObjectName(QStringLiteral("mnuFileDash1"));
-    mnuFileExit = mnuFile->addAction(QString::fromLatin1(kMenuExit));
+    mnuFileExit = mnuFile->addAction(QString::fromLatin1(MenuTexts::kExit));
     mnuFileExit->setObjectName(QStringLiteral("mnuFileExit"));
-    mnuOptions = menuBar()->addMenu(QString::fromLatin1(kMenuOptions));
+    mnuOptions = menuBar()->addMenu(QString::fromLatin1(MenuTexts::kOptions));
     mnuOptions->setObjectName(QStringLiteral("mnuOptions"));
-    mnuOptionsProperties = mnuOptions->addAction(QString::fromLatin1(kMenuProperties));
+    mnuOptionsProperties = mnuOptions->addAction(QString::fromLatin1(MenuTexts::kProperties));
     mnuOptionsProperties->setObjectName(QStringLiteral("mnuOptionsProperties"));
 
     connect(mnuFileUpdate, &QAction::triggered, this, &frmJacketeer::mnuFileUpdate_Click);

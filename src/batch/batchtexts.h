@@ -28,18 +28,11 @@ inline constexpr char kLabelSite[] = "Site: ";
 inline constexpr char kLabelResults[] = "Results: ";
 inline constexpr char kFramePreview[] = "Cover Art Preview";
 inline constexpr char kLabelWebsite[] = "Website: ";
-inline constexpr char kLabelResolution[] = "Resolution: ";
-inline constexpr char kLabelSize[] = "Size: ";
 inline constexpr char kCmdDownload[] = "Download";
-inline constexpr char kCmdCrop[] = "Crop && Save";
 
 // Menus.
-inline constexpr char kMenuFile[] = "&File";
-inline constexpr char kMenuFileExit[] = "&Exit";
-inline constexpr char kMenuOptions[] = "&Options";
 inline constexpr char kMenuOptionsRestore[] = "&Restore Last Batch";
 inline constexpr char kMenuOptionsUndo[] = "&Undo Last Batch";
-inline constexpr char kMenuOptionsProperties[] = "&Properties";
 
 // Queue columns: header texts (note the blank after "Directory") and keys.
 inline constexpr char kColArtist[] = "Artist";

@@ -16,8 +16,11 @@
 #include "batch/batchrun.h"
 #include "batch/batchscan.h"
 #include "batch/batchtexts.h"
+#include "imaging/imagingtexts.h"
 #include "search/frmcompare.h"
+#include "search/quicksavetexts.h"
 #include "widgets/controlarrayname.h"
+#include "widgets/menutexts.h"
 #include "widgets/nodeimages.h"
 
 #include <QAction>
@@ -272,17 +275,19 @@ void frmBatch::buildUi()
     imgPreview->setAlignment(Qt::AlignCenter);
     imgPreview->setFrameShape(QFrame::StyledPanel);
     previewLayout->addWidget(imgPreview, 0, 0, 1, 2);
-    const std::array<std::pair<const char *, const char *>, 3> facts = {
-        {{kLabelWebsite, "lblPreviewSite"}, {kLabelResolution, "lblRes"}, {kLabelSize, "lblSize"}}};
+    const std::array<std::pair<QString, const char *>, 3> facts = {
+        {{text(kLabelWebsite), "lblPreviewSite"},
+         {QuickSaveTexts::resolutionLabel, "lblRes"},
+         {QuickSaveTexts::sizeLabel, "lblSize"}}};
     int row = 1;
     for (const auto &[caption, name] : facts) {
-        previewLayout->addWidget(captionLabel(caption, frame2), row, 0);
+        previewLayout->addWidget(new QLabel(caption, frame2), row, 0);
         previewLayout->addWidget(valueLabel(QLatin1String(name), frame2), row, 1);
         ++row;
     }
     m_cmdDownload = new QPushButton(text(kCmdDownload), frame2);
     m_cmdDownload->setObjectName(QStringLiteral("cmdDownload"));
-    m_cmdCrop = new QPushButton(text(kCmdCrop), frame2);
+    m_cmdCrop = new QPushButton(ImagingTexts::kBatchCropCaption, frame2);
     m_cmdCrop->setObjectName(QStringLiteral("cmdCrop"));
     previewLayout->addWidget(m_cmdDownload, row, 0);
     previewLayout->addWidget(m_cmdCrop, row, 1);
@@ -308,12 +313,12 @@ void frmBatch::buildUi()
     connect(m_cmdDownload, &QPushButton::clicked, this, &frmBatch::cmdDownload_Click);
     connect(m_cmdCrop, &QPushButton::clicked, this, &frmBatch::cmdCrop_Click);
 
-    auto *file = menuBar()->addMenu(text(kMenuFile));
+    auto *file = menuBar()->addMenu(text(MenuTexts::kFile));
     file->menuAction()->setObjectName(QStringLiteral("mnuFile"));
-    auto *exitAction = file->addAction(text(kMenuFileExit));
+    auto *exitAction = file->addAction(text(MenuTexts::kExit));
     exitAction->setObjectName(QStringLiteral("mnuFileExit"));
     connect(exitAction, &QAction::triggered, this, &frmBatch::mnuFileExit_Click);
-    auto *options = menuBar()->addMenu(text(kMenuOptions));
+    auto *options = menuBar()->addMenu(text(MenuTexts::kOptions));
     options->menuAction()->setObjectName(QStringLiteral("mnuOptions"));
     m_mnuOptionsRestore = options->addAction(text(kMenuOptionsRestore));
     m_mnuOptionsRestore->setObjectName(QStringLiteral("mnuOptionsRestore"));
@@ -323,7 +328,7 @@ void frmBatch::buildUi()
     connect(m_mnuOptionsUndo, &QAction::triggered, this, &frmBatch::mnuOptionsUndo_Click);
     // Offered whenever no scan, restore or run is busy with the folders.
     connect(options, &QMenu::aboutToShow, this, [this] { m_mnuOptionsUndo->setEnabled(!m_busy); });
-    m_mnuOptionsProperties = options->addAction(text(kMenuOptionsProperties));
+    m_mnuOptionsProperties = options->addAction(text(MenuTexts::kProperties));
     m_mnuOptionsProperties->setObjectName(QStringLiteral("mnuOptionsProperties"));
     m_mnuOptionsProperties->setEnabled(static_cast<bool>(propertiesOpener()));
     connect(m_mnuOptionsProperties, &QAction::triggered, this,

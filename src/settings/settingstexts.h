@@ -19,7 +19,6 @@ inline const QString kTabBatchKey = QStringLiteral("Batch");
 inline const QString kTabBatchTip = QStringLiteral("Setup your Batch settings");
 
 inline const QString kFileName = QStringLiteral("File Name:");
-inline const QString kJpg = QStringLiteral(".jpg");
 // One caption; the blanks after each sentence push the next one onto its own line.
 inline const QString kHelpLine1 = QStringLiteral("Enter @artist@ for Artist from results");
 inline const QString kHelpLine2 = QStringLiteral("Enter @album@ for Album from results");

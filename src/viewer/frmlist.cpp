@@ -8,6 +8,7 @@
 #include "imaging/covercrop.h"
 #include "imaging/imagingtexts.h"
 #include "search/picturecompare.h"
+#include "search/quicksavetexts.h"
 #include "viewer/artshelfscan.h"
 #include "viewer/viewertexts.h"
 
@@ -92,12 +93,12 @@ frmList::frmList(QWidget *parent) : QWidget(parent)
     m_picCropAfter->setObjectName(QStringLiteral("picCropAfter"));
     m_picCropAfter->hide();
 
-    auto *sizeCaption = new QLabel(T::kSizeLabel, frame2);
+    auto *sizeCaption = new QLabel(QuickSaveTexts::sizeLabel, frame2);
     sizeCaption->setObjectName(QStringLiteral("lblSizeCaption"));
     m_lblSize = new QLabel(frame2);
     m_lblSize->setObjectName(QStringLiteral("lblSize"));
     m_lblSize->setMinimumWidth(90);
-    auto *resCaption = new QLabel(T::kResolutionLabel, frame2);
+    auto *resCaption = new QLabel(QuickSaveTexts::resolutionLabel, frame2);
     resCaption->setObjectName(QStringLiteral("lblResCaption"));
     m_lblRes = new QLabel(frame2);
     m_lblRes->setObjectName(QStringLiteral("lblRes"));

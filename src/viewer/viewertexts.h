@@ -13,8 +13,6 @@ inline const QString kTypeCD = QStringLiteral("CD");
 inline const QString kTypeDVD = QStringLiteral("DVD");
 inline const QString kPictureFrame = QStringLiteral("Cover Art");
 inline const QString kCropCaption = QStringLiteral("Crop Cover Art");
-inline const QString kSizeLabel = QStringLiteral("Size: ");
-inline const QString kResolutionLabel = QStringLiteral("Resolution: ");
 
 // Picture files, compared without regard to case.
 inline const QString kPictureSuffix = QStringLiteral(".JPG");
