@@ -57,7 +57,6 @@ private slots:
     void brinsellHits();
     void largeUrl_data();
     void largeUrl();
-    void brinsellArtistWindow();
 };
 
 // The remembered searches must give exactly what a fresh search gives, in any
@@ -351,6 +350,17 @@ void SearchParsersTest::brinsellHits_data()
     QTest::newRow("batch: next hit from the title")
         << twoPictures << false << true << QStringList{"D"} << QStringList{"N/A"}
         << QStringList{largeC};
+    // The linked artist is looked for from 250 characters after the title
+    // start: a marker closer than that is passed over for the next one.
+    for (const auto &[offset, artist] : {std::pair{249, "Far"}, std::pair{250, "Edge"}}) {
+        const QString head = "<b class=\"PRODUCTTITLE\">";
+        QString page = head + "A</b>" + QString("<img src=\"%1\">").arg(prodA);
+        page += QString(offset - (page.size() - head.size()), QLatin1Char(' '));
+        page += "ARTIST: <a>Edge</a>" + filler(300) + "artist: <a href=\"/a?2\">Far</a>";
+        QTest::addRow("linked artist %d characters after the title", offset)
+            << page << false << false << QStringList{"A"} << QStringList{artist}
+            << QStringList{largeA};
+    }
 }
 
 void SearchParsersTest::brinsellHits()
@@ -374,8 +384,6 @@ void SearchParsersTest::brinsellHits()
     }
 }
 
-// The linked-artist cutter looks for "ARTIST:" from 250 characters after the
-// title start: a marker closer than that is passed over for the next one.
 void SearchParsersTest::largeUrl_data()
 {
     QTest::addColumn<bool>("vantory");
@@ -405,28 +413,6 @@ void SearchParsersTest::largeUrl()
     QFETCH(QString, thumb);
     QFETCH(QString, large);
     QCOMPARE(vantory ? vantoryLargeUrl(thumb) : brinsellLargeUrl(thumb), large);
-}
-
-void SearchParsersTest::brinsellArtistWindow()
-{
-    // The marker starting exactly 250 characters after the title start is
-    // seen; one character earlier it is passed over for the next one.
-    for (const auto &[offset, artist] : {std::pair{249, "Far"}, std::pair{250, "Edge"}}) {
-        const QString head = "<b class=\"PRODUCTTITLE\">";
-        QString page = head + "Black</b>" +
-                       QString("<img src=\"%1\">").arg(brinsellPicture("prod_images", "b.jpg"));
-        page += QString(offset - (page.size() - head.size()), QLatin1Char(' '));
-        page += "ARTIST: <a>Edge</a>" + filler(300) + "artist: <a href=\"/a?2\">Far</a>";
-        PageText text(page);
-        qsizetype pos = page.indexOf("http:");
-        QString current;
-        CutBrinsellTitleByHeading(pos, text, false, current);
-        QCOMPARE(pos, head.size());
-        QCOMPARE(current, QString::fromLatin1(artist));
-        const Collected c = parseBrinsell(page, false);
-        QCOMPARE(c.count, 1);
-        QCOMPARE(c.hits.at(0).artist, QString::fromLatin1(artist));
-    }
 }
 
 QTEST_APPLESS_MAIN(SearchParsersTest)

@@ -1,10 +1,12 @@
 #pragma once
 
-// File helpers shared by the search tests.
+// File helpers shared by the tests.
 
 #include <QColor>
 #include <QDebug>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QSize>
 #include <QString>
@@ -17,6 +19,14 @@ inline QByteArray readFile(const QString &path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Writes bytes to path, making its folders first.
+inline bool writeFile(const QString &path, const QByteArray &bytes = {})
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
 // A plain-coloured JPEG picture of the given size; returns its path.
@@ -33,13 +43,10 @@ inline QString writePicture(const QString &path, int w, int h, QColor colour = Q
 // text for an empty one, else a picture of that size.
 inline void writeServed(const QString &path, QSize size)
 {
-    if (!size.isEmpty()) {
+    if (!size.isEmpty())
         writePicture(path, size.width(), size.height());
-        return;
-    }
-    QFile page(path);
-    if (size.isValid() && page.open(QIODevice::WriteOnly))
-        page.write("<html><body>Not found</body></html>");
+    else if (size.isValid())
+        writeFile(path, "<html><body>Not found</body></html>");
 }
 
 } // namespace TestFiles
