@@ -1,8 +1,8 @@
 #include "base/modjacketeer.h"
 #include "base/settingsstore.h"
+#include "testfolders.h"
 
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 class tst_SettingsStore : public QObject
@@ -21,16 +21,14 @@ private slots:
     void requestInterval();
 
 private:
-    std::unique_ptr<QTemporaryDir> m_config;
+    std::unique_ptr<TestFolders> m_folders;
 };
 
 void tst_SettingsStore::init()
 {
     // A fresh, private configuration folder per test: nothing leaks between
     // tests and a real user's settings are never touched.
-    m_config = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_config->isValid());
-    qputenv("XDG_CONFIG_HOME", m_config->path().toLocal8Bit());
+    m_folders = std::make_unique<TestFolders>();
 }
 
 void tst_SettingsStore::missingKeyYieldsDefault()
@@ -47,14 +45,21 @@ void tst_SettingsStore::roundTrip_data()
 {
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("value");
-    QTest::newRow("plain") << "QSName" << "@artist@ - @album@";
-    QTest::newRow("doubled ampersand and slash") << "GenreR&&B/Soul" << "1";
-    QTest::newRow("batch genre with slash") << "BatchGenreRap/Hip Hop" << "1";
-    QTest::newRow("blank in key") << "GenreSpecial Interest" << "0";
-    QTest::newRow("path value") << "BatchCDPath" << "/home/ann/Music/CD Rips";
-    QTest::newRow("value with equals and semicolon") << "SearchPath" << "/srv/a=b;c,d";
+    QTest::newRow("plain") << "QSName"
+                           << "@artist@ - @album@";
+    QTest::newRow("doubled ampersand and slash") << "GenreR&&B/Soul"
+                                                 << "1";
+    QTest::newRow("batch genre with slash") << "BatchGenreRap/Hip Hop"
+                                            << "1";
+    QTest::newRow("blank in key") << "GenreSpecial Interest"
+                                  << "0";
+    QTest::newRow("path value") << "BatchCDPath"
+                                << "/home/ann/Music/CD Rips";
+    QTest::newRow("value with equals and semicolon") << "SearchPath"
+                                                     << "/srv/a=b;c,d";
     QTest::newRow("non-ASCII value") << "SearchPath" << QString::fromUtf8("/home/zoë/Música");
-    QTest::newRow("empty value") << "QSName" << "";
+    QTest::newRow("empty value") << "QSName"
+                                 << "";
 }
 
 void tst_SettingsStore::roundTrip()

@@ -11,7 +11,6 @@
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -49,10 +48,6 @@ private slots:
     void fetchesPageBody();
     void searchPages_data();
     void searchPages();
-    void brinsellArtistsLieWhereTheCuttersLook();
-    void brinsellLayoutOrder();
-    void largePicturesExistAtDerivedAddresses_data();
-    void largePicturesExistAtDerivedAddresses();
     void redirects_data();
     void redirects();
     void failedLoads_data();
@@ -155,29 +150,19 @@ void tst_WebServices::searchPages_data()
     QTest::addColumn<QString>("marker"); // counts the hits
     QTest::addColumn<int>("hits");
     QTest::addColumn<QStringList>("present");
-    QTest::addColumn<QStringList>("absent");
 
-    // Metallica's Rock, Classical and Brinsell pages and Harbour Lights on DVD
-    // are pinned down by the search's own page comparisons (tst_searchsim).
+    // Metallica's Rock, Classical and Brinsell pages, Harbour Lights on DVD
+    // and the Size Test pictures are pinned down by the search window's tests;
+    // these are the requests the program words in ways a server may misread.
     const QString thumb = QStringLiteral("_60X60");
     const QString prod = QStringLiteral("/db_assets/prod_images/");
-    const QStringList none;
     // clang-format off
-    QTest::newRow("Vantory other genre has none") << vantoryPath("Metallica", 4115) << thumb << 0 << QStringList{"no matches found"} << none;
-    QTest::newRow("ampersand in text") << vantoryPath("Marlow & Keys", 4116) << thumb << 1 << QStringList{"Second Floor", "Marlow & Keys <"} << none;
-    QTest::newRow("words in any order and case") << vantoryPath("black METALLICA", 4118) << thumb << 1 << QStringList{"Black"} << QStringList{"Garage Tapes"};
-    QTest::newRow("non-ASCII text") << vantoryPath("%C3%85sa V%C3%A5rljus", 4111) << thumb << 1 << QStringList{QStringLiteral("Åsa Nordström <")} << none;
-    QTest::newRow("Compilation category") << vantoryPath("Harbour Hits", 51934) << thumb << 1 << QStringList{"Harbour Hits 2004"} << none;
-    QTest::newRow("upper-case hit markup") << vantoryPath("Size Test", 4118) << thumb << 6 << QStringList{"<SPAN CLASS=TEXT2BOLD><A HREF=\"/catalog"} << none;
-    QTest::newRow("empty text matches nothing") << vantoryPath("", 4118) << thumb << 0 << QStringList{"no matches found"} << none;
-    QTest::newRow("keywords are not matched") << vantoryPath("Metallica simslow10", 4118) << thumb << 4 << none << none;
-    QTest::newRow("bulk") << vantoryPath("simbulk50", 4124) << thumb << 50 << QStringList{"Bulk Album 50"} << none;
-    QTest::newRow("Brinsell DVD") << brinsellPath("Cold Creek", true) << prod << 1 << QStringList{"Cold Creek Trilogy"} << none;
-    QTest::newRow("Brinsell ampersand") << brinsellPath("Marlow & Keys", false) << prod << 1 << QStringList{"Second Floor"} << none;
-    QTest::newRow("Brinsell empty text") << brinsellPath("", false) << prod << 0 << QStringList{"no matches found"} << none;
-    QTest::newRow("Brinsell bulk") << brinsellPath("simbulk50", true) << prod << 25 << none << none;
-    // The page the update check sends the user to.
-    QTest::newRow("download page") << QStringLiteral("/download.html") << "Download Jacketeer" << 1 << none << none;
+    QTest::newRow("ampersand in text") << vantoryPath("Marlow & Keys", 4116) << thumb << 1 << QStringList{"Second Floor", "Marlow & Keys <"};
+    QTest::newRow("non-ASCII text") << vantoryPath("%C3%85sa V%C3%A5rljus", 4111) << thumb << 1 << QStringList{QStringLiteral("Åsa Nordström <")};
+    QTest::newRow("Compilation category") << vantoryPath("Harbour Hits", 51934) << thumb << 1 << QStringList{"Harbour Hits 2004"};
+    QTest::newRow("upper-case hit markup") << vantoryPath("Size Test", 4118) << thumb << 6 << QStringList{"<SPAN CLASS=TEXT2BOLD><A HREF=\"/catalog"};
+    QTest::newRow("Brinsell DVD") << brinsellPath("Cold Creek", true) << prod << 1 << QStringList{"Cold Creek Trilogy"};
+    QTest::newRow("Brinsell ampersand") << brinsellPath("Marlow & Keys", false) << prod << 1 << QStringList{"Second Floor"};
     // clang-format on
 }
 
@@ -187,8 +172,6 @@ void tst_WebServices::searchPages()
     QFETCH(QString, marker);
     QFETCH(int, hits);
     QFETCH(QStringList, present);
-    QFETCH(QStringList, absent);
-
     const LoadedPage page = load(path);
     QVERIFY(page.ok);
     // Brinsell hits are found by an address prefix that includes the image
@@ -196,112 +179,6 @@ void tst_WebServices::searchPages()
     QCOMPARE(page.body.count(marker.startsWith('/') ? m_sim.url(marker) : marker), hits);
     for (const QString &text : present)
         QVERIFY2(page.body.contains(text), qPrintable(text));
-    for (const QString &text : absent)
-        QVERIFY2(!page.body.contains(text), qPrintable(text));
-}
-
-void tst_WebServices::brinsellArtistsLieWhereTheCuttersLook()
-{
-    // The heading layout's artist is looked for from 250 characters after
-    // the title start, the link layout's from 50: an artist placed closer
-    // would be skipped and the next hit's taken instead.
-    const LoadedPage page = load(brinsellPath("Metallica", false));
-    QVERIFY(page.ok);
-    const QString body = page.body;
-    const QString upper = body.toUpper();
-    int checked = 0;
-    for (const auto &[prefix, titleMarker, distance] :
-         {std::tuple{QStringLiteral("/db_assets/prod_images/"), QStringLiteral("PRODUCTTITLE"),
-                     250},
-          std::tuple{QStringLiteral("/db_assets/ad_images/"), QStringLiteral("<B>"), 50}}) {
-        const QString address = m_sim.url(prefix);
-        for (qsizetype p = body.indexOf(address); p >= 0; p = body.indexOf(address, p + 1)) {
-            qsizetype titleStart;
-            if (titleMarker == QLatin1String("PRODUCTTITLE")) {
-                const qsizetype heading = upper.lastIndexOf(titleMarker, p);
-                QVERIFY(heading >= 0);
-                titleStart = body.indexOf(QLatin1Char('>'), heading) + 1;
-            } else {
-                titleStart = upper.indexOf(titleMarker, upper.indexOf("PRODUCT.ASP", p)) + 3;
-            }
-            const qsizetype artist = upper.indexOf(QStringLiteral("ARTIST:"), titleStart);
-            QVERIFY(artist >= titleStart + distance);
-            const qsizetype nextPicture = body.indexOf(m_sim.url("/db_assets/"), p + 1);
-            QVERIFY(nextPicture < 0 || artist < nextPicture);
-            QVERIFY(body.mid(artist, 200).contains(QLatin1String("Metallica")));
-            ++checked;
-        }
-    }
-    QCOMPARE(checked, 5);
-}
-
-void tst_WebServices::brinsellLayoutOrder()
-{
-    // Heading-layout hits come first unless the test asks for the partners'
-    // offers first (an "ad_images" hit before a "prod_images" one).
-    const QString prod = m_sim.url("/db_assets/prod_images/");
-    const QString ad = m_sim.url("/db_assets/ad_images/");
-    const LoadedPage normal = load(brinsellPath("Size Test", false));
-    QVERIFY(normal.ok);
-    QVERIFY(normal.body.lastIndexOf(prod) < normal.body.indexOf(ad));
-    const LoadedPage swapped = load(brinsellPath("Size Test simadfirst", false));
-    QVERIFY(swapped.ok);
-    QVERIFY(swapped.body.lastIndexOf(ad) < swapped.body.indexOf(prod));
-    QCOMPARE(swapped.body.count(ad), 3);
-    QCOMPARE(swapped.body.count(prod), 3);
-}
-
-void tst_WebServices::largePicturesExistAtDerivedAddresses_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QStringList>("sizes"); // in page order, "WxH" or "fail"
-    QTest::newRow("Vantory") << vantoryPath("Size Test", 4118)
-                             << QStringList{"500x500", "300x300", "500x400",
-                                            "400x500", "1x1",     "fail"};
-    QTest::newRow("Brinsell") << brinsellPath("Size Test", false)
-                              << QStringList{"500x500", "500x400", "1x1",
-                                             "300x300", "400x500", "fail"};
-}
-
-void tst_WebServices::largePicturesExistAtDerivedAddresses()
-{
-    QFETCH(QString, path);
-    QFETCH(QStringList, sizes);
-    const LoadedPage page = load(path);
-    QVERIFY(page.ok);
-
-    // The program derives the large address from the thumbnail: Vantory
-    // "_60X60" -> "_500X500", Brinsell "prod_images"/"ad_images" ->
-    // "large_images", ".gif" -> ".jpg" for both.
-    static const QRegularExpression thumbRe(
-        QStringLiteral("\"(http://[^\"]*(_60X60[^\"]*|/db_assets/(prod|ad)_images/[^\"]*))\""));
-    QStringList large;
-    for (const QRegularExpressionMatch &m : thumbRe.globalMatch(page.body)) {
-        if (!m.captured(1).startsWith(m_sim.url(QString())))
-            continue;
-        QString url = m.captured(1);
-        url.replace("_60X60", "_500X500")
-            .replace("ad_images", "large_images")
-            .replace("prod_images", "large_images")
-            .replace(".gif", ".jpg");
-        large.append(url);
-    }
-    QCOMPARE(large.size(), sizes.size());
-    QTemporaryDir pictures;
-    for (qsizetype i = 0; i < large.size(); ++i) {
-        const QString file = pictures.filePath(QStringLiteral("large%1.jpg").arg(i));
-        const int rc = URLDownloadToFile(large.at(i), file);
-        if (sizes.at(i) == QLatin1String("fail")) {
-            QVERIFY2(rc != 0, qPrintable(large.at(i)));
-            QVERIFY(!QFile::exists(file));
-            continue;
-        }
-        QVERIFY2(rc == 0, qPrintable(large.at(i)));
-        QImageReader reader(file);
-        QCOMPARE(reader.format(), QByteArray("jpeg"));
-        const QImage img = reader.read();
-        QCOMPARE(QStringLiteral("%1x%2").arg(img.width()).arg(img.height()), sizes.at(i));
-    }
 }
 
 void tst_WebServices::redirects_data()
@@ -403,8 +280,6 @@ void tst_WebServices::downloadSucceeds_data()
     QTest::newRow("after a redirect") << "/pic/redirect-500x400.jpg" << QSize(500, 400) << QByteArray("jpeg");
     QTest::newRow("slow but complete") << "/pic/slow200-400x500.jpg" << QSize(400, 500) << QByteArray("jpeg");
     QTest::newRow("gif") << "/pic/100x100.gif" << QSize(100, 100) << QByteArray("gif");
-    QTest::newRow("Vantory thumbnail") << "/images/V/metallica-black_60X60.gif" << QSize(60, 60) << QByteArray("gif");
-    QTest::newRow("Brinsell thumbnail") << "/db_assets/prod_images/metallica-black.gif" << QSize(100, 100) << QByteArray("gif");
     // clang-format on
 }
 
@@ -440,10 +315,8 @@ void tst_WebServices::failedDownloadKeepsOldFile_data()
     const qint64 cap = 1 << 25;
     // clang-format off
     QTest::newRow("not found") << "/pic/missing.jpg" << 10000 << cap << int(S::HttpError);
-    QTest::newRow("unknown picture") << "/images/V/nobody_500X500.jpg" << 10000 << cap << int(S::HttpError);
     QTest::newRow("server error") << "/pic/error500.jpg" << 10000 << cap << int(S::HttpError);
     QTest::newRow("cut mid-body") << "/pic/drop.jpg" << 10000 << cap << int(S::NetworkError);
-    QTest::newRow("catalogue picture cut") << "/db_assets/large_images/trouble-drop.jpg" << 10000 << cap << int(S::NetworkError);
     QTest::newRow("closed unanswered") << "/pic/close-300x300.jpg" << 10000 << cap << int(S::NetworkError);
     QTest::newRow("time-out") << "/pic/slow4000.jpg" << 300 << cap << int(S::TimedOut);
     QTest::newRow("over the size cap") << "/pic/500x500.jpg" << 10000 << qint64(1000) << int(S::TooLarge);
