@@ -3,8 +3,9 @@
 // Hand-made BMP files and a small JPEG reader, so the imaging tests check the
 // program against the file formats themselves rather than against Qt's codecs.
 
+#include "testfiles.h"
+
 #include <QByteArray>
-#include <QFile>
 #include <QImage>
 #include <QList>
 #include <QRgb>
@@ -20,6 +21,9 @@
 
 namespace imagingtest
 {
+
+using TestFiles::readFile;
+using TestFiles::writeFile;
 
 inline void put16(QByteArray &b, int at, int v)
 {
@@ -83,18 +87,6 @@ inline QByteArray craftBmp(int width, int height, int bits,
 inline QRgb paletteColour(int index)
 {
     return qRgb(index / 2, index, 255 - index);
-}
-
-inline bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
-
-inline QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // The two standard quantisation tables in natural order (JPEG Annex K).

@@ -1,9 +1,9 @@
 #include "base/appfolder.h"
 #include "imaging/covercrop.h"
-#include "imaging/imagingtexts.h"
 
 #include "imagingtesthelpers.h"
 #include "recordingmessagebox.h"
+#include "testfolders.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -48,17 +48,10 @@ class TestCoverCrop : public QObject
 {
     Q_OBJECT
 private:
-    QTemporaryDir m_config;
-    QTemporaryDir m_appDir;
+    TestFolders m_folders;
     QTemporaryDir m_dir;
 
 private slots:
-    void initTestCase()
-    {
-        qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
-        qputenv("JACKETEER_APPDIR", m_appDir.path().toUtf8());
-    }
-
     void crops500SquareToCover()
     {
         const QImage source = columnPicture(500, 500);
@@ -95,7 +88,7 @@ private slots:
         QVERIFY(channelDistance(decoded.pixel(175, 497), source.pixel(250, 497)) <= 12);
 
         // The scratch bitmaps are gone and nothing else was left beside the picture.
-        QCOMPARE(QDir(m_appDir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+        QCOMPARE(QDir(m_folders.path("app")).entryList(QDir::Files | QDir::Hidden), QStringList());
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden),
                  QStringList{QStringLiteral("Harbour Lights.jpg")});
     }
@@ -139,7 +132,7 @@ private slots:
         QCOMPARE(askedFor, target);
         QCOMPARE(readFile(target), before);
         QVERIFY(box.shown.isEmpty());
-        QCOMPARE(QDir(m_appDir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+        QCOMPARE(QDir(m_folders.path("app")).entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 
     void pictureThatCannotBeWrittenOut()
@@ -154,7 +147,7 @@ private slots:
         QCOMPARE(result.outcome, CropOutcome::BitmapLoadFailed);
         QVERIFY(!writerCalled);
         QCOMPARE(box.shown.size(), 1);
-        QCOMPARE(box.shown[0].text, ImagingTexts::kCantLoadBmp);
+        QCOMPARE(box.shown[0].text, "Can't load BMP image");
         QCOMPARE(readFile(target), QByteArray("not replaced"));
     }
 
