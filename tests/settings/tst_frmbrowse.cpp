@@ -3,6 +3,7 @@
 #include "base/modjacketeer.h"
 #include "guitestmain.h"
 #include "settings/frmbrowse.h"
+#include "testfolders.h"
 
 #include <QDir>
 #include <QPushButton>
@@ -16,41 +17,29 @@ class tst_frmBrowse : public QObject
 private slots:
     void initTestCase();
     void init();
-    void cleanupTestCase();
 
     void okReturnsHighlightedOrOpenFolder_data();
     void okReturnsHighlightedOrOpenFolder();
     void cancelAndCloseBoxGiveNothing();
     void driveChoices();
-    void screenshot();
 
 private:
     QListWidgetItem *entry(DirListBox *list, const QString &path);
 
-    QTemporaryDir m_config;
+    TestFolders m_folders;
     QTemporaryDir m_tree;
-    QString m_previousCurrent;
 };
 
 void tst_frmBrowse::initTestCase()
 {
-    QVERIFY(m_config.isValid() && m_tree.isValid());
-    qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
-    qputenv("JACKETEER_APPDIR", m_tree.path().toUtf8());
     for (const char *sub : {"Music/Metallica - Black", "Music/Neon Parade - Night Shift", "Films"})
         QVERIFY(QDir(m_tree.path()).mkpath(QLatin1String(sub)));
-    m_previousCurrent = QDir::currentPath();
 }
 
 void tst_frmBrowse::init()
 {
     QVERIFY(QDir::setCurrent(m_tree.filePath(QStringLiteral("Music"))));
     modJacketeer().browseResult.clear();
-}
-
-void tst_frmBrowse::cleanupTestCase()
-{
-    QDir::setCurrent(m_previousCurrent);
 }
 
 QListWidgetItem *tst_frmBrowse::entry(DirListBox *list, const QString &path)
@@ -145,20 +134,6 @@ void tst_frmBrowse::driveChoices()
     QCOMPARE(drives->drive(), driveBefore);
     dlg.cmdApply_Click();
     QCOMPARE(modJacketeer().browseResult, before);
-}
-
-// Saves the chooser as a picture for a look by eye (run under Xvfb with
-// JACKETEER_SHOTS=<folder>); the test run itself skips it.
-void tst_frmBrowse::screenshot()
-{
-    const QString folder = qEnvironmentVariable("JACKETEER_SHOTS");
-    if (folder.isEmpty())
-        QSKIP("JACKETEER_SHOTS not set");
-    frmBrowse dlg;
-    dlg.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-    QTest::qWait(300);
-    QVERIFY(dlg.grab().save(folder + QStringLiteral("/browse.png")));
 }
 
 JACKETEER_GUI_TEST_MAIN(tst_frmBrowse)

@@ -6,6 +6,7 @@
 #include "guitestmain.h"
 #include "recordingmessagebox.h"
 #include "settings/frmprop.h"
+#include "testfolders.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -39,7 +40,6 @@ private slots:
     void okAndCancel();
     void browseFillsBoxOrLeavesIt();
     void openedFromTheMenus();
-    void screenshots();
 
 private:
     bool open();
@@ -56,7 +56,7 @@ private:
         return SettingsStore().read(key, QStringLiteral("<missing>"));
     }
 
-    QTemporaryDir m_config;
+    TestFolders m_folders;
     QTemporaryDir m_tree;
     QPointer<frmProp> m_dlg;
     std::unique_ptr<ScopedRecordingMessageBox> m_box;
@@ -64,9 +64,6 @@ private:
 
 void tst_frmProp::initTestCase()
 {
-    QVERIFY(m_config.isValid() && m_tree.isValid());
-    qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
-    qputenv("JACKETEER_APPDIR", m_config.path().toUtf8());
     QVERIFY(QDir(m_tree.path()).mkpath(QStringLiteral("music")));
     QVERIFY(QDir(m_tree.path()).mkpath(QStringLiteral("films")));
 }
@@ -331,27 +328,6 @@ void tst_frmProp::openedFromTheMenus()
     QCOMPARE(std::count_if(windows.cbegin(), windows.cend(),
                            [](QWidget *w) { return qobject_cast<frmProp *>(w) && w->isVisible(); }),
              1);
-}
-
-// Saves both pages as pictures for a look by eye (run under Xvfb with
-// JACKETEER_SHOTS=<folder>); the test run itself skips it.
-void tst_frmProp::screenshots()
-{
-    const QString folder = qEnvironmentVariable("JACKETEER_SHOTS");
-    if (folder.isEmpty())
-        QSKIP("JACKETEER_SHOTS not set");
-    {
-        SettingsStore store;
-        store.write(QStringLiteral("QSName"), QStringLiteral("@artist@ - @album@"));
-        store.write(QStringLiteral("BatchGenreR&&B/Soul"), QStringLiteral("1"));
-        store.write(QStringLiteral("BatchVantory"), QStringLiteral("1"));
-    }
-    QVERIFY(open());
-    QTest::qWait(300);
-    QVERIFY(m_dlg->grab().save(folder + QStringLiteral("/props-quicksave.png")));
-    frmProp::showOnPage(frmProp::BatchPage);
-    QTest::qWait(300);
-    QVERIFY(m_dlg->grab().save(folder + QStringLiteral("/props-batch.png")));
 }
 
 JACKETEER_GUI_TEST_MAIN(tst_frmProp)

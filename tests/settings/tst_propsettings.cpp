@@ -1,6 +1,7 @@
 #include "base/modjacketeer.h"
 #include "base/settingsstore.h"
 #include "settings/propsettings.h"
+#include "testfolders.h"
 
 #include <QDir>
 #include <QSet>
@@ -14,7 +15,6 @@ class tst_PropSettings : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void preview_data();
     void preview();
     void depth_data();
@@ -25,15 +25,8 @@ private slots:
     void storeRoundTrip();
 
 private:
-    QTemporaryDir m_config;
+    TestFolders m_folders;
 };
-
-void tst_PropSettings::initTestCase()
-{
-    QVERIFY(m_config.isValid());
-    qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
-    qputenv("JACKETEER_APPDIR", m_config.path().toUtf8());
-}
 
 void tst_PropSettings::preview_data()
 {
