@@ -6,6 +6,7 @@
 #include "accessibletoggle.h"
 #include "guitestmain.h"
 #include "recordingmessagebox.h"
+#include "testfolders.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -15,7 +16,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QFileInfo>
 
@@ -49,19 +49,14 @@ private:
         return text.isValid() ? text.toString() : c->property("title").toString();
     }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TestFolders> m_dir;
     std::unique_ptr<SettingsStore> m_store;
     std::unique_ptr<ScopedRecordingMessageBox> m_boxes;
 };
 
 void tst_frmJacketeer::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    QDir(m_dir->path()).mkpath("config");
-    QDir(m_dir->path()).mkpath("app");
-    qputenv("XDG_CONFIG_HOME", (m_dir->path() + "/config").toLocal8Bit());
-    qputenv("JACKETEER_APPDIR", (m_dir->path() + "/app").toLocal8Bit());
+    m_dir = std::make_unique<TestFolders>();
     m_store = std::make_unique<SettingsStore>();
     m_boxes = std::make_unique<ScopedRecordingMessageBox>();
 }
@@ -120,9 +115,9 @@ void tst_frmJacketeer::captionsAndNames()
     QCOMPARE(w->windowTitle(), QString("Jacketeer - b3.0"));
     for (const auto &[name, text] : captions)
         QCOMPARE(caption(w.get(), name), text);
-    for (const char *name : {"lblResults", "WebBrowser1", "websearch", "picTest", "drSearch",
-                             "dirSearch", "txtSearch", "Frame3", "fraOpt", "Frame1", "fraMusicG",
-                             "Picture1", "Picture2", "mnuFileDash1"})
+    for (const char *name :
+         {"lblResults", "WebBrowser1", "websearch", "picTest", "drSearch", "dirSearch", "txtSearch",
+          "Frame3", "fraOpt", "Frame1", "fraMusicG", "Picture1", "Picture2", "mnuFileDash1"})
         QVERIFY2(w->findChild<QObject *>(name), name);
     QVERIFY(!w->picTest->isVisible());
 
@@ -191,8 +186,7 @@ void tst_frmJacketeer::folderClickFillsSearchText()
             target = list->item(row);
     }
     QVERIFY(target);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualItemRect(target).center());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(target).center());
     QCOMPARE(w->txtSearch->text(), QString("Metallica - Black"));
     QCOMPARE(w->dirSearch->highlightedPath(), m_dir->path() + "/Music/Metallica - Black");
     // A single click highlights; the open folder stays.

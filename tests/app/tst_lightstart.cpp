@@ -3,11 +3,11 @@
 #include "base/settingsstore.h"
 #include "guitestmain.h"
 #include "recordingmessagebox.h"
+#include "testfolders.h"
 
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <unistd.h>
@@ -26,7 +26,7 @@ private slots:
     void firstPageStartsIt();
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TestFolders> m_dir;
     std::unique_ptr<SettingsStore> m_store;
     std::unique_ptr<ScopedRecordingMessageBox> m_boxes;
     std::unique_ptr<frmJacketeer> m_window;
@@ -49,9 +49,7 @@ static int engineHelpers()
 
 void tst_LightStart::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    qputenv("XDG_CONFIG_HOME", (m_dir->path() + "/config").toLocal8Bit());
-    qputenv("JACKETEER_APPDIR", (m_dir->path() + "/app").toLocal8Bit());
+    m_dir = std::make_unique<TestFolders>();
     m_store = std::make_unique<SettingsStore>();
     m_boxes = std::make_unique<ScopedRecordingMessageBox>();
     m_window = std::make_unique<frmJacketeer>(m_store.get());
@@ -107,7 +105,7 @@ void tst_LightStart::noEngineBeforeAPage()
 
 void tst_LightStart::firstPageStartsIt()
 {
-    QFile page(m_dir->filePath("results.html"));
+    QFile page(m_dir->path("results.html"));
     QVERIFY(page.open(QIODevice::WriteOnly));
     page.write("<html><body><form><input type=checkbox name=C1 checked></form></body></html>");
     page.close();

@@ -1,8 +1,9 @@
 #include "app/websearchview.h"
 #include "guitestmain.h"
+#include "pagescript.h"
+#include "testfiles.h"
 
 #include <QDir>
-#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -13,7 +14,6 @@ class tst_WebSearchView : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
     void relativeLinkReachesHookAsWritten();
     void pageScriptDoesNotRun();
     void readsFormTicks();
@@ -24,24 +24,12 @@ private slots:
     void writtenTargetKeepsPageEscapes();
 
 private:
-    QString writePage(const QString &name, const QByteArray &html);
+    QString writePage(const QString &name, const QByteArray &html)
+    {
+        return TestFiles::writeFile(m_dir.filePath(name), html) ? m_dir.filePath(name) : QString();
+    }
     QTemporaryDir m_dir;
 };
-
-void tst_WebSearchView::initTestCase()
-{
-    QVERIFY(m_dir.isValid());
-}
-
-QString tst_WebSearchView::writePage(const QString &name, const QByteArray &html)
-{
-    const QString path = m_dir.path() + '/' + name;
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return {};
-    f.write(html);
-    return path;
-}
 
 void tst_WebSearchView::relativeLinkReachesHookAsWritten()
 {
@@ -77,36 +65,28 @@ void tst_WebSearchView::pageScriptDoesNotRun()
 {
     // Hit texts come from retailer pages unescaped; none of their script may run.
     const QString page = writePage(
-        "script.html",
-        "<html><body><div id=a>untouched</div>"
-        "<script>document.getElementById('a').textContent='script ran';</script>"
-        "<img src=\"nowhere.gif\" onerror=\"document.getElementById('a').textContent='onerror ran'\">"
-        "</body></html>");
+        "script.html", "<html><body><div id=a>untouched</div>"
+                       "<script>document.getElementById('a').textContent='script ran';</script>"
+                       "<img src=\"nowhere.gif\" "
+                       "onerror=\"document.getElementById('a').textContent='onerror ran'\">"
+                       "</body></html>");
     WebSearchView view;
     view.Navigate2(page);
     QVERIFY(view.waitForLoad());
     QTest::qWait(200);
-    QVariant text;
-    bool done = false;
-    view.page()->runJavaScript("document.getElementById('a').textContent",
-                               QWebEngineScript::ApplicationWorld, [&](const QVariant &v) {
-                                   text = v;
-                                   done = true;
-                               });
-    QTRY_VERIFY(done);
-    QCOMPARE(text.toString(), QString("untouched"));
+    QCOMPARE(runScript(view.page(), "document.getElementById('a').textContent").toString(),
+             QString("untouched"));
 }
 
 void tst_WebSearchView::readsFormTicks()
 {
-    const QString page = writePage(
-        "forms.html",
-        "<html><body>"
-        "<form><input type=checkbox name=C1 checked></form>"
-        "<form><input type=checkbox name=C1></form>"
-        "<form><input type=text name=other></form>"
-        "<form><input type=checkbox name=C1 checked></form>"
-        "</body></html>");
+    const QString page =
+        writePage("forms.html", "<html><body>"
+                                "<form><input type=checkbox name=C1 checked></form>"
+                                "<form><input type=checkbox name=C1></form>"
+                                "<form><input type=text name=other></form>"
+                                "<form><input type=checkbox name=C1 checked></form>"
+                                "</body></html>");
     WebSearchView view;
     view.Navigate2(page);
     QVERIFY(view.waitForLoad());
@@ -161,12 +141,14 @@ void tst_WebSearchView::writtenTargetKeepsPageEscapes_data()
     // resolved against the results page's folder.
     QTest::addColumn<QString>("resolved");
     QTest::addColumn<QString>("written");
-    QTest::newRow("blank") << "0001http://h/large%20one.jpg" << "0001http://h/large one.jpg";
-    QTest::newRow("page's own escapes stay")
-        << "0002http://h/p.jpg?q=a%26b%2Fc%25d" << "0002http://h/p.jpg?q=a%26b%2Fc%25d";
+    QTest::newRow("blank") << "0001http://h/large%20one.jpg"
+                           << "0001http://h/large one.jpg";
+    QTest::newRow("page's own escapes stay") << "0002http://h/p.jpg?q=a%26b%2Fc%25d"
+                                             << "0002http://h/p.jpg?q=a%26b%2Fc%25d";
     QTest::newRow("non-ASCII") << "0003http://h/V%C3%A5rljus.jpg"
                                << QString::fromUtf8("0003http://h/Vårljus.jpg");
-    QTest::newRow("quote and brackets") << "0004http://h/%22a%3Cb%3E.jpg" << "0004http://h/\"a<b>.jpg";
+    QTest::newRow("quote and brackets") << "0004http://h/%22a%3Cb%3E.jpg"
+                                        << "0004http://h/\"a<b>.jpg";
 }
 
 void tst_WebSearchView::writtenTargetKeepsPageEscapes()

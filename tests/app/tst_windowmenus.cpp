@@ -6,12 +6,12 @@
 #include "accessibletoggle.h"
 #include "guitestmain.h"
 #include "recordingmessagebox.h"
+#include "testfolders.h"
 
 #include <QAction>
 #include <QDir>
 #include <QLabel>
 #include <QPointer>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -29,7 +29,7 @@ private slots:
     void autoUpdateRunsTheCheck();
 
 private:
-    QTemporaryDir m_dir;
+    TestFolders m_dir;
 };
 
 namespace
@@ -48,10 +48,6 @@ QList<QWidget *> openWindows(const QString &className)
 
 void tst_WindowMenus::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
-    qputenv("XDG_CONFIG_HOME", m_dir.filePath("config").toLocal8Bit());
-    qputenv("JACKETEER_APPDIR", m_dir.filePath("app").toLocal8Bit());
-    QVERIFY(QDir(m_dir.path()).mkpath("app"));
     QVERIFY(QDir(m_dir.path()).mkpath("DVD/Harbour Lights"));
 }
 
@@ -90,7 +86,7 @@ void tst_WindowMenus::opensOneWindow()
     ScopedRecordingMessageBox boxes;
     SettingsStore store;
     store.write("BatchCDPath", "None");
-    store.write("BatchDVDPath", m_dir.filePath("DVD"));
+    store.write("BatchDVDPath", m_dir.path("DVD"));
     frmJacketeer main(&store);
     main.show();
     QVERIFY(QTest::qWaitForWindowExposed(&main));
@@ -111,7 +107,7 @@ void tst_WindowMenus::opensOneWindow()
     auto *cdTree = opened->findChild<QTreeWidget *>(tree + "(0)");
     auto *dvdTree = opened->findChild<QTreeWidget *>(tree + "(1)");
     QCOMPARE(cdTree->topLevelItemCount(), 0);
-    QCOMPARE(dvdTree->topLevelItem(0)->text(0), m_dir.filePath("DVD"));
+    QCOMPARE(dvdTree->topLevelItem(0)->text(0), m_dir.path("DVD"));
 
     // A screen reader's toggle sends no click; the type switch runs all the same.
     QVERIFY(toggleAccessibly(control("optType(1)")));
