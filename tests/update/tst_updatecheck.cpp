@@ -2,11 +2,11 @@
 #include "base/settingsstore.h"
 #include "recordingmessagebox.h"
 #include "simulatorprocess.h"
+#include "testfolders.h"
 #include "update/updatecheck.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <optional>
@@ -39,16 +39,12 @@ private slots:
     void check();
 
 private:
-    QTemporaryDir m_config;
-    QTemporaryDir m_app;
+    TestFolders m_folders;
     SimulatorProcess m_sim;
 };
 
 void tst_UpdateCheck::initTestCase()
 {
-    QVERIFY(m_config.isValid() && m_app.isValid());
-    qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
-    qputenv("JACKETEER_APPDIR", m_app.path().toUtf8());
     QVERIFY2(m_sim.start(), qPrintable(m_sim.errorString()));
     SettingsStore store;
     m_sim.configureSites(store);
@@ -58,8 +54,8 @@ void tst_UpdateCheck::cleanup()
 {
     setUrlOpener({});
     setMessageBox(nullptr);
-    QDir(m_app.path()).removeRecursively();
-    QDir().mkpath(m_app.path());
+    QDir(appFolder()).removeRecursively();
+    QDir().mkpath(appFolder());
 }
 
 void tst_UpdateCheck::versionFromPage_data()

@@ -1,8 +1,11 @@
 #include "base/modjacketeer.h"
+#include "search/picturecompare.h"
 #include "viewer/frmlist.h"
 
 #include "guitestmain.h"
 #include "recordingmessagebox.h"
+#include "testfiles.h"
+#include "testfolders.h"
 
 #include <QDir>
 #include <QGroupBox>
@@ -62,8 +65,7 @@ class TestFrmList : public QObject
 {
     Q_OBJECT
 private:
-    QTemporaryDir m_config;
-    QTemporaryDir m_appDir;
+    TestFolders m_folders;
     std::unique_ptr<QTemporaryDir> m_shelf;
     QString m_cdRoot;
     QString m_dvdRoot;
@@ -84,20 +86,13 @@ private:
     }
 
 private slots:
-    void initTestCase()
-    {
-        qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
-        qputenv("JACKETEER_APPDIR", m_appDir.path().toUtf8());
-    }
-
     void init()
     {
         m_shelf = std::make_unique<QTemporaryDir>();
         m_cdRoot = m_shelf->path() + "/Music";
         m_dvdRoot = m_shelf->path() + "/DVD";
         savePicture(m_cdRoot + "/Metallica/Black/cover.JPG", stripes(300, 300));
-        QFile notes(m_cdRoot + "/Metallica/Black/notes.txt");
-        QVERIFY(notes.open(QIODevice::WriteOnly));
+        QVERIFY(TestFiles::writeFile(m_cdRoot + "/Metallica/Black/notes.txt"));
         savePicture(m_cdRoot + "/Metallica/Black/cover.jpeg", stripes(10, 10));
         savePicture(m_dvdRoot + "/Harbour Lights/Harbour Lights.jpg", stripes(500, 500));
         savePicture(m_cdRoot + "/Odd/Album.jpg/inside.jpg", stripes(20, 20));
@@ -180,10 +175,8 @@ private slots:
         QCOMPARE(w->CurrentPicturePath(), file);
         QCOMPARE(w->shownPicture().size(), QSize(300, 300));
         QCOMPARE(child<QLabel>(w.get(), "picViewer")->pixmap().size(), QSize(300, 300));
-        const qint64 bytes = QFileInfo(file).size();
-        const qint64 whole = bytes / 1024, rest = bytes % 1024;
-        const qint64 kb = rest > 512 || (rest == 512 && whole % 2) ? whole + 1 : whole;
-        QCOMPARE(child<QLabel>(w.get(), "lblSize")->text(), QString::number(kb) + " Kbytes");
+        // The text's rounding is tst_quicksave's kbytes test.
+        QCOMPARE(child<QLabel>(w.get(), "lblSize")->text(), fileSizeText(file));
         QCOMPARE(child<QLabel>(w.get(), "lblRes")->text(), QStringLiteral("300x300"));
         // Selecting the picture made it writable again.
         QVERIFY(QFile::permissions(file) & QFileDevice::WriteOwner);
@@ -200,10 +193,7 @@ private slots:
     void problemsAreReportedAndWindowStaysUsable()
     {
         const QString broken = m_cdRoot + "/Metallica/Black/broken.jpg";
-        QFile f(broken);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("this is not a picture");
-        f.close();
+        QVERIFY(TestFiles::writeFile(broken, "this is not a picture"));
         m_dvdRoot = m_shelf->path() + "/NoSuchFolder";
         const auto w = open();
         auto *status = child<QLabel>(w.get(), "lblStatus");
@@ -245,7 +235,7 @@ private slots:
         // The labels keep describing the picture as it was selected.
         QCOMPARE(child<QLabel>(w.get(), "lblRes")->text(), QStringLiteral("500x500"));
         QCOMPARE(child<QLabel>(w.get(), "lblSize")->text(), sizeBefore);
-        QCOMPARE(QDir(m_appDir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+        QCOMPARE(QDir(m_folders.path("app")).entryList(QDir::Files | QDir::Hidden), QStringList());
         QCOMPARE(QDir(m_dvdRoot + "/Harbour Lights").entryList(QDir::Files | QDir::Hidden),
                  QStringList{"Harbour Lights.jpg"});
     }
