@@ -141,14 +141,12 @@ void tst_WebSearchView::writtenTargetKeepsPageEscapes_data()
     // resolved against the results page's folder.
     QTest::addColumn<QString>("resolved");
     QTest::addColumn<QString>("written");
-    QTest::newRow("blank") << "0001http://h/large%20one.jpg"
-                           << "0001http://h/large one.jpg";
-    QTest::newRow("page's own escapes stay") << "0002http://h/p.jpg?q=a%26b%2Fc%25d"
-                                             << "0002http://h/p.jpg?q=a%26b%2Fc%25d";
-    QTest::newRow("non-ASCII") << "0003http://h/V%C3%A5rljus.jpg"
-                               << QString::fromUtf8("0003http://h/Vårljus.jpg");
-    QTest::newRow("quote and brackets") << "0004http://h/%22a%3Cb%3E.jpg"
-                                        << "0004http://h/\"a<b>.jpg";
+    // clang-format off
+    QTest::newRow("blank") << "0001http://h/large%20one.jpg" << "0001http://h/large one.jpg";
+    QTest::newRow("page's own escapes stay") << "0002http://h/p.jpg?q=a%26b%2Fc%25d" << "0002http://h/p.jpg?q=a%26b%2Fc%25d";
+    QTest::newRow("non-ASCII") << "0003http://h/V%C3%A5rljus.jpg" << QString::fromUtf8("0003http://h/Vårljus.jpg");
+    QTest::newRow("quote and brackets") << "0004http://h/%22a%3Cb%3E.jpg" << "0004http://h/\"a<b>.jpg";
+    // clang-format on
 }
 
 void tst_WebSearchView::writtenTargetKeepsPageEscapes()

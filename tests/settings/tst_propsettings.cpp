@@ -36,10 +36,9 @@ void tst_PropSettings::preview_data()
     QTest::newRow("default") << "folder" << "folder.jpg";
     QTest::newRow("artist and album") << "@artist@ - @album@" << "Metallica - Black.jpg";
     QTest::newRow("folder") << "@folder@" << "Metallica - Black.jpg";
-    QTest::newRow("other case kept") << "Cover @ARTIST@" << "Cover @ARTIST@.jpg";
-    QTest::newRow("every occurrence") << "@album@ @album@" << "Black Black.jpg";
     QTest::newRow("blanks trimmed") << "  @album@  " << "Black.jpg";
-    // The preview shows the name a save would really write.
+    // The preview shows the name a save would really write (the template's
+    // rules are tst_quicksave's target test).
     QTest::newRow("cleaned as Quick Save cleans") << "AC/DC: <Live>?" << "AC-DC- -Live--.jpg";
     // clang-format on
 }
