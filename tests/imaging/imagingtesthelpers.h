@@ -83,6 +83,29 @@ inline QByteArray craftBmp(int width, int height, int bits,
     return b;
 }
 
+// Smooth in both directions (so JPEG keeps it close) and different in every
+// channel, so a shifted or flipped picture or swapped red and blue shows.
+inline QRgb gradient(int x, int y, int w, int h)
+{
+    const int across = x * 255 / std::max(1, w - 1);
+    return qRgb(across, y * 255 / std::max(1, h - 1), 255 - across);
+}
+
+// Paints the gradient over a whole picture.
+inline void fillGradient(QImage &image)
+{
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, gradient(x, y, image.width(), image.height()));
+}
+
+inline QImage gradientPicture(int w, int h)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    fillGradient(image);
+    return image;
+}
+
 // The colour an 8-bit crafted file holds for a grey level.
 inline QRgb paletteColour(int index)
 {

@@ -14,19 +14,6 @@ using namespace imagingtest;
 namespace
 {
 
-// Every column a different colour (red and blue from the column, green from
-// the row), so both the columns kept and the row order can be told apart.
-QImage columnPicture(int width, int height)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            image.setPixel(
-                x, y,
-                qRgb(x * 255 / (width - 1), y * 255 / (height - 1), 255 - x * 255 / (width - 1)));
-    return image;
-}
-
 // The mean colour of a column of a decoded picture: JPEG blurs single pixels
 // but keeps a column's average close.
 QRgb columnMean(const QImage &image, int x, int fromRow, int toRow)
@@ -54,7 +41,7 @@ private:
 private slots:
     void crops500SquareToCover()
     {
-        const QImage source = columnPicture(500, 500);
+        const QImage source = gradientPicture(500, 500);
         const QString target = m_dir.filePath(QStringLiteral("Harbour Lights.jpg"));
         QVERIFY(source.save(target, "JPG"));
 
@@ -114,7 +101,7 @@ private slots:
 
     void failedWriteKeepsPicture()
     {
-        const QImage source = columnPicture(500, 500);
+        const QImage source = gradientPicture(500, 500);
         const QString target = m_dir.filePath(QStringLiteral("keep.jpg"));
         QVERIFY(source.save(target, "JPG"));
         const QByteArray before = readFile(target);

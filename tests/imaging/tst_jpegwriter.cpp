@@ -12,27 +12,6 @@
 
 using namespace imagingtest;
 
-namespace
-{
-
-// Smooth in both directions (so JPEG keeps it close) and different in every
-// channel, so a flipped picture or swapped red and blue shows.
-QRgb gradient(int x, int y, int w, int h)
-{
-    return qRgb(x * 255 / std::max(1, w - 1), y * 255 / std::max(1, h - 1),
-                200 - x * 150 / std::max(1, w - 1));
-}
-
-void fillGradient(cDIBSection &dib)
-{
-    QImage *dc = dib.hDC();
-    for (int y = 0; y < dc->height(); ++y)
-        for (int x = 0; x < dc->width(); ++x)
-            dc->setPixel(x, y, gradient(x, y, dc->width(), dc->height()));
-}
-
-} // namespace
-
 class TestJpegWriter : public QObject
 {
     Q_OBJECT
@@ -89,7 +68,7 @@ private slots:
         QFETCH(int, pad);
         cDIBSection dib;
         QVERIFY(dib.Create(width, height, channels));
-        fillGradient(dib);
+        fillGradient(*dib.hDC());
         const JpegWriteSettings s = jpegWriteSettings(dib);
         QCOMPARE(s.dibPadBytes, pad);
         QCOMPARE(s.pitch, dib.BytesPerScanLine());

@@ -29,12 +29,13 @@ inline bool writeFile(const QString &path, const QByteArray &bytes = {})
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
-// A plain-coloured JPEG picture of the given size; returns its path.
+// A plain-coloured JPEG picture of the given size, its folders made; returns
+// its path.
 inline QString writePicture(const QString &path, int w, int h, QColor colour = Qt::red)
 {
     QImage picture(w, h, QImage::Format_RGB32);
     picture.fill(colour);
-    if (!picture.save(path, "JPG"))
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()) || !picture.save(path, "JPG"))
         qWarning() << "cannot write" << path;
     return path;
 }

@@ -19,23 +19,10 @@
 
 #include <memory>
 
+using TestFiles::writePicture;
+
 namespace
 {
-
-QImage stripes(int width, int height)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    for (int x = 0; x < width; ++x)
-        for (int y = 0; y < height; ++y)
-            image.setPixel(x, y, qRgb(x * 255 / width, 90, 255 - x * 255 / width));
-    return image;
-}
-
-void savePicture(const QString &path, const QImage &image)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QVERIFY(image.save(path, "JPG"));
-}
 
 QTreeWidgetItem *findNode(QTreeWidget *tree, const QString &text)
 {
@@ -91,11 +78,11 @@ private slots:
         m_shelf = std::make_unique<QTemporaryDir>();
         m_cdRoot = m_shelf->path() + "/Music";
         m_dvdRoot = m_shelf->path() + "/DVD";
-        savePicture(m_cdRoot + "/Metallica/Black/cover.JPG", stripes(300, 300));
+        writePicture(m_cdRoot + "/Metallica/Black/cover.JPG", 300, 300);
         QVERIFY(TestFiles::writeFile(m_cdRoot + "/Metallica/Black/notes.txt"));
-        savePicture(m_cdRoot + "/Metallica/Black/cover.jpeg", stripes(10, 10));
-        savePicture(m_dvdRoot + "/Harbour Lights/Harbour Lights.jpg", stripes(500, 500));
-        savePicture(m_cdRoot + "/Odd/Album.jpg/inside.jpg", stripes(20, 20));
+        writePicture(m_cdRoot + "/Metallica/Black/cover.jpeg", 10, 10);
+        writePicture(m_dvdRoot + "/Harbour Lights/Harbour Lights.jpg", 500, 500);
+        writePicture(m_cdRoot + "/Odd/Album.jpg/inside.jpg", 20, 20);
     }
 
     void captionsAndTypeSwitch()
