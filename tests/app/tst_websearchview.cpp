@@ -86,7 +86,6 @@ private slots:
         QTest::newRow("the results page") << "RESULTS" << true;
         QTest::newRow("another local file") << "file:///etc/passwd" << false;
         QTest::newRow("javascript") << "javascript:alert(1)" << false;
-        QTest::newRow("ftp") << "ftp://example.invalid/" << false;
         QTest::newRow("data") << "data:text/html,<h1>made up</h1>" << false;
     }
 

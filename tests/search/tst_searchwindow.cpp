@@ -215,7 +215,6 @@ private slots:
 
         // Rock (4 hits), Country (none), no Classical, then Brinsell in full (5):
         // the driver's own test has the details.
-        QCOMPARE(pages.requests.size(), 3);
         QCOMPARE(statuses,
                  (QStringList{"Searching Rock...", "Search Aborted", "Searching Brinsell..."}));
         QCOMPARE(m_window->lblResults->text(), "Results Found: 9");
@@ -330,7 +329,6 @@ private slots:
         QCOMPARE(c->lblRes[1]->text(), "400x500");
         QCOMPARE(c->lblRec[0]->text(), "YES");
         QCOMPARE(c->lblRec[1]->text(), "NO");
-        QVERIFY(c->lblSize[0]->text().endsWith(" Kbytes"));
 
         QPointer<frmCompare> guard(c);
         c->cmdQuickSave[1]->click();

@@ -7,7 +7,6 @@
 
 #include <QDir>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 class tst_frmBrowse : public QObject
@@ -19,12 +18,12 @@ private slots:
     {
         for (const char *sub :
              {"Music/Metallica - Black", "Music/Neon Parade - Night Shift", "Films"})
-            QVERIFY(QDir(m_tree.path()).mkpath(QLatin1String(sub)));
+            QVERIFY(QDir(m_folders.path()).mkpath(QLatin1String(sub)));
     }
 
     void init()
     {
-        QVERIFY(QDir::setCurrent(m_tree.filePath(QStringLiteral("Music"))));
+        QVERIFY(QDir::setCurrent(m_folders.path(QStringLiteral("Music"))));
         modJacketeer().browseResult.clear();
     }
 
@@ -49,7 +48,7 @@ private slots:
         QFETCH(bool, twice);
         QFETCH(QString, expected);
         const auto full = [this](const QString &rel) {
-            return QDir::cleanPath(m_tree.filePath(rel));
+            return QDir::cleanPath(m_folders.path(rel));
         };
         frmBrowse dlg;
         QCOMPARE(dlg.windowTitle(), QStringLiteral("Choose Folder"));
@@ -104,10 +103,10 @@ private slots:
 
         // A volume that went away after the list was filled (a medium taken
         // out) leaves both lists where they were.
-        QVERIFY(dir->setPath(m_tree.filePath(QStringLiteral("Films"))));
+        QVERIFY(dir->setPath(m_folders.path(QStringLiteral("Films"))));
         const QString before = dir->path();
         const QString driveBefore = drives->drive();
-        const QString gone = m_tree.filePath(QStringLiteral("unplugged"));
+        const QString gone = m_folders.path(QStringLiteral("unplugged"));
         drives->addItem(gone);
         QVERIFY(drives->setDrive(gone));
         QCOMPARE(dir->path(), before);
@@ -126,7 +125,6 @@ private:
     }
 
     TestFolders m_folders;
-    QTemporaryDir m_tree;
 };
 
 JACKETEER_GUI_TEST_MAIN(tst_frmBrowse)

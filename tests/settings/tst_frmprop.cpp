@@ -16,7 +16,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabBar>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
@@ -30,8 +29,8 @@ class tst_frmProp : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(QDir(m_tree.path()).mkpath(QStringLiteral("music")));
-        QVERIFY(QDir(m_tree.path()).mkpath(QStringLiteral("films")));
+        QVERIFY(QDir(m_folders.path()).mkpath(QStringLiteral("music")));
+        QVERIFY(QDir(m_folders.path()).mkpath(QStringLiteral("films")));
     }
 
     void init()
@@ -135,7 +134,7 @@ private slots:
     void applySavesNormalisedRoots()
     {
         QVERIFY(open());
-        const QString music = m_tree.filePath(QStringLiteral("music"));
+        const QString music = m_folders.path(QStringLiteral("music"));
         child("txtQSName")->setText(QStringLiteral(" @artist@ - @album@ "));
         child("txtCDCoverArt")->setText(music + QStringLiteral("/ "));
         child("txtDVDCoverArt")->setText(QStringLiteral("   "));
@@ -181,8 +180,8 @@ private slots:
         QVERIFY(open());
         m_dlg->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_dlg));
-        child("txtCDCoverArt")->setText(m_tree.filePath(cd));
-        child("txtDVDCoverArt")->setText(m_tree.filePath(dvd));
+        child("txtCDCoverArt")->setText(m_folders.path(cd));
+        child("txtDVDCoverArt")->setText(m_folders.path(dvd));
         child("txtDVDName")->setText(depth);
         click("cmdApply");
 
@@ -203,7 +202,7 @@ private slots:
         // Ok after a failed check shows the message and closes without saving.
         QVERIFY(open());
         child("txtQSName")->setText(QStringLiteral("changed"));
-        child("txtCDCoverArt")->setText(m_tree.filePath(QStringLiteral("nowhere")));
+        child("txtCDCoverArt")->setText(m_folders.path(QStringLiteral("nowhere")));
         click("Command1");
         QCOMPARE(m_box->box.shown.size(), 1);
         QCOMPARE(m_box->box.shown[0].text, QStringLiteral("Batch CD Directory does not exist."));
@@ -238,7 +237,7 @@ private slots:
     {
         QVERIFY(open());
         click("cmdApply");
-        const QString music = m_tree.filePath(QStringLiteral("music"));
+        const QString music = m_folders.path(QStringLiteral("music"));
         QString seenBefore = QStringLiteral("<not run>");
         modJacketeer().browseResult = QStringLiteral("stale");
         frmProp::setBrowseRunner([&](QWidget *parent) {
@@ -315,7 +314,6 @@ private:
     }
 
     TestFolders m_folders;
-    QTemporaryDir m_tree;
     QPointer<frmProp> m_dlg;
     std::unique_ptr<ScopedRecordingMessageBox> m_box;
 };
