@@ -91,7 +91,6 @@ private slots:
         QFETCH(QString, path);
         QFETCH(bool, ok);
         QFETCH(int, requests);
-        QFETCH(QList<qint64>, waits);
         SimulatorProcess sim;
         const QString log = m_dir.filePath(QTest::currentDataTag() + QString(".log"));
         QVERIFY2(sim.start(qEnvironmentVariable("JACKETEER_SIM_CATALOGUE"), {"--log", log}),
@@ -112,7 +111,7 @@ private slots:
         } else {
             QCOMPARE(pacer.load(vantory(sim, path)).ok, ok);
         }
-        QCOMPARE(waited, waits);
+        QTEST(waited, "waits");
         QVERIFY(arrivals(log, "/").size() >= requests);
     }
 
