@@ -1,5 +1,5 @@
 // Parse-and-write time, results page size and peak memory on the three page
-// shapes that once cost the square of their size (tests/fuzz/hostilepages.h),
+// shapes that once cost the square of their size (hostilepages.h),
 // each at 1 MiB and 16 MiB. Memory is the growth of the process's peak
 // resident size from before the page is built, so it counts the page's own
 // text (two bytes a character) as well as the parse. Time is the best of
@@ -9,7 +9,7 @@
 //   build/bench/bench_hostilepages --write DIR   (the small regression inputs)
 //   build/bench/bench_hostilepages --case PATTERN SIZE [ROUNDS]   (one case)
 
-#include "../tests/fuzz/hostilepages.h"
+#include "hostilepages.h"
 
 #include "search/brinsellparser.h"
 #include "search/resultspagewriter.h"

@@ -129,7 +129,6 @@ private slots:
         QFETCH(bool, missingOnly);
         QFETCH(QString, err);
         QFETCH(QString, recordedRoot);
-        QFETCH(int, ticked);
         const auto here = [this](QString text) { return text.replace("<d>", m_dir.path()); };
         SettingsStore::useFile(path(file));
         for (const QString &setting : settings)
@@ -142,7 +141,7 @@ private slots:
         QCOMPARE(errText, here(err));
         QCOMPARE(SettingsStore().read(dvd ? "BatchDVDPath" : "BatchCDPath", "None"),
                  here(recordedRoot));
-        QCOMPARE(batch.tickedNodes().size(), ticked);
+        QTEST(int(batch.tickedNodes().size()), "ticked");
         SettingsStore::useFile({});
     }
 

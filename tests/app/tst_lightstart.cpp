@@ -3,34 +3,14 @@
 #include "base/settingsstore.h"
 #include "guitestmain.h"
 #include "recordingmessagebox.h"
+#include "testfolders.h"
 
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <unistd.h>
-
-// The web engine is heavy: nothing may make it before the results view first
-// has a page to show.
-class tst_LightStart : public QObject
-{
-    Q_OBJECT
-private slots:
-    void init();
-    void cleanup();
-    // Runs first: once made, the engine's helpers live as long as the program.
-    void noEngineBeforeAPage_data();
-    void noEngineBeforeAPage();
-    void firstPageStartsIt();
-
-private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<SettingsStore> m_store;
-    std::unique_ptr<ScopedRecordingMessageBox> m_boxes;
-    std::unique_ptr<frmJacketeer> m_window;
-};
 
 // Web engine helper processes started by this test program.
 static int engineHelpers()
@@ -47,77 +27,88 @@ static int engineHelpers()
     return count;
 }
 
-void tst_LightStart::init()
+// The web engine is heavy: nothing may make it before the results view first
+// has a page to show.
+class tst_LightStart : public QObject
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    qputenv("XDG_CONFIG_HOME", (m_dir->path() + "/config").toLocal8Bit());
-    qputenv("JACKETEER_APPDIR", (m_dir->path() + "/app").toLocal8Bit());
-    m_store = std::make_unique<SettingsStore>();
-    m_boxes = std::make_unique<ScopedRecordingMessageBox>();
-    m_window = std::make_unique<frmJacketeer>(m_store.get());
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-}
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<TestFolders>();
+        m_store = std::make_unique<SettingsStore>();
+        m_boxes = std::make_unique<ScopedRecordingMessageBox>();
+        m_window = std::make_unique<frmJacketeer>(m_store.get());
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    }
 
-void tst_LightStart::cleanup()
-{
-    for (QWidget *w : QApplication::topLevelWidgets())
-        w->close();
-    m_window.reset();
-    m_boxes.reset();
-    m_store.reset();
-    m_dir.reset();
-}
+    void cleanup()
+    {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            w->close();
+        m_window.reset();
+        m_boxes.reset();
+        m_store.reset();
+        m_dir.reset();
+    }
 
-void tst_LightStart::noEngineBeforeAPage_data()
-{
-    QTest::addColumn<QString>("action");
-    for (const char *action :
-         {"start-up", "batch window", "viewer", "properties", "compare", "back", "blank page"})
-        QTest::newRow(action) << action;
-}
+    // Runs first: once made, the engine's helpers live as long as the program.
+    void noEngineBeforeAPage_data()
+    {
+        QTest::addColumn<QString>("action");
+        for (const char *action :
+             {"start-up", "batch window", "viewer", "properties", "compare", "back", "blank page"})
+            QTest::newRow(action) << action;
+    }
 
-void tst_LightStart::noEngineBeforeAPage()
-{
-    QFETCH(QString, action);
-    frmJacketeer &w = *m_window;
-    if (action == "batch window")
-        w.mnuFileBatch_Click();
-    else if (action == "viewer")
-        w.mnuFileView_Click();
-    else if (action == "properties")
-        w.mnuOptionsProperties_Click();
-    else if (action == "compare")
-        w.cmdCompare->click(); // nothing on show to compare: one message
-    else if (action == "back")
-        w.cmdBack->click();
-    else if (action == "blank page")
-        w.websearch->Navigate2("about:blank");
-    QTest::qWait(500); // time enough for a helper process to appear
-    QVERIFY(!w.websearch->engineStarted());
-    QCOMPARE(engineHelpers(), 0);
-    QCOMPARE(m_boxes->box.shown.size(), action == "compare" ? 1 : 0);
-    // It looks as a blank page looks.
-    const QImage shown = w.websearch->grab().toImage();
-    QVERIFY(shown.width() >= 480 && shown.height() >= 400);
-    for (int y = 0; y < shown.height(); y += 9)
-        for (int x = 0; x < shown.width(); x += 9)
-            QCOMPARE(shown.pixelColor(x, y), QColor(Qt::white));
-}
+    void noEngineBeforeAPage()
+    {
+        QFETCH(QString, action);
+        frmJacketeer &w = *m_window;
+        if (action == "batch window")
+            w.mnuFileBatch_Click();
+        else if (action == "viewer")
+            w.mnuFileView_Click();
+        else if (action == "properties")
+            w.mnuOptionsProperties_Click();
+        else if (action == "compare")
+            w.cmdCompare->click(); // nothing on show to compare: one message
+        else if (action == "back")
+            w.cmdBack->click();
+        else if (action == "blank page")
+            w.websearch->Navigate2("about:blank");
+        QTest::qWait(500); // time enough for a helper process to appear
+        QVERIFY(!w.websearch->engineStarted());
+        QCOMPARE(engineHelpers(), 0);
+        QCOMPARE(m_boxes->box.shown.size(), action == "compare" ? 1 : 0);
+        // It looks as a blank page looks.
+        const QImage shown = w.websearch->grab().toImage();
+        QVERIFY(shown.width() >= 480 && shown.height() >= 400);
+        for (int y = 0; y < shown.height(); y += 9)
+            for (int x = 0; x < shown.width(); x += 9)
+                QCOMPARE(shown.pixelColor(x, y), QColor(Qt::white));
+    }
 
-void tst_LightStart::firstPageStartsIt()
-{
-    QFile page(m_dir->filePath("results.html"));
-    QVERIFY(page.open(QIODevice::WriteOnly));
-    page.write("<html><body><form><input type=checkbox name=C1 checked></form></body></html>");
-    page.close();
-    m_window->websearch->Navigate2(page.fileName());
-    QVERIFY(m_window->websearch->engineStarted());
-    QVERIFY(m_window->websearch->waitForLoad(15000));
-    QCOMPARE(m_window->websearch->url(), QUrl::fromLocalFile(page.fileName()));
-    QCOMPARE(m_window->websearch->formChecks("C1"), QList<bool>{true});
-    QTRY_VERIFY(engineHelpers() > 0);
-}
+    void firstPageStartsIt()
+    {
+        QFile page(m_dir->path("results.html"));
+        QVERIFY(page.open(QIODevice::WriteOnly));
+        page.write("<html><body><form><input type=checkbox name=C1 checked></form></body></html>");
+        page.close();
+        m_window->websearch->Navigate2(page.fileName());
+        QVERIFY(m_window->websearch->engineStarted());
+        QVERIFY(m_window->websearch->waitForLoad(15000));
+        QCOMPARE(m_window->websearch->url(), QUrl::fromLocalFile(page.fileName()));
+        QTRY_VERIFY(engineHelpers() > 0);
+    }
+
+private:
+    std::unique_ptr<TestFolders> m_dir;
+    std::unique_ptr<SettingsStore> m_store;
+    std::unique_ptr<ScopedRecordingMessageBox> m_boxes;
+    std::unique_ptr<frmJacketeer> m_window;
+};
 
 JACKETEER_GUI_TEST_MAIN(tst_LightStart)
 #include "tst_lightstart.moc"

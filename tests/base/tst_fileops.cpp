@@ -1,4 +1,5 @@
 #include "base/fileops.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,20 +9,11 @@
 #include <csignal>
 #include <sys/resource.h>
 
+using TestFiles::readFile;
+using TestFiles::writeFile;
+
 namespace
 {
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
 
 // Lowers the largest file this process may write, for one scope: the way to
 // make a write fail part-way even for a user whom permissions do not stop.
@@ -58,92 +50,89 @@ class tst_FileOps : public QObject
 {
     Q_OBJECT
 private slots:
-    void replace_data();
-    void replace();
-};
-
-void tst_FileOps::replace_data()
-{
-    QTest::addColumn<QString>("target"); // "link" points at "elsewhere.jpg"
-    QTest::addColumn<QString>("how");    // data, copy, no source, limited, uncommitted, normal
-    QTest::addColumn<bool>("ok");
-    const auto row = [](const char *name, const char *target, const char *how, bool ok) {
-        QTest::newRow(name) << target << how << ok;
-    };
-    row("new file", "new.jpg", "data", true);
-    row("plain file, data", "cover.jpg", "data", true);
-    row("plain file, copy", "cover.jpg", "copy", true);
-    row("hidden file", ".cover.jpg", "copy", true);
-    row("read-only file keeps its mode", "locked.jpg", "data", true);
-    row("link replaced, not what it points at", "link.jpg", "copy", true);
-    row("write fails part-way", "cover.jpg", "limited", false);
-    row("source missing", "cover.jpg", "no source", false);
-    row("never committed", "cover.jpg", "uncommitted", false);
-    row("target is a folder", "folder.jpg", "data", false);
-    row("folder missing", "nowhere/cover.jpg", "copy", false);
-    // Normal attributes: owner read and write, nothing else changed.
-    row("read-only made normal", "locked.jpg", "normal", true);
-    row("hidden made normal", ".cover.jpg", "normal", true);
-    row("folder not made normal", "folder.jpg", "normal", false);
-    row("nothing to make normal", "missing.jpg", "normal", false);
-}
-
-void tst_FileOps::replace()
-{
-    QFETCH(QString, target);
-    QFETCH(QString, how);
-    QFETCH(bool, ok);
-    QTemporaryDir dir;
-    for (const char *name : {"cover.jpg", ".cover.jpg", "locked.jpg", "elsewhere.jpg"})
-        QVERIFY(writeFile(dir.filePath(name), kOld));
-    QVERIFY(QFile::setPermissions(dir.filePath("locked.jpg"),
-                                  QFileDevice::ReadOwner | QFileDevice::ReadGroup));
-    QVERIFY(QFile::link(dir.filePath("elsewhere.jpg"), dir.filePath("link.jpg")));
-    QVERIFY(QDir(dir.path()).mkpath("folder.jpg/inside"));
-    const QString source = dir.filePath("source.bin");
-    if (how != "no source")
-        QVERIFY(writeFile(source, kNew));
-    const QString path = dir.filePath(target);
-    const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
-    const bool existing =
-        QStringList{"cover.jpg", ".cover.jpg", "locked.jpg", "link.jpg"}.contains(target);
-    QCOMPARE(FileOps::isRegularFile(path), existing);
-    const QByteArray oldBytes = existing ? kOld : QByteArray("<unreadable>");
-
-    QString error;
-    bool done = false;
-    if (how == "data") {
-        done = FileOps::replaceWithData(path, kNew, &error);
-    } else if (how == "copy" || how == "no source") {
-        done = FileOps::replaceWithCopy(path, source, &error);
-    } else if (how == "limited") {
-        FileSizeLimit limit(kNew.size() / 2);
-        QVERIFY(limit.ok());
-        done = FileOps::replaceWithCopy(path, source, &error);
-    } else if (how == "normal") {
-        done = FileOps::makeNormal(path);
-    } else {
-        FileOps::Replacement replacement(path);
-        QVERIFY(replacement.open());
-        QVERIFY(replacement.write(kNew));
+    void replace_data()
+    {
+        QTest::addColumn<QString>("target"); // "link" points at "elsewhere.jpg"
+        QTest::addColumn<QString>("how");    // data, copy, no source, limited, uncommitted, normal
+        QTest::addColumn<bool>("ok");
+        const auto row = [](const char *name, const char *target, const char *how, bool ok) {
+            QTest::newRow(name) << target << how << ok;
+        };
+        row("new file", "new.jpg", "data", true);
+        row("plain file, data", "cover.jpg", "data", true);
+        row("plain file, copy", "cover.jpg", "copy", true);
+        row("hidden file", ".cover.jpg", "copy", true);
+        row("read-only file keeps its mode", "locked.jpg", "data", true);
+        row("link replaced, not what it points at", "link.jpg", "copy", true);
+        row("write fails part-way", "cover.jpg", "limited", false);
+        row("source missing", "cover.jpg", "no source", false);
+        row("never committed", "cover.jpg", "uncommitted", false);
+        row("target is a folder", "folder.jpg", "data", false);
+        row("folder missing", "nowhere/cover.jpg", "copy", false);
+        // Normal attributes: owner read and write, nothing else changed.
+        row("read-only made normal", "locked.jpg", "normal", true);
+        row("hidden made normal", ".cover.jpg", "normal", true);
+        row("folder not made normal", "folder.jpg", "normal", false);
+        row("nothing to make normal", "missing.jpg", "normal", false);
     }
-    QCOMPARE(done, ok);
-    QCOMPARE(error.isEmpty(), ok || how == "uncommitted" || how == "normal");
-    QCOMPARE(readFile(path), ok && how != "normal" ? kNew : oldBytes);
-    QCOMPARE(readFile(dir.filePath("elsewhere.jpg")), kOld);
-    QVERIFY(QFileInfo(dir.filePath("folder.jpg/inside")).isDir());
-    // No temporary file is left behind, whatever happened.
-    QStringList after = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
-    if (ok && !existing)
-        after.removeOne(target);
-    QCOMPARE(after, before);
-    if (target == "locked.jpg") // the new file too, or a picture made normal
-        QCOMPARE(QFile::permissions(path) & (QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                             QFileDevice::ReadGroup | QFileDevice::WriteGroup),
-                 QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
-    if (target == "link.jpg")
-        QVERIFY(!QFileInfo(path).isSymLink());
-}
+
+    void replace()
+    {
+        QFETCH(QString, target);
+        QFETCH(QString, how);
+        QFETCH(bool, ok);
+        QTemporaryDir dir;
+        for (const char *name : {"cover.jpg", ".cover.jpg", "locked.jpg", "elsewhere.jpg"})
+            QVERIFY(writeFile(dir.filePath(name), kOld));
+        QVERIFY(QFile::setPermissions(dir.filePath("locked.jpg"),
+                                      QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+        QVERIFY(QFile::link(dir.filePath("elsewhere.jpg"), dir.filePath("link.jpg")));
+        QVERIFY(QDir(dir.path()).mkpath("folder.jpg/inside"));
+        const QString source = dir.filePath("source.bin");
+        if (how != "no source")
+            QVERIFY(writeFile(source, kNew));
+        const QString path = dir.filePath(target);
+        const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
+        const bool existing =
+            QStringList{"cover.jpg", ".cover.jpg", "locked.jpg", "link.jpg"}.contains(target);
+        QCOMPARE(FileOps::isRegularFile(path), existing);
+        const QByteArray oldBytes = existing ? kOld : QByteArray();
+
+        QString error;
+        bool done = false;
+        if (how == "data") {
+            done = FileOps::replaceWithData(path, kNew, &error);
+        } else if (how == "copy" || how == "no source") {
+            done = FileOps::replaceWithCopy(path, source, &error);
+        } else if (how == "limited") {
+            FileSizeLimit limit(kNew.size() / 2);
+            QVERIFY(limit.ok());
+            done = FileOps::replaceWithCopy(path, source, &error);
+        } else if (how == "normal") {
+            done = FileOps::makeNormal(path);
+        } else {
+            FileOps::Replacement replacement(path);
+            QVERIFY(replacement.open());
+            QVERIFY(replacement.write(kNew));
+        }
+        QCOMPARE(done, ok);
+        QCOMPARE(error.isEmpty(), ok || how == "uncommitted" || how == "normal");
+        QCOMPARE(readFile(path), ok && how != "normal" ? kNew : oldBytes);
+        QCOMPARE(readFile(dir.filePath("elsewhere.jpg")), kOld);
+        QVERIFY(QFileInfo(dir.filePath("folder.jpg/inside")).isDir());
+        // No temporary file is left behind, whatever happened.
+        QStringList after = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
+        if (ok && !existing)
+            after.removeOne(target);
+        QCOMPARE(after, before);
+        if (target == "locked.jpg") // the new file too, or a picture made normal
+            QCOMPARE(QFile::permissions(path) & (QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                 QFileDevice::ReadGroup | QFileDevice::WriteGroup),
+                     QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
+        if (target == "link.jpg")
+            QVERIFY(!QFileInfo(path).isSymLink());
+    }
+};
 
 QTEST_GUILESS_MAIN(tst_FileOps)
 #include "tst_fileops.moc"

@@ -1,4 +1,5 @@
 #include "base/folderwalk.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,13 +10,6 @@
 
 namespace
 {
-
-void touch(const QString &path)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-}
 
 // Walks root for ".jpg" files and writes down what the visitor saw, paths
 // relative to root: "F parent>name" per folder (nodes numbered from 2 in
@@ -58,11 +52,10 @@ private slots:
     {
         QTemporaryDir dir;
         const QString root = dir.path();
-        touch(root + "/Metallica/Black/cover.JPG");
-        touch(root + "/Metallica/Black/notes.txt");
-        touch(root + "/Metallica/stray.jpg"); // beside a subfolder: no leaf
-        touch(root + "/abba/Gold/gold.jpg");
-        touch(root + "/C/c.jpg");
+        // Metallica/stray.jpg is beside a subfolder: no leaf.
+        for (const char *file : {"Metallica/Black/cover.JPG", "Metallica/Black/notes.txt",
+                                 "Metallica/stray.jpg", "abba/Gold/gold.jpg", "C/c.jpg"})
+            QVERIFY(TestFiles::writeFile(root + '/' + file));
         // A pipe would block whoever opens it; a dangling link is at most a
         // file that cannot be read; a folder named like a picture is a folder.
         QCOMPARE(::mkfifo(QFile::encodeName(root + "/abba/Gold/pipe.jpg").constData(), 0600), 0);
@@ -103,8 +96,8 @@ private slots:
     void roots()
     {
         QTemporaryDir dir;
-        touch(dir.filePath("r/A/a.jpg"));
-        touch(dir.filePath("leaf/l.jpg"));
+        QVERIFY(TestFiles::writeFile(dir.filePath("r/A/a.jpg")));
+        QVERIFY(TestFiles::writeFile(dir.filePath("leaf/l.jpg")));
         WalkReport report;
         QCOMPARE(walk(dir.filePath("r/"), report), (QStringList{"F 1>A", "L 2 A: a.jpg [A]"}));
         QCOMPARE(walk(dir.filePath("leaf"), report), QStringList{"L 1 : l.jpg []"});

@@ -1,162 +1,129 @@
 #include "base/modjacketeer.h"
 #include "base/settingsstore.h"
+#include "testfolders.h"
 
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 class tst_SettingsStore : public QObject
 {
     Q_OBJECT
 private slots:
-    void init();
-    void missingKeyYieldsDefault();
-    void roundTrip_data();
-    void roundTrip();
-    void sectionsAreSeparate();
-    void sharedStateFromStore();
-    void storedNumbers_data();
-    void storedNumbers();
-    void requestInterval_data();
-    void requestInterval();
+    void init()
+    {
+        // A fresh, private configuration folder per test: nothing leaks between
+        // tests and a real user's settings are never touched.
+        m_folders = std::make_unique<TestFolders>();
+    }
 
-private:
-    std::unique_ptr<QTemporaryDir> m_config;
-};
-
-void tst_SettingsStore::init()
-{
-    // A fresh, private configuration folder per test: nothing leaks between
-    // tests and a real user's settings are never touched.
-    m_config = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_config->isValid());
-    qputenv("XDG_CONFIG_HOME", m_config->path().toLocal8Bit());
-}
-
-void tst_SettingsStore::missingKeyYieldsDefault()
-{
-    SettingsStore store;
-    QCOMPARE(store.read("QSName", "folder"), QString("folder"));
-    QCOMPARE(store.read("Nothing", ""), QString());
-    // Reading never writes the default back.
-    store.sync();
-    QVERIFY(!QFile::exists(store.fileName()) || QFile(store.fileName()).size() == 0);
-}
-
-void tst_SettingsStore::roundTrip_data()
-{
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("value");
-    QTest::newRow("plain") << "QSName" << "@artist@ - @album@";
-    QTest::newRow("doubled ampersand and slash") << "GenreR&&B/Soul" << "1";
-    QTest::newRow("batch genre with slash") << "BatchGenreRap/Hip Hop" << "1";
-    QTest::newRow("blank in key") << "GenreSpecial Interest" << "0";
-    QTest::newRow("path value") << "BatchCDPath" << "/home/ann/Music/CD Rips";
-    QTest::newRow("value with equals and semicolon") << "SearchPath" << "/srv/a=b;c,d";
-    QTest::newRow("non-ASCII value") << "SearchPath" << QString::fromUtf8("/home/zoë/Música");
-    QTest::newRow("empty value") << "QSName" << "";
-}
-
-void tst_SettingsStore::roundTrip()
-{
-    QFETCH(QString, key);
-    QFETCH(QString, value);
+    void missingKeyYieldsDefault()
     {
         SettingsStore store;
-        store.write(key, value);
+        QCOMPARE(store.read("QSName", "folder"), QString("folder"));
+        // Reading never writes the default back.
+        store.sync();
+        QVERIFY(!QFile::exists(store.fileName()) || QFile(store.fileName()).size() == 0);
     }
-    SettingsStore again;
-    QCOMPARE(again.read(key, "missing"), value);
-    // A key that only resembles it is a different key.
-    QCOMPARE(again.read(key + "x", "missing"), QString("missing"));
-}
 
-void tst_SettingsStore::sectionsAreSeparate()
-{
-    SettingsStore store;
-    store.write("VantoryHost", "startup");
-    store.writeSite("VantoryHost", "127.0.0.1:8080");
-    QCOMPARE(store.read("VantoryHost", ""), QString("startup"));
-    QCOMPARE(store.readSite("VantoryHost", ""), QString("127.0.0.1:8080"));
-}
+    void roundTrip_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        // clang-format off
+        QTest::newRow("plain") << "QSName" << "@artist@ - @album@";
+        QTest::newRow("doubled ampersand and slash") << "GenreR&&B/Soul" << "1";
+        QTest::newRow("blank in key") << "GenreSpecial Interest" << "0";
+        QTest::newRow("path value") << "BatchCDPath" << "/home/ann/Music/CD Rips";
+        QTest::newRow("value with equals and semicolon") << "SearchPath" << "/srv/a=b;c,d";
+        QTest::newRow("non-ASCII value") << "SearchPath" << QString::fromUtf8("/home/zoë/Música");
+        QTest::newRow("empty value") << "QSName" << "";
+        // clang-format on
+    }
 
-void tst_SettingsStore::sharedStateFromStore()
-{
-    SettingsStore store;
-    ModJacketeer state;
-    state.qsName = "changed";
-    state.batchDVDFolder = 7;
-    state.batchGenre.fill(1);
-    state.loadFromStore(store);
-    // An empty store gives the defaults, whatever the state held before.
-    QCOMPARE(state.qsName, QString("folder"));
-    QCOMPARE(state.batchCDPath, QString("None"));
-    QCOMPARE(state.batchDVDPath, QString("None"));
-    QCOMPARE(state.batchDVDFolder, int16_t(1));
-    for (int16_t g : state.batchGenre)
-        QCOMPARE(g, int16_t(0));
-    QCOMPARE(state.batchReplace, int16_t(0));
-    QCOMPARE(state.batchVantory, int16_t(0));
-    QCOMPARE(state.batchBrinsell, int16_t(0));
-    QCOMPARE(state.autoCrop, int16_t(0));
+    void roundTrip()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        {
+            SettingsStore store;
+            store.write(key, value);
+        }
+        SettingsStore again;
+        QCOMPARE(again.read(key, "missing"), value);
+        // A key that only resembles it is a different key.
+        QCOMPARE(again.read(key + "x", "missing"), QString("missing"));
+    }
 
-    store.write("BatchGenreR&&B/Soul", "1");
-    store.write("BatchDVDFolder", "3");
-    store.write("QSName", "@album@");
-    state.loadFromStore(store);
-    QCOMPARE(state.qsName, QString("@album@"));
-    QCOMPARE(state.batchGenre[6], int16_t(1));
-    QCOMPARE(state.batchGenre[5], int16_t(0));
-    QCOMPARE(state.batchDVDFolder, int16_t(3));
-}
+    void sharedStateFromStore()
+    {
+        SettingsStore store;
+        ModJacketeer state;
+        state.qsName = "changed";
+        state.batchDVDFolder = 7;
+        state.batchGenre.fill(1);
+        state.loadFromStore(store);
+        // An empty store gives the defaults, whatever the state held before.
+        QCOMPARE(state.qsName, QString("folder"));
+        QCOMPARE(state.batchCDPath, QString("None"));
+        QCOMPARE(state.batchDVDPath, QString("None"));
+        QCOMPARE(state.batchDVDFolder, int16_t(1));
+        for (int16_t g : state.batchGenre)
+            QCOMPARE(g, int16_t(0));
+        QCOMPARE(state.batchReplace, int16_t(0));
+        QCOMPARE(state.batchVantory, int16_t(0));
+        QCOMPARE(state.batchBrinsell, int16_t(0));
+        QCOMPARE(state.autoCrop, int16_t(0));
+        // What it reads from a filled store is tst_propsettings's storeRoundTrip.
+    }
 
-void tst_SettingsStore::storedNumbers_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("number");
-    QTest::addColumn<bool>("boolean");
-    QTest::newRow("one") << "1" << 1 << false;
-    QTest::newRow("zero") << "0" << 0 << false;
-    QTest::newRow("blank") << "" << 0 << false;
-    QTest::newRow("leading number only") << "3x" << 3 << false;
-    QTest::newRow("negative") << "-2" << -2 << false;
-    QTest::newRow("beyond 16 bits is capped") << "99999" << 32767 << false;
-    QTest::newRow("True") << "True" << 0 << true;
-    QTest::newRow("true lower case") << "true" << 0 << true;
-    QTest::newRow("False") << "False" << 0 << false;
-}
+    void storedNumbers_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("number");
+        QTest::addColumn<bool>("boolean");
+        QTest::newRow("one") << "1" << 1 << false;
+        QTest::newRow("zero") << "0" << 0 << false;
+        QTest::newRow("blank") << "" << 0 << false;
+        QTest::newRow("leading number only") << "3x" << 3 << false;
+        QTest::newRow("negative") << "-2" << -2 << false;
+        QTest::newRow("beyond 16 bits is capped") << "99999" << 32767 << false;
+        QTest::newRow("True") << "True" << 0 << true;
+        QTest::newRow("true lower case") << "true" << 0 << true;
+        QTest::newRow("False") << "False" << 0 << false;
+    }
 
-void tst_SettingsStore::storedNumbers()
-{
-    QFETCH(QString, text);
-    QFETCH(int, number);
-    QFETCH(bool, boolean);
-    QCOMPARE(int(storedInt16(text)), number);
-    QCOMPARE(storedBool(text), boolean);
-}
+    void storedNumbers()
+    {
+        QFETCH(QString, text);
+        QTEST(int(storedInt16(text)), "number");
+        QTEST(storedBool(text), "boolean");
+    }
 
-void tst_SettingsStore::requestInterval_data()
-{
-    QTest::addColumn<QString>("text"); // "unset": no key at all
-    QTest::addColumn<int>("ms");
-    QTest::newRow("unset") << "unset" << 1000;
-    QTest::newRow("off") << "0" << 0;
-    QTest::newRow("quarter second") << "250" << 250;
-    QTest::newRow("negative") << "-5" << 1000;
-    QTest::newRow("not a number") << "fast" << 1000;
-}
+    void requestInterval_data()
+    {
+        QTest::addColumn<QString>("text"); // "unset": no key at all
+        QTest::addColumn<int>("ms");
+        QTest::newRow("unset") << "unset" << 1000;
+        QTest::newRow("off") << "0" << 0;
+        QTest::newRow("quarter second") << "250" << 250;
+        QTest::newRow("negative") << "-5" << 1000;
+        QTest::newRow("not a number") << "fast" << 1000;
+    }
 
-void tst_SettingsStore::requestInterval()
-{
-    QFETCH(QString, text);
-    QFETCH(int, ms);
-    SettingsStore store;
-    if (text != "unset")
-        store.writeSite("RequestIntervalMs", text);
-    // A StartUp key of that name is not the one.
-    store.write("RequestIntervalMs", "7");
-    QCOMPARE(store.requestIntervalMs(), ms);
-}
+    void requestInterval()
+    {
+        QFETCH(QString, text);
+        SettingsStore store;
+        if (text != "unset")
+            store.writeSite("RequestIntervalMs", text);
+        // A StartUp key of that name is not the one: the two sections are apart.
+        store.write("RequestIntervalMs", "7");
+        QTEST(store.requestIntervalMs(), "ms");
+    }
+
+private:
+    std::unique_ptr<TestFolders> m_folders;
+};
 
 QTEST_GUILESS_MAIN(tst_SettingsStore)
 #include "tst_settingsstore.moc"

@@ -3,8 +3,9 @@
 // Hand-made BMP files and a small JPEG reader, so the imaging tests check the
 // program against the file formats themselves rather than against Qt's codecs.
 
+#include "testfiles.h"
+
 #include <QByteArray>
-#include <QFile>
 #include <QImage>
 #include <QList>
 #include <QRgb>
@@ -20,6 +21,9 @@
 
 namespace imagingtest
 {
+
+using TestFiles::readFile;
+using TestFiles::writeFile;
 
 inline void put16(QByteArray &b, int at, int v)
 {
@@ -79,22 +83,33 @@ inline QByteArray craftBmp(int width, int height, int bits,
     return b;
 }
 
+// Smooth in both directions (so JPEG keeps it close) and different in every
+// channel, so a shifted or flipped picture or swapped red and blue shows.
+inline QRgb gradient(int x, int y, int w, int h)
+{
+    const int across = x * 255 / std::max(1, w - 1);
+    return qRgb(across, y * 255 / std::max(1, h - 1), 255 - across);
+}
+
+// Paints the gradient over a whole picture.
+inline void fillGradient(QImage &image)
+{
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, gradient(x, y, image.width(), image.height()));
+}
+
+inline QImage gradientPicture(int w, int h)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    fillGradient(image);
+    return image;
+}
+
 // The colour an 8-bit crafted file holds for a grey level.
 inline QRgb paletteColour(int index)
 {
     return qRgb(index / 2, index, 255 - index);
-}
-
-inline bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
-
-inline QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // The two standard quantisation tables in natural order (JPEG Annex K).

@@ -1,6 +1,5 @@
 #include "imaging/bmpfile.h"
 #include "imaging/cdibsection.h"
-#include "imaging/imagingtexts.h"
 
 #include "imagingtesthelpers.h"
 #include "recordingmessagebox.h"
@@ -140,16 +139,13 @@ private slots:
         QVERIFY(!dib.Load(file));
         QCOMPARE(box.box.shown.size(), 1);
         QCOMPARE(box.box.shown[0].text, QStringLiteral("Can't load BMP image"));
-        QCOMPARE(box.box.shown[0].title, ImagingTexts::kAppTitle);
+        QCOMPARE(box.box.shown[0].title, QStringLiteral("Jacketeer"));
         QCOMPARE(box.box.shown[0].buttons, MsgButtons::OkOnly);
         QCOMPARE(box.box.shown[0].icon, MsgIcon::None);
-        QVERIFY(dib.hDC() == nullptr);
-        QCOMPARE(dib.hDib(), cDIBSection::Handle(0));
-        QVERIFY(dib.DIBSectionBitsPtr() == nullptr);
-        QCOMPARE(dib.dib_width(), 0);
-        QCOMPARE(dib.dib_height(), 0);
-        QCOMPARE(dib.dib_channels(), 0);
-        QCOMPARE(dib.BytesPerScanLine(), 0);
+        QVERIFY(!dib.hDC() && dib.hDib() == 0 && !dib.DIBSectionBitsPtr());
+        QCOMPARE((QList<int>{dib.dib_width(), dib.dib_height(), dib.dib_channels(),
+                             dib.BytesPerScanLine()}),
+                 QList<int>(4, 0));
     }
 
     void secondLoadReplacesFirst()

@@ -1,9 +1,9 @@
 #include "base/appfolder.h"
 #include "imaging/covercrop.h"
-#include "imaging/imagingtexts.h"
 
 #include "imagingtesthelpers.h"
 #include "recordingmessagebox.h"
+#include "testfolders.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -13,19 +13,6 @@ using namespace imagingtest;
 
 namespace
 {
-
-// Every column a different colour (red and blue from the column, green from
-// the row), so both the columns kept and the row order can be told apart.
-QImage columnPicture(int width, int height)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            image.setPixel(
-                x, y,
-                qRgb(x * 255 / (width - 1), y * 255 / (height - 1), 255 - x * 255 / (width - 1)));
-    return image;
-}
 
 // The mean colour of a column of a decoded picture: JPEG blurs single pixels
 // but keeps a column's average close.
@@ -48,20 +35,13 @@ class TestCoverCrop : public QObject
 {
     Q_OBJECT
 private:
-    QTemporaryDir m_config;
-    QTemporaryDir m_appDir;
+    TestFolders m_folders;
     QTemporaryDir m_dir;
 
 private slots:
-    void initTestCase()
-    {
-        qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
-        qputenv("JACKETEER_APPDIR", m_appDir.path().toUtf8());
-    }
-
     void crops500SquareToCover()
     {
-        const QImage source = columnPicture(500, 500);
+        const QImage source = gradientPicture(500, 500);
         const QString target = m_dir.filePath(QStringLiteral("Harbour Lights.jpg"));
         QVERIFY(source.save(target, "JPG"));
 
@@ -74,8 +54,7 @@ private slots:
         QCOMPARE(result.cropped.size(), QSize(350, 500));
         QCOMPARE(result.cropped.convertToFormat(QImage::Format_RGB32),
                  source.copy(75, 0, 350, 500));
-        QCOMPARE(SharedDib().dib_width(), 350);
-        QCOMPARE(SharedDib().dib_height(), 500);
+        // The viewer shows the shared bitmap: tst_frmlist's cropsDvdPictureInPlace.
 
         const QByteArray written = readFile(target);
         const std::optional<JpegFacts> facts = jpegFacts(written);
@@ -95,7 +74,7 @@ private slots:
         QVERIFY(channelDistance(decoded.pixel(175, 497), source.pixel(250, 497)) <= 12);
 
         // The scratch bitmaps are gone and nothing else was left beside the picture.
-        QCOMPARE(QDir(m_appDir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+        QCOMPARE(QDir(m_folders.path("app")).entryList(QDir::Files | QDir::Hidden), QStringList());
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden),
                  QStringList{QStringLiteral("Harbour Lights.jpg")});
     }
@@ -121,7 +100,7 @@ private slots:
 
     void failedWriteKeepsPicture()
     {
-        const QImage source = columnPicture(500, 500);
+        const QImage source = gradientPicture(500, 500);
         const QString target = m_dir.filePath(QStringLiteral("keep.jpg"));
         QVERIFY(source.save(target, "JPG"));
         const QByteArray before = readFile(target);
@@ -139,7 +118,7 @@ private slots:
         QCOMPARE(askedFor, target);
         QCOMPARE(readFile(target), before);
         QVERIFY(box.shown.isEmpty());
-        QCOMPARE(QDir(m_appDir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+        QCOMPARE(QDir(m_folders.path("app")).entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 
     void pictureThatCannotBeWrittenOut()
@@ -154,7 +133,7 @@ private slots:
         QCOMPARE(result.outcome, CropOutcome::BitmapLoadFailed);
         QVERIFY(!writerCalled);
         QCOMPARE(box.shown.size(), 1);
-        QCOMPARE(box.shown[0].text, ImagingTexts::kCantLoadBmp);
+        QCOMPARE(box.shown[0].text, "Can't load BMP image");
         QCOMPARE(readFile(target), QByteArray("not replaced"));
     }
 

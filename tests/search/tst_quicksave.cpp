@@ -24,585 +24,563 @@ class tst_QuickSave : public QObject
     Q_OBJECT
 
 private slots:
-    void target_data();
-    void target();
-    void fetch_data();
-    void fetch();
-    void place_data();
-    void place();
+    void target_data()
+    {
+        QTest::addColumn<QString>("templ");
+        QTest::addColumn<QString>("artist");
+        QTest::addColumn<QString>("album");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("expected");
 
-    void linkParsing_data();
-    void linkParsing();
-    void resolveAgainstResults_data();
-    void resolveAgainstResults();
-    void quickSave_data();
-    void quickSave();
+        const auto row = [](const char *name, const char *templ, const char *artist,
+                            const char *album, const char *folder, const char *expected) {
+            QTest::newRow(name) << templ << artist << album << folder << expected;
+        };
+        row("artist and album cleaned", "@artist@ - @album@", "Alpha/Beta", "Gamma: Live", "/m/x",
+            "/m/x/Alpha-Beta - Gamma- Live.jpg");
+        row("default template", "folder", "A", "B", "/m/x", "/m/x/folder.jpg");
+        row("folder placeholder", "@folder@", "A", "B", "/music/Metallica - Black",
+            "/music/Metallica - Black/Metallica - Black.jpg");
+        row("other case left alone", "@Artist@ @ALBUM@ @Folder@", "A", "B", "/m/x",
+            "/m/x/@Artist@ @ALBUM@ @Folder@.jpg");
+        row("every occurrence", "@artist@-@artist@ @album@@album@", "Kite", "Sky", "/m/x",
+            "/m/x/Kite-Kite SkySky.jpg");
+        row("artist text holding a later token is expanded too", "@artist@", "x@album@", "B",
+            "/m/x", "/m/x/xB.jpg");
+        row("blanks trimmed after cleaning", "  @artist@ @album@", "Neon Parade", "", "/m/x",
+            "/m/x/Neon Parade .jpg");
+        row("trailing slash on folder", "@folder@", "", "", "/m/Dust Roads/",
+            "/m/Dust Roads/Dust Roads.jpg");
+        row("root folder", "@folder@x", "", "", "/", "/x.jpg");
+        row("every forbidden character cleaned", "@artist@", "a/b\\c:d>e<f*g?h\"i|j", "", "/m/x",
+            "/m/x/a-b-c-d-e-f-g-h-i-j.jpg");
+        row("other characters kept", "@artist@", "Ab 9.'&%#!~é", "", "/m/x",
+            "/m/x/Ab 9.'&%#!~é.jpg");
+        row("a path in the artist cannot leave the folder", "@artist@", "../../etc/passwd", "",
+            "/m/x", "/m/x/..-..-etc-passwd.jpg");
+    }
 
-    void kbytes_data();
-    void kbytes();
-    void recommendation_data();
-    void recommendation();
+    void target()
+    {
+        QFETCH(QString, templ);
+        QFETCH(QString, artist);
+        QFETCH(QString, album);
+        QFETCH(QString, folder);
+        QTEST(CoverFile::target(templ, artist, album, folder), "expected");
+    }
 
-    void ticksOfEarlierPage_data();
-    void ticksOfEarlierPage();
-    void twoHitCompare_data();
-    void twoHitCompare();
-    void savesComparedPicture();
+    void fetch_data()
+    {
+        QTest::addColumn<QSize>("served"); // see TestFiles::writeServed
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("picture") << QSize(500, 500) << 0 << int(FetchResult::Ok);
+        QTest::newRow("one pixel wide is a picture") << QSize(1, 2) << 0 << int(FetchResult::Ok);
+        QTest::newRow("one pixel high is a picture") << QSize(2, 1) << 0 << int(FetchResult::Ok);
+        QTest::newRow("1x1 placeholder") << QSize(1, 1) << 0 << int(FetchResult::Empty);
+        QTest::newRow("error page") << QSize(0, 0) << 0 << int(FetchResult::NotAPicture);
+        QTest::newRow("download failed")
+            << QSize(500, 500) << 404 << int(FetchResult::DownloadFailed);
+        QTest::newRow("nothing arrived") << QSize() << 0 << int(FetchResult::DownloadFailed);
+    }
+
+    void fetch()
+    {
+        QFETCH(QSize, served);
+        QFETCH(int, status);
+        QFETCH(int, expected);
+        QTemporaryDir dir;
+        const QString scratch = dir.filePath("compare2.jpg");
+        // A stale scratch picture from before must not be mistaken for this download.
+        writePicture(scratch, 300, 300);
+        QStringList requested;
+        const auto download = [&](const QString &url, const QString &path) {
+            requested.append(url);
+            TestFiles::writeServed(path, served);
+            return status;
+        };
+        QCOMPARE(int(CoverFile::fetch("http://img/x.jpg", scratch, download)), expected);
+        QCOMPARE(requested, QStringList{"http://img/x.jpg"});
+        QCOMPARE(QImage(scratch).size(), expected == int(FetchResult::Ok) ? served : QSize(0, 0));
+        QCOMPARE(QFile::exists(scratch), expected == int(FetchResult::Ok));
+    }
+
+    void place_data()
+    {
+        QTest::addColumn<QString>("existing"); // "": none; a read-only picture otherwise
+        QTest::addColumn<int>("policy");
+        QTest::addColumn<int>("answer"); // -1: no question hook
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<bool>("asked");
+        const auto row = [](const char *name, const char *existing, ReplacePolicy policy,
+                            int answer, PlaceOutcome outcome, bool asked) {
+            QTest::newRow(name) << existing << int(policy) << answer << int(outcome) << asked;
+        };
+        row("new picture, never asked", "", ReplacePolicy::Ask, 0, PlaceOutcome::Saved, false);
+        row("new picture under Never", "", ReplacePolicy::Never, -1, PlaceOutcome::Saved, false);
+        row("Ask, replace", "cover.jpg", ReplacePolicy::Ask, 1, PlaceOutcome::Replaced, true);
+        row("Ask, keep", "cover.jpg", ReplacePolicy::Ask, 0, PlaceOutcome::KeptExisting, true);
+        row("Ask without a question keeps", "cover.jpg", ReplacePolicy::Ask, -1,
+            PlaceOutcome::KeptExisting, false);
+        row("hidden picture is found", ".cover.jpg", ReplacePolicy::Ask, 1, PlaceOutcome::Replaced,
+            true);
+        row("Always", "cover.jpg", ReplacePolicy::Always, 0, PlaceOutcome::Replaced, false);
+        row("Never", "cover.jpg", ReplacePolicy::Never, 1, PlaceOutcome::KeptExisting, false);
+    }
+
+    void place()
+    {
+        QFETCH(QString, existing);
+        QFETCH(int, policy);
+        QFETCH(int, answer);
+        QFETCH(int, outcome);
+        QFETCH(bool, asked);
+        QTemporaryDir dir;
+        const QString picture = writePicture(dir.filePath("compare2.jpg"), 500, 500, Qt::green);
+        const QString target = dir.filePath(existing.isEmpty() ? QString("cover.jpg") : existing);
+        QByteArray oldBytes;
+        if (!existing.isEmpty()) {
+            oldBytes = readFile(writePicture(target, 300, 300, Qt::blue));
+            QVERIFY(QFile::setPermissions(target, QFileDevice::ReadOwner));
+        }
+        QStringList questions;
+        ReplaceQuestion ask;
+        if (answer >= 0)
+            ask = [&](const QString &t) {
+                questions.append(t);
+                return answer == 1;
+            };
+
+        const PlaceResult r = CoverFile::place(picture, target, ReplacePolicy(policy), ask);
+        QCOMPARE(int(r.outcome), outcome);
+        QCOMPARE(questions, asked ? QStringList{target} : QStringList{});
+        const bool kept = r.outcome == PlaceOutcome::KeptExisting;
+        QCOMPARE(readFile(target), kept ? oldBytes : readFile(picture));
+        // Made normal unless it was to stay untouched; a new picture is normal.
+        const bool normal = (QFile::permissions(target) & QFileDevice::WriteOwner) != 0;
+        QCOMPARE(normal, ReplacePolicy(policy) != ReplacePolicy::Never || !kept);
+    }
+
+    void linkParsing_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<bool>("quickSave"); // the view's click is kept for Quick Save
+        QTest::addColumn<int>("number");     // 0: no hit link
+        QTest::addColumn<QString>("address");
+        const auto row = [](const char *name, const char *target, bool quickSave, int number = 0,
+                            const char *address = "") {
+            QTest::newRow(name) << target << quickSave << number << address;
+        };
+        row("hit link", "0001http://img.example/a.jpg", true, 1, "http://img.example/a.jpg");
+        row("ten thousandth keeps its address", "10000http://a/b.jpg", true, 10000,
+            "http://a/b.jpg");
+        row("huge number", "99999999999999http://a", true, -1, "http://a");
+        row("web address", "http://img.example/a.jpg", false);
+        row("upper-case HTTP", "HTTP://x", false);
+        row("about blank", "about:blank", false);
+        row("drive path", "C:\\x\\results.html", false);
+        row("lower-case drive path", "d:/x", false);
+        row("results page file", "results.html", false);
+        row("file address", "file:///tmp/results.html", false);
+        row("absolute path", "/tmp/x", true);
+        row("empty", "", true);
+        row("after Z colon", "[x", true);
+    }
+
+    void linkParsing()
+    {
+        QFETCH(QString, target);
+        QFETCH(int, number);
+        QFETCH(QString, address);
+        QTEST(isQuickSaveClick(target), "quickSave");
+        const std::optional<QuickSaveLink> link = parseQuickSaveLink(target);
+        QCOMPARE(link.has_value(), number != 0);
+        if (link) {
+            QCOMPARE(link->hitNumber, number);
+            QCOMPARE(link->address, address);
+        }
+    }
+
+    void resolveAgainstResults_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<bool>("known");
+        QTest::addColumn<QString>("artist");
+        QTest::newRow("first hit") << "0001http://h/a.jpg" << true << "Metallica";
+        QTest::newRow("second hit, escaped blank")
+            << "0002http://h/b c.jpg" << true << "Neon Parade";
+        QTest::newRow("dot segments resolved by the view")
+            << "0003http://h/y/c.jpg" << true << "Sofia Anders";
+        QTest::newRow("number past the lists") << "0004http://h/a.jpg" << false << "";
+        QTest::newRow("number zero") << "0000http://h/a.jpg" << false << "";
+        QTest::newRow("earlier search's picture under that number")
+            << "0001http://h/old.jpg" << false << "";
+        QTest::newRow("no number") << "/x" << false << "";
+    }
+
+    void resolveAgainstResults()
+    {
+        QFETCH(QString, target);
+        QFETCH(bool, known);
+        QFETCH(QString, artist);
+        SearchResults results;
+        results.add("Metallica", "Black", "http://h/a.jpg");
+        results.add("Neon Parade", "Night Shift", "http://h/b%20c.jpg");
+        results.add("Sofia Anders", "Glass Houses", "http://h/x/../y/./c.jpg");
+        const QuickSaveHit hit = resolveQuickSaveLink(target, results);
+        QCOMPARE(hit.known, known);
+        QCOMPARE(hit.artist, artist);
+        if (known) {
+            QCOMPARE(hit.album, results.album(hit.number));
+            QCOMPARE(hit.address, results.picture(hit.number));
+        }
+    }
+
+    void quickSave_data()
+    {
+        QTest::addColumn<QString>(
+            "setup"); // what the folder holds: "", "picture", "subfolder", "gone"
+        QTest::addColumn<QSize>("served"); // see TestFiles::writeServed
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QList<int>>("answers"); // replace question, then compare: 1 keeps
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<QString>("message"); // "": none; else title, "|", text
+        QTest::addColumn<int>("icon");
+        QTest::addColumn<QString>("left"); // what folder.jpg holds afterwards: new, old or none
+
+        const QString downloadFailed = "Download Error|Download of file was unseccessful.  Please "
+                                       "make sure you on connected to "
+                                       "the internet and try again";
+        const QString replace =
+            "Replace Cover Art?|Cover Art already exists in this folder.  Do you "
+            "want to compare the Cover Art before replacing?";
+        const int yes = int(MsgAnswer::Yes);
+        const int no = int(MsgAnswer::No);
+        using O = QuickSaveOutcome;
+        const auto row = [](const char *name, const char *setup, QSize served, int status,
+                            QList<int> answers, O outcome, const QString &message, MsgIcon icon,
+                            const char *left) {
+            QTest::newRow(name) << setup << served << status << answers << int(outcome) << message
+                                << int(icon) << left;
+        };
+        const QSize big(500, 500);
+        row("new picture", "", big, 0, {}, O::Saved, "", MsgIcon::None, "new");
+        row("download failed", "", big, 404, {}, O::DownloadFailed, downloadFailed,
+            MsgIcon::Exclamation, "none");
+        row("error page instead of picture", "", QSize(0, 0), 0, {}, O::DownloadFailed,
+            downloadFailed, MsgIcon::Exclamation, "none");
+        row("1x1 placeholder", "", QSize(1, 1), 0, {}, O::EmptyPicture,
+            "Download Error|Cover Art not downloaded.  Empty .jpg detected", MsgIcon::Information,
+            "none");
+        row("No replaces at once", "picture", big, 0, {no}, O::Replaced, replace, MsgIcon::Question,
+            "new");
+        row("Yes, new picture chosen", "picture", big, 0, {yes, 0}, O::Replaced, replace,
+            MsgIcon::Question, "new");
+        row("Yes, existing kept", "picture", big, 0, {yes, 1}, O::KeptExisting, replace,
+            MsgIcon::Question, "old");
+        // Said, not passed off as a save.
+        row("name taken by a folder", "subfolder", big, 0, {}, O::SaveFailed,
+            "Save Error|Cover Art could not be saved as @/folder.jpg", MsgIcon::Exclamation,
+            "none");
+        row("folder gone", "gone", big, 0, {}, O::NoFolder,
+            "Quick Save|Please choose the folder to save the Cover Art into in the Quick Save "
+            "folder "
+            "list.",
+            MsgIcon::Exclamation, "none");
+    }
+
+    void quickSave()
+    {
+        QFETCH(QString, setup);
+        QFETCH(QSize, served);
+        QFETCH(int, status);
+        QFETCH(QList<int>, answers);
+        QFETCH(int, outcome);
+        QFETCH(QString, message);
+        QFETCH(int, icon);
+        QFETCH(QString, left);
+
+        QTemporaryDir work;
+        QTemporaryDir app;
+        const QString folder = work.filePath(setup == "gone" ? "gone" : "album");
+        QVERIFY(setup == "gone" || QDir().mkpath(folder));
+        const QString target = folder + "/folder.jpg";
+        const QByteArray oldBytes =
+            setup == "picture" ? readFile(writePicture(target, 300, 300, Qt::blue)) : QByteArray();
+        if (setup == "subfolder")
+            QVERIFY(QDir().mkpath(target + "/inner"));
+
+        QStringList requested;
+        QByteArray servedBytes;
+        const DownloadFunction download = [&](const QString &url, const QString &path) {
+            requested.append(url);
+            TestFiles::writeServed(path, served);
+            servedBytes = readFile(path);
+            return status;
+        };
+        RecordingMessageBox box;
+        if (!answers.isEmpty())
+            box.answers = {MsgAnswer(answers[0])};
+        QStringList compared;
+        QByteArray existingCopy;
+        const auto compareFirst = [&](const QString &existing, const QString &candidate) {
+            compared << existing << candidate;
+            existingCopy = readFile(existing);
+            return answers.value(1) == 1;
+        };
+        const QuickSaveJob job{
+            "http://img/Black.jpg", "Metallica", "Black", "folder", folder, app.path()};
+        const QuickSaveResult r = runQuickSave(job, download, box, compareFirst);
+
+        QCOMPARE(int(r.outcome), outcome);
+        QCOMPARE(requested, setup == "gone" ? QStringList{} : QStringList{"http://img/Black.jpg"});
+        QCOMPARE(box.shown.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty()) {
+            const QString text = message.section('|', 1).replace('@', folder);
+            QCOMPARE(box.shown[0].title, message.section('|', 0, 0));
+            if (message.contains('@')) // the reason follows the file name
+                QVERIFY2(box.shown[0].text.startsWith(text), qPrintable(box.shown[0].text));
+            else
+                QCOMPARE(box.shown[0].text, text);
+            QCOMPARE(int(box.shown[0].icon), icon);
+        }
+        if (answers.value(0) == int(MsgAnswer::Yes)) {
+            QCOMPARE(compared,
+                     (QStringList{app.filePath("compare1.jpg"), app.filePath("compare2.jpg")}));
+            QCOMPARE(existingCopy, oldBytes);
+        } else {
+            QVERIFY(compared.isEmpty());
+        }
+        const QByteArray expected = left == "new"   ? servedBytes
+                                    : left == "old" ? oldBytes
+                                                    : QByteArray();
+        QCOMPARE(FileOps::isRegularFile(target) ? readFile(target) : QByteArray(), expected);
+        // The scratch copy stays for a later compare, unless it was refused.
+        QCOMPARE(QFile::exists(app.filePath("compare2.jpg")),
+                 left != "none" || r.outcome == QuickSaveOutcome::SaveFailed);
+        if (left != "none")
+            QVERIFY(QFileInfo(target).permissions() & QFileDevice::WriteOwner);
+    }
+
+    void kbytes_data()
+    {
+        QTest::addColumn<qint64>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("no file") << qint64(-1) << "N/A";
+        QTest::newRow("a folder is no file either") << qint64(-2) << "N/A";
+        QTest::newRow("half rounds to even 0") << qint64(512) << "0 Kbytes";
+        QTest::newRow("over a half") << qint64(513) << "1 Kbytes";
+        QTest::newRow("one and a half rounds to 2") << qint64(1536) << "2 Kbytes";
+        QTest::newRow("two and a half rounds to 2") << qint64(2560) << "2 Kbytes";
+        QTest::newRow("37,900 bytes") << qint64(37900) << "37 Kbytes";
+        QTest::newRow("large") << qint64(5) * 1024 * 1024 * 1024 + 1536 << "5242882 Kbytes";
+    }
+
+    void kbytes()
+    {
+        QFETCH(qint64, bytes);
+        QFETCH(QString, text);
+        const QString file = m_work.filePath(QString("%1.bin").arg(bytes));
+        if (bytes == -2)
+            QVERIFY(QDir().mkpath(file));
+        if (bytes >= 0) {
+            QCOMPARE(kbytesText(bytes), text);
+            if (bytes > 100000)
+                return;
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(QByteArray(bytes, 'x')) == bytes);
+        }
+        QCOMPARE(fileSizeText(file), text);
+    }
+
+    void recommendation_data()
+    {
+        QTest::addColumn<QSize>("one");
+        QTest::addColumn<qint64>("s1");
+        QTest::addColumn<QSize>("two");
+        QTest::addColumn<qint64>("s2"); // -1: size unreadable
+        QTest::addColumn<bool>("recOne");
+        QTest::addColumn<bool>("recTwo");
+        QTest::newRow("one larger")
+            << QSize(500, 500) << 37LL << QSize(300, 300) << 90LL << true << false;
+        QTest::newRow("two larger")
+            << QSize(300, 300) << 90LL << QSize(500, 500) << 37LL << false << true;
+        QTest::newRow("one wider but shorter wins as Picture One")
+            << QSize(500, 400) << 1LL << QSize(400, 500) << 2LL << true << false;
+        QTest::newRow("two wider but shorter loses as Picture Two")
+            << QSize(400, 500) << 1LL << QSize(500, 400) << 2LL << true << false;
+        QTest::newRow("one taller only")
+            << QSize(300, 301) << 1LL << QSize(300, 300) << 9LL << true << false;
+        QTest::newRow("two wider only")
+            << QSize(300, 300) << 9LL << QSize(301, 300) << 1LL << false << true;
+        QTest::newRow("equal size, one bigger file")
+            << QSize(500, 500) << 40LL << QSize(500, 500) << 39LL << true << false;
+        QTest::newRow("equal size, two bigger file")
+            << QSize(500, 500) << 39LL << QSize(500, 500) << 40LL << false << true;
+        QTest::newRow("equal everything")
+            << QSize(500, 500) << 40LL << QSize(500, 500) << 40LL << true << true;
+        QTest::newRow("unreadable size loses")
+            << QSize(500, 500) << -1LL << QSize(500, 500) << 0LL << false << true;
+        QTest::newRow("both unreadable")
+            << QSize(0, 0) << -1LL << QSize(0, 0) << -1LL << true << true;
+    }
+
+    void recommendation()
+    {
+        QFETCH(QSize, one);
+        QFETCH(qint64, s1);
+        QFETCH(QSize, two);
+        QFETCH(qint64, s2);
+        auto opt = [](qint64 s) { return s < 0 ? std::nullopt : std::optional<qint64>(s); };
+        const Recommendation r = recommend(one, opt(s1), two, opt(s2));
+        QTEST(r.one, "recOne");
+        QTEST(r.two, "recTwo");
+    }
+
+    void ticksOfEarlierPage_data()
+    {
+        QTest::addColumn<QList<bool>>("ticks");
+        QTest::addColumn<QStringList>("links");
+        QTest::addColumn<bool>("matches");
+        const QStringList current{"0001http://img/1.jpg", "0002http://img/2.jpg",
+                                  "0003http://img/3.jpg"};
+        QTest::newRow("current page") << QList<bool>{true, false, true} << current << true;
+        QTest::newRow("nothing ticked on an old page")
+            << QList<bool>{false, false}
+            << QStringList{"0001http://old/a.jpg", "0002http://old/b.jpg"} << true;
+        QTest::newRow("old page, other pictures under the same numbers")
+            << QList<bool>{true, true}
+            << QStringList{"0001http://old/a.jpg", "0002http://old/b.jpg"} << false;
+        QTest::newRow("one ticked hit of another picture")
+            << QList<bool>{true, false, true}
+            << QStringList{"0001http://img/1.jpg", "0002http://img/2.jpg", "0003http://old/c.jpg"}
+            << false;
+        QTest::newRow("old page with more hits than the lists")
+            << QList<bool>{false, false, true, true}
+            << QStringList{"0001http://img/1.jpg", "0002http://img/2.jpg", "0003http://img/3.jpg",
+                           "0004http://img/4.jpg"}
+            << false;
+        QTest::newRow("link numbers another hit")
+            << QList<bool>{true, true}
+            << QStringList{"0002http://img/1.jpg", "0002http://img/2.jpg"} << false;
+        QTest::newRow("form without a link")
+            << QList<bool>{true, true} << QStringList{"", current[1]} << false;
+        QTest::newRow("fewer links than forms")
+            << QList<bool>{true, true} << QStringList{current[0]} << false;
+    }
+
+    void ticksOfEarlierPage()
+    {
+        QFETCH(QList<bool>, ticks);
+        QFETCH(QStringList, links);
+        SearchResults results;
+        for (int n = 1; n <= 3; ++n)
+            results.add(QString("Artist %1").arg(n), QString("Album %1").arg(n),
+                        QString("http://img/%1.jpg").arg(n));
+        QTEST(ticksMatchResults(ticks, links, lookupIn(results)), "matches");
+    }
+
+    void twoHitCompare_data()
+    {
+        QTest::addColumn<QList<bool>>("ticks");
+        QTest::addColumn<QList<QSize>>("served"); // per download, see TestFiles::writeServed
+        QTest::addColumn<QString>("message");     // "": both pictures ready; else title|text
+        QTest::addColumn<int>("icon");
+        const QList<bool> two{false, true, false, true, false};
+        const QSize big(500, 500);
+        const QSize small(300, 300);
+        const auto row = [](const char *name, QList<bool> ticks, QList<QSize> served,
+                            const char *message = "", MsgIcon icon = MsgIcon::None) {
+            QTest::newRow(name) << ticks << served << QString(message) << int(icon);
+        };
+        const char *tooMany = "Error|You can only compare two pictures at a time.";
+        const char *tooFew = "Error|You must select 2 images to view.";
+        row("three", {true, true, false, true}, {}, tooMany, MsgIcon::Exclamation);
+        row("one", {false, true, false}, {}, tooFew, MsgIcon::Exclamation);
+        row("none", {}, {}, tooFew, MsgIcon::Exclamation);
+        row("ticks beyond the hits do not count", {true, false, false, false, false, true}, {},
+            tooFew, MsgIcon::Exclamation);
+        row("both downloaded", two, {big, small});
+        row("first fails", two, {QSize()}, "Picture Compare Error|Unable to download picture 1");
+        row("second fails", two, {big, QSize()},
+            "Picture Compare Error|Unable to download picture 2");
+        row("second is an error page", two, {big, QSize(0, 0)},
+            "Picture Compare Error|Unable to download picture 2");
+        row("second is the 1x1 placeholder", two, {big, QSize(1, 1)},
+            "Picture Compare Error|Unable to download picture 2");
+    }
+
+    void twoHitCompare()
+    {
+        QFETCH(QList<bool>, ticks);
+        QFETCH(QList<QSize>, served);
+        QFETCH(QString, message);
+        QFETCH(int, icon);
+        SearchResults results;
+        for (int n = 1; n <= 5; ++n)
+            results.add(QString("Artist %1").arg(n), QString("Album %1").arg(n),
+                        QString("http://img/%1.jpg").arg(n));
+        const QString one = QDir(m_app.path()).filePath("compare1.jpg");
+        const QString two = QDir(m_app.path()).filePath("compare2.jpg");
+        writePicture(one, 20, 20); // left from an earlier compare
+        RecordingMessageBox box;
+        QStringList urls;
+        bool oldGone = false;
+        const TwoHitSetup s = prepareTwoHitCompare(
+            ticks, results.count(), lookupIn(results),
+            [&](const QString &url, const QString &path) {
+                TestFiles::writeServed(path, served.value(urls.size()));
+                urls.append(url);
+                return 1; // The answer is ignored: only the file counts.
+            },
+            box, m_app.path(), [&] { oldGone = !QFile::exists(one) && !QFile::exists(two); });
+        QCOMPARE(s.ready, message.isEmpty());
+        QCOMPARE(urls, (QStringList{"http://img/2.jpg", "http://img/4.jpg"}).mid(0, served.size()));
+        QCOMPARE(oldGone, !served.isEmpty());
+        QCOMPARE(box.shown.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty()) {
+            QCOMPARE(box.shown[0].title, message.section('|', 0, 0));
+            QCOMPARE(box.shown[0].text, message.section('|', 1));
+            QCOMPARE(int(box.shown[0].icon), icon);
+            QCOMPARE(int(box.shown[0].buttons), int(MsgButtons::OkOnly));
+            return;
+        }
+        QCOMPARE(s.hits[0].number, 2);
+        QCOMPARE(s.hits[0].artist, "Artist 2");
+        QCOMPARE(s.hits[1].number, 4);
+        QCOMPARE(s.hits[1].album, "Album 4");
+        QCOMPARE(QImage(one).size(), QSize(500, 500));
+        QCOMPARE(QImage(two).size(), QSize(300, 300));
+    }
+
+    void savesComparedPicture()
+    {
+        const QString folder = m_work.path() + "/Hollow Pines - Winter Ledger";
+        QVERIFY(QDir().mkpath(folder));
+        writePicture(QDir(m_app.path()).filePath("compare2.jpg"), 300, 300, Qt::blue);
+        // An existing picture of that name is replaced without a question. Picture
+        // One and a missing folder are tested through the compare window.
+        const QString existing = folder + "/Kite Theory - Paper- Satellites.jpg";
+        writePicture(existing, 10, 10);
+
+        const ComparedHit hit{7, "Kite Theory", "Paper: Satellites", "http://x"};
+        ComparedSave saved =
+            saveComparedPicture(1, hit, "@artist@ - @album@", folder, m_app.path());
+        QVERIFY(saved.ok);
+        QCOMPARE(saved.target, existing);
+        QCOMPARE(QImage(existing).size(), QSize(300, 300));
+
+        // A picture that is gone cannot be saved, and says why.
+        QFile::remove(QDir(m_app.path()).filePath("compare2.jpg"));
+        saved = saveComparedPicture(1, hit, "@artist@ - @album@", folder, m_app.path());
+        QVERIFY(!saved.ok);
+        QVERIFY(!saved.error.isEmpty());
+    }
 
 private:
     QTemporaryDir m_app;
     QTemporaryDir m_work;
 };
-
-void tst_QuickSave::target_data()
-{
-    QTest::addColumn<QString>("templ");
-    QTest::addColumn<QString>("artist");
-    QTest::addColumn<QString>("album");
-    QTest::addColumn<QString>("folder");
-    QTest::addColumn<QString>("expected");
-
-    const auto row = [](const char *name, const char *templ, const char *artist, const char *album,
-                        const char *folder, const char *expected) {
-        QTest::newRow(name) << templ << artist << album << folder << expected;
-    };
-    row("artist and album cleaned", "@artist@ - @album@", "Alpha/Beta", "Gamma: Live", "/m/x",
-        "/m/x/Alpha-Beta - Gamma- Live.jpg");
-    row("default template", "folder", "A", "B", "/m/x", "/m/x/folder.jpg");
-    row("folder placeholder", "@folder@", "A", "B", "/music/Metallica - Black",
-        "/music/Metallica - Black/Metallica - Black.jpg");
-    row("other case left alone", "@Artist@ @ALBUM@ @Folder@", "A", "B", "/m/x",
-        "/m/x/@Artist@ @ALBUM@ @Folder@.jpg");
-    row("every occurrence", "@artist@-@artist@ @album@@album@", "Kite", "Sky", "/m/x",
-        "/m/x/Kite-Kite SkySky.jpg");
-    row("artist text holding a later token is expanded too", "@artist@", "x@album@", "B", "/m/x",
-        "/m/x/xB.jpg");
-    row("blanks trimmed after cleaning", "  @artist@ @album@", "Neon Parade", "", "/m/x",
-        "/m/x/Neon Parade .jpg");
-    row("DVD: no album", "@artist@ - @album@", "Cold Creek", "", "/d/Cold Creek",
-        "/d/Cold Creek/Cold Creek - .jpg");
-    row("trailing slash on folder", "@folder@", "", "", "/m/Dust Roads/",
-        "/m/Dust Roads/Dust Roads.jpg");
-    row("root folder", "@folder@x", "", "", "/", "/x.jpg");
-    row("every forbidden character cleaned", "@artist@", "a/b\\c:d>e<f*g?h\"i|j", "", "/m/x",
-        "/m/x/a-b-c-d-e-f-g-h-i-j.jpg");
-    row("other characters kept", "@artist@", "Ab 9.'&%#!~é", "", "/m/x", "/m/x/Ab 9.'&%#!~é.jpg");
-    row("a path in the artist cannot leave the folder", "@artist@", "../../etc/passwd", "", "/m/x",
-        "/m/x/..-..-etc-passwd.jpg");
-}
-
-void tst_QuickSave::target()
-{
-    QFETCH(QString, templ);
-    QFETCH(QString, artist);
-    QFETCH(QString, album);
-    QFETCH(QString, folder);
-    QFETCH(QString, expected);
-    QCOMPARE(CoverFile::target(templ, artist, album, folder), expected);
-}
-
-void tst_QuickSave::fetch_data()
-{
-    QTest::addColumn<QSize>("served"); // see TestFiles::writeServed
-    QTest::addColumn<int>("status");
-    QTest::addColumn<int>("expected");
-    QTest::newRow("picture") << QSize(500, 500) << 0 << int(FetchResult::Ok);
-    QTest::newRow("one pixel wide is a picture") << QSize(1, 2) << 0 << int(FetchResult::Ok);
-    QTest::newRow("one pixel high is a picture") << QSize(2, 1) << 0 << int(FetchResult::Ok);
-    QTest::newRow("1x1 placeholder") << QSize(1, 1) << 0 << int(FetchResult::Empty);
-    QTest::newRow("error page") << QSize(0, 0) << 0 << int(FetchResult::NotAPicture);
-    QTest::newRow("download failed") << QSize(500, 500) << 404 << int(FetchResult::DownloadFailed);
-    QTest::newRow("nothing arrived") << QSize() << 0 << int(FetchResult::DownloadFailed);
-}
-
-void tst_QuickSave::fetch()
-{
-    QFETCH(QSize, served);
-    QFETCH(int, status);
-    QFETCH(int, expected);
-    QTemporaryDir dir;
-    const QString scratch = dir.filePath("compare2.jpg");
-    // A stale scratch picture from before must not be mistaken for this download.
-    writePicture(scratch, 300, 300);
-    QStringList requested;
-    const auto download = [&](const QString &url, const QString &path) {
-        requested.append(url);
-        TestFiles::writeServed(path, served);
-        return status;
-    };
-    QCOMPARE(int(CoverFile::fetch("http://img/x.jpg", scratch, download)), expected);
-    QCOMPARE(requested, QStringList{"http://img/x.jpg"});
-    QCOMPARE(QImage(scratch).size(), expected == int(FetchResult::Ok) ? served : QSize(0, 0));
-    QCOMPARE(QFile::exists(scratch), expected == int(FetchResult::Ok));
-}
-
-void tst_QuickSave::place_data()
-{
-    QTest::addColumn<QString>("existing"); // "": none; a read-only picture otherwise
-    QTest::addColumn<int>("policy");
-    QTest::addColumn<int>("answer"); // -1: no question hook
-    QTest::addColumn<int>("outcome");
-    QTest::addColumn<bool>("asked");
-    const auto row = [](const char *name, const char *existing, ReplacePolicy policy, int answer,
-                        PlaceOutcome outcome, bool asked) {
-        QTest::newRow(name) << existing << int(policy) << answer << int(outcome) << asked;
-    };
-    row("new picture, never asked", "", ReplacePolicy::Ask, 0, PlaceOutcome::Saved, false);
-    row("new picture under Never", "", ReplacePolicy::Never, -1, PlaceOutcome::Saved, false);
-    row("Ask, replace", "cover.jpg", ReplacePolicy::Ask, 1, PlaceOutcome::Replaced, true);
-    row("Ask, keep", "cover.jpg", ReplacePolicy::Ask, 0, PlaceOutcome::KeptExisting, true);
-    row("Ask without a question keeps", "cover.jpg", ReplacePolicy::Ask, -1,
-        PlaceOutcome::KeptExisting, false);
-    row("hidden picture is found", ".cover.jpg", ReplacePolicy::Ask, 1, PlaceOutcome::Replaced,
-        true);
-    row("Always", "cover.jpg", ReplacePolicy::Always, 0, PlaceOutcome::Replaced, false);
-    row("Never", "cover.jpg", ReplacePolicy::Never, 1, PlaceOutcome::KeptExisting, false);
-}
-
-void tst_QuickSave::place()
-{
-    QFETCH(QString, existing);
-    QFETCH(int, policy);
-    QFETCH(int, answer);
-    QFETCH(int, outcome);
-    QFETCH(bool, asked);
-    QTemporaryDir dir;
-    const QString picture = writePicture(dir.filePath("compare2.jpg"), 500, 500, Qt::green);
-    const QString target = dir.filePath(existing.isEmpty() ? QString("cover.jpg") : existing);
-    QByteArray oldBytes;
-    if (!existing.isEmpty()) {
-        oldBytes = readFile(writePicture(target, 300, 300, Qt::blue));
-        QVERIFY(QFile::setPermissions(target, QFileDevice::ReadOwner));
-    }
-    QStringList questions;
-    ReplaceQuestion ask;
-    if (answer >= 0)
-        ask = [&](const QString &t) {
-            questions.append(t);
-            return answer == 1;
-        };
-
-    const PlaceResult r = CoverFile::place(picture, target, ReplacePolicy(policy), ask);
-    QCOMPARE(int(r.outcome), outcome);
-    QCOMPARE(questions, asked ? QStringList{target} : QStringList{});
-    const bool kept = r.outcome == PlaceOutcome::KeptExisting;
-    QCOMPARE(readFile(target), kept ? oldBytes : readFile(picture));
-    // Made normal unless it was to stay untouched; a new picture is normal.
-    const bool normal = (QFile::permissions(target) & QFileDevice::WriteOwner) != 0;
-    QCOMPARE(normal, ReplacePolicy(policy) != ReplacePolicy::Never || !kept);
-}
-
-void tst_QuickSave::linkParsing_data()
-{
-    QTest::addColumn<QString>("target");
-    QTest::addColumn<bool>("quickSave"); // the view's click is kept for Quick Save
-    QTest::addColumn<int>("number");     // 0: no hit link
-    QTest::addColumn<QString>("address");
-    const auto row = [](const char *name, const char *target, bool quickSave, int number = 0,
-                        const char *address = "") {
-        QTest::newRow(name) << target << quickSave << number << address;
-    };
-    row("hit link", "0001http://img.example/a.jpg", true, 1, "http://img.example/a.jpg");
-    row("ten thousandth keeps its address", "10000http://a/b.jpg", true, 10000, "http://a/b.jpg");
-    row("huge number", "99999999999999http://a", true, -1, "http://a");
-    row("web address", "http://img.example/a.jpg", false);
-    row("upper-case HTTP", "HTTP://x", false);
-    row("about blank", "about:blank", false);
-    row("drive path", "C:\\x\\results.html", false);
-    row("lower-case drive path", "d:/x", false);
-    row("results page file", "results.html", false);
-    row("file address", "file:///tmp/results.html", false);
-    row("absolute path", "/tmp/x", true);
-    row("empty", "", true);
-    row("after Z colon", "[x", true);
-}
-
-void tst_QuickSave::linkParsing()
-{
-    QFETCH(QString, target);
-    QFETCH(bool, quickSave);
-    QFETCH(int, number);
-    QFETCH(QString, address);
-    QCOMPARE(isQuickSaveClick(target), quickSave);
-    const std::optional<QuickSaveLink> link = parseQuickSaveLink(target);
-    QCOMPARE(link.has_value(), number != 0);
-    if (link) {
-        QCOMPARE(link->hitNumber, number);
-        QCOMPARE(link->address, address);
-    }
-}
-
-void tst_QuickSave::resolveAgainstResults_data()
-{
-    QTest::addColumn<QString>("target");
-    QTest::addColumn<bool>("known");
-    QTest::addColumn<QString>("artist");
-    QTest::newRow("first hit") << "0001http://h/a.jpg" << true << "Metallica";
-    QTest::newRow("second hit, escaped blank") << "0002http://h/b c.jpg" << true << "Neon Parade";
-    QTest::newRow("dot segments resolved by the view")
-        << "0003http://h/y/c.jpg" << true << "Sofia Anders";
-    QTest::newRow("number past the lists") << "0004http://h/a.jpg" << false << "";
-    QTest::newRow("number zero") << "0000http://h/a.jpg" << false << "";
-    QTest::newRow("earlier search's picture under that number")
-        << "0001http://h/old.jpg" << false << "";
-    QTest::newRow("no number") << "/x" << false << "";
-}
-
-void tst_QuickSave::resolveAgainstResults()
-{
-    QFETCH(QString, target);
-    QFETCH(bool, known);
-    QFETCH(QString, artist);
-    SearchResults results;
-    results.add("Metallica", "Black", "http://h/a.jpg");
-    results.add("Neon Parade", "Night Shift", "http://h/b%20c.jpg");
-    results.add("Sofia Anders", "Glass Houses", "http://h/x/../y/./c.jpg");
-    const QuickSaveHit hit = resolveQuickSaveLink(target, results);
-    QCOMPARE(hit.known, known);
-    QCOMPARE(hit.artist, artist);
-    if (known) {
-        QCOMPARE(hit.album, results.album(hit.number));
-        QCOMPARE(hit.address, results.picture(hit.number));
-    }
-}
-
-void tst_QuickSave::quickSave_data()
-{
-    QTest::addColumn<QString>("setup"); // what the folder holds: "", "picture", "subfolder", "gone"
-    QTest::addColumn<QSize>("served");  // see TestFiles::writeServed
-    QTest::addColumn<int>("status");
-    QTest::addColumn<QList<int>>("answers"); // replace question, then compare: 1 keeps
-    QTest::addColumn<int>("outcome");
-    QTest::addColumn<QString>("message"); // "": none; else title, "|", text
-    QTest::addColumn<int>("icon");
-    QTest::addColumn<QString>("left"); // what folder.jpg holds afterwards: new, old or none
-
-    const QString downloadFailed =
-        "Download Error|Download of file was unseccessful.  Please make sure you on connected to "
-        "the internet and try again";
-    const QString replace = "Replace Cover Art?|Cover Art already exists in this folder.  Do you "
-                            "want to compare the Cover Art before replacing?";
-    const int yes = int(MsgAnswer::Yes);
-    const int no = int(MsgAnswer::No);
-    using O = QuickSaveOutcome;
-    const auto row = [](const char *name, const char *setup, QSize served, int status,
-                        QList<int> answers, O outcome, const QString &message, MsgIcon icon,
-                        const char *left) {
-        QTest::newRow(name) << setup << served << status << answers << int(outcome) << message
-                            << int(icon) << left;
-    };
-    const QSize big(500, 500);
-    row("new picture", "", big, 0, {}, O::Saved, "", MsgIcon::None, "new");
-    row("download failed", "", big, 404, {}, O::DownloadFailed, downloadFailed,
-        MsgIcon::Exclamation, "none");
-    row("error page instead of picture", "", QSize(0, 0), 0, {}, O::DownloadFailed, downloadFailed,
-        MsgIcon::Exclamation, "none");
-    row("1x1 placeholder", "", QSize(1, 1), 0, {}, O::EmptyPicture,
-        "Download Error|Cover Art not downloaded.  Empty .jpg detected", MsgIcon::Information,
-        "none");
-    row("No replaces at once", "picture", big, 0, {no}, O::Replaced, replace, MsgIcon::Question,
-        "new");
-    row("Yes, new picture chosen", "picture", big, 0, {yes, 0}, O::Replaced, replace,
-        MsgIcon::Question, "new");
-    row("Yes, existing kept", "picture", big, 0, {yes, 1}, O::KeptExisting, replace,
-        MsgIcon::Question, "old");
-    // Said, not passed off as a save.
-    row("name taken by a folder", "subfolder", big, 0, {}, O::SaveFailed,
-        "Save Error|Cover Art could not be saved as @/folder.jpg", MsgIcon::Exclamation, "none");
-    row("folder gone", "gone", big, 0, {}, O::NoFolder,
-        "Quick Save|Please choose the folder to save the Cover Art into in the Quick Save folder "
-        "list.",
-        MsgIcon::Exclamation, "none");
-}
-
-void tst_QuickSave::quickSave()
-{
-    QFETCH(QString, setup);
-    QFETCH(QSize, served);
-    QFETCH(int, status);
-    QFETCH(QList<int>, answers);
-    QFETCH(int, outcome);
-    QFETCH(QString, message);
-    QFETCH(int, icon);
-    QFETCH(QString, left);
-
-    QTemporaryDir work;
-    QTemporaryDir app;
-    const QString folder = work.filePath(setup == "gone" ? "gone" : "album");
-    QVERIFY(setup == "gone" || QDir().mkpath(folder));
-    const QString target = folder + "/folder.jpg";
-    const QByteArray oldBytes =
-        setup == "picture" ? readFile(writePicture(target, 300, 300, Qt::blue)) : QByteArray();
-    if (setup == "subfolder")
-        QVERIFY(QDir().mkpath(target + "/inner"));
-
-    QStringList requested;
-    QByteArray servedBytes;
-    const DownloadFunction download = [&](const QString &url, const QString &path) {
-        requested.append(url);
-        TestFiles::writeServed(path, served);
-        servedBytes = readFile(path);
-        return status;
-    };
-    RecordingMessageBox box;
-    if (!answers.isEmpty())
-        box.answers = {MsgAnswer(answers[0])};
-    QStringList compared;
-    QByteArray existingCopy;
-    const auto compareFirst = [&](const QString &existing, const QString &candidate) {
-        compared << existing << candidate;
-        existingCopy = readFile(existing);
-        return answers.value(1) == 1;
-    };
-    const QuickSaveJob job{
-        "http://img/Black.jpg", "Metallica", "Black", "folder", folder, app.path()};
-    const QuickSaveResult r = runQuickSave(job, download, box, compareFirst);
-
-    QCOMPARE(int(r.outcome), outcome);
-    QCOMPARE(requested, setup == "gone" ? QStringList{} : QStringList{"http://img/Black.jpg"});
-    QCOMPARE(box.shown.size(), message.isEmpty() ? 0 : 1);
-    if (!message.isEmpty()) {
-        const QString text = message.section('|', 1).replace('@', folder);
-        QCOMPARE(box.shown[0].title, message.section('|', 0, 0));
-        if (message.contains('@')) // the reason follows the file name
-            QVERIFY2(box.shown[0].text.startsWith(text), qPrintable(box.shown[0].text));
-        else
-            QCOMPARE(box.shown[0].text, text);
-        QCOMPARE(int(box.shown[0].icon), icon);
-    }
-    if (answers.value(0) == int(MsgAnswer::Yes)) {
-        QCOMPARE(compared,
-                 (QStringList{app.filePath("compare1.jpg"), app.filePath("compare2.jpg")}));
-        QCOMPARE(existingCopy, oldBytes);
-    } else {
-        QVERIFY(compared.isEmpty());
-    }
-    const QByteArray expected = left == "new"   ? servedBytes
-                                : left == "old" ? oldBytes
-                                                : QByteArray();
-    QCOMPARE(FileOps::isRegularFile(target) ? readFile(target) : QByteArray(), expected);
-    // The scratch copy stays for a later compare, unless it was refused.
-    QCOMPARE(QFile::exists(app.filePath("compare2.jpg")),
-             left != "none" || r.outcome == QuickSaveOutcome::SaveFailed);
-    if (left != "none")
-        QVERIFY(QFileInfo(target).permissions() & QFileDevice::WriteOwner);
-}
-
-void tst_QuickSave::kbytes_data()
-{
-    QTest::addColumn<qint64>("bytes");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("no file") << qint64(-1) << "N/A";
-    QTest::newRow("a folder is no file either") << qint64(-2) << "N/A";
-    QTest::newRow("half rounds to even 0") << qint64(512) << "0 Kbytes";
-    QTest::newRow("over a half") << qint64(513) << "1 Kbytes";
-    QTest::newRow("one and a half rounds to 2") << qint64(1536) << "2 Kbytes";
-    QTest::newRow("two and a half rounds to 2") << qint64(2560) << "2 Kbytes";
-    QTest::newRow("37,900 bytes") << qint64(37900) << "37 Kbytes";
-    QTest::newRow("large") << qint64(5) * 1024 * 1024 * 1024 + 1536 << "5242882 Kbytes";
-}
-
-void tst_QuickSave::kbytes()
-{
-    QFETCH(qint64, bytes);
-    QFETCH(QString, text);
-    const QString file = m_work.filePath(QString("%1.bin").arg(bytes));
-    if (bytes == -2)
-        QVERIFY(QDir().mkpath(file));
-    if (bytes >= 0) {
-        QCOMPARE(kbytesText(bytes), text);
-        if (bytes > 100000)
-            return;
-        QFile f(file);
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(QByteArray(bytes, 'x')) == bytes);
-    }
-    QCOMPARE(fileSizeText(file), text);
-}
-
-void tst_QuickSave::recommendation_data()
-{
-    QTest::addColumn<QSize>("one");
-    QTest::addColumn<qint64>("s1");
-    QTest::addColumn<QSize>("two");
-    QTest::addColumn<qint64>("s2"); // -1: size unreadable
-    QTest::addColumn<bool>("recOne");
-    QTest::addColumn<bool>("recTwo");
-    QTest::newRow("one larger") << QSize(500, 500) << 37LL << QSize(300, 300) << 90LL << true
-                                << false;
-    QTest::newRow("two larger") << QSize(300, 300) << 90LL << QSize(500, 500) << 37LL << false
-                                << true;
-    QTest::newRow("one wider but shorter wins as Picture One")
-        << QSize(500, 400) << 1LL << QSize(400, 500) << 2LL << true << false;
-    QTest::newRow("two wider but shorter loses as Picture Two")
-        << QSize(400, 500) << 1LL << QSize(500, 400) << 2LL << true << false;
-    QTest::newRow("one taller only")
-        << QSize(300, 301) << 1LL << QSize(300, 300) << 9LL << true << false;
-    QTest::newRow("two wider only")
-        << QSize(300, 300) << 9LL << QSize(301, 300) << 1LL << false << true;
-    QTest::newRow("equal size, one bigger file")
-        << QSize(500, 500) << 40LL << QSize(500, 500) << 39LL << true << false;
-    QTest::newRow("equal size, two bigger file")
-        << QSize(500, 500) << 39LL << QSize(500, 500) << 40LL << false << true;
-    QTest::newRow("equal everything")
-        << QSize(500, 500) << 40LL << QSize(500, 500) << 40LL << true << true;
-    QTest::newRow("unreadable size loses")
-        << QSize(500, 500) << -1LL << QSize(500, 500) << 0LL << false << true;
-    QTest::newRow("both unreadable") << QSize(0, 0) << -1LL << QSize(0, 0) << -1LL << true << true;
-}
-
-void tst_QuickSave::recommendation()
-{
-    QFETCH(QSize, one);
-    QFETCH(qint64, s1);
-    QFETCH(QSize, two);
-    QFETCH(qint64, s2);
-    QFETCH(bool, recOne);
-    QFETCH(bool, recTwo);
-    auto opt = [](qint64 s) { return s < 0 ? std::nullopt : std::optional<qint64>(s); };
-    const Recommendation r = recommend(one, opt(s1), two, opt(s2));
-    QCOMPARE(r.one, recOne);
-    QCOMPARE(r.two, recTwo);
-}
-
-void tst_QuickSave::ticksOfEarlierPage_data()
-{
-    QTest::addColumn<QList<bool>>("ticks");
-    QTest::addColumn<QStringList>("links");
-    QTest::addColumn<bool>("matches");
-    const QStringList current{"0001http://img/1.jpg", "0002http://img/2.jpg",
-                              "0003http://img/3.jpg"};
-    QTest::newRow("current page") << QList<bool>{true, false, true} << current << true;
-    QTest::newRow("nothing ticked on an old page")
-        << QList<bool>{false, false} << QStringList{"0001http://old/a.jpg", "0002http://old/b.jpg"}
-        << true;
-    QTest::newRow("old page, other pictures under the same numbers")
-        << QList<bool>{true, true} << QStringList{"0001http://old/a.jpg", "0002http://old/b.jpg"}
-        << false;
-    QTest::newRow("one ticked hit of another picture")
-        << QList<bool>{true, false, true}
-        << QStringList{"0001http://img/1.jpg", "0002http://img/2.jpg", "0003http://old/c.jpg"}
-        << false;
-    QTest::newRow("old page with more hits than the lists")
-        << QList<bool>{false, false, true, true}
-        << QStringList{"0001http://img/1.jpg", "0002http://img/2.jpg", "0003http://img/3.jpg",
-                       "0004http://img/4.jpg"}
-        << false;
-    QTest::newRow("link numbers another hit")
-        << QList<bool>{true, true} << QStringList{"0002http://img/1.jpg", "0002http://img/2.jpg"}
-        << false;
-    QTest::newRow("form without a link")
-        << QList<bool>{true, true} << QStringList{"", current[1]} << false;
-    QTest::newRow("fewer links than forms")
-        << QList<bool>{true, true} << QStringList{current[0]} << false;
-}
-
-void tst_QuickSave::ticksOfEarlierPage()
-{
-    QFETCH(QList<bool>, ticks);
-    QFETCH(QStringList, links);
-    QFETCH(bool, matches);
-    SearchResults results;
-    for (int n = 1; n <= 3; ++n)
-        results.add(QString("Artist %1").arg(n), QString("Album %1").arg(n),
-                    QString("http://img/%1.jpg").arg(n));
-    QCOMPARE(ticksMatchResults(ticks, links, lookupIn(results)), matches);
-}
-
-void tst_QuickSave::twoHitCompare_data()
-{
-    QTest::addColumn<QList<bool>>("ticks");
-    QTest::addColumn<QList<QSize>>("served"); // per download, see TestFiles::writeServed
-    QTest::addColumn<QString>("message");     // "": both pictures ready; else title|text
-    QTest::addColumn<int>("icon");
-    const QList<bool> two{false, true, false, true, false};
-    const QSize big(500, 500);
-    const QSize small(300, 300);
-    const auto row = [](const char *name, QList<bool> ticks, QList<QSize> served,
-                        const char *message = "", MsgIcon icon = MsgIcon::None) {
-        QTest::newRow(name) << ticks << served << QString(message) << int(icon);
-    };
-    const char *tooMany = "Error|You can only compare two pictures at a time.";
-    const char *tooFew = "Error|You must select 2 images to view.";
-    row("three", {true, true, false, true}, {}, tooMany, MsgIcon::Exclamation);
-    row("one", {false, true, false}, {}, tooFew, MsgIcon::Exclamation);
-    row("none", {}, {}, tooFew, MsgIcon::Exclamation);
-    row("ticks beyond the hits do not count", {true, false, false, false, false, true}, {}, tooFew,
-        MsgIcon::Exclamation);
-    row("both downloaded", two, {big, small});
-    row("first fails", two, {QSize()}, "Picture Compare Error|Unable to download picture 1");
-    row("second fails", two, {big, QSize()}, "Picture Compare Error|Unable to download picture 2");
-    row("second is an error page", two, {big, QSize(0, 0)},
-        "Picture Compare Error|Unable to download picture 2");
-    row("second is the 1x1 placeholder", two, {big, QSize(1, 1)},
-        "Picture Compare Error|Unable to download picture 2");
-}
-
-void tst_QuickSave::twoHitCompare()
-{
-    QFETCH(QList<bool>, ticks);
-    QFETCH(QList<QSize>, served);
-    QFETCH(QString, message);
-    QFETCH(int, icon);
-    SearchResults results;
-    for (int n = 1; n <= 5; ++n)
-        results.add(QString("Artist %1").arg(n), QString("Album %1").arg(n),
-                    QString("http://img/%1.jpg").arg(n));
-    const QString one = QDir(m_app.path()).filePath("compare1.jpg");
-    const QString two = QDir(m_app.path()).filePath("compare2.jpg");
-    writePicture(one, 20, 20); // left from an earlier compare
-    RecordingMessageBox box;
-    QStringList urls;
-    bool oldGone = false;
-    const TwoHitSetup s = prepareTwoHitCompare(
-        ticks, results.count(), lookupIn(results),
-        [&](const QString &url, const QString &path) {
-            TestFiles::writeServed(path, served.value(urls.size()));
-            urls.append(url);
-            return 1; // The answer is ignored: only the file counts.
-        },
-        box, m_app.path(), [&] { oldGone = !QFile::exists(one) && !QFile::exists(two); });
-    QCOMPARE(s.ready, message.isEmpty());
-    QCOMPARE(urls, (QStringList{"http://img/2.jpg", "http://img/4.jpg"}).mid(0, served.size()));
-    QCOMPARE(oldGone, !served.isEmpty());
-    QCOMPARE(box.shown.size(), message.isEmpty() ? 0 : 1);
-    if (!message.isEmpty()) {
-        QCOMPARE(box.shown[0].title, message.section('|', 0, 0));
-        QCOMPARE(box.shown[0].text, message.section('|', 1));
-        QCOMPARE(int(box.shown[0].icon), icon);
-        QCOMPARE(int(box.shown[0].buttons), int(MsgButtons::OkOnly));
-        return;
-    }
-    QCOMPARE(s.hits[0].number, 2);
-    QCOMPARE(s.hits[0].artist, "Artist 2");
-    QCOMPARE(s.hits[1].number, 4);
-    QCOMPARE(s.hits[1].album, "Album 4");
-    QCOMPARE(QImage(one).size(), QSize(500, 500));
-    QCOMPARE(QImage(two).size(), QSize(300, 300));
-    QVERIFY(!lookupIn(results)(6));
-}
-
-void tst_QuickSave::savesComparedPicture()
-{
-    const QString folder = m_work.path() + "/Hollow Pines - Winter Ledger";
-    QVERIFY(QDir().mkpath(folder));
-    writePicture(QDir(m_app.path()).filePath("compare2.jpg"), 300, 300, Qt::blue);
-    // An existing picture of that name is replaced without a question. Picture
-    // One and a missing folder are tested through the compare window.
-    const QString existing = folder + "/Kite Theory - Paper- Satellites.jpg";
-    writePicture(existing, 10, 10);
-
-    const ComparedHit hit{7, "Kite Theory", "Paper: Satellites", "http://x"};
-    ComparedSave saved = saveComparedPicture(1, hit, "@artist@ - @album@", folder, m_app.path());
-    QVERIFY(saved.ok);
-    QCOMPARE(saved.target, existing);
-    QCOMPARE(QImage(existing).size(), QSize(300, 300));
-
-    // A picture that is gone cannot be saved, and says why.
-    QFile::remove(QDir(m_app.path()).filePath("compare2.jpg"));
-    saved = saveComparedPicture(1, hit, "@artist@ - @album@", folder, m_app.path());
-    QVERIFY(!saved.ok);
-    QVERIFY(!saved.error.isEmpty());
-}
 
 QTEST_GUILESS_MAIN(tst_QuickSave)
 #include "tst_quicksave.moc"

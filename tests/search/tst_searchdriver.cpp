@@ -153,380 +153,324 @@ PageHit hit(RetailerSite site, const QString &large, const QString &thumb, const
     return h;
 }
 
-// One block written out line by line, independently of the writer's own
-// constants.
-QByteArray expectedBlock(const QByteArray &number, const QByteArray &large, const QByteArray &thumb,
-                         const QByteArray &genre, const QByteArray &artist, const QByteArray &album,
-                         bool brinsell)
-{
-    const QList<QByteArray> lines = {
-        R"(<table border="1" width="428" height="82">)",
-        R"(<tr>)",
-        R"(<td width="20" height="90" rowspan="2" valign="middle" align="center">)",
-        R"(<form method="; POST; " action=" - -WEBBOT - SELF - -">)",
-        R"(<p>&nbsp;</p>)",
-        R"(<p><input type="checkbox" name="C1" value="ON"></p>)",
-        R"(</form>)",
-        R"(<p>&nbsp;</p></td>)",
-        R"(<td width="65" height="65" valign="middle" align="center"><a href=")" + large +
-            R"("><img border="0" src=")" + thumb + R"(" width="60" height="60"></a></td>)",
-        R"(<td width="91" height="40" align="center"><font color="#800000"><b>Genre</b></font></td>)",
-        R"(<td width="120" height="40" align="center"><font color="#800000"><b>Artist</b></font></td>)",
-        R"(<td width="124" height="40" align="center"><font color="#800000"><b>Album/Info</b></font></td>)",
-        R"(<td width="91" height="40" align="center"><font color="#800000"><b>Site</b></font></td>)",
-        R"(</tr>)",
-        R"(<tr>)",
-        R"(<td width="65" height="20" align="center"><a href=")" + number + large +
-            R"(">Quick Save</a></td>)",
-        R"(<td width="91" height="50" align="center">)" + genre + "</td>",
-        R"(<td width="120" height="50" align="center">)" + artist + "</td>",
-        R"(<td width="124" height="50" align="center">)" + album + "</td>",
-        brinsell ? QByteArray(R"(<td width="124" height="50" align="center">Brinsell</td>)")
-                 : QByteArray(R"(<td width="91" height="50" align="center">Vantory</td>)"),
-        R"(</tr>)",
-        R"(</table>)",
-    };
-    QByteArray out;
-    for (const QByteArray &line : lines)
-        out += line + "\r\n";
-    return out;
-}
-
 } // namespace
 
 class SearchDriverTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void hitNumberText_data();
-    void hitNumberText();
-    void pageWithRowsFromBothSites();
-    void requestAddresses_data();
-    void requestAddresses();
-    void requestOrder_data();
-    void requestOrder();
-    void pageAcceptance_data();
-    void pageAcceptance();
-    void oneRequestAtATime();
+    void hitNumberText_data()
+    {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("first") << 1 << "0001";
+        QTest::newRow("twelfth") << 12 << "0012";
+        QTest::newRow("four digits") << 9999 << "9999";
+        QTest::newRow("five digits") << 10000 << "10000";
+    }
 
-    void musicSearchOverTwoGenresAndBrinsell();
-    void cancel_data();
-    void cancel();
-    void secondSearchReplacesTheFirst();
-    void unwritableResultsPageIsReported();
+    void hitNumberText()
+    {
+        QFETCH(int, number);
+        QTEST(ResultsPageWriter::hitNumberText(number), "text");
+    }
+
+    void pageWithRowsFromBothSites()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("results.html");
+        SearchResults results;
+        ResultsPageWriter writer(results);
+        QVERIFY(writer.open(path));
+        writer.writeRow(hit(RetailerSite::Vantory, "http://v/a_500X500.jpg", "http://v/a_60X60.gif",
+                            "Black", "Metallica"),
+                        "R&&B/Soul");
+        // Texts go in unchanged, markup and non-ASCII included (UTF-8 on disk).
+        writer.writeRow(hit(RetailerSite::Brinsell, "http://b/large_images/x.jpg",
+                            "http://b/prod_images/x.gif", QString::fromUtf8("Vårljus & <b>"),
+                            QString::fromUtf8("Åsa <script>")),
+                        "N/A");
+        QVERIFY(writer.finish());
+
+        // Both sites' blocks, spelled out in the file byte for byte.
+        QCOMPARE(TestFiles::readFile(path),
+                 TestFiles::readFile(QFINDTESTDATA("data/two_rows.html")));
+    }
+
+    void requestAddresses_data()
+    {
+        QTest::addColumn<QString>("actual");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("vantory music")
+            << vantoryMusicUrl("v.test", "Metallica", 4118)
+            << "http://v.test/catalog/"
+               "search-ng.gsp?dept=4104&search_query=Metallica&CATEGORY_ID=4118&cat=4118";
+        QTest::newRow("surrounding blanks dropped, inner text unchanged")
+            << vantoryMusicUrl("v.test", "  Marlow & Keys  ", 4116)
+            << "http://v.test/catalog/search-ng.gsp?dept=4104&search_query=Marlow & "
+               "Keys&CATEGORY_ID=4116&cat=4116";
+        QTest::newRow("vantory dvd")
+            << vantoryDvdUrl("v.test:81", " Cold Creek")
+            << "http://v.test:81/catalog/search-ng.gsp?dept=4096&search_query=Cold "
+               "Creek&CATEGORY_ID=41938&cat=41938";
+        QTest::newRow("brinsell music: = follows the text")
+            << brinsellMusicUrl("b.test", "Black ")
+            << "http://b.test/retail/"
+               "searchresults.asp?querytype=music&qutype=&pagereq=1&alpha2=&alpha=&search_store=6&"
+               "searchid=&qu=Black=&mfgid=&deptid=&format=&formatid=&systid=&nrecpage=&loc=109&"
+               "mfgnm=&"
+               "cscat=&ra=&cvsnid=";
+        QTest::newRow("brinsell dvd")
+            << brinsellDvdUrl("b.test", "Harbour Lights")
+            << "http://b.test/retail/"
+               "searchresults.asp?querytype=video_dvd&qutype=&pagereq=2&"
+               "alpha2=&alpha=&search_store=4&searchid=&qu=Harbour "
+               "Lights&orderby=&mfgid=&deptid=&format=16&formatid=&systid=&"
+               "nrecpage=&loc=322&mfgnm=&cscat=&ra=&cvsnid=&sbxs=";
+    }
+
+    void requestAddresses()
+    {
+        QFETCH(QString, actual);
+        QTEST(actual, "expected");
+    }
+
+    void requestOrder_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<bool>("vantory");
+        QTest::addColumn<bool>("brinsell");
+        QTest::addColumn<QList<int>>("genres");
+        QTest::addColumn<QStringList>("expected"); // address parts, in order
+        QTest::newRow("Rock and Pop then Brinsell")
+            << 0 << true << true << QList<int>{11, 0}
+            << QStringList{"&CATEGORY_ID=4118&", "&CATEGORY_ID=4115&", "querytype=music"};
+        QTest::newRow("Compilation is 51934")
+            << 0 << true << false << QList<int>{17} << QStringList{"&CATEGORY_ID=51934&cat=51934"};
+        QTest::newRow("Vantory music without genres asks nothing")
+            << 0 << true << false << QList<int>{} << QStringList{};
+        QTest::newRow("no site asks nothing")
+            << 0 << false << false << QList<int>{0, 1} << QStringList{};
+        QTest::newRow("genres ignored for Brinsell only")
+            << 0 << false << true << QList<int>{0, 1} << QStringList{"querytype=music"};
+        QTest::newRow("DVD ignores genres") << 1 << true << true << QList<int>{0}
+                                            << QStringList{"dept=4096", "querytype=video_dvd"};
+    }
+
+    void requestOrder()
+    {
+        QFETCH(int, type);
+        QFETCH(bool, vantory);
+        QFETCH(bool, brinsell);
+        QFETCH(QList<int>, genres);
+        QFETCH(QStringList, expected);
+        SearchCriteria c;
+        c.text = "Metallica";
+        c.type = type ? SearchType::DVD : SearchType::Music;
+        c.vantory = vantory;
+        c.brinsell = brinsell;
+        c.amazon = true; // never searched
+        for (int g : genres)
+            c.genres[std::size_t(g)] = true;
+
+        const QList<SearchRequest> plan = planRequests(c, sites());
+        Harness h;
+        h.run(c);
+        QCOMPARE(h.pages.requests.size(), expected.size());
+        QCOMPARE(plan.size(), expected.size());
+        for (int i = 0; i < expected.size(); ++i) {
+            QVERIFY2(h.pages.requests.at(i).contains(expected.at(i)),
+                     qPrintable(h.pages.requests.at(i)));
+            QCOMPARE(plan.at(i).url, h.pages.requests.at(i));
+        }
+        if (expected.isEmpty()) {
+            QCOMPARE(h.page(),
+                     QByteArray("<html> <head> <title>New Page 1</title> </head> <body>\r\n"
+                                "</body> </html>\r\n"));
+            QCOMPARE(h.statuses, (QStringList{"Searching...", "Results Found: 0"}));
+        }
+    }
+
+    void pageAcceptance_data()
+    {
+        QTest::addColumn<QString>("loaded");
+        QTest::addColumn<int>("request"); // genre index; -1 Vantory DVD; -2 Brinsell
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("same address")
+            << "http://v/c?CATEGORY_ID=4118&cat=4118" << 0 << true << true;
+        QTest::newRow("id anywhere") << "http://v/4118/moved" << 0 << true << true;
+        QTest::newRow("category lost")
+            << "http://v/moved.gsp?CATEGORY_ID=moved" << 0 << true << false;
+        QTest::newRow("dvd lost") << "http://v/c?cat=4193" << -1 << true << false;
+        QTest::newRow("failed load") << "http://v/c?CATEGORY_ID=4118" << 0 << false << false;
+        QTest::newRow("Brinsell anywhere") << "http://b/moved" << -2 << true << true;
+        QTest::newRow("Brinsell failed load") << "http://b/x" << -2 << false << false;
+    }
+
+    void pageAcceptance()
+    {
+        QFETCH(QString, loaded);
+        QFETCH(int, request);
+        QFETCH(bool, ok);
+        QFETCH(bool, accepted);
+        SearchRequest r;
+        r.site = request == -2 ? RetailerSite::Brinsell : RetailerSite::Vantory;
+        r.type = request == -1 ? SearchType::DVD : SearchType::Music;
+        r.genreIndex = request;
+        LoadedPage page;
+        page.ok = ok;
+        page.locationUrl = loaded;
+        QCOMPARE(RetailerSearch::accepted(r, page), accepted);
+    }
+
+    // The batch run's way: its own checks between requests, the hit count of each.
+    void oneRequestAtATime()
+    {
+        MemoryPages pages;
+        pages.pages.insert(categoryPart(0), vantoryPage("Rock", 2));
+        pages.pages.insert(categoryPart(1), vantoryPage("Blues", 3));
+        pages.pages.insert("querytype=music", brinsellPage(2));
+        pages.failing.append(vantoryMusicUrl(sites().vantoryHost, "Metallica", 4105));
+        QString artist;
+        QList<PageHit> hits;
+        const HitSink sink = [&](const PageHit &h) { hits.append(h); };
+        RetailerSearch search(sites(), &pages, {}, artist, PageRules::Batch);
+        const QList<SearchRequest> plan = search.plan(music({0, 1}, true));
+        QCOMPARE(plan.size(), 3);
+        QCOMPARE(search.search(plan[0], sink), 2);
+        QCOMPARE(search.search(plan[1], sink), 0);
+        QCOMPARE(search.search(plan[2], sink), 2);
+        QCOMPARE(pages.requests.size(), 3);
+        QCOMPARE(hits.size(), 4);
+        QCOMPARE(hits[1].artist, "Rock artist 2");
+        QCOMPARE(hits[2].title, "B album 1");
+        QCOMPARE(hits[2].artist, "N/A");
+        QCOMPARE(artist, "N/A");
+    }
+
+    void musicSearchOverTwoGenresAndBrinsell()
+    {
+        Harness h;
+        h.pages.pages.insert(categoryPart(0), vantoryPage("Rock", 2));
+        h.pages.pages.insert(categoryPart(1), vantoryPage("Blues", 3));
+        h.pages.pages.insert(categoryPart(2), vantoryPage("Country", 4));
+        h.pages.pages.insert(categoryPart(3), vantoryPage("Dance", 5));
+        h.pages.pages.insert("querytype=music", brinsellPage(2));
+        // Neither a page sent elsewhere nor one that failed to load gives hits.
+        h.pages.redirectTo.insert(vantoryMusicUrl(sites().vantoryHost, "Metallica", 4109),
+                                  "http://vantory.test/catalog/moved.gsp?CATEGORY_ID=moved");
+        h.pages.failing.append(vantoryMusicUrl(sites().vantoryHost, "Metallica", 4110));
+        const SearchOutcome out = h.run(music({0, 1, 2, 3}, true));
+
+        QCOMPARE(h.pages.requests.size(), 5);
+        QCOMPARE(out.total, 7);
+        QVERIFY(out.pageWritten);
+        QCOMPARE(h.statuses.last(), "Results Found: 7");
+        QCOMPARE(h.shown, QStringList{h.resultsPath()});
+        QVERIFY(h.page().contains(
+            "<a href=\"0007http://images.brinsell.test/db_assets/large_images/b2.jpg\">"));
+        QCOMPARE(h.state.results.count(), 7);
+        QCOMPARE(h.state.results.album(3), "Blues album 1");
+        QCOMPARE(h.state.results.artist(6), "B artist 1");
+        QCOMPARE(h.state.results.picture(1), vantoryLargeUrl(vantoryThumb("Rock1")));
+        // Every page and every hit let the event loop run.
+        QVERIFY(h.yields >= 5 + 7);
+    }
+
+    void cancel_data()
+    {
+        QTest::addColumn<int>("at"); // the click arrives during load n, or (negative) at yield -n
+        QTest::addColumn<bool>("brinsell");
+        QTest::addColumn<int>("total");
+        QTest::addColumn<QStringList>("statuses"); // after "Searching...", before "Results Found"
+        QTest::newRow("second of three genres loading")
+            << 2 << false << 2 + 3
+            << QStringList{"Searching Rock...", "Searching Dance...", "Search Aborted"};
+        // The page that was loading is still parsed in full, and so is a pending
+        // Brinsell request.
+        QTest::newRow("second genre loading, Brinsell still searched")
+            << 2 << true << 2 + 3 + 2
+            << QStringList{"Searching Rock...", "Searching Dance...", "Search Aborted",
+                           "Searching Brinsell..."};
+        // Yield 1 follows the first page's load, yield 2 its first hit.
+        QTest::newRow("first page parsing: ends after its hit")
+            << -2 << true << 1 + 2
+            << QStringList{"Searching Rock...", "Search Aborted", "Searching Brinsell..."};
+    }
+
+    void cancel()
+    {
+        QFETCH(int, at);
+        QFETCH(bool, brinsell);
+        QFETCH(int, total);
+        QFETCH(QStringList, statuses);
+        Harness h;
+        h.pages.pages.insert(categoryPart(0), vantoryPage("Rock", 2));
+        h.pages.pages.insert(categoryPart(3), vantoryPage("Dance", 3));
+        h.pages.pages.insert(categoryPart(4), vantoryPage("Jazz", 4));
+        h.pages.pages.insert("querytype=music", brinsellPage(2));
+        h.pages.onLoad = [&](int n, const QString &) {
+            if (n == at)
+                h.pressCancel();
+        };
+        h.onYield = [&](int n) {
+            if (n == -at)
+                h.pressCancel();
+        };
+        const SearchOutcome out = h.run(music({0, 3, 4}, brinsell));
+
+        // No further genre is requested.
+        QCOMPARE(out.total, total);
+        QCOMPARE(h.pages.requests.size(), (at > 0 ? 2 : 1) + (brinsell ? 1 : 0));
+        QCOMPARE(h.statuses, QStringList{"Searching..."} + statuses +
+                                 QStringList{QString("Results Found: %1").arg(total)});
+        QCOMPARE(h.page().count("<table border=\"1\""), total);
+        QVERIFY(h.page().endsWith("</body> </html>\r\n"));
+        QCOMPARE(h.shown.size(), 1);
+        QCOMPARE(h.state.results.album(1), "Rock album 1");
+        QCOMPARE(h.state.results.artist(1), "Rock artist 1");
+    }
+
+    void secondSearchReplacesTheFirst()
+    {
+        Harness h;
+        h.pages.pages.insert(categoryPart(0), vantoryPage("Rock", 3));
+        h.pages.pages.insert(categoryPart(1), vantoryPage("Blues", 1));
+        QFile temp(h.dir.filePath("temp.html"));
+        QVERIFY(temp.open(QIODevice::WriteOnly));
+        temp.close();
+        h.run(music({0}, false));
+        QVERIFY(!temp.exists());
+        QCOMPARE(h.state.results.count(), 3);
+
+        // The old page is gone before the first request of the new search.
+        bool oldPageGone = false;
+        h.pages.onLoad = [&](int, const QString &) {
+            oldPageGone = !h.page().contains("Rock album");
+        };
+        h.run(music({1}, false));
+        QVERIFY(oldPageGone);
+        QCOMPARE(h.state.results.count(), 1);
+        QCOMPARE(h.state.results.album(1), "Blues album 1");
+        QVERIFY(h.page().contains(
+            "<a href=\"0001http://img.vantory.test/covers/Blues1_500X500.jpg\">"));
+        QVERIFY(!h.page().contains("Rock album"));
+    }
+
+    void unwritableResultsPageIsReported()
+    {
+        Harness h;
+        h.pages.pages.insert(categoryPart(0), vantoryPage("Rock", 2));
+        h.resultsFile = "missing/results.html";
+        const SearchOutcome out = h.run(music({0}, false));
+        QVERIFY(!out.pageWritten);
+        QVERIFY(!out.error.isEmpty());
+        QVERIFY(h.shown.isEmpty());
+        QCOMPARE(out.total, 2);
+        QCOMPARE(h.statuses.last(), "Results Found: 2");
+    }
 };
-
-void SearchDriverTest::requestAddresses_data()
-{
-    QTest::addColumn<QString>("actual");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("vantory music")
-        << vantoryMusicUrl("v.test", "Metallica", 4118)
-        << "http://v.test/catalog/"
-           "search-ng.gsp?dept=4104&search_query=Metallica&CATEGORY_ID=4118&cat=4118";
-    QTest::newRow("surrounding blanks dropped, inner text unchanged")
-        << vantoryMusicUrl("v.test", "  Marlow & Keys  ", 4116)
-        << "http://v.test/catalog/search-ng.gsp?dept=4104&search_query=Marlow & "
-           "Keys&CATEGORY_ID=4116&cat=4116";
-    QTest::newRow("vantory dvd")
-        << vantoryDvdUrl("v.test:81", " Cold Creek")
-        << "http://v.test:81/catalog/search-ng.gsp?dept=4096&search_query=Cold "
-           "Creek&CATEGORY_ID=41938&cat=41938";
-    QTest::newRow("brinsell music: = follows the text")
-        << brinsellMusicUrl("b.test", "Black ")
-        << "http://b.test/retail/"
-           "searchresults.asp?querytype=music&qutype=&pagereq=1&alpha2=&alpha=&search_store=6&"
-           "searchid=&qu=Black=&mfgid=&deptid=&format=&formatid=&systid=&nrecpage=&loc=109&mfgnm=&"
-           "cscat=&ra=&cvsnid=";
-    QTest::newRow("brinsell dvd") << brinsellDvdUrl("b.test", "Harbour Lights")
-                                  << "http://b.test/retail/"
-                                     "searchresults.asp?querytype=video_dvd&qutype=&pagereq=2&"
-                                     "alpha2=&alpha=&search_store=4&searchid=&qu=Harbour "
-                                     "Lights&orderby=&mfgid=&deptid=&format=16&formatid=&systid=&"
-                                     "nrecpage=&loc=322&mfgnm=&cscat=&ra=&cvsnid=&sbxs=";
-}
-
-void SearchDriverTest::requestAddresses()
-{
-    QFETCH(QString, actual);
-    QFETCH(QString, expected);
-    QCOMPARE(actual, expected);
-}
-
-void SearchDriverTest::requestOrder_data()
-{
-    QTest::addColumn<int>("type");
-    QTest::addColumn<bool>("vantory");
-    QTest::addColumn<bool>("brinsell");
-    QTest::addColumn<QList<int>>("genres");
-    QTest::addColumn<QStringList>("expected"); // address parts, in order
-    QTest::newRow("Rock and Pop then Brinsell")
-        << 0 << true << true << QList<int>{11, 0}
-        << QStringList{"&CATEGORY_ID=4118&", "&CATEGORY_ID=4115&", "querytype=music"};
-    QTest::newRow("Compilation is 51934")
-        << 0 << true << false << QList<int>{17} << QStringList{"&CATEGORY_ID=51934&cat=51934"};
-    QTest::newRow("Vantory music without genres asks nothing")
-        << 0 << true << false << QList<int>{} << QStringList{};
-    QTest::newRow("no site asks nothing")
-        << 0 << false << false << QList<int>{0, 1} << QStringList{};
-    QTest::newRow("genres ignored for Brinsell only")
-        << 0 << false << true << QList<int>{0, 1} << QStringList{"querytype=music"};
-    QTest::newRow("DVD ignores genres")
-        << 1 << true << true << QList<int>{0} << QStringList{"dept=4096", "querytype=video_dvd"};
-}
-
-void SearchDriverTest::requestOrder()
-{
-    QFETCH(int, type);
-    QFETCH(bool, vantory);
-    QFETCH(bool, brinsell);
-    QFETCH(QList<int>, genres);
-    QFETCH(QStringList, expected);
-    SearchCriteria c;
-    c.text = "Metallica";
-    c.type = type ? SearchType::DVD : SearchType::Music;
-    c.vantory = vantory;
-    c.brinsell = brinsell;
-    c.amazon = true; // never searched
-    for (int g : genres)
-        c.genres[std::size_t(g)] = true;
-
-    const QList<SearchRequest> plan = planRequests(c, sites());
-    Harness h;
-    h.run(c);
-    QCOMPARE(h.pages.requests.size(), expected.size());
-    QCOMPARE(plan.size(), expected.size());
-    for (int i = 0; i < expected.size(); ++i) {
-        QVERIFY2(h.pages.requests.at(i).contains(expected.at(i)),
-                 qPrintable(h.pages.requests.at(i)));
-        QCOMPARE(plan.at(i).url, h.pages.requests.at(i));
-    }
-    if (expected.isEmpty()) {
-        QCOMPARE(h.page(), QByteArray("<html> <head> <title>New Page 1</title> </head> <body>\r\n"
-                                      "</body> </html>\r\n"));
-        QCOMPARE(h.statuses, (QStringList{"Searching...", "Results Found: 0"}));
-    }
-}
-
-void SearchDriverTest::pageAcceptance_data()
-{
-    QTest::addColumn<QString>("loaded");
-    QTest::addColumn<int>("request"); // genre index; -1 Vantory DVD; -2 Brinsell
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<bool>("accepted");
-    QTest::newRow("same address") << "http://v/c?CATEGORY_ID=4118&cat=4118" << 0 << true << true;
-    QTest::newRow("id anywhere") << "http://v/4118/moved" << 0 << true << true;
-    QTest::newRow("category lost") << "http://v/moved.gsp?CATEGORY_ID=moved" << 0 << true << false;
-    QTest::newRow("dvd lost") << "http://v/c?cat=4193" << -1 << true << false;
-    QTest::newRow("failed load") << "http://v/c?CATEGORY_ID=4118" << 0 << false << false;
-    QTest::newRow("Brinsell anywhere") << "http://b/moved" << -2 << true << true;
-    QTest::newRow("Brinsell failed load") << "http://b/x" << -2 << false << false;
-}
-
-void SearchDriverTest::pageAcceptance()
-{
-    QFETCH(QString, loaded);
-    QFETCH(int, request);
-    QFETCH(bool, ok);
-    QFETCH(bool, accepted);
-    SearchRequest r;
-    r.site = request == -2 ? RetailerSite::Brinsell : RetailerSite::Vantory;
-    r.type = request == -1 ? SearchType::DVD : SearchType::Music;
-    r.genreIndex = request;
-    LoadedPage page;
-    page.ok = ok;
-    page.locationUrl = loaded;
-    QCOMPARE(RetailerSearch::accepted(r, page), accepted);
-}
-
-// The batch run's way: its own checks between requests, the hit count of each.
-void SearchDriverTest::oneRequestAtATime()
-{
-    MemoryPages pages;
-    pages.pages.insert(categoryPart(0), vantoryPage("Rock", 2));
-    pages.pages.insert(categoryPart(1), vantoryPage("Blues", 3));
-    pages.pages.insert("querytype=music", brinsellPage(2));
-    pages.failing.append(vantoryMusicUrl(sites().vantoryHost, "Metallica", 4105));
-    QString artist;
-    QList<PageHit> hits;
-    const HitSink sink = [&](const PageHit &h) { hits.append(h); };
-    RetailerSearch search(sites(), &pages, {}, artist, PageRules::Batch);
-    const QList<SearchRequest> plan = search.plan(music({0, 1}, true));
-    QCOMPARE(plan.size(), 3);
-    QCOMPARE(search.search(plan[0], sink), 2);
-    QCOMPARE(search.search(plan[1], sink), 0);
-    QCOMPARE(search.search(plan[2], sink), 2);
-    QCOMPARE(pages.requests.size(), 3);
-    QCOMPARE(hits.size(), 4);
-    QCOMPARE(hits[1].artist, "Rock artist 2");
-    QCOMPARE(hits[2].title, "B album 1");
-    QCOMPARE(hits[2].artist, "N/A");
-    QCOMPARE(artist, "N/A");
-}
-
-void SearchDriverTest::musicSearchOverTwoGenresAndBrinsell()
-{
-    Harness h;
-    h.pages.pages.insert(categoryPart(0), vantoryPage("Rock", 2));
-    h.pages.pages.insert(categoryPart(1), vantoryPage("Blues", 3));
-    h.pages.pages.insert(categoryPart(2), vantoryPage("Country", 4));
-    h.pages.pages.insert(categoryPart(3), vantoryPage("Dance", 5));
-    h.pages.pages.insert("querytype=music", brinsellPage(2));
-    // Neither a page sent elsewhere nor one that failed to load gives hits.
-    h.pages.redirectTo.insert(vantoryMusicUrl(sites().vantoryHost, "Metallica", 4109),
-                              "http://vantory.test/catalog/moved.gsp?CATEGORY_ID=moved");
-    h.pages.failing.append(vantoryMusicUrl(sites().vantoryHost, "Metallica", 4110));
-    const SearchOutcome out = h.run(music({0, 1, 2, 3}, true));
-
-    QCOMPARE(h.pages.requests.size(), 5);
-    QCOMPARE(out.total, 7);
-    QVERIFY(out.pageWritten);
-    QCOMPARE(h.statuses.last(), "Results Found: 7");
-    QCOMPARE(h.shown, QStringList{h.resultsPath()});
-    QVERIFY(h.page().contains(
-        "<a href=\"0007http://images.brinsell.test/db_assets/large_images/b2.jpg\">"));
-    QCOMPARE(h.state.results.count(), 7);
-    QCOMPARE(h.state.results.album(3), "Blues album 1");
-    QCOMPARE(h.state.results.artist(6), "B artist 1");
-    QCOMPARE(h.state.results.picture(1), vantoryLargeUrl(vantoryThumb("Rock1")));
-    // Every page and every hit let the event loop run.
-    QVERIFY(h.yields >= 5 + 7);
-}
-
-void SearchDriverTest::cancel_data()
-{
-    QTest::addColumn<int>("at"); // the click arrives during load n, or (negative) at yield -n
-    QTest::addColumn<bool>("brinsell");
-    QTest::addColumn<int>("total");
-    QTest::addColumn<QStringList>("statuses"); // after "Searching...", before "Results Found"
-    QTest::newRow("second of three genres loading")
-        << 2 << false << 2 + 3
-        << QStringList{"Searching Rock...", "Searching Dance...", "Search Aborted"};
-    // The page that was loading is still parsed in full, and so is a pending
-    // Brinsell request.
-    QTest::newRow("second genre loading, Brinsell still searched")
-        << 2 << true << 2 + 3 + 2
-        << QStringList{"Searching Rock...", "Searching Dance...", "Search Aborted",
-                       "Searching Brinsell..."};
-    // Yield 1 follows the first page's load, yield 2 its first hit.
-    QTest::newRow("first page parsing: ends after its hit")
-        << -2 << true << 1 + 2
-        << QStringList{"Searching Rock...", "Search Aborted", "Searching Brinsell..."};
-}
-
-void SearchDriverTest::cancel()
-{
-    QFETCH(int, at);
-    QFETCH(bool, brinsell);
-    QFETCH(int, total);
-    QFETCH(QStringList, statuses);
-    Harness h;
-    h.pages.pages.insert(categoryPart(0), vantoryPage("Rock", 2));
-    h.pages.pages.insert(categoryPart(3), vantoryPage("Dance", 3));
-    h.pages.pages.insert(categoryPart(4), vantoryPage("Jazz", 4));
-    h.pages.pages.insert("querytype=music", brinsellPage(2));
-    h.pages.onLoad = [&](int n, const QString &) {
-        if (n == at)
-            h.pressCancel();
-    };
-    h.onYield = [&](int n) {
-        if (n == -at)
-            h.pressCancel();
-    };
-    const SearchOutcome out = h.run(music({0, 3, 4}, brinsell));
-
-    // No further genre is requested.
-    QCOMPARE(out.total, total);
-    QCOMPARE(h.pages.requests.size(), (at > 0 ? 2 : 1) + (brinsell ? 1 : 0));
-    QCOMPARE(h.statuses, QStringList{"Searching..."} + statuses +
-                             QStringList{QString("Results Found: %1").arg(total)});
-    QCOMPARE(h.page().count("<table border=\"1\""), total);
-    QVERIFY(h.page().endsWith("</body> </html>\r\n"));
-    QCOMPARE(h.shown.size(), 1);
-    QCOMPARE(h.state.results.album(1), "Rock album 1");
-    QCOMPARE(h.state.results.artist(1), "Rock artist 1");
-}
-
-void SearchDriverTest::secondSearchReplacesTheFirst()
-{
-    Harness h;
-    h.pages.pages.insert(categoryPart(0), vantoryPage("Rock", 3));
-    h.pages.pages.insert(categoryPart(1), vantoryPage("Blues", 1));
-    QFile temp(h.dir.filePath("temp.html"));
-    QVERIFY(temp.open(QIODevice::WriteOnly));
-    temp.close();
-    h.run(music({0}, false));
-    QVERIFY(!temp.exists());
-    QCOMPARE(h.state.results.count(), 3);
-
-    // The old page is gone before the first request of the new search.
-    bool oldPageGone = false;
-    h.pages.onLoad = [&](int, const QString &) { oldPageGone = !h.page().contains("Rock album"); };
-    h.run(music({1}, false));
-    QVERIFY(oldPageGone);
-    QCOMPARE(h.state.results.count(), 1);
-    QCOMPARE(h.state.results.album(1), "Blues album 1");
-    QVERIFY(
-        h.page().contains("<a href=\"0001http://img.vantory.test/covers/Blues1_500X500.jpg\">"));
-    QVERIFY(!h.page().contains("Rock album"));
-}
-
-void SearchDriverTest::unwritableResultsPageIsReported()
-{
-    Harness h;
-    h.pages.pages.insert(categoryPart(0), vantoryPage("Rock", 2));
-    h.resultsFile = "missing/results.html";
-    const SearchOutcome out = h.run(music({0}, false));
-    QVERIFY(!out.pageWritten);
-    QVERIFY(!out.error.isEmpty());
-    QVERIFY(h.shown.isEmpty());
-    QCOMPARE(out.total, 2);
-    QCOMPARE(h.statuses.last(), "Results Found: 2");
-}
-
-void SearchDriverTest::hitNumberText_data()
-{
-    QTest::addColumn<int>("number");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("first") << 1 << "0001";
-    QTest::newRow("twelfth") << 12 << "0012";
-    QTest::newRow("four digits") << 9999 << "9999";
-    QTest::newRow("five digits") << 10000 << "10000";
-}
-
-void SearchDriverTest::hitNumberText()
-{
-    QFETCH(int, number);
-    QFETCH(QString, text);
-    QCOMPARE(ResultsPageWriter::hitNumberText(number), text);
-}
-
-void SearchDriverTest::pageWithRowsFromBothSites()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("results.html");
-    SearchResults results;
-    ResultsPageWriter writer(results);
-    QVERIFY(writer.open(path));
-    writer.writeRow(hit(RetailerSite::Vantory, "http://v/a_500X500.jpg", "http://v/a_60X60.gif",
-                        "Black", "Metallica"),
-                    "R&&B/Soul");
-    // Texts go in unchanged, markup and non-ASCII included (UTF-8 on disk).
-    writer.writeRow(hit(RetailerSite::Brinsell, "http://b/large_images/x.jpg",
-                        "http://b/prod_images/x.gif", QString::fromUtf8("Vårljus & <b>"),
-                        QString::fromUtf8("Åsa <script>")),
-                    "N/A");
-    QVERIFY(writer.finish());
-
-    const QByteArray expected =
-        "<html> <head> <title>New Page 1</title> </head> <body>\r\n" +
-        expectedBlock("0001", "http://v/a_500X500.jpg", "http://v/a_60X60.gif", "R&&B/Soul",
-                      "Metallica", "Black", false) +
-        expectedBlock("0002", "http://b/large_images/x.jpg", "http://b/prod_images/x.gif", "N/A",
-                      "\xc3\x85sa <script>", "V\xc3\xa5rljus & <b>", true) +
-        "</body> </html>\r\n";
-    QCOMPARE(TestFiles::readFile(path), expected);
-}
 
 QTEST_APPLESS_MAIN(SearchDriverTest)
 #include "tst_searchdriver.moc"

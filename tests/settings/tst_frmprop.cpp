@@ -6,6 +6,7 @@
 #include "guitestmain.h"
 #include "recordingmessagebox.h"
 #include "settings/frmprop.h"
+#include "testfolders.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -15,7 +16,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabBar>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
@@ -27,22 +27,284 @@ class tst_frmProp : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
-    void emptyStoreShowsDefaults();
-    void typingIntoBoxes();
-    void applyEnabledOnlyByListedControls();
-    void applySavesNormalisedRoots();
-    void failedCheck_data();
-    void failedCheck();
-    void okAndCancel();
-    void browseFillsBoxOrLeavesIt();
-    void openedFromTheMenus();
-    void screenshots();
+    void initTestCase()
+    {
+        QVERIFY(QDir(m_folders.path()).mkpath(QStringLiteral("music")));
+        QVERIFY(QDir(m_folders.path()).mkpath(QStringLiteral("films")));
+    }
+
+    void init()
+    {
+        QFile::remove(SettingsStore().fileName());
+        modJacketeer() = ModJacketeer{};
+        m_box = std::make_unique<ScopedRecordingMessageBox>();
+    }
+
+    void cleanup()
+    {
+        if (frmProp *dlg = frmProp::instance())
+            dlg->close();
+        QTRY_VERIFY(frmProp::instance() == nullptr);
+        frmProp::setBrowseRunner({});
+        m_box.reset();
+    }
+
+    void emptyStoreShowsDefaults()
+    {
+        QVERIFY(open());
+        QCOMPARE(m_dlg->windowTitle(), QStringLiteral("Jacketeer - Properties"));
+        QCOMPARE(child("txtQSName")->text(), QStringLiteral("folder"));
+        QCOMPARE(child<QLabel>("lblName")->text(), QStringLiteral("folder.jpg"));
+        QCOMPARE(child("txtCDCoverArt")->text(), QStringLiteral("None"));
+        QCOMPARE(child("txtDVDCoverArt")->text(), QStringLiteral("None"));
+        QCOMPARE(child("txtDVDName")->text(), QStringLiteral("1"));
+        const auto boxes = m_dlg->findChildren<QCheckBox *>();
+        QCOMPARE(boxes.size(), kGenreCount + 5);
+        QVERIFY(
+            std::none_of(boxes.begin(), boxes.end(), [](QCheckBox *b) { return b->isChecked(); }));
+        QCOMPARE(child<QCheckBox>("chkMusicG(6)")->text(), QStringLiteral("R&&B/Soul"));
+        QCOMPARE(child<QCheckBox>("chkReplaceLarger")->text(),
+                 QStringLiteral("Only replace with a larger picture"));
+        QVERIFY(!child<QCheckBox>("chkReplaceLarger")->isEnabled()); // offered with Replace only
+        QCOMPARE(child<QTabBar>("tsProp")->currentIndex(), 0);
+        QCOMPARE(child<QTabBar>("tsProp")->tabToolTip(1),
+                 QStringLiteral("Setup your Batch settings"));
+        QVERIFY(child<QFrame>("fraProp(0)")->isVisible());
+        QVERIFY(!child<QFrame>("fraProp(1)")->isVisible());
+        QVERIFY(child<QPushButton>("cmdApply")->isEnabled());
+        QCOMPARE(stored(QStringLiteral("QSName")), QStringLiteral("<missing>"));
+
+        // Captions whose blanks matter.
+        QCOMPARE(child<QLabel>("Label6")->text(), QStringLiteral("                Album: Black"));
+        QCOMPARE(child<QLabel>("Label14")->text(), QStringLiteral("DVD Cover Art:  "));
+        auto *help = child<QLabel>("Label3");
+        QCOMPARE(help->text(),
+                 QStringLiteral("Enter @artist@ for Artist from results") + QString(26, u' ') +
+                     QStringLiteral("Enter @album@ for Album from results") + QString(24, u' ') +
+                     QStringLiteral("Enter @folder@ to use the folder it is beings saved to"));
+        QCOMPARE(help->heightForWidth(help->width()) / help->fontMetrics().lineSpacing(), 3);
+    }
+
+    void typingIntoBoxes()
+    {
+        QVERIFY(open());
+        auto *templ = child("txtQSName");
+        templ->clear();
+        QTest::keyClicks(templ, QStringLiteral("@artist@/\" - @album@\\"));
+        QCOMPARE(templ->text(), QStringLiteral("@artist@ - @album@"));
+        QCOMPARE(child<QLabel>("lblName")->text(), QStringLiteral("Metallica - Black.jpg"));
+        // A backslash that arrives another way (pasted) goes at once; the caret stays put.
+        templ->setCursorPosition(1);
+        templ->insert(QStringLiteral("\\x\\"));
+        QCOMPARE(templ->text(), QStringLiteral("@xartist@ - @album@"));
+        QCOMPARE(templ->cursorPosition(), 2);
+        QCOMPARE(child<QLabel>("lblName")->text(), QStringLiteral("@xartist@ - Black.jpg"));
+
+        auto *depth = child("txtDVDName");
+        depth->selectAll();
+        QTest::keyClicks(depth, QStringLiteral("3x.2"));
+        QCOMPARE(depth->text(), QStringLiteral("32"));
+    }
+
+    void applyEnabledOnlyByListedControls()
+    {
+        QVERIFY(open());
+        auto *apply = child<QPushButton>("cmdApply");
+        click("cmdApply");
+        QVERIFY(!apply->isEnabled());
+        for (const char *name : {"chkSearchVantory", "chkSearchBrinsell", "chkAutoCrop"})
+            child<QCheckBox>(name)->click();
+        child("txtDVDName")->setText(QStringLiteral("5"));
+        QVERIFY(!apply->isEnabled());
+
+        const QList<std::function<void()>> edits{
+            [&] { child<QCheckBox>("chkMusicG(17)")->click(); },
+            [&] { QVERIFY(toggleAccessibly(child<QCheckBox>("ChkBatchReplace"))); },
+            [&] { child<QCheckBox>("chkReplaceLarger")->click(); },
+            [&] { QTest::keyClick(child("txtQSName"), Qt::Key_X); },
+            [&] { QTest::keyClick(child("txtCDCoverArt"), Qt::Key_Space); },
+            [&] { QTest::keyClick(child("txtDVDCoverArt"), Qt::Key_Space); },
+        };
+        for (int i = 0; i < edits.size(); ++i) {
+            edits[i]();
+            QVERIFY2(apply->isEnabled(), qPrintable(QString::number(i)));
+            click("cmdApply");
+            QVERIFY(!apply->isEnabled());
+        }
+        QVERIFY(m_box->box.shown.isEmpty());
+        QCOMPARE(stored(QStringLiteral("BatchDVDFolder")), QStringLiteral("5"));
+        QCOMPARE(stored(QStringLiteral("BatchReplaceLarger")), QStringLiteral("1"));
+        QCOMPARE(modJacketeer().batchReplaceLarger, int16_t(1));
+    }
+
+    void applySavesNormalisedRoots()
+    {
+        QVERIFY(open());
+        const QString music = m_folders.path(QStringLiteral("music"));
+        child("txtQSName")->setText(QStringLiteral(" @artist@ - @album@ "));
+        child("txtCDCoverArt")->setText(music + QStringLiteral("/ "));
+        child("txtDVDCoverArt")->setText(QStringLiteral("   "));
+        child("txtDVDName")->setText(QStringLiteral("2"));
+        child<QCheckBox>("chkMusicG(4)")->click();
+        click("cmdApply");
+        QVERIFY(m_box->box.shown.isEmpty());
+        QCOMPARE(child("txtCDCoverArt")->text(), music);
+        QCOMPARE(child("txtDVDCoverArt")->text(), QStringLiteral("None"));
+        QCOMPARE(stored(QStringLiteral("BatchCDPath")), music);
+        QCOMPARE(stored(QStringLiteral("BatchDVDPath")), QStringLiteral("None"));
+        QCOMPARE(stored(QStringLiteral("BatchGenreJazz")), QStringLiteral("1"));
+        // The shared state changes at once, for the next Quick Save or batch scan.
+        QCOMPARE(modJacketeer().qsName, QStringLiteral("@artist@ - @album@"));
+        QCOMPARE(modJacketeer().batchCDPath, music);
+        QVERIFY(m_dlg->isVisible());
+    }
+
+    void failedCheck_data()
+    {
+        // One row per box the focus goes to; which values fail is the rules' test.
+        QTest::addColumn<QString>("cd");
+        QTest::addColumn<QString>("dvd");
+        QTest::addColumn<QString>("depth");
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("title");
+        // clang-format off
+        QTest::newRow("missing cd root") << "nowhere" << "films" << "1" << "txtCDCoverArt" << "Batch CD Directory does not exist." << "Batch CD Error";
+        QTest::newRow("missing dvd root") << "music" << "nowhere/" << "1" << "txtDVDCoverArt" << "Batch DVD Directory does not exist." << "Batch DVD Error";
+        QTest::newRow("depth zero") << "music" << "films" << "0" << "txtDVDName" << "Dvd name must be atleast one directory past path." << "Batch DVD Error";
+        // clang-format on
+    }
+
+    void failedCheck()
+    {
+        QFETCH(QString, cd);
+        QFETCH(QString, dvd);
+        QFETCH(QString, depth);
+        QFETCH(QString, focus);
+        QFETCH(QString, title);
+        QVERIFY(open());
+        m_dlg->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_dlg));
+        child("txtCDCoverArt")->setText(m_folders.path(cd));
+        child("txtDVDCoverArt")->setText(m_folders.path(dvd));
+        child("txtDVDName")->setText(depth);
+        click("cmdApply");
+
+        QCOMPARE(m_box->box.shown.size(), 1);
+        const RecordingMessageBox::Shown &shown = m_box->box.shown[0];
+        QTEST(shown.text, "message");
+        QCOMPARE(shown.title, title);
+        QCOMPARE(shown.buttons, MsgButtons::OkOnly);
+        QCOMPARE(shown.icon, MsgIcon::Exclamation);
+        QCOMPARE(QApplication::focusWidget(), m_dlg->findChild<QLineEdit *>(focus));
+        QVERIFY(child<QPushButton>("cmdApply")->isEnabled());
+        QCOMPARE(stored(QStringLiteral("QSName")), QStringLiteral("<missing>"));
+        QCOMPARE(modJacketeer().batchCDPath, QStringLiteral("None"));
+    }
+
+    void okAndCancel()
+    {
+        // Ok after a failed check shows the message and closes without saving.
+        QVERIFY(open());
+        child("txtQSName")->setText(QStringLiteral("changed"));
+        child("txtCDCoverArt")->setText(m_folders.path(QStringLiteral("nowhere")));
+        click("Command1");
+        QCOMPARE(m_box->box.shown.size(), 1);
+        QCOMPARE(m_box->box.shown[0].text, QStringLiteral("Batch CD Directory does not exist."));
+        QTRY_VERIFY(m_dlg.isNull());
+        QCOMPARE(stored(QStringLiteral("QSName")), QStringLiteral("<missing>"));
+
+        // Ok saves a box that does not enable Apply.
+        QVERIFY(open());
+        click("cmdApply");
+        child<QCheckBox>("chkSearchVantory")->click();
+        click("Command1");
+        QTRY_VERIFY(m_dlg.isNull());
+        QCOMPARE(stored(QStringLiteral("BatchVantory")), QStringLiteral("1"));
+        QCOMPARE(modJacketeer().batchVantory, int16_t(1));
+
+        // Cancel and the close box discard; the next opening reloads the store.
+        for (bool closeBox : {false, true}) {
+            QVERIFY(open());
+            QCOMPARE(child("txtQSName")->text(), QStringLiteral("folder"));
+            QVERIFY(child<QCheckBox>("chkSearchVantory")->isChecked());
+            child("txtQSName")->setText(QStringLiteral("changed"));
+            if (closeBox)
+                m_dlg->close();
+            else
+                click("cmdCancel");
+            QTRY_VERIFY(m_dlg.isNull());
+            QCOMPARE(stored(QStringLiteral("QSName")), QStringLiteral("folder"));
+        }
+    }
+
+    void browseFillsBoxOrLeavesIt()
+    {
+        QVERIFY(open());
+        click("cmdApply");
+        const QString music = m_folders.path(QStringLiteral("music"));
+        QString seenBefore = QStringLiteral("<not run>");
+        modJacketeer().browseResult = QStringLiteral("stale");
+        frmProp::setBrowseRunner([&](QWidget *parent) {
+            QCOMPARE(parent, m_dlg.data());
+            seenBefore = modJacketeer().browseResult;
+            modJacketeer().browseResult = music;
+        });
+        click("cmdCDBrowse");
+        QCOMPARE(seenBefore, QString());
+        QCOMPARE(child("txtCDCoverArt")->text(), music);
+        QCOMPARE(child("txtDVDCoverArt")->text(), QStringLiteral("None"));
+        QVERIFY(child<QPushButton>("cmdApply")->isEnabled());
+
+        click("cmdApply");
+        frmProp::setBrowseRunner([](QWidget *) {}); // cancelled: the result stays ""
+        click("cmdDVDBrowse");
+        QCOMPARE(child("txtDVDCoverArt")->text(), QStringLiteral("None"));
+        QVERIFY(!child<QPushButton>("cmdApply")->isEnabled());
+    }
+
+    void openedFromTheMenus()
+    {
+        SettingsStore store;
+        frmJacketeer main(&store);
+        QAction *properties = main.findChild<QAction *>(QStringLiteral("mnuOptionsProperties"));
+        QVERIFY(properties->isEnabled());
+        properties->trigger();
+        m_dlg = frmProp::instance();
+        QVERIFY(m_dlg);
+        QCOMPARE(child<QTabBar>("tsProp")->currentIndex(), 0);
+        // There is one dialog: opening it again brings it forward without a reload.
+        child("txtQSName")->setText(QStringLiteral("unsaved"));
+        properties->trigger();
+        QCOMPARE(frmProp::instance(), m_dlg.data());
+        QCOMPARE(child<QTabBar>("tsProp")->currentIndex(), 0);
+        {
+            // The batch window's entry opens the same dialog on its Batch page.
+            frmBatch batch;
+            QAction *batchEntry =
+                batch.findChild<QAction *>(QStringLiteral("mnuOptionsProperties"));
+            QVERIFY(batchEntry->isEnabled());
+            batchEntry->trigger();
+            QCOMPARE(frmProp::instance(), m_dlg.data());
+            QCOMPARE(child<QTabBar>("tsProp")->currentIndex(), 1);
+        }
+        QVERIFY(child<QFrame>("fraProp(1)")->isVisible());
+        QVERIFY(!child<QFrame>("fraProp(0)")->isVisible());
+        QCOMPARE(child("txtQSName")->text(), QStringLiteral("unsaved"));
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        QCOMPARE(
+            std::count_if(windows.cbegin(), windows.cend(),
+                          [](QWidget *w) { return qobject_cast<frmProp *>(w) && w->isVisible(); }),
+            1);
+    }
 
 private:
-    bool open();
+    bool open()
+    {
+        m_dlg = frmProp::showOnPage();
+        return QTest::qWaitForWindowExposed(m_dlg);
+    }
+
     template <typename T = QLineEdit> T *child(const char *name)
     {
         return m_dlg->findChild<T *>(QLatin1String(name));
@@ -56,309 +318,10 @@ private:
         return SettingsStore().read(key, QStringLiteral("<missing>"));
     }
 
-    QTemporaryDir m_config;
-    QTemporaryDir m_tree;
+    TestFolders m_folders;
     QPointer<frmProp> m_dlg;
     std::unique_ptr<ScopedRecordingMessageBox> m_box;
 };
-
-void tst_frmProp::initTestCase()
-{
-    QVERIFY(m_config.isValid() && m_tree.isValid());
-    qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
-    qputenv("JACKETEER_APPDIR", m_config.path().toUtf8());
-    QVERIFY(QDir(m_tree.path()).mkpath(QStringLiteral("music")));
-    QVERIFY(QDir(m_tree.path()).mkpath(QStringLiteral("films")));
-}
-
-void tst_frmProp::init()
-{
-    QFile::remove(SettingsStore().fileName());
-    modJacketeer() = ModJacketeer{};
-    m_box = std::make_unique<ScopedRecordingMessageBox>();
-}
-
-void tst_frmProp::cleanup()
-{
-    if (frmProp *dlg = frmProp::instance())
-        dlg->close();
-    QTRY_VERIFY(frmProp::instance() == nullptr);
-    frmProp::setBrowseRunner({});
-    m_box.reset();
-}
-
-bool tst_frmProp::open()
-{
-    m_dlg = frmProp::showOnPage();
-    return QTest::qWaitForWindowExposed(m_dlg);
-}
-
-void tst_frmProp::emptyStoreShowsDefaults()
-{
-    QVERIFY(open());
-    QCOMPARE(m_dlg->windowTitle(), QStringLiteral("Jacketeer - Properties"));
-    QCOMPARE(child("txtQSName")->text(), QStringLiteral("folder"));
-    QCOMPARE(child<QLabel>("lblName")->text(), QStringLiteral("folder.jpg"));
-    QCOMPARE(child("txtCDCoverArt")->text(), QStringLiteral("None"));
-    QCOMPARE(child("txtDVDCoverArt")->text(), QStringLiteral("None"));
-    QCOMPARE(child("txtDVDName")->text(), QStringLiteral("1"));
-    const auto boxes = m_dlg->findChildren<QCheckBox *>();
-    QCOMPARE(boxes.size(), kGenreCount + 5);
-    QVERIFY(std::none_of(boxes.begin(), boxes.end(), [](QCheckBox *b) { return b->isChecked(); }));
-    QCOMPARE(child<QCheckBox>("chkMusicG(6)")->text(), QStringLiteral("R&&B/Soul"));
-    QCOMPARE(child<QCheckBox>("chkReplaceLarger")->text(),
-             QStringLiteral("Only replace with a larger picture"));
-    QVERIFY(!child<QCheckBox>("chkReplaceLarger")->isEnabled()); // offered with Replace only
-    QCOMPARE(child<QTabBar>("tsProp")->currentIndex(), 0);
-    QCOMPARE(child<QTabBar>("tsProp")->tabToolTip(1), QStringLiteral("Setup your Batch settings"));
-    QVERIFY(child<QFrame>("fraProp(0)")->isVisible());
-    QVERIFY(!child<QFrame>("fraProp(1)")->isVisible());
-    QVERIFY(child<QPushButton>("cmdApply")->isEnabled());
-    QCOMPARE(stored(QStringLiteral("QSName")), QStringLiteral("<missing>"));
-
-    // Captions whose blanks matter.
-    QCOMPARE(child<QLabel>("Label6")->text(), QStringLiteral("                Album: Black"));
-    QCOMPARE(child<QLabel>("Label14")->text(), QStringLiteral("DVD Cover Art:  "));
-    auto *help = child<QLabel>("Label3");
-    QCOMPARE(help->text(),
-             QStringLiteral("Enter @artist@ for Artist from results") + QString(26, u' ') +
-                 QStringLiteral("Enter @album@ for Album from results") + QString(24, u' ') +
-                 QStringLiteral("Enter @folder@ to use the folder it is beings saved to"));
-    QCOMPARE(help->heightForWidth(help->width()) / help->fontMetrics().lineSpacing(), 3);
-}
-
-void tst_frmProp::typingIntoBoxes()
-{
-    QVERIFY(open());
-    auto *templ = child("txtQSName");
-    templ->clear();
-    QTest::keyClicks(templ, QStringLiteral("@artist@/\" - @album@\\"));
-    QCOMPARE(templ->text(), QStringLiteral("@artist@ - @album@"));
-    QCOMPARE(child<QLabel>("lblName")->text(), QStringLiteral("Metallica - Black.jpg"));
-    // A backslash that arrives another way (pasted) goes at once; the caret stays put.
-    templ->setCursorPosition(1);
-    templ->insert(QStringLiteral("\\x\\"));
-    QCOMPARE(templ->text(), QStringLiteral("@xartist@ - @album@"));
-    QCOMPARE(templ->cursorPosition(), 2);
-    QCOMPARE(child<QLabel>("lblName")->text(), QStringLiteral("@xartist@ - Black.jpg"));
-
-    auto *depth = child("txtDVDName");
-    depth->selectAll();
-    QTest::keyClicks(depth, QStringLiteral("3x.2"));
-    QCOMPARE(depth->text(), QStringLiteral("32"));
-}
-
-void tst_frmProp::applyEnabledOnlyByListedControls()
-{
-    QVERIFY(open());
-    auto *apply = child<QPushButton>("cmdApply");
-    click("cmdApply");
-    QVERIFY(!apply->isEnabled());
-    for (const char *name : {"chkSearchVantory", "chkSearchBrinsell", "chkAutoCrop"})
-        child<QCheckBox>(name)->click();
-    child("txtDVDName")->setText(QStringLiteral("5"));
-    QVERIFY(!apply->isEnabled());
-
-    const QList<std::function<void()>> edits{
-        [&] { child<QCheckBox>("chkMusicG(17)")->click(); },
-        [&] { QVERIFY(toggleAccessibly(child<QCheckBox>("ChkBatchReplace"))); },
-        [&] { child<QCheckBox>("chkReplaceLarger")->click(); },
-        [&] { QTest::keyClick(child("txtQSName"), Qt::Key_X); },
-        [&] { QTest::keyClick(child("txtCDCoverArt"), Qt::Key_Space); },
-        [&] { QTest::keyClick(child("txtDVDCoverArt"), Qt::Key_Space); },
-    };
-    for (int i = 0; i < edits.size(); ++i) {
-        edits[i]();
-        QVERIFY2(apply->isEnabled(), qPrintable(QString::number(i)));
-        click("cmdApply");
-        QVERIFY(!apply->isEnabled());
-    }
-    QVERIFY(m_box->box.shown.isEmpty());
-    QCOMPARE(stored(QStringLiteral("BatchDVDFolder")), QStringLiteral("5"));
-    QCOMPARE(stored(QStringLiteral("BatchReplaceLarger")), QStringLiteral("1"));
-    QCOMPARE(modJacketeer().batchReplaceLarger, int16_t(1));
-}
-
-void tst_frmProp::applySavesNormalisedRoots()
-{
-    QVERIFY(open());
-    const QString music = m_tree.filePath(QStringLiteral("music"));
-    child("txtQSName")->setText(QStringLiteral(" @artist@ - @album@ "));
-    child("txtCDCoverArt")->setText(music + QStringLiteral("/ "));
-    child("txtDVDCoverArt")->setText(QStringLiteral("   "));
-    child("txtDVDName")->setText(QStringLiteral("2"));
-    child<QCheckBox>("chkMusicG(4)")->click();
-    click("cmdApply");
-    QVERIFY(m_box->box.shown.isEmpty());
-    QCOMPARE(child("txtCDCoverArt")->text(), music);
-    QCOMPARE(child("txtDVDCoverArt")->text(), QStringLiteral("None"));
-    QCOMPARE(stored(QStringLiteral("BatchCDPath")), music);
-    QCOMPARE(stored(QStringLiteral("BatchDVDPath")), QStringLiteral("None"));
-    QCOMPARE(stored(QStringLiteral("BatchGenreJazz")), QStringLiteral("1"));
-    // The shared state changes at once, for the next Quick Save or batch scan.
-    QCOMPARE(modJacketeer().qsName, QStringLiteral("@artist@ - @album@"));
-    QCOMPARE(modJacketeer().batchCDPath, music);
-    QVERIFY(m_dlg->isVisible());
-}
-
-void tst_frmProp::failedCheck_data()
-{
-    // One row per box the focus goes to; which values fail is the rules' test.
-    QTest::addColumn<QString>("cd");
-    QTest::addColumn<QString>("dvd");
-    QTest::addColumn<QString>("depth");
-    QTest::addColumn<QString>("focus");
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<QString>("title");
-    // clang-format off
-    QTest::newRow("missing cd root") << "nowhere" << "films" << "1" << "txtCDCoverArt" << "Batch CD Directory does not exist." << "Batch CD Error";
-    QTest::newRow("missing dvd root") << "music" << "nowhere/" << "1" << "txtDVDCoverArt" << "Batch DVD Directory does not exist." << "Batch DVD Error";
-    QTest::newRow("depth zero") << "music" << "films" << "0" << "txtDVDName" << "Dvd name must be atleast one directory past path." << "Batch DVD Error";
-    // clang-format on
-}
-
-void tst_frmProp::failedCheck()
-{
-    QFETCH(QString, cd);
-    QFETCH(QString, dvd);
-    QFETCH(QString, depth);
-    QFETCH(QString, focus);
-    QFETCH(QString, message);
-    QFETCH(QString, title);
-    QVERIFY(open());
-    m_dlg->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_dlg));
-    child("txtCDCoverArt")->setText(m_tree.filePath(cd));
-    child("txtDVDCoverArt")->setText(m_tree.filePath(dvd));
-    child("txtDVDName")->setText(depth);
-    click("cmdApply");
-
-    QCOMPARE(m_box->box.shown.size(), 1);
-    const RecordingMessageBox::Shown &shown = m_box->box.shown[0];
-    QCOMPARE(shown.text, message);
-    QCOMPARE(shown.title, title);
-    QCOMPARE(shown.buttons, MsgButtons::OkOnly);
-    QCOMPARE(shown.icon, MsgIcon::Exclamation);
-    QCOMPARE(QApplication::focusWidget(), m_dlg->findChild<QLineEdit *>(focus));
-    QVERIFY(child<QPushButton>("cmdApply")->isEnabled());
-    QCOMPARE(stored(QStringLiteral("QSName")), QStringLiteral("<missing>"));
-    QCOMPARE(modJacketeer().batchCDPath, QStringLiteral("None"));
-}
-
-void tst_frmProp::okAndCancel()
-{
-    // Ok after a failed check shows the message and closes without saving.
-    QVERIFY(open());
-    child("txtQSName")->setText(QStringLiteral("changed"));
-    child("txtCDCoverArt")->setText(m_tree.filePath(QStringLiteral("nowhere")));
-    click("Command1");
-    QCOMPARE(m_box->box.shown.size(), 1);
-    QCOMPARE(m_box->box.shown[0].text, QStringLiteral("Batch CD Directory does not exist."));
-    QTRY_VERIFY(m_dlg.isNull());
-    QCOMPARE(stored(QStringLiteral("QSName")), QStringLiteral("<missing>"));
-
-    // Ok saves a box that does not enable Apply.
-    QVERIFY(open());
-    click("cmdApply");
-    child<QCheckBox>("chkSearchVantory")->click();
-    click("Command1");
-    QTRY_VERIFY(m_dlg.isNull());
-    QCOMPARE(stored(QStringLiteral("BatchVantory")), QStringLiteral("1"));
-    QCOMPARE(modJacketeer().batchVantory, int16_t(1));
-
-    // Cancel and the close box discard; the next opening reloads the store.
-    for (bool closeBox : {false, true}) {
-        QVERIFY(open());
-        QCOMPARE(child("txtQSName")->text(), QStringLiteral("folder"));
-        QVERIFY(child<QCheckBox>("chkSearchVantory")->isChecked());
-        child("txtQSName")->setText(QStringLiteral("changed"));
-        if (closeBox)
-            m_dlg->close();
-        else
-            click("cmdCancel");
-        QTRY_VERIFY(m_dlg.isNull());
-        QCOMPARE(stored(QStringLiteral("QSName")), QStringLiteral("folder"));
-    }
-}
-
-void tst_frmProp::browseFillsBoxOrLeavesIt()
-{
-    QVERIFY(open());
-    click("cmdApply");
-    const QString music = m_tree.filePath(QStringLiteral("music"));
-    QString seenBefore = QStringLiteral("<not run>");
-    modJacketeer().browseResult = QStringLiteral("stale");
-    frmProp::setBrowseRunner([&](QWidget *parent) {
-        QCOMPARE(parent, m_dlg.data());
-        seenBefore = modJacketeer().browseResult;
-        modJacketeer().browseResult = music;
-    });
-    click("cmdCDBrowse");
-    QCOMPARE(seenBefore, QString());
-    QCOMPARE(child("txtCDCoverArt")->text(), music);
-    QCOMPARE(child("txtDVDCoverArt")->text(), QStringLiteral("None"));
-    QVERIFY(child<QPushButton>("cmdApply")->isEnabled());
-
-    click("cmdApply");
-    frmProp::setBrowseRunner([](QWidget *) {}); // cancelled: the result stays ""
-    click("cmdDVDBrowse");
-    QCOMPARE(child("txtDVDCoverArt")->text(), QStringLiteral("None"));
-    QVERIFY(!child<QPushButton>("cmdApply")->isEnabled());
-}
-
-void tst_frmProp::openedFromTheMenus()
-{
-    SettingsStore store;
-    frmJacketeer main(&store);
-    QAction *properties = main.findChild<QAction *>(QStringLiteral("mnuOptionsProperties"));
-    QVERIFY(properties->isEnabled());
-    properties->trigger();
-    m_dlg = frmProp::instance();
-    QVERIFY(m_dlg);
-    QCOMPARE(child<QTabBar>("tsProp")->currentIndex(), 0);
-    // There is one dialog: opening it again brings it forward without a reload.
-    child("txtQSName")->setText(QStringLiteral("unsaved"));
-    properties->trigger();
-    QCOMPARE(frmProp::instance(), m_dlg.data());
-    QCOMPARE(child<QTabBar>("tsProp")->currentIndex(), 0);
-    {
-        // The batch window's entry opens the same dialog on its Batch page.
-        frmBatch batch;
-        QAction *batchEntry = batch.findChild<QAction *>(QStringLiteral("mnuOptionsProperties"));
-        QVERIFY(batchEntry->isEnabled());
-        batchEntry->trigger();
-        QCOMPARE(frmProp::instance(), m_dlg.data());
-        QCOMPARE(child<QTabBar>("tsProp")->currentIndex(), 1);
-    }
-    QVERIFY(child<QFrame>("fraProp(1)")->isVisible());
-    QVERIFY(!child<QFrame>("fraProp(0)")->isVisible());
-    QCOMPARE(child("txtQSName")->text(), QStringLiteral("unsaved"));
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    QCOMPARE(std::count_if(windows.cbegin(), windows.cend(),
-                           [](QWidget *w) { return qobject_cast<frmProp *>(w) && w->isVisible(); }),
-             1);
-}
-
-// Saves both pages as pictures for a look by eye (run under Xvfb with
-// JACKETEER_SHOTS=<folder>); the test run itself skips it.
-void tst_frmProp::screenshots()
-{
-    const QString folder = qEnvironmentVariable("JACKETEER_SHOTS");
-    if (folder.isEmpty())
-        QSKIP("JACKETEER_SHOTS not set");
-    {
-        SettingsStore store;
-        store.write(QStringLiteral("QSName"), QStringLiteral("@artist@ - @album@"));
-        store.write(QStringLiteral("BatchGenreR&&B/Soul"), QStringLiteral("1"));
-        store.write(QStringLiteral("BatchVantory"), QStringLiteral("1"));
-    }
-    QVERIFY(open());
-    QTest::qWait(300);
-    QVERIFY(m_dlg->grab().save(folder + QStringLiteral("/props-quicksave.png")));
-    frmProp::showOnPage(frmProp::BatchPage);
-    QTest::qWait(300);
-    QVERIFY(m_dlg->grab().save(folder + QStringLiteral("/props-batch.png")));
-}
 
 JACKETEER_GUI_TEST_MAIN(tst_frmProp)
 #include "tst_frmprop.moc"

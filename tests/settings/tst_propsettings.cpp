@@ -1,7 +1,9 @@
 #include "base/modjacketeer.h"
 #include "base/settingsstore.h"
 #include "batch/batchrun.h"
+#include "batch/batchrun.h"
 #include "settings/propsettings.h"
+#include "testfolders.h"
 
 #include <QDir>
 #include <QSet>
@@ -15,200 +17,180 @@ class tst_PropSettings : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void preview_data();
-    void preview();
-    void depth_data();
-    void depth();
-    void check_data();
-    void check();
-    void driveLetterOnlyWhenFolderKeepsExisting();
-    void storeRoundTrip();
+    void preview_data()
+    {
+        QTest::addColumn<QString>("templ");
+        QTest::addColumn<QString>("expected");
+        // clang-format off
+        QTest::newRow("default") << "folder" << "folder.jpg";
+        QTest::newRow("artist and album") << "@artist@ - @album@" << "Metallica - Black.jpg";
+        QTest::newRow("folder") << "@folder@" << "Metallica - Black.jpg";
+        QTest::newRow("blanks trimmed") << "  @album@  " << "Black.jpg";
+        // The preview shows the name a save would really write (the template's
+        // rules are tst_quicksave's target test).
+        QTest::newRow("cleaned as Quick Save cleans") << "AC/DC: <Live>?" << "AC-DC- -Live--.jpg";
+        // clang-format on
+    }
+
+    void preview()
+    {
+        QFETCH(QString, templ);
+        QTEST(PropSettings::previewName(templ), "expected");
+    }
+
+    void depth_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<qint64>("value");
+        // clang-format off
+        QTest::newRow("trailing letter") << "3x" << "3" << qint64(3);
+        QTest::newRow("emptied") << "" << "0" << qint64(0);
+        QTest::newRow("letter first") << "x3" << "0" << qint64(0);
+        QTest::newRow("trailing point") << "3." << "3" << qint64(3);
+        QTest::newRow("fraction dropped") << "3.7" << "3" << qint64(3);
+        QTest::newRow("leading zeros and blanks") << "  007" << "7" << qint64(7);
+        QTest::newRow("negative") << "-2" << "-2" << qint64(-2);
+        QTest::newRow("lone sign") << "-" << "0" << qint64(0);
+        QTest::newRow("above 16 bits") << "40000" << "40000" << qint64(40000);
+        QTest::newRow("far too long saturates") << "123456789012345678901234567890"
+                                                << "123456789012345678901234567890" << qint64(999999999);
+        // clang-format on
+    }
+
+    void depth()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        QCOMPARE(PropSettings::depthText(text), expected);
+        QTEST(PropSettings::depthValue(text), "value");
+        QCOMPARE(PropSettings::depthText(expected), expected);
+    }
+
+    void check_data()
+    {
+        QTest::addColumn<QString>("cd");
+        QTest::addColumn<QString>("dvd");
+        QTest::addColumn<QString>("depth");
+        QTest::addColumn<PropField>("failed");
+        QTest::addColumn<QString>("cdAfter");
+        QTest::addColumn<QString>("dvdAfter");
+        const PropField ok = PropField::None;
+        // "@" stands for a temporary folder holding "music", "films" and "music/track.mp3".
+        // clang-format off
+        QTest::newRow("existing roots") << "@/music" << "@/films" << "2" << ok << "@/music" << "@/films";
+        QTest::newRow("one trailing separator removed") << " @/music/ " << "@/films//" << "1" << ok << "@/music" << "@/films/";
+        QTest::newRow("root stays root") << "/" << " / " << "1" << ok << "/" << " / ";
+        QTest::newRow("emptied roots become None") << "   " << "" << "1" << ok << "None" << "None";
+        QTest::newRow("none in any case not checked") << "none" << " NoNe " << "1" << ok << "none" << " NoNe ";
+        QTest::newRow("missing cd root") << "@/nowhere" << "@/nowhere" << "1" << PropField::CDPath << "@/nowhere" << "@/nowhere";
+        QTest::newRow("missing dvd root") << "@/music/" << "@/nowhere/" << "1" << PropField::DVDPath << "@/music" << "@/nowhere";
+        QTest::newRow("a file is not a folder") << "@/music/track.mp3" << "None" << "1" << PropField::CDPath << "@/music/track.mp3" << "None";
+        QTest::newRow("roots checked before depth") << "@/nowhere" << "None" << "0" << PropField::CDPath << "@/nowhere" << "None";
+        QTest::newRow("depth zero") << "None" << "None" << "0" << PropField::DVDName << "None" << "None";
+        QTest::newRow("depth largest") << "None" << "None" << "32767" << ok << "None" << "None";
+        QTest::newRow("depth beyond 16 bits") << "None" << "None" << "32768" << PropField::DVDName << "None" << "None";
+        // clang-format on
+    }
+
+    void check()
+    {
+        QFETCH(QString, cd);
+        QFETCH(QString, dvd);
+        QFETCH(QString, depth);
+        QFETCH(PropField, failed);
+        QFETCH(QString, cdAfter);
+        QFETCH(QString, dvdAfter);
+
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("music")));
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("films")));
+        QFile track(dir.filePath(QStringLiteral("music/track.mp3")));
+        QVERIFY(track.open(QIODevice::WriteOnly));
+        const auto at = [&dir](QString s) { return s.replace(QLatin1Char('@'), dir.path()); };
+
+        PropValues v;
+        v.cdPath = at(cd);
+        v.dvdPath = at(dvd);
+        v.dvdName = depth;
+        const PropCheckFailure failure = PropSettings::check(v, &PropSettings::folderExists);
+        QCOMPARE(failure.field, failed);
+        const QMap<PropField, QPair<QString, QString>> messages{
+            {PropField::None, {}},
+            {PropField::CDPath, {"Batch CD Directory does not exist.", "Batch CD Error"}},
+            {PropField::DVDPath, {"Batch DVD Directory does not exist.", "Batch DVD Error"}},
+            {PropField::DVDName,
+             {"Dvd name must be atleast one directory past path.", "Batch DVD Error"}}};
+        QCOMPARE(failure.text, messages[failed].first);
+        QCOMPARE(failure.title, messages[failed].second);
+        QCOMPARE(v.cdPath, at(cdAfter));
+        QCOMPARE(v.dvdPath, at(dvdAfter));
+    }
+
+    void driveLetterOnlyWhenFolderKeepsExisting()
+    {
+        QSet<QString> folders{QStringLiteral("d:/music"), QStringLiteral("D:/music"),
+                              QStringLiteral("e:/films"), QStringLiteral("/home/x"),
+                              QStringLiteral("/Home/x")};
+        const auto exists = [&folders](const QString &p) { return folders.contains(p); };
+        PropValues v;
+        v.cdPath = QStringLiteral("d:/music/");
+        v.dvdPath = QStringLiteral("e:/films");
+        QVERIFY(!PropSettings::check(v, exists).failed());
+        QCOMPARE(v.cdPath, QStringLiteral("D:/music"));
+        // "E:/films" is not there: upper-casing would point the root elsewhere.
+        QCOMPARE(v.dvdPath, QStringLiteral("e:/films"));
+        // A Linux path's first letter is never touched.
+        QCOMPARE(PropSettings::upperDriveLetter(QStringLiteral("/home/x"), exists),
+                 QStringLiteral("/home/x"));
+    }
+
+    void storeRoundTrip()
+    {
+        PropValues v;
+        v.qsName = QStringLiteral("  @folder@ ");
+        v.cdPath = QStringLiteral(" /srv/music ");
+        v.dvdName = QStringLiteral("007");
+        v.genre[6] = 1;
+        v.replace = 1;
+        v.brinsell = 1;
+        v.replaceLarger = 1;
+        {
+            SettingsStore store;
+            PropSettings::writeToStore(v, store);
+            const PropValues loaded = PropSettings::load(store);
+            QCOMPARE(loaded.qsName, QStringLiteral("@folder@"));
+            QCOMPARE(loaded.cdPath, QStringLiteral("/srv/music"));
+            QCOMPARE(loaded.dvdName, QStringLiteral("7"));
+            QCOMPARE(loaded.genre, v.genre);
+            QCOMPARE(loaded.replace, int16_t(1));
+            QCOMPARE(loaded.brinsell, int16_t(1));
+            QCOMPARE(loaded.vantory, int16_t(0));
+            QCOMPARE(store.read(QStringLiteral("BatchGenreR&&B/Soul"), {}), QStringLiteral("1"));
+            QCOMPARE(store.read(QStringLiteral("BatchDVDFolder"), {}), QStringLiteral("7"));
+            QCOMPARE(store.read(QStringLiteral("BatchReplaceLarger"), {}), QStringLiteral("1"));
+            QCOMPARE(loaded.replaceLarger, int16_t(1));
+        }
+        // The shared state after Apply equals what the store gives back at the next start.
+        ModJacketeer applied;
+        PropSettings::applyToState(v, applied);
+        ModJacketeer reread;
+        reread.loadFromStore(SettingsStore());
+        QCOMPARE(reread.qsName, applied.qsName);
+        QCOMPARE(reread.batchCDPath, applied.batchCDPath);
+        QCOMPARE(reread.batchDVDPath, applied.batchDVDPath);
+        QCOMPARE(reread.batchDVDFolder, applied.batchDVDFolder);
+        QCOMPARE(reread.batchGenre, applied.batchGenre);
+        QCOMPARE(reread.batchReplace, applied.batchReplace);
+        QCOMPARE(reread.batchBrinsell, applied.batchBrinsell);
+        QCOMPARE(reread.batchVantory, applied.batchVantory);
+        QCOMPARE(reread.batchReplaceLarger, int16_t(1));
+        QCOMPARE(BatchSettings::fromShared(reread).replaceLarger, true);
+    }
 
 private:
-    QTemporaryDir m_config;
+    TestFolders m_folders;
 };
-
-void tst_PropSettings::initTestCase()
-{
-    QVERIFY(m_config.isValid());
-    qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
-    qputenv("JACKETEER_APPDIR", m_config.path().toUtf8());
-}
-
-void tst_PropSettings::preview_data()
-{
-    QTest::addColumn<QString>("templ");
-    QTest::addColumn<QString>("expected");
-    // clang-format off
-    QTest::newRow("default") << "folder" << "folder.jpg";
-    QTest::newRow("artist and album") << "@artist@ - @album@" << "Metallica - Black.jpg";
-    QTest::newRow("folder") << "@folder@" << "Metallica - Black.jpg";
-    QTest::newRow("other case kept") << "Cover @ARTIST@" << "Cover @ARTIST@.jpg";
-    QTest::newRow("every occurrence") << "@album@ @album@" << "Black Black.jpg";
-    QTest::newRow("blanks trimmed") << "  @album@  " << "Black.jpg";
-    // The preview shows the name a save would really write.
-    QTest::newRow("cleaned as Quick Save cleans") << "AC/DC: <Live>?" << "AC-DC- -Live--.jpg";
-    // clang-format on
-}
-
-void tst_PropSettings::preview()
-{
-    QFETCH(QString, templ);
-    QFETCH(QString, expected);
-    QCOMPARE(PropSettings::previewName(templ), expected);
-}
-
-void tst_PropSettings::depth_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("expected");
-    QTest::addColumn<qint64>("value");
-    // clang-format off
-    QTest::newRow("trailing letter") << "3x" << "3" << qint64(3);
-    QTest::newRow("emptied") << "" << "0" << qint64(0);
-    QTest::newRow("letter first") << "x3" << "0" << qint64(0);
-    QTest::newRow("trailing point") << "3." << "3" << qint64(3);
-    QTest::newRow("fraction dropped") << "3.7" << "3" << qint64(3);
-    QTest::newRow("leading zeros and blanks") << "  007" << "7" << qint64(7);
-    QTest::newRow("negative") << "-2" << "-2" << qint64(-2);
-    QTest::newRow("lone sign") << "-" << "0" << qint64(0);
-    QTest::newRow("above 16 bits") << "40000" << "40000" << qint64(40000);
-    QTest::newRow("far too long saturates") << "123456789012345678901234567890"
-                                            << "123456789012345678901234567890" << qint64(999999999);
-    // clang-format on
-}
-
-void tst_PropSettings::depth()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, expected);
-    QFETCH(qint64, value);
-    QCOMPARE(PropSettings::depthText(text), expected);
-    QCOMPARE(PropSettings::depthValue(text), value);
-    QCOMPARE(PropSettings::depthText(expected), expected);
-}
-
-void tst_PropSettings::check_data()
-{
-    QTest::addColumn<QString>("cd");
-    QTest::addColumn<QString>("dvd");
-    QTest::addColumn<QString>("depth");
-    QTest::addColumn<PropField>("failed");
-    QTest::addColumn<QString>("cdAfter");
-    QTest::addColumn<QString>("dvdAfter");
-    const PropField ok = PropField::None;
-    // "@" stands for a temporary folder holding "music", "films" and "music/track.mp3".
-    // clang-format off
-    QTest::newRow("existing roots") << "@/music" << "@/films" << "2" << ok << "@/music" << "@/films";
-    QTest::newRow("one trailing separator removed") << " @/music/ " << "@/films//" << "1" << ok << "@/music" << "@/films/";
-    QTest::newRow("root stays root") << "/" << " / " << "1" << ok << "/" << " / ";
-    QTest::newRow("emptied roots become None") << "   " << "" << "1" << ok << "None" << "None";
-    QTest::newRow("none in any case not checked") << "none" << " NoNe " << "1" << ok << "none" << " NoNe ";
-    QTest::newRow("missing cd root") << "@/nowhere" << "@/nowhere" << "1" << PropField::CDPath << "@/nowhere" << "@/nowhere";
-    QTest::newRow("missing dvd root") << "@/music/" << "@/nowhere/" << "1" << PropField::DVDPath << "@/music" << "@/nowhere";
-    QTest::newRow("a file is not a folder") << "@/music/track.mp3" << "None" << "1" << PropField::CDPath << "@/music/track.mp3" << "None";
-    QTest::newRow("roots checked before depth") << "@/nowhere" << "None" << "0" << PropField::CDPath << "@/nowhere" << "None";
-    QTest::newRow("depth zero") << "None" << "None" << "0" << PropField::DVDName << "None" << "None";
-    QTest::newRow("depth largest") << "None" << "None" << "32767" << ok << "None" << "None";
-    QTest::newRow("depth beyond 16 bits") << "None" << "None" << "32768" << PropField::DVDName << "None" << "None";
-    // clang-format on
-}
-
-void tst_PropSettings::check()
-{
-    QFETCH(QString, cd);
-    QFETCH(QString, dvd);
-    QFETCH(QString, depth);
-    QFETCH(PropField, failed);
-    QFETCH(QString, cdAfter);
-    QFETCH(QString, dvdAfter);
-
-    QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("music")));
-    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("films")));
-    QFile track(dir.filePath(QStringLiteral("music/track.mp3")));
-    QVERIFY(track.open(QIODevice::WriteOnly));
-    const auto at = [&dir](QString s) { return s.replace(QLatin1Char('@'), dir.path()); };
-
-    PropValues v;
-    v.cdPath = at(cd);
-    v.dvdPath = at(dvd);
-    v.dvdName = depth;
-    const PropCheckFailure failure = PropSettings::check(v, &PropSettings::folderExists);
-    QCOMPARE(failure.field, failed);
-    const QMap<PropField, QPair<QString, QString>> messages{
-        {PropField::None, {}},
-        {PropField::CDPath, {"Batch CD Directory does not exist.", "Batch CD Error"}},
-        {PropField::DVDPath, {"Batch DVD Directory does not exist.", "Batch DVD Error"}},
-        {PropField::DVDName,
-         {"Dvd name must be atleast one directory past path.", "Batch DVD Error"}}};
-    QCOMPARE(failure.text, messages[failed].first);
-    QCOMPARE(failure.title, messages[failed].second);
-    QCOMPARE(v.cdPath, at(cdAfter));
-    QCOMPARE(v.dvdPath, at(dvdAfter));
-}
-
-void tst_PropSettings::driveLetterOnlyWhenFolderKeepsExisting()
-{
-    QSet<QString> folders{QStringLiteral("d:/music"), QStringLiteral("D:/music"),
-                          QStringLiteral("e:/films"), QStringLiteral("/home/x"),
-                          QStringLiteral("/Home/x")};
-    const auto exists = [&folders](const QString &p) { return folders.contains(p); };
-    PropValues v;
-    v.cdPath = QStringLiteral("d:/music/");
-    v.dvdPath = QStringLiteral("e:/films");
-    QVERIFY(!PropSettings::check(v, exists).failed());
-    QCOMPARE(v.cdPath, QStringLiteral("D:/music"));
-    // "E:/films" is not there: upper-casing would point the root elsewhere.
-    QCOMPARE(v.dvdPath, QStringLiteral("e:/films"));
-    // A Linux path's first letter is never touched.
-    QCOMPARE(PropSettings::upperDriveLetter(QStringLiteral("/home/x"), exists),
-             QStringLiteral("/home/x"));
-}
-
-void tst_PropSettings::storeRoundTrip()
-{
-    PropValues v;
-    v.qsName = QStringLiteral("  @folder@ ");
-    v.cdPath = QStringLiteral(" /srv/music ");
-    v.dvdName = QStringLiteral("007");
-    v.genre[6] = 1;
-    v.replace = 1;
-    v.brinsell = 1;
-    v.replaceLarger = 1;
-    {
-        SettingsStore store;
-        PropSettings::writeToStore(v, store);
-        const PropValues loaded = PropSettings::load(store);
-        QCOMPARE(loaded.qsName, QStringLiteral("@folder@"));
-        QCOMPARE(loaded.cdPath, QStringLiteral("/srv/music"));
-        QCOMPARE(loaded.dvdName, QStringLiteral("7"));
-        QCOMPARE(loaded.genre, v.genre);
-        QCOMPARE(loaded.replace, int16_t(1));
-        QCOMPARE(loaded.brinsell, int16_t(1));
-        QCOMPARE(loaded.vantory, int16_t(0));
-        QCOMPARE(store.read(QStringLiteral("BatchGenreR&&B/Soul"), {}), QStringLiteral("1"));
-        QCOMPARE(store.read(QStringLiteral("BatchDVDFolder"), {}), QStringLiteral("7"));
-        QCOMPARE(store.read(QStringLiteral("BatchReplaceLarger"), {}), QStringLiteral("1"));
-        QCOMPARE(loaded.replaceLarger, int16_t(1));
-    }
-    // The shared state after Apply equals what the store gives back at the next start.
-    ModJacketeer applied;
-    PropSettings::applyToState(v, applied);
-    ModJacketeer reread;
-    reread.loadFromStore(SettingsStore());
-    QCOMPARE(reread.qsName, applied.qsName);
-    QCOMPARE(reread.batchCDPath, applied.batchCDPath);
-    QCOMPARE(reread.batchDVDPath, applied.batchDVDPath);
-    QCOMPARE(reread.batchDVDFolder, applied.batchDVDFolder);
-    QCOMPARE(reread.batchGenre, applied.batchGenre);
-    QCOMPARE(reread.batchReplace, applied.batchReplace);
-    QCOMPARE(reread.batchBrinsell, applied.batchBrinsell);
-    QCOMPARE(reread.batchVantory, applied.batchVantory);
-    QCOMPARE(reread.batchReplaceLarger, int16_t(1));
-    QCOMPARE(BatchSettings::fromShared(reread).replaceLarger, true);
-}
 
 QTEST_GUILESS_MAIN(tst_PropSettings)
 #include "tst_propsettings.moc"

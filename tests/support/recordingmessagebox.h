@@ -13,8 +13,7 @@
 class RecordingMessageBox final : public IMessageBox
 {
 public:
-    struct Shown
-    {
+    struct Shown {
         QString text;
         QString title;
         MsgButtons buttons;

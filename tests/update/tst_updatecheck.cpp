@@ -2,11 +2,11 @@
 #include "base/settingsstore.h"
 #include "recordingmessagebox.h"
 #include "simulatorprocess.h"
+#include "testfolders.h"
 #include "update/updatecheck.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <optional>
@@ -31,159 +31,149 @@ class tst_UpdateCheck : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void versionFromPage_data();
-    void versionFromPage();
-    void cleanup();
-    void check_data();
-    void check();
+    void initTestCase()
+    {
+        QVERIFY2(m_sim.start(), qPrintable(m_sim.errorString()));
+        SettingsStore store;
+        m_sim.configureSites(store);
+    }
+
+    void versionFromPage_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("version"); // "<none>" when no usable version
+        // clang-format off
+        QTest::newRow("plain") << page("3.1") << "3.1";
+        QTest::newRow("dash and blanks") << page(" 3.1 -Y") << "3.1";
+        QTest::newRow("several dashes") << page("3.1-beta-2") << "3.1";
+        QTest::newRow("line breaks") << page("\r\n3.2\r\n") << "3.2";
+        QTest::newRow("first body markers") << "<body>4.0</body><body>5.0</body>" << "4.0";
+        QTest::newRow("no closing marker") << "<html><body>3.1</html>" << "<none>";
+        QTest::newRow("closing marker first") << "</body>3.1<body>" << "<none>";
+        QTest::newRow("closing marker before and after") << "</body><body>3.1</body>" << "<none>";
+        QTest::newRow("no opening marker") << "3.1</body>" << "<none>";
+        QTest::newRow("markers in other case") << "<BODY>3.1</BODY>" << "<none>";
+        QTest::newRow("body with attributes") << "<body bgcolor=white>3.1</body>" << "<none>";
+        QTest::newRow("empty body") << page("") << "<none>";
+        QTest::newRow("only a dash") << page(" - 3.1") << "<none>";
+        QTest::newRow("separator") << page("../../bin/sh") << "<none>";
+        QTest::newRow("empty file") << "" << "<none>";
+        // clang-format on
+    }
+
+    void versionFromPage()
+    {
+        QFETCH(QString, page);
+        const std::optional<QString> got = UpdateCheck::versionFromPage(page);
+        QTEST(got.value_or(QStringLiteral("<none>")), "version");
+    }
+
+    void cleanup()
+    {
+        setUrlOpener({});
+        setMessageBox(nullptr);
+        QDir(appFolder()).removeRecursively();
+        QDir().mkpath(appFolder());
+    }
+
+    void check_data()
+    {
+        QTest::addColumn<QString>("folder"); // the update page's folder on the simulator
+        QTest::addColumn<QString>(
+            "present"); // a file ("/" at the end: folder) in the application folder
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<UpdateOutcome>("outcome");
+        QTest::addColumn<bool>("copyLeft");
+        const auto current = UpdateOutcome::Current;
+        const auto none = UpdateOutcome::NoInformation;
+        // clang-format off
+        QTest::newRow("current version") << "3.1" << "jacketeer3.1" << true << current << false;
+        QTest::newRow("new version, yes") << "3.1" << "jacketeer3.0" << true << UpdateOutcome::Opened << false;
+        QTest::newRow("new version, no") << "3.1" << "jacketeer3.0" << false << UpdateOutcome::Declined << true;
+        // The program file on Linux has no ".exe"; a Windows name or a folder does not count.
+        QTest::newRow("windows program file") << "3.1" << "jacketeer3.1.exe" << false << UpdateOutcome::Declined << true;
+        QTest::newRow("folder of that name") << "3.1" << "jacketeer3.1/" << false << UpdateOutcome::Declined << true;
+        QTest::newRow("page without closing marker") << "nobody" << "jacketeer3.1" << true << none << false;
+        // Every failed download takes one road; the kinds of failure are the
+        // download service's test.
+        QTest::newRow("page missing") << "missing" << "jacketeer3.1" << true << none << false;
+        QTest::newRow("no network") << "<offline>" << "jacketeer3.1" << true << none << false;
+        // clang-format on
+    }
+
+    void check()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, present);
+        QFETCH(bool, yes);
+        QFETCH(UpdateOutcome, outcome);
+
+        SettingsStore store;
+        // Port 1 on the loopback refuses at once, as a machine without a network does.
+        store.writeSite(QStringLiteral("UpdateInfoUrl"),
+                        folder == QLatin1String("<offline>")
+                            ? QStringLiteral("http://127.0.0.1:1/update/3.1/version.html")
+                            : m_sim.url(QStringLiteral("/update/%1/version.html").arg(folder)));
+        store.sync();
+        if (present.endsWith(QLatin1Char('/'))) {
+            QVERIFY(QDir(appFolder()).mkpath(present));
+        } else {
+            QFile program(appFile(present));
+            QVERIFY(program.open(QIODevice::WriteOnly));
+        }
+        // A copy left by an earlier check answered No must never pass for a fresh answer.
+        QFile stale(appFile(QStringLiteral("version.jkv")));
+        QVERIFY(stale.open(QIODevice::WriteOnly));
+        stale.write("<body>3.1</body>");
+        stale.close();
+
+        RecordingMessageBox box;
+        box.answers = {yes ? MsgAnswer::Yes : MsgAnswer::No};
+        setMessageBox(&box);
+        QList<QUrl> opened;
+        qsizetype askedBeforeOpening = -1;
+        setUrlOpener([&](const QUrl &url) {
+            askedBeforeOpening = box.shown.size();
+            opened << url;
+            return true;
+        });
+
+        QCOMPARE(runAutoUpdate(), outcome);
+        QCOMPARE(box.shown.size(), 1);
+        const RecordingMessageBox::Shown &shown = box.shown[0];
+        QCOMPARE(shown.title, QStringLiteral("Auto Update"));
+        switch (outcome) {
+        case UpdateOutcome::Current:
+            QCOMPARE(shown.text,
+                     QStringLiteral("Your version is the most current version availiable"));
+            QCOMPARE(shown.buttons, MsgButtons::OkOnly);
+            QCOMPARE(shown.icon, MsgIcon::Information);
+            break;
+        case UpdateOutcome::NoInformation:
+            QCOMPARE(shown.text,
+                     QStringLiteral("Unable to retrieve update information.  Please try "
+                                    "again later."));
+            QCOMPARE(shown.buttons, MsgButtons::OkOnly);
+            QCOMPARE(shown.icon, MsgIcon::None);
+            break;
+        default:
+            QCOMPARE(shown.text,
+                     QStringLiteral("A new version of Jacketeer is availiable.  Would you "
+                                    "like to download it now?"));
+            QCOMPARE(shown.buttons, MsgButtons::YesNo);
+            QCOMPARE(shown.icon, MsgIcon::Question);
+        }
+        QTEST(QFile::exists(appFile(QStringLiteral("version.jkv"))), "copyLeft");
+        const QList<QUrl> expectedOpen{QUrl(m_sim.url(QStringLiteral("/download.html")))};
+        QCOMPARE(opened, outcome == UpdateOutcome::Opened ? expectedOpen : QList<QUrl>{});
+        if (!opened.isEmpty())
+            QCOMPARE(askedBeforeOpening, 1);
+    }
 
 private:
-    QTemporaryDir m_config;
-    QTemporaryDir m_app;
+    TestFolders m_folders;
     SimulatorProcess m_sim;
 };
-
-void tst_UpdateCheck::initTestCase()
-{
-    QVERIFY(m_config.isValid() && m_app.isValid());
-    qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
-    qputenv("JACKETEER_APPDIR", m_app.path().toUtf8());
-    QVERIFY2(m_sim.start(), qPrintable(m_sim.errorString()));
-    SettingsStore store;
-    m_sim.configureSites(store);
-}
-
-void tst_UpdateCheck::cleanup()
-{
-    setUrlOpener({});
-    setMessageBox(nullptr);
-    QDir(m_app.path()).removeRecursively();
-    QDir().mkpath(m_app.path());
-}
-
-void tst_UpdateCheck::versionFromPage_data()
-{
-    QTest::addColumn<QString>("page");
-    QTest::addColumn<QString>("version"); // "<none>" when no usable version
-    // clang-format off
-    QTest::newRow("plain") << page("3.1") << "3.1";
-    QTest::newRow("dash and blanks") << page(" 3.1 -Y") << "3.1";
-    QTest::newRow("several dashes") << page("3.1-beta-2") << "3.1";
-    QTest::newRow("line breaks") << page("\r\n3.2\r\n") << "3.2";
-    QTest::newRow("first body markers") << "<body>4.0</body><body>5.0</body>" << "4.0";
-    QTest::newRow("no closing marker") << "<html><body>3.1</html>" << "<none>";
-    QTest::newRow("closing marker first") << "</body>3.1<body>" << "<none>";
-    QTest::newRow("closing marker before and after") << "</body><body>3.1</body>" << "<none>";
-    QTest::newRow("no opening marker") << "3.1</body>" << "<none>";
-    QTest::newRow("markers in other case") << "<BODY>3.1</BODY>" << "<none>";
-    QTest::newRow("body with attributes") << "<body bgcolor=white>3.1</body>" << "<none>";
-    QTest::newRow("empty body") << page("") << "<none>";
-    QTest::newRow("only a dash") << page(" - 3.1") << "<none>";
-    QTest::newRow("separator") << page("../../bin/sh") << "<none>";
-    QTest::newRow("empty file") << "" << "<none>";
-    // clang-format on
-}
-
-void tst_UpdateCheck::versionFromPage()
-{
-    QFETCH(QString, page);
-    QFETCH(QString, version);
-    const std::optional<QString> got = UpdateCheck::versionFromPage(page);
-    QCOMPARE(got.value_or(QStringLiteral("<none>")), version);
-}
-
-void tst_UpdateCheck::check_data()
-{
-    QTest::addColumn<QString>("folder"); // the update page's folder on the simulator
-    QTest::addColumn<QString>(
-        "present"); // a file ("/" at the end: folder) in the application folder
-    QTest::addColumn<bool>("yes");
-    QTest::addColumn<UpdateOutcome>("outcome");
-    QTest::addColumn<bool>("copyLeft");
-    const auto current = UpdateOutcome::Current;
-    const auto none = UpdateOutcome::NoInformation;
-    // clang-format off
-    QTest::newRow("current version") << "3.1" << "jacketeer3.1" << true << current << false;
-    QTest::newRow("new version, yes") << "3.1" << "jacketeer3.0" << true << UpdateOutcome::Opened << false;
-    QTest::newRow("new version, no") << "3.1" << "jacketeer3.0" << false << UpdateOutcome::Declined << true;
-    // The program file on Linux has no ".exe"; a Windows name or a folder does not count.
-    QTest::newRow("windows program file") << "3.1" << "jacketeer3.1.exe" << false << UpdateOutcome::Declined << true;
-    QTest::newRow("folder of that name") << "3.1" << "jacketeer3.1/" << false << UpdateOutcome::Declined << true;
-    QTest::newRow("page without closing marker") << "nobody" << "jacketeer3.1" << true << none << false;
-    // Every failed download takes one road; the kinds of failure are the
-    // download service's test.
-    QTest::newRow("page missing") << "missing" << "jacketeer3.1" << true << none << false;
-    QTest::newRow("no network") << "<offline>" << "jacketeer3.1" << true << none << false;
-    // clang-format on
-}
-
-void tst_UpdateCheck::check()
-{
-    QFETCH(QString, folder);
-    QFETCH(QString, present);
-    QFETCH(bool, yes);
-    QFETCH(UpdateOutcome, outcome);
-    QFETCH(bool, copyLeft);
-
-    SettingsStore store;
-    // Port 1 on the loopback refuses at once, as a machine without a network does.
-    store.writeSite(QStringLiteral("UpdateInfoUrl"),
-                    folder == QLatin1String("<offline>")
-                        ? QStringLiteral("http://127.0.0.1:1/update/3.1/version.html")
-                        : m_sim.url(QStringLiteral("/update/%1/version.html").arg(folder)));
-    store.sync();
-    if (present.endsWith(QLatin1Char('/'))) {
-        QVERIFY(QDir(appFolder()).mkpath(present));
-    } else {
-        QFile program(appFile(present));
-        QVERIFY(program.open(QIODevice::WriteOnly));
-    }
-    // A copy left by an earlier check answered No must never pass for a fresh answer.
-    QFile stale(appFile(QStringLiteral("version.jkv")));
-    QVERIFY(stale.open(QIODevice::WriteOnly));
-    stale.write("<body>3.1</body>");
-    stale.close();
-
-    RecordingMessageBox box;
-    box.answers = {yes ? MsgAnswer::Yes : MsgAnswer::No};
-    setMessageBox(&box);
-    QList<QUrl> opened;
-    qsizetype askedBeforeOpening = -1;
-    setUrlOpener([&](const QUrl &url) {
-        askedBeforeOpening = box.shown.size();
-        opened << url;
-        return true;
-    });
-
-    QCOMPARE(runAutoUpdate(), outcome);
-    QCOMPARE(box.shown.size(), 1);
-    const RecordingMessageBox::Shown &shown = box.shown[0];
-    QCOMPARE(shown.title, QStringLiteral("Auto Update"));
-    switch (outcome) {
-    case UpdateOutcome::Current:
-        QCOMPARE(shown.text, QStringLiteral("Your version is the most current version availiable"));
-        QCOMPARE(shown.buttons, MsgButtons::OkOnly);
-        QCOMPARE(shown.icon, MsgIcon::Information);
-        break;
-    case UpdateOutcome::NoInformation:
-        QCOMPARE(shown.text, QStringLiteral("Unable to retrieve update information.  Please try "
-                                            "again later."));
-        QCOMPARE(shown.buttons, MsgButtons::OkOnly);
-        QCOMPARE(shown.icon, MsgIcon::None);
-        break;
-    default:
-        QCOMPARE(shown.text, QStringLiteral("A new version of Jacketeer is availiable.  Would you "
-                                            "like to download it now?"));
-        QCOMPARE(shown.buttons, MsgButtons::YesNo);
-        QCOMPARE(shown.icon, MsgIcon::Question);
-    }
-    QCOMPARE(QFile::exists(appFile(QStringLiteral("version.jkv"))), copyLeft);
-    const QList<QUrl> expectedOpen{QUrl(m_sim.url(QStringLiteral("/download.html")))};
-    QCOMPARE(opened, outcome == UpdateOutcome::Opened ? expectedOpen : QList<QUrl>{});
-    if (!opened.isEmpty())
-        QCOMPARE(askedBeforeOpening, 1);
-}
 
 QTEST_GUILESS_MAIN(tst_UpdateCheck)
 #include "tst_updatecheck.moc"

@@ -1,19 +1,12 @@
 #include "viewer/artshelfscan.h"
+#include "testfiles.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace
 {
-
-void touch(const QString &path)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-}
 
 // "text@image>parentText" per node, so a whole tree compares in one go.
 QStringList describe(const ShelfTree &tree)
@@ -44,12 +37,11 @@ private slots:
         QFETCH(int, folderImage);
         QTemporaryDir dir;
         const QString root = dir.path();
-        touch(root + "/Metallica/Black/cover.JPG");
-        touch(root + "/Metallica/Black/notes.txt");
-        touch(root + "/Metallica/Black/back.jpeg");
-        touch(root + "/Metallica/Black/Inlay.jPg");
-        touch(root + "/Metallica/stray.jpg"); // beside a subfolder: not listed
-        touch(root + "/abba/Gold/gold.jpg");
+        // Metallica/stray.jpg is beside a subfolder: not listed.
+        for (const char *file :
+             {"Metallica/Black/cover.JPG", "Metallica/Black/notes.txt", "Metallica/Black/back.jpeg",
+              "Metallica/Black/Inlay.jPg", "Metallica/stray.jpg", "abba/Gold/gold.jpg"})
+            QVERIFY(TestFiles::writeFile(root + '/' + file));
         QVERIFY(QDir(root).mkpath("Empty"));
 
         const ShelfTree tree = buildShelfTree(ShelfType(type), root);

@@ -1,8 +1,11 @@
 #include "base/modjacketeer.h"
+#include "search/picturecompare.h"
 #include "viewer/frmlist.h"
 
 #include "guitestmain.h"
 #include "recordingmessagebox.h"
+#include "testfiles.h"
+#include "testfolders.h"
 
 #include <QDir>
 #include <QGroupBox>
@@ -16,23 +19,10 @@
 
 #include <memory>
 
+using TestFiles::writePicture;
+
 namespace
 {
-
-QImage stripes(int width, int height)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    for (int x = 0; x < width; ++x)
-        for (int y = 0; y < height; ++y)
-            image.setPixel(x, y, qRgb(x * 255 / width, 90, 255 - x * 255 / width));
-    return image;
-}
-
-void savePicture(const QString &path, const QImage &image)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QVERIFY(image.save(path, "JPG"));
-}
 
 QTreeWidgetItem *findNode(QTreeWidget *tree, const QString &text)
 {
@@ -62,8 +52,7 @@ class TestFrmList : public QObject
 {
     Q_OBJECT
 private:
-    QTemporaryDir m_config;
-    QTemporaryDir m_appDir;
+    TestFolders m_folders;
     std::unique_ptr<QTemporaryDir> m_shelf;
     QString m_cdRoot;
     QString m_dvdRoot;
@@ -78,50 +67,39 @@ private:
             qWarning("window not exposed");
         return w;
     }
-    template <typename T> static T *child(QWidget *w, const char *name)
-    {
-        return w->findChild<T *>(QString::fromLatin1(name));
-    }
 
 private slots:
-    void initTestCase()
-    {
-        qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
-        qputenv("JACKETEER_APPDIR", m_appDir.path().toUtf8());
-    }
-
     void init()
     {
         m_shelf = std::make_unique<QTemporaryDir>();
         m_cdRoot = m_shelf->path() + "/Music";
         m_dvdRoot = m_shelf->path() + "/DVD";
-        savePicture(m_cdRoot + "/Metallica/Black/cover.JPG", stripes(300, 300));
-        QFile notes(m_cdRoot + "/Metallica/Black/notes.txt");
-        QVERIFY(notes.open(QIODevice::WriteOnly));
-        savePicture(m_cdRoot + "/Metallica/Black/cover.jpeg", stripes(10, 10));
-        savePicture(m_dvdRoot + "/Harbour Lights/Harbour Lights.jpg", stripes(500, 500));
-        savePicture(m_cdRoot + "/Odd/Album.jpg/inside.jpg", stripes(20, 20));
+        writePicture(m_cdRoot + "/Metallica/Black/cover.JPG", 300, 300);
+        QVERIFY(TestFiles::writeFile(m_cdRoot + "/Metallica/Black/notes.txt"));
+        writePicture(m_cdRoot + "/Metallica/Black/cover.jpeg", 10, 10);
+        writePicture(m_dvdRoot + "/Harbour Lights/Harbour Lights.jpg", 500, 500);
+        writePicture(m_cdRoot + "/Odd/Album.jpg/inside.jpg", 20, 20);
     }
 
     void captionsAndTypeSwitch()
     {
         const auto w = open();
         QCOMPARE(w->windowTitle(), QStringLiteral("Jacketeer - Artshelf"));
-        QCOMPARE(child<QGroupBox>(w.get(), "Frame1")->title(),
+        QCOMPARE(w->findChild<QGroupBox *>("Frame1")->title(),
                  QStringLiteral("CD Cover Art Explorer"));
-        QCOMPARE(child<QGroupBox>(w.get(), "Frame4")->title(), QStringLiteral("Batch Type"));
-        QCOMPARE(child<QGroupBox>(w.get(), "Frame2")->title(), QStringLiteral("Cover Art"));
-        auto *crop = child<QPushButton>(w.get(), "cmdCrop");
+        QCOMPARE(w->findChild<QGroupBox *>("Frame4")->title(), QStringLiteral("Batch Type"));
+        QCOMPARE(w->findChild<QGroupBox *>("Frame2")->title(), QStringLiteral("Cover Art"));
+        auto *crop = w->findChild<QPushButton *>("cmdCrop");
         QCOMPARE(crop->text(), QStringLiteral("Crop Cover Art"));
         QCOMPARE(w->CurrentPicturePath(), QString());
         // Opens on CD, without the crop; then DVD and back.
-        QVERIFY(child<QRadioButton>(w.get(), "optType(0)")->isChecked());
+        QVERIFY(w->findChild<QRadioButton *>("optType(0)")->isChecked());
         for (const char *type : {"", "optType(1)", "optType(0)"}) {
             if (*type)
-                QTest::mouseClick(child<QRadioButton>(w.get(), type), Qt::LeftButton);
+                QTest::mouseClick(w->findChild<QRadioButton *>(type), Qt::LeftButton);
             const bool dvd = QByteArray(type) == "optType(1)";
-            QCOMPARE(child<QTreeWidget>(w.get(), "tvViewer(0)")->isVisible(), !dvd);
-            QCOMPARE(child<QTreeWidget>(w.get(), "tvViewer(1)")->isVisible(), dvd);
+            QCOMPARE(w->findChild<QTreeWidget *>("tvViewer(0)")->isVisible(), !dvd);
+            QCOMPARE(w->findChild<QTreeWidget *>("tvViewer(1)")->isVisible(), dvd);
             QCOMPARE(crop->isVisible(), dvd);
         }
     }
@@ -131,7 +109,7 @@ private slots:
         // Which nodes the walk finds is the scan's test; here the items
         // carry its keys and images, and the root opens expanded.
         const auto w = open();
-        auto *cd = child<QTreeWidget>(w.get(), "tvViewer(0)");
+        auto *cd = w->findChild<QTreeWidget *>("tvViewer(0)");
         QCOMPARE(cd->topLevelItemCount(), 1);
         QTreeWidgetItem *root = cd->topLevelItem(0);
         QCOMPARE(root->text(0), m_cdRoot);
@@ -144,7 +122,7 @@ private slots:
         QCOMPARE(root->data(0, Qt::UserRole + 1).toInt(), 2);
         QVERIFY(!cover->icon(0).isNull());
 
-        auto *dvd = child<QTreeWidget>(w.get(), "tvViewer(1)");
+        auto *dvd = w->findChild<QTreeWidget *>("tvViewer(1)");
         QCOMPARE(findNode(dvd, "Harbour Lights")->data(0, Qt::UserRole + 1).toInt(), 3);
         QVERIFY(findNode(dvd, "Harbour Lights.jpg"));
     }
@@ -153,12 +131,12 @@ private slots:
     {
         m_cdRoot = "nOnE";
         const auto w = open();
-        QCOMPARE(child<QTreeWidget>(w.get(), "tvViewer(0)")->topLevelItemCount(), 0);
-        QCOMPARE(child<QTreeWidget>(w.get(), "tvViewer(1)")->topLevelItemCount(), 1);
-        QVERIFY(findNode(child<QTreeWidget>(w.get(), "tvViewer(1)"), "Harbour Lights.jpg"));
-        QCOMPARE(child<QLabel>(w.get(), "lblStatus")->text(), QString());
+        QCOMPARE(w->findChild<QTreeWidget *>("tvViewer(0)")->topLevelItemCount(), 0);
+        QCOMPARE(w->findChild<QTreeWidget *>("tvViewer(1)")->topLevelItemCount(), 1);
+        QVERIFY(findNode(w->findChild<QTreeWidget *>("tvViewer(1)"), "Harbour Lights.jpg"));
+        QCOMPARE(w->findChild<QLabel *>("lblStatus")->text(), QString());
         // Clicking into the empty tree changes nothing.
-        QTest::mouseClick(child<QTreeWidget>(w.get(), "tvViewer(0)")->viewport(), Qt::LeftButton);
+        QTest::mouseClick(w->findChild<QTreeWidget *>("tvViewer(0)")->viewport(), Qt::LeftButton);
         QCOMPARE(w->CurrentPicturePath(), QString());
     }
 
@@ -174,17 +152,15 @@ private slots:
         const QString file = m_cdRoot + "/Metallica/Black/cover.JPG";
         QVERIFY(QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
         const auto w = open();
-        auto *cd = child<QTreeWidget>(w.get(), "tvViewer(0)");
+        auto *cd = w->findChild<QTreeWidget *>("tvViewer(0)");
         clickNode(cd, findNode(cd, "cover.JPG"), doubleClick);
 
         QCOMPARE(w->CurrentPicturePath(), file);
         QCOMPARE(w->shownPicture().size(), QSize(300, 300));
-        QCOMPARE(child<QLabel>(w.get(), "picViewer")->pixmap().size(), QSize(300, 300));
-        const qint64 bytes = QFileInfo(file).size();
-        const qint64 whole = bytes / 1024, rest = bytes % 1024;
-        const qint64 kb = rest > 512 || (rest == 512 && whole % 2) ? whole + 1 : whole;
-        QCOMPARE(child<QLabel>(w.get(), "lblSize")->text(), QString::number(kb) + " Kbytes");
-        QCOMPARE(child<QLabel>(w.get(), "lblRes")->text(), QStringLiteral("300x300"));
+        QCOMPARE(w->findChild<QLabel *>("picViewer")->pixmap().size(), QSize(300, 300));
+        // The text's rounding is tst_quicksave's kbytes test.
+        QCOMPARE(w->findChild<QLabel *>("lblSize")->text(), fileSizeText(file));
+        QCOMPARE(w->findChild<QLabel *>("lblRes")->text(), QStringLiteral("300x300"));
         // Selecting the picture made it writable again.
         QVERIFY(QFile::permissions(file) & QFileDevice::WriteOwner);
 
@@ -193,32 +169,29 @@ private slots:
         clickNode(cd, findNode(cd, "Album.jpg"), doubleClick);
         clickNode(cd, cd->topLevelItem(0), doubleClick);
         QCOMPARE(w->CurrentPicturePath(), file);
-        QCOMPARE(child<QLabel>(w.get(), "lblRes")->text(), QStringLiteral("300x300"));
+        QCOMPARE(w->findChild<QLabel *>("lblRes")->text(), QStringLiteral("300x300"));
         QCOMPARE(w->shownPicture().size(), QSize(300, 300));
     }
 
     void problemsAreReportedAndWindowStaysUsable()
     {
         const QString broken = m_cdRoot + "/Metallica/Black/broken.jpg";
-        QFile f(broken);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("this is not a picture");
-        f.close();
+        QVERIFY(TestFiles::writeFile(broken, "this is not a picture"));
         m_dvdRoot = m_shelf->path() + "/NoSuchFolder";
         const auto w = open();
-        auto *status = child<QLabel>(w.get(), "lblStatus");
+        auto *status = w->findChild<QLabel *>("lblStatus");
         const QString rootMissing = "DVD folder not found: " + m_dvdRoot;
         QCOMPARE(status->text(), rootMissing);
-        QCOMPARE(child<QTreeWidget>(w.get(), "tvViewer(1)")->topLevelItem(0)->text(0), m_dvdRoot);
+        QCOMPARE(w->findChild<QTreeWidget *>("tvViewer(1)")->topLevelItem(0)->text(0), m_dvdRoot);
 
-        auto *cd = child<QTreeWidget>(w.get(), "tvViewer(0)");
+        auto *cd = w->findChild<QTreeWidget *>("tvViewer(0)");
         clickNode(cd, findNode(cd, "cover.JPG"));
         QCOMPARE(w->CurrentPicturePath(), m_cdRoot + "/Metallica/Black/cover.JPG");
         clickNode(cd, findNode(cd, "broken.jpg"));
         QCOMPARE(status->text(), "Cannot show picture: " + broken + "\n" + rootMissing);
         QCOMPARE(w->CurrentPicturePath(), QString());
         QVERIFY(w->shownPicture().isNull());
-        QCOMPARE(child<QLabel>(w.get(), "lblRes")->text(), QString());
+        QCOMPARE(w->findChild<QLabel *>("lblRes")->text(), QString());
 
         // A good picture still shows afterwards, and the root problem stays listed.
         clickNode(cd, findNode(cd, "cover.JPG"));
@@ -231,21 +204,21 @@ private slots:
         ScopedRecordingMessageBox box;
         const QString file = m_dvdRoot + "/Harbour Lights/Harbour Lights.jpg";
         const auto w = open();
-        QTest::mouseClick(child<QRadioButton>(w.get(), "optType(1)"), Qt::LeftButton);
-        auto *dvd = child<QTreeWidget>(w.get(), "tvViewer(1)");
+        QTest::mouseClick(w->findChild<QRadioButton *>("optType(1)"), Qt::LeftButton);
+        auto *dvd = w->findChild<QTreeWidget *>("tvViewer(1)");
         clickNode(dvd, findNode(dvd, "Harbour Lights.jpg"));
         QCOMPARE(w->shownPicture().size(), QSize(500, 500));
-        const QString sizeBefore = child<QLabel>(w.get(), "lblSize")->text();
+        const QString sizeBefore = w->findChild<QLabel *>("lblSize")->text();
 
-        QTest::mouseClick(child<QPushButton>(w.get(), "cmdCrop"), Qt::LeftButton);
+        QTest::mouseClick(w->findChild<QPushButton *>("cmdCrop"), Qt::LeftButton);
         QVERIFY(box.box.shown.isEmpty());
         QCOMPARE(QImageReader(file).size(), QSize(350, 500));
         QCOMPARE(w->shownPicture().size(), QSize(350, 500));
-        QCOMPARE(child<QLabel>(w.get(), "picCropAfter")->pixmap().size(), QSize(350, 500));
+        QCOMPARE(w->findChild<QLabel *>("picCropAfter")->pixmap().size(), QSize(350, 500));
         // The labels keep describing the picture as it was selected.
-        QCOMPARE(child<QLabel>(w.get(), "lblRes")->text(), QStringLiteral("500x500"));
-        QCOMPARE(child<QLabel>(w.get(), "lblSize")->text(), sizeBefore);
-        QCOMPARE(QDir(m_appDir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+        QCOMPARE(w->findChild<QLabel *>("lblRes")->text(), QStringLiteral("500x500"));
+        QCOMPARE(w->findChild<QLabel *>("lblSize")->text(), sizeBefore);
+        QCOMPARE(QDir(m_folders.path("app")).entryList(QDir::Files | QDir::Hidden), QStringList());
         QCOMPARE(QDir(m_dvdRoot + "/Harbour Lights").entryList(QDir::Files | QDir::Hidden),
                  QStringList{"Harbour Lights.jpg"});
     }
@@ -254,16 +227,16 @@ private slots:
     {
         ScopedRecordingMessageBox box;
         const auto w = open();
-        QTest::mouseClick(child<QRadioButton>(w.get(), "optType(1)"), Qt::LeftButton);
-        auto *dvd = child<QTreeWidget>(w.get(), "tvViewer(1)");
+        QTest::mouseClick(w->findChild<QRadioButton *>("optType(1)"), Qt::LeftButton);
+        auto *dvd = w->findChild<QTreeWidget *>("tvViewer(1)");
         // Nothing on show: the button does nothing.
-        QTest::mouseClick(child<QPushButton>(w.get(), "cmdCrop"), Qt::LeftButton);
+        QTest::mouseClick(w->findChild<QPushButton *>("cmdCrop"), Qt::LeftButton);
         QVERIFY(box.box.shown.isEmpty());
 
         clickNode(dvd, findNode(dvd, "Harbour Lights.jpg"));
         // The folder disappears behind the viewer's back: nowhere to write.
         QVERIFY(QDir(m_dvdRoot + "/Harbour Lights").removeRecursively());
-        QTest::mouseClick(child<QPushButton>(w.get(), "cmdCrop"), Qt::LeftButton);
+        QTest::mouseClick(w->findChild<QPushButton *>("cmdCrop"), Qt::LeftButton);
         QCOMPARE(box.box.shown.size(), 1);
         QCOMPARE(box.box.shown[0].text, QStringLiteral("Cropping of image failed."));
         QCOMPARE(box.box.shown[0].title, QStringLiteral("Cropping Error"));

@@ -1,7 +1,7 @@
 #pragma once
 
 // The three page shapes whose cost once grew with the square of the page
-// size: built at any size for bench/bench_hostilepages.cpp, and saved small
+// size: built at any size for bench_hostilepages.cpp, and saved small
 // as the parser fuzz targets' regression inputs (that program's --write).
 // Hits come one per KiB, as dense as on a real result page.
 

@@ -1,10 +1,12 @@
 #pragma once
 
-// File helpers shared by the search tests.
+// File helpers shared by the tests.
 
 #include <QColor>
 #include <QDebug>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QSize>
 #include <QString>
@@ -19,12 +21,21 @@ inline QByteArray readFile(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// A plain-coloured JPEG picture of the given size; returns its path.
+// Writes bytes to path, making its folders first.
+inline bool writeFile(const QString &path, const QByteArray &bytes = {})
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+// A plain-coloured JPEG picture of the given size, its folders made; returns
+// its path.
 inline QString writePicture(const QString &path, int w, int h, QColor colour = Qt::red)
 {
     QImage picture(w, h, QImage::Format_RGB32);
     picture.fill(colour);
-    if (!picture.save(path, "JPG"))
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()) || !picture.save(path, "JPG"))
         qWarning() << "cannot write" << path;
     return path;
 }
@@ -33,13 +44,10 @@ inline QString writePicture(const QString &path, int w, int h, QColor colour = Q
 // text for an empty one, else a picture of that size.
 inline void writeServed(const QString &path, QSize size)
 {
-    if (!size.isEmpty()) {
+    if (!size.isEmpty())
         writePicture(path, size.width(), size.height());
-        return;
-    }
-    QFile page(path);
-    if (size.isValid() && page.open(QIODevice::WriteOnly))
-        page.write("<html><body>Not found</body></html>");
+    else if (size.isValid())
+        writeFile(path, "<html><body>Not found</body></html>");
 }
 
 } // namespace TestFiles
