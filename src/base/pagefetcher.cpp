@@ -132,14 +132,23 @@ LoadedPage PageFetcher::load(const QString &url)
         timer.setSingleShot(true);
         connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
         connect(this, &PageFetcher::loadFinished, &loop, &QEventLoop::quit);
+        QTimer cancelCheck;
+        if (m_cancelled) {
+            connect(&cancelCheck, &QTimer::timeout, &loop, [this, &loop] {
+                if (m_cancelled())
+                    loop.quit();
+            });
+            cancelCheck.start(50);
+        }
         timer.start(m_timeoutMs);
         loop.exec();
         if (m_busy) {
-            // Timed out: give up on this page, as a failed load.
+            // Timed out or cancelled: give up on this page, as a failed load.
+            // Only a time-out is worth another try.
+            m_timedOut = timer.remainingTime() <= 0;
             abortCurrent();
             m_busy = false;
             m_ok = false;
-            m_timedOut = true;
             m_body.clear();
         }
     }

@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QString>
 
+#include <functional>
+
 class QNetworkAccessManager;
 class QNetworkReply;
 
@@ -36,6 +38,9 @@ public:
     LoadedPage load(const QString &url) override;
 
     void setTimeoutMs(int ms) { m_timeoutMs = ms; }
+    // Looked at while load() waits: once it is true the page is given up at
+    // once, as a failed load, so a Cancel does not wait for a slow page.
+    void setCancelTest(std::function<bool()> cancelled) { m_cancelled = std::move(cancelled); }
     int timeoutMs() const { return m_timeoutMs; }
 
     // Turns a request address into a QUrl the way a browser's address bar
@@ -67,4 +72,5 @@ private:
     bool m_ok = false;
     bool m_busy = false;
     int m_timeoutMs = 30000;
+    std::function<bool()> m_cancelled;
 };

@@ -150,6 +150,7 @@ int ConsoleBatch::prepare()
 int ConsoleBatch::run()
 {
     PageFetcher fetcher;
+    fetcher.setCancelTest([this] { return m_stop; });
     // Requests to one host keep the settings' distance, as a long run must.
     RequestPacer pacer(m_intervalMs, &fetcher);
     pacer.setCancelTest([this] { return m_stop; });

@@ -346,6 +346,9 @@ void frmBatch::buildUi()
     m_tmrBatch->setInterval(1000);
     connect(m_tmrBatch, &QTimer::timeout, this, &frmBatch::tmrBatch_Timer);
     m_webBrowser1 = new PageFetcher(this);
+    // A Cancel or a close gives up the page being loaded instead of waiting
+    // for it (up to the fetcher's time-out).
+    m_webBrowser1->setCancelTest([this] { return m_stopRun; });
     m_webBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
 
     resize(1180, 720);

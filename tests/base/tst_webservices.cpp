@@ -215,19 +215,32 @@ private slots:
         QVERIFY(!fetcher.Busy());
     }
 
-    void timeOutEndsTheWait()
+    void slowPageGivenUp_data()
     {
+        QTest::addColumn<bool>("cancel");
+        QTest::newRow("time-out") << false;
+        QTest::newRow("cancel") << true;
+    }
+
+    void slowPageGivenUp()
+    {
+        QFETCH(bool, cancel);
         PageFetcher fetcher;
-        fetcher.setTimeoutMs(300);
+        fetcher.setTimeoutMs(cancel ? 10000 : 300);
         QElapsedTimer clock;
         clock.start();
+        if (cancel)
+            fetcher.setCancelTest([&clock] { return clock.elapsed() > 300; });
         const LoadedPage page = fetcher.load(vantoryRock("Metallica simslow4000"));
         QVERIFY(!page.ok);
         QVERIFY(page.body.isEmpty());
-        QVERIFY2(clock.elapsed() < 3000, "the wait must end at the time-out, not with the page");
+        // Only a time-out is worth another try.
+        QCOMPARE(page.timedOut, !cancel);
+        QVERIFY2(clock.elapsed() < 3000, "the wait must end at once, not with the page");
         QVERIFY(!fetcher.Busy());
         // The fetcher is usable again at once.
         fetcher.setTimeoutMs(10000);
+        fetcher.setCancelTest({});
         QVERIFY(fetcher.load(vantoryRock("Metallica")).ok);
     }
 
