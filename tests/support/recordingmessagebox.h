@@ -5,8 +5,6 @@
 #include <QList>
 #include <QString>
 
-#include <functional>
-
 // Test double for IMessageBox: keeps every message shown and answers from a
 // script (first scripted answer first); with the script used up it answers
 // the box's first button.
@@ -24,8 +22,6 @@ public:
                    MsgIcon icon) override
     {
         shown.append({text, title, buttons, icon});
-        if (onShow)
-            onShow(shown.last());
         if (!answers.isEmpty())
             return answers.takeFirst();
         switch (buttons) {
@@ -41,8 +37,6 @@ public:
 
     QList<Shown> shown;
     QList<MsgAnswer> answers;
-    // Runs while the "box" is up, e.g. to check state a real modal box would freeze.
-    std::function<void(const Shown &)> onShow;
 };
 
 // Installs a recorder as the program-wide message box for one scope.

@@ -86,8 +86,6 @@ public:
         m_port = 0;
     }
 
-    bool isRunning() const { return m_process && m_process->state() == QProcess::Running; }
-    int port() const { return m_port; }
     // "127.0.0.1:PORT", the form the "Sites" host settings take.
     QString hostPort() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
     // "http://127.0.0.1:PORT" + path (path starts with "/").
