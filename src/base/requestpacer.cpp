@@ -77,9 +77,9 @@ int RequestPacer::download(const QString &url, const QString &path)
     return r.httpStatus != 0 ? r.httpStatus : 1;
 }
 
-DownloadFunction RequestPacer::downloadFunction()
+RequestPacer::Download RequestPacer::downloadFunction()
 {
-    return [this](const QString &url, const QString &path) { return download(url, path); };
+    return [this](const QString &url, const QString &path) { return downloadResult(url, path); };
 }
 
 template <typename Result, typename Attempt>

@@ -48,8 +48,8 @@ public:
     DownloadResult downloadResult(const QString &url, const QString &path);
     // downloadResult as URLDownloadToFile reports it: 0 when the file is there.
     int download(const QString &url, const QString &path);
-    // download() as a DownloadFunction; valid while the pacer lives.
-    DownloadFunction downloadFunction();
+    // downloadResult() as a function; valid while the pacer lives.
+    Download downloadFunction();
 
     // How long to wait before asking again after a failed attempt, given the
     // retries of this request already made; nothing when it is not asked again.
