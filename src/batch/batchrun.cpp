@@ -324,15 +324,16 @@ bool BatchRun::recordHit(const char *siteTag, const QString &artist, const QStri
         return false;
     }
     ++m_hitNumber;
-    // Nodes, and the match, go by what the record holds: texts cut to their
-    // fields, as a restore reads them back.
+    // Nodes go by what the record holds: texts cut to their fields and to
+    // Windows-1252, as a restore reads them back. The match and the download
+    // go by the hit as found, so texts the record cannot hold still match.
     const BatchResultRecord stored = decodeBatchRecord(encodeBatchRecord(record));
     const QString key = hitNodeKey(m_hitNumber, m_folder, siteTag, stored.artist, stored.album);
     m_view.addHitNode(m_folder, key, hitNodeText(stored.artist, stored.album),
                       NodeImage::HitNotSaved, scrollTo);
     if (!m_autoSaved && !m_savesStopped &&
-        isAutomaticMatch(m_type, m_artist, m_album, stored.artist, stored.album) &&
-        saveAutomatically(stored.url, qstrcmp(siteTag, kSiteTagVantory) == 0)) {
+        isAutomaticMatch(m_type, m_artist, m_album, artist, album) &&
+        saveAutomatically(url, qstrcmp(siteTag, kSiteTagVantory) == 0)) {
         m_autoSaved = true;
         m_view.setNodeImage(key, NodeImage::HitSaved);
     }

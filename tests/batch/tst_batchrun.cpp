@@ -449,6 +449,7 @@ private slots:
         QTest::newRow("download failed") << "" << false << false << "fail" << "match" << "failed" << "picture not downloaded (time-out): " + url << "Failed";
         QTest::newRow("refused picture") << "" << false << false << "garbage" << "match" << "failed" << "the matching download was not a picture: " + url << "Failed";
         QTest::newRow("a lost page stops a later save") << "600x600" << true << false << "500x500" << "fails, Brinsell" << "failed" << "page not loaded (HTTP 503): {page}" << "Failed";
+        QTest::newRow("Cyrillic entry matches") << "" << false << false << "500x500" << "Cyrillic, Brinsell" << "saved" << target << "Complete";
         // clang-format on
     }
 
@@ -473,7 +474,9 @@ private slots:
             r.failingPages << "V4118";
         if (pages.endsWith("Brinsell"))
             r.bodies["BM"] = brinsellProdHit(brinsellPicture("prod_images", "p.gif"), "X", "Y");
-        const QueueEntry e = r.entry("Metallica", "Black", "Black");
+        const bool cyrillic = pages.startsWith("Cyrillic");
+        const QueueEntry e = cyrillic ? r.entry("Кино", "Группа крови", "Kino")
+                                      : r.entry("Metallica", "Black", "Black");
         const QString target = e.directory + "/folder.jpg";
         const QSize old(existing.section('x', 0, 0).toInt(), existing.section('x', 1).toInt());
         if (existing == "garbage")
@@ -494,6 +497,8 @@ private slots:
             QCOMPARE(QImage(target).size(), QSize(500, 500));
         else // kept, or nothing to save: the folder's picture as it was
             QCOMPARE(fileBytes(target), before);
+        if (cyrillic) // the record holds what Windows-1252 can
+            QCOMPARE(readBatchRecords(e.directory + "/batch.rlt")[0].album, "?????? ?????");
     }
 
     void foldersWithoutTheirPicture()
