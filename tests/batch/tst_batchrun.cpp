@@ -112,12 +112,12 @@ struct Rig : IPageSource, IBatchRunObserver {
         QImage image(picture.section('x', 0, 0).toInt(), picture.section('x', 1).toInt(),
                      QImage::Format_RGB32);
         image.fill(Qt::darkCyan);
+        const bool written =
+            picture == "garbage" ? writeFile(path, "not a picture") : image.save(path, "JPG");
         DownloadResult r;
-        r.status =
-            picture == "fail" ? DownloadResult::Status::TimedOut
-            : (picture == "garbage" ? writeFile(path, "not a picture") : image.save(path, "JPG"))
-                ? DownloadResult::Status::Ok
-                : DownloadResult::Status::WriteFailed;
+        r.status = picture == "fail" ? DownloadResult::Status::TimedOut
+                   : written         ? DownloadResult::Status::Ok
+                                     : DownloadResult::Status::WriteFailed;
         return r;
     }
     BatchRunOutcome run(BatchType type, const std::vector<QueueEntry> &queue)
