@@ -158,7 +158,7 @@ void coreRun(const QString &base, const SiteEndpoints &sites)
     io.download = [&](const QString &url, const QString &path) {
         QElapsedTimer t;
         t.start();
-        const int result = URLDownloadToFile(url, path);
+        const DownloadResult result = downloadToFile(url, path);
         downloadNs += t.nsecsElapsed();
         return result;
     };

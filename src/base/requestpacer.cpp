@@ -31,6 +31,11 @@ std::optional<qint64> retryAfterMs(const QByteArray &header)
     return qMin(text.toLongLong() * 1000, RequestPacer::kMaxRetryAfterMs);
 }
 
+bool turnedAway(int httpStatus)
+{
+    return httpStatus == 429 || httpStatus == 503;
+}
+
 } // namespace
 
 RequestPacer::RequestPacer(int intervalMs, IPageSource *pages)
@@ -72,9 +77,9 @@ int RequestPacer::download(const QString &url, const QString &path)
     return r.httpStatus != 0 ? r.httpStatus : 1;
 }
 
-DownloadFunction RequestPacer::downloadFunction()
+RequestPacer::Download RequestPacer::downloadFunction()
 {
-    return [this](const QString &url, const QString &path) { return download(url, path); };
+    return [this](const QString &url, const QString &path) { return downloadResult(url, path); };
 }
 
 template <typename Result, typename Attempt>
@@ -89,19 +94,30 @@ Result RequestPacer::withRetries(const QString &url, Result refused, Attempt att
         const Outcome outcome = outcomeOf(result);
         if (outcome.ok)
             return result;
+        // A server that says how long to stay away means every request to
+        // it, not only this one: the next address waits too, even when this
+        // one is not asked for again.
+        const std::optional<qint64> asked =
+            turnedAway(outcome.httpStatus) ? retryAfterMs(outcome.retryAfter) : std::nullopt;
+        if (asked)
+            m_pausedUntil.insert(host, qMax(m_pausedUntil.value(host), m_now() + *asked));
         const std::optional<qint64> delay =
             retryDelayMs(outcome.httpStatus, outcome.connectionReset, outcome.timedOut,
                          outcome.retryAfter, retries);
-        if (!delay || !m_sleep(*delay, m_cancelled))
+        if (!delay || (!asked && !m_sleep(*delay, m_cancelled)))
             return result;
     }
 }
 
 bool RequestPacer::waitForTurn(const QString &host)
 {
-    const auto last = m_lastStart.constFind(host);
-    if (last != m_lastStart.cend()) {
-        const qint64 wait = *last + m_intervalMs - m_now();
+    std::optional<qint64> due;
+    if (const auto last = m_lastStart.constFind(host); last != m_lastStart.cend())
+        due = *last + m_intervalMs;
+    if (const auto paused = m_pausedUntil.constFind(host); paused != m_pausedUntil.cend())
+        due = qMax(due.value_or(*paused), *paused);
+    if (due) {
+        const qint64 wait = *due - m_now();
         if (wait > 0 && !m_sleep(wait, m_cancelled))
             return false;
     }
@@ -126,10 +142,9 @@ std::optional<qint64> RequestPacer::retryDelayMs(int httpStatus, bool connection
 {
     if (retriesDone < 0 || retriesDone >= kMaxRetries)
         return std::nullopt;
-    const bool turnedAway = httpStatus == 429 || httpStatus == 503;
-    if (!turnedAway && !connectionReset && !timedOut)
+    if (!turnedAway(httpStatus) && !connectionReset && !timedOut)
         return std::nullopt;
-    if (turnedAway) {
+    if (turnedAway(httpStatus)) {
         if (const std::optional<qint64> asked = retryAfterMs(retryAfter))
             return asked;
     }

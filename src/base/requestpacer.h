@@ -14,9 +14,10 @@
 // next one no sooner than the interval after it; a page or picture the server
 // turned away (429, 503) or that was lost (connection reset, time-out) is
 // asked for again, at most twice, after the server's Retry-After or else
-// 2 s, then 8 s. It wraps a page source and a download call, so a long run
-// loads and downloads through it as it would directly; only a load that still
-// fails after its retries comes back as failed.
+// 2 s, then 8 s. A Retry-After holds every request to that host, the next
+// addresses too, until it has passed. It wraps a page source and a download
+// call, so a long run loads and downloads through it as it would directly;
+// only a load that still fails after its retries comes back as failed.
 class RequestPacer : public IPageSource
 {
 public:
@@ -47,8 +48,8 @@ public:
     DownloadResult downloadResult(const QString &url, const QString &path);
     // downloadResult as URLDownloadToFile reports it: 0 when the file is there.
     int download(const QString &url, const QString &path);
-    // download() as a DownloadFunction; valid while the pacer lives.
-    DownloadFunction downloadFunction();
+    // downloadResult() as a function; valid while the pacer lives.
+    Download downloadFunction();
 
     // How long to wait before asking again after a failed attempt, given the
     // retries of this request already made; nothing when it is not asked again.
@@ -83,4 +84,5 @@ private:
     Clock m_now;
     Sleep m_sleep;
     QHash<QString, qint64> m_lastStart;
+    QHash<QString, qint64> m_pausedUntil; // as the host's last Retry-After asked
 };

@@ -45,13 +45,27 @@ QString sizeText(QSize size)
     return QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
 }
 
-QString whyNotLoaded(const LoadedPage &page)
+// What a page or picture that still failed after its retries ran into.
+QString whyFailed(int httpStatus, bool timedOut, bool connectionReset)
 {
-    if (page.httpStatus != 0)
-        return QStringLiteral("HTTP %1").arg(page.httpStatus);
-    if (page.connectionReset)
-        return QStringLiteral("connection reset");
-    return page.timedOut ? QStringLiteral("timed out") : QStringLiteral("network error");
+    if (timedOut)
+        return text(kWhyTimeOut);
+    if (httpStatus != 0 && (httpStatus < 200 || httpStatus > 299))
+        return text(kWhyHttp).arg(httpStatus);
+    return text(connectionReset ? kWhyConnectionLost : kWhyNetwork);
+}
+
+QString whyNotDownloaded(const DownloadResult &result)
+{
+    switch (result.status) {
+    case DownloadResult::Status::TooLarge:
+        return text(kWhyTooLarge);
+    case DownloadResult::Status::WriteFailed:
+        return text(kWhyScratch);
+    default:
+        return whyFailed(result.httpStatus, result.status == DownloadResult::Status::TimedOut,
+                         result.connectionReset);
+    }
 }
 
 // One run over one queue. The per-entry members are what the collectors
@@ -73,7 +87,7 @@ private:
     ScanHooks hooks()
     {
         ScanHooks h;
-        h.keepGoing = [this] { return !stopRequested() && !m_entryFailed; };
+        h.keepGoing = [this] { return !stopRequested() && !m_notes.folderFailed; };
         h.yield = [this] { yield(); };
         return h;
     }
@@ -91,10 +105,8 @@ private:
     // Loads a request's page and hands an accepted one to its collector.
     void searchOne(const SearchRequest &request);
     void showTotal() { m_view.setLabel(BatchLabel::Results, QString::number(m_total)); }
-    // The entry's results file could not be written.
-    void fail(const QString &why);
-    void setFailed();
-    void entryDone();
+    // A file of the entry's folder could not be written.
+    void folderFailed(const QString &file, const QString &error);
 
     qint64 CollectVantoryHits(const SearchRequest &request, const QString &body);
     qint64 CollectBrinsellHits(const SearchRequest &request, const QString &body);
@@ -111,7 +123,6 @@ private:
     BatchRunOutcome m_outcome;
 
     // The entry being searched.
-    int m_row = 0;
     QString m_artist; // the artist, or the DVD title
     QString m_album;  // empty for a DVD
     QString m_folder;
@@ -119,8 +130,9 @@ private:
     qint64 m_hitNumber = 0;
     qint64 m_total = 0;
     bool m_autoSaved = false;
-    bool m_entryFailed = false;   // its folder could not be written
-    bool m_pictureFailed = false; // a picture could not be put in its folder
+    // A page or picture could not be loaded, or the folder refused the
+    // picture: no later hit is saved.
+    bool m_savesStopped = false;
     BatchEntryNotes m_notes;
 };
 
@@ -146,11 +158,9 @@ bool BatchRun::runEntry(int row, const QueueEntry &entry)
 {
     if (stopRequested())
         return false;
-    m_row = row;
     m_total = 0;
     m_autoSaved = false;
-    m_entryFailed = false;
-    m_pictureFailed = false;
+    m_savesStopped = false;
     m_notes = {};
     m_artist = trimBlanks(entry.artist);
     m_album = cd() ? trimBlanks(entry.album) : QString();
@@ -172,53 +182,37 @@ bool BatchRun::runEntry(int row, const QueueEntry &entry)
     // The folder as the scan found it: a name may end in a blank.
     m_folder = entry.directory;
     m_hitNumber = 0;
-    if (!m_results.create(childPath(m_folder, QLatin1String(kResultsFileName)))) {
-        fail(m_results.errorString());
-        entryDone();
-        return true;
+    bool goOn = true;
+    if (m_results.create(childPath(m_folder, QLatin1String(kResultsFileName)))) {
+        goOn = searchStages();
+        m_results.close();
+    } else {
+        m_notes.folderFailed = true;
+        folderFailed(QLatin1String(kResultsFileName), m_results.errorString());
     }
-    const bool goOn = searchStages();
-    m_results.close();
-    if (!goOn) {
-        m_notes.interrupted = true;
-        entryDone();
-        return false;
-    }
-    // Also when no picture came because a page or a picture could not be
-    // loaded (after the pacer's retries) or put in the folder.
-    if (!m_entryFailed && m_notes.status() == BatchEntryStatus::Failed) {
-        m_entryFailed = true;
-        setFailed();
-    }
-    if (!m_entryFailed) {
+    m_notes.interrupted = !goOn;
+    m_notes.hits = m_hitNumber;
+    // Failed also when no picture came because a page or a picture could not
+    // be loaded (after the pacer's retries), was refused or could not be put
+    // in the folder. An entry the run stopped inside stays "Searching".
+    const BatchEntryResult result = m_notes.result(m_folder);
+    if (result.status == BatchEntryStatus::Failed) {
+        m_view.setRowFailure(row, result.reason, result.detail);
+        m_view.setRowStatus(row, text(kStatusFailed));
+        ++m_outcome.failed;
+    } else if (goOn) {
         m_view.setRowStatus(row, text(kStatusComplete));
         ++m_outcome.searched;
     }
-    entryDone();
-    return true;
-}
-
-void BatchRun::fail(const QString &why)
-{
-    m_entryFailed = true;
-    m_notes.folderFailed = true;
-    m_notes.note(m_notes.failure, text(kWhyResults).arg(why));
-    setFailed();
-}
-
-void BatchRun::setFailed()
-{
-    m_view.setRowStatus(m_row, text(kStatusFailed));
-    ++m_outcome.failed;
-}
-
-void BatchRun::entryDone()
-{
-    m_notes.hits = m_hitNumber;
-    const BatchEntryResult result = m_notes.result(m_folder);
     m_outcome.summary.add(result.status);
     if (m_io.entryDone)
         m_io.entryDone(result);
+    return goOn;
+}
+
+void BatchRun::folderFailed(const QString &file, const QString &error)
+{
+    m_notes.fail(text(kWhyFolder), text(kWhatFile).arg(file, error));
 }
 
 bool BatchRun::searchStages()
@@ -246,7 +240,7 @@ bool BatchRun::searchStages()
         for (int g = 0; g < kGenreCount; ++g) {
             if (stopRequested())
                 return false;
-            if (m_entryFailed)
+            if (m_notes.folderFailed)
                 return true;
             const std::optional<SearchRequest> vantory = request(RetailerSite::Vantory, g);
             if (!vantory) {
@@ -264,7 +258,7 @@ bool BatchRun::searchStages()
     }
     if (stopRequested())
         return false;
-    if (m_entryFailed)
+    if (m_notes.folderFailed)
         return true;
     m_view.setLabel(BatchLabel::Site, text(cd() ? kSiteBrinsellCD : kSiteBrinsellDVD));
     if (const std::optional<SearchRequest> brinsell = request(RetailerSite::Brinsell, -1))
@@ -278,8 +272,12 @@ void BatchRun::searchOne(const SearchRequest &request)
     // A failed or timed-out load is no page: a Vantory one fails the page
     // test, a Brinsell one gives no hits.
     const LoadedPage page = m_search.load(request);
-    if (!page.ok && !stopRequested())
-        m_notes.note(m_notes.failure, text(kWhyPage).arg(whyNotLoaded(page), request.url));
+    if (!page.ok && !stopRequested()) {
+        m_notes.fail(
+            text(kWhyPage).arg(whyFailed(page.httpStatus, page.timedOut, page.connectionReset)),
+            request.url);
+        m_savesStopped = true;
+    }
     if (RetailerSearch::accepted(request, page)) {
         m_total += request.site == RetailerSite::Vantory ? CollectVantoryHits(request, page.body)
                                                          : CollectBrinsellHits(request, page.body);
@@ -321,19 +319,21 @@ bool BatchRun::recordHit(const char *siteTag, const QString &artist, const QStri
 {
     const BatchResultRecord record{artist, album, url};
     if (!m_results.writeRecord(m_hitNumber + 1, record)) {
-        fail(m_results.errorString());
+        m_notes.folderFailed = true;
+        folderFailed(QLatin1String(kResultsFileName), m_results.errorString());
         return false;
     }
     ++m_hitNumber;
-    // Nodes, and the match, go by what the record holds: texts cut to their
-    // fields, as a restore reads them back.
+    // Nodes go by what the record holds: texts cut to their fields and to
+    // Windows-1252, as a restore reads them back. The match and the download
+    // go by the hit as found, so texts the record cannot hold still match.
     const BatchResultRecord stored = decodeBatchRecord(encodeBatchRecord(record));
     const QString key = hitNodeKey(m_hitNumber, m_folder, siteTag, stored.artist, stored.album);
     m_view.addHitNode(m_folder, key, hitNodeText(stored.artist, stored.album),
                       NodeImage::HitNotSaved, scrollTo);
-    if (!m_autoSaved && !m_pictureFailed &&
-        isAutomaticMatch(m_type, m_artist, m_album, stored.artist, stored.album) &&
-        saveAutomatically(stored.url, qstrcmp(siteTag, kSiteTagVantory) == 0)) {
+    if (!m_autoSaved && !m_savesStopped &&
+        isAutomaticMatch(m_type, m_artist, m_album, artist, album) &&
+        saveAutomatically(url, qstrcmp(siteTag, kSiteTagVantory) == 0)) {
         m_autoSaved = true;
         m_view.setNodeImage(key, NodeImage::HitSaved);
     }
@@ -354,13 +354,24 @@ bool BatchRun::saveAutomatically(const QString &url, bool fromVantory)
     const QString scratch = childPath(scratchFolder, QLatin1String(kScratchPicture));
     // The picture is checked in the scratch file before the folder's own is
     // touched, so a failed or empty download leaves the old one as it was.
-    const CoverFile::FetchResult fetched = CoverFile::fetch(url, scratch, m_io.download);
-    if (fetched == CoverFile::FetchResult::DownloadFailed && !stopRequested())
-        m_notes.note(m_notes.failure, text(kWhyDownload).arg(url));
-    else if (fetched == CoverFile::FetchResult::Empty)
+    std::optional<DownloadResult> got;
+    const CoverFile::FetchResult fetched =
+        CoverFile::fetch(url, scratch, [&](const QString &from, const QString &to) {
+            got = m_io.download ? m_io.download(from, to) : downloadToFile(from, to);
+            return got->ok() ? 0 : 1;
+        });
+    // A picture that came but was refused leaves the next match its chance;
+    // one that could not be loaded ends the entry's saves.
+    const bool refused = fetched == CoverFile::FetchResult::NotAPicture ||
+                         (fetched == CoverFile::FetchResult::DownloadFailed && got && got->ok());
+    if (refused) {
+        m_notes.fail(text(kWhyNotPicture), url);
+    } else if (fetched == CoverFile::FetchResult::Empty) {
         m_notes.note(m_notes.noPicture, text(kWhyEmpty).arg(url));
-    else if (fetched == CoverFile::FetchResult::NotAPicture)
-        m_notes.note(m_notes.noPicture, text(kWhyNotPicture).arg(url));
+    } else if (fetched == CoverFile::FetchResult::DownloadFailed && !stopRequested()) {
+        m_notes.fail(text(kWhyDownload).arg(got ? whyNotDownloaded(*got) : text(kWhyScratch)), url);
+        m_savesStopped = true;
+    }
     if (fetched != CoverFile::FetchResult::Ok)
         return false;
     if (existed && m_settings.replaceLarger) {
@@ -391,8 +402,8 @@ bool BatchRun::saveAutomatically(const QString &url, bool fromVantory)
         m_notes.replaced = placed.outcome == CoverFile::PlaceOutcome::Replaced;
         return true;
     case CoverFile::PlaceOutcome::Failed:
-        m_pictureFailed = true;
-        m_notes.note(m_notes.failure, text(kWhyPlace).arg(placed.error));
+        m_savesStopped = true;
+        folderFailed(CoverFile::folderName(target), placed.error);
         return false;
     case CoverFile::PlaceOutcome::KeptExisting:
         break;

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "base/downloadservice.h"
 #include "base/foldertree.h"
 #include "base/modjacketeer.h"
+#include "base/requestpacer.h"
 #include "batch/batchsummary.h"
 
 #include <QString>
@@ -46,6 +46,12 @@ public:
     // entries not reached yet.
     virtual bool isTicked(int nodeIndex) = 0;
     virtual void setRowStatus(int row, const QString &status) = 0;
+    // Why the entry of a row failed, told just before its status becomes
+    // "Failed": in a few words ("page not loaded (HTTP 503)"), and with the
+    // address or file it concerned.
+    virtual void setRowFailure(int /*row*/, const QString & /*reason*/, const QString & /*detail*/)
+    {
+    }
     virtual void setLabel(BatchLabel label, const QString &text) = 0;
     virtual void setBarMaximum(BatchBar bar, int maximum) = 0;
     virtual void setBarValue(BatchBar bar, int value) = 0;
@@ -65,9 +71,9 @@ struct BatchRunIo {
     // True once the run is to end (Cancel, or its window closing). Looked at
     // before every entry, page and hit: the run ends at the first of these.
     std::function<bool()> stopRequested;
-    // Fetches a picture into a file (0 on success); the program-wide
+    // Fetches a picture into a file, saying how it went; the program-wide
     // download when empty.
-    DownloadFunction download;
+    RequestPacer::Download download;
     // Where scratch pictures go; the application folder when empty.
     QString scratchFolder;
     // Records every picture the run puts in a folder so it can be undone;
@@ -90,9 +96,12 @@ struct BatchRunOutcome {
 // folder, searches the enabled sites (the Vantory genres in index order, or
 // the one Vantory DVD request, then Brinsell), records every hit there and
 // under the entry's folder node, and saves the first hit that matches the
-// entry into the folder under the template's name. An entry whose folder
-// cannot be written, or that has no picture because a page or picture could
-// not be loaded, gets the status "Failed" and the run goes on.
+// entry into the folder under the template's name. Once a page or picture of
+// an entry could not be loaded (after the pacer's retries), no later hit of it
+// is saved: a lower one would take the place of the first match. An entry
+// whose folder cannot be written, that has no picture because a page or
+// picture could not be loaded, or whose matching picture was refused gets the
+// status "Failed" and the run goes on.
 BatchRunOutcome runBatch(BatchType type, const std::vector<QueueEntry> &queue,
                          const BatchSettings &settings, const SiteEndpoints &sites,
                          const BatchRunIo &io);

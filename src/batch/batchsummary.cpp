@@ -43,7 +43,7 @@ BatchEntryStatus BatchEntryNotes::status() const
 
 BatchEntryResult BatchEntryNotes::result(const QString &folder) const
 {
-    BatchEntryResult r{folder, status(), hits, {}};
+    BatchEntryResult r{folder, status(), hits, {}, {}};
     switch (r.status) {
     case BatchEntryStatus::Saved:
     case BatchEntryStatus::Replaced:
@@ -53,7 +53,9 @@ BatchEntryResult BatchEntryNotes::result(const QString &folder) const
         r.detail = kept;
         break;
     case BatchEntryStatus::Failed:
-        r.detail = failure;
+        r.reason = failure;
+        r.detail =
+            failureDetail.isEmpty() ? failure : failure + QLatin1String(": ") + failureDetail;
         break;
     case BatchEntryStatus::NoMatch:
         r.detail = noPicture.isEmpty() ? QString::fromLatin1(kWhyNoMatch) : noPicture;

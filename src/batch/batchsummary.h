@@ -14,6 +14,7 @@ struct BatchEntryResult {
     BatchEntryStatus status = BatchEntryStatus::NoHits;
     qint64 hits = 0;
     QString detail; // the picture saved, or why none was
+    QString reason; // a failed entry's reason in a few words ("page not loaded (HTTP 503)")
 };
 
 // What happened to one entry while it was searched. The first note of each
@@ -23,8 +24,9 @@ struct BatchEntryNotes {
     QString savedFile;
     bool replaced = false;
     QString kept;              // why the picture already there stayed
-    QString failure;           // what went wrong that another run may get past
-    QString noPicture;         // a matching hit whose download was no picture
+    QString failure;           // what went wrong that another run may get past, in a few words
+    QString failureDetail;     // what it went wrong with: an address, a file and its error
+    QString noPicture;         // a matching hit whose picture was the empty placeholder
     bool folderFailed = false; // its results file could not be written
     bool interrupted = false;  // the run stopped inside the entry
 
@@ -32,6 +34,12 @@ struct BatchEntryNotes {
     {
         if (slot.isEmpty())
             slot = text;
+    }
+    void fail(const QString &reason, const QString &detail)
+    {
+        if (failure.isEmpty())
+            failureDetail = detail;
+        note(failure, reason);
     }
     // Without its results file the entry failed; otherwise a picture in the
     // folder wins over anything that went wrong elsewhere, and an entry the

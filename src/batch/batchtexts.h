@@ -51,7 +51,8 @@ inline constexpr char kStatusSearching[] = "Searching";
 inline constexpr char kStatusSkipped[] = "Skipped";
 inline constexpr char kStatusComplete[] = "Complete";
 // Something could not be written in the entry's folder (its results file or
-// its picture); the run went on with the next entry.
+// its picture), a page or picture could not be loaded, or the matching
+// picture was refused; the run went on with the next entry.
 inline constexpr char kStatusFailed[] = "Failed";
 
 // Status line.
@@ -127,12 +128,22 @@ inline constexpr char kWhySmaller[] = "existing %1 picture kept: the new one is 
 inline constexpr char kWhyNoMatch[] = "no hit matched";
 inline constexpr char kWhyNoHits[] = "nothing found";
 inline constexpr char kWhyEmpty[] = "the matching picture was empty: %1";
-inline constexpr char kWhyNotPicture[] = "the matching download was not a picture: %1";
-inline constexpr char kWhyPage[] = "page not loaded (%1): %2";
-inline constexpr char kWhyDownload[] = "picture not downloaded: %1";
-inline constexpr char kWhyResults[] = "results file not written: %1";
-inline constexpr char kWhyPlace[] = "picture not saved: %1";
 inline constexpr char kWhyCancelled[] = "cancelled";
+// Why an entry failed, in a few words (the console shows them; the log and the
+// row's tooltip add ": " and the address or the file).
+inline constexpr char kWhyPage[] = "page not loaded (%1)";
+inline constexpr char kWhyDownload[] = "picture not downloaded (%1)";
+inline constexpr char kWhyNotPicture[] = "the matching download was not a picture";
+inline constexpr char kWhyFolder[] = "the folder could not be written";
+// What the page or picture ran into (%1 of the two above).
+inline constexpr char kWhyHttp[] = "HTTP %1";
+inline constexpr char kWhyTimeOut[] = "time-out";
+inline constexpr char kWhyConnectionLost[] = "connection lost";
+inline constexpr char kWhyNetwork[] = "network error";
+inline constexpr char kWhyTooLarge[] = "too large";
+inline constexpr char kWhyScratch[] = "scratch file not written";
+// The file of the folder that could not be written, and the error.
+inline constexpr char kWhatFile[] = "%1 (%2)";
 
 // Undo Last Batch: its question and its report.
 inline constexpr char kUndoTitle[] = "Undo Last Batch";

@@ -44,6 +44,12 @@ void ConsoleProgress::setRowStatus(int row, const QString &status)
         endEntry(status);
 }
 
+void ConsoleProgress::setRowFailure(int row, const QString &reason, const QString &)
+{
+    if (m_open && row == m_current.row)
+        m_current.failure = reason;
+}
+
 void ConsoleProgress::setLabel(BatchLabel label, const QString &text)
 {
     if (label != BatchLabel::Site || !m_open)
@@ -112,7 +118,8 @@ void ConsoleProgress::endEntry(const QString &status)
     if (status == QLatin1String(BatchTexts::kStatusSkipped))
         state = text(kSkipped);
     else if (status == QLatin1String(BatchTexts::kStatusFailed))
-        state = text(kFailed);
+        state = text(kFailed) +
+                (m_current.failure.isEmpty() ? QString() : QLatin1String(", ") + m_current.failure);
     else if (status == QLatin1String(BatchTexts::kStatusComplete))
         state = hitsText() +
                 (m_current.hits == 0 ? QString() : text(m_current.saved ? kSaved : kNotSaved));

@@ -23,7 +23,8 @@ struct ConsoleStreams {
 struct ConsoleBatchEntry {
     int row = 0; // 0-based queue position
     QString folder;
-    QString status; // the queue status the run left ("Searching" for one it was stopped in)
+    QString status;  // the queue status the run left ("Searching" for one it was stopped in)
+    QString failure; // why it failed, in a few words
     qint64 hits = 0;
     bool saved = false;
 };
@@ -46,6 +47,7 @@ public:
 
     bool isTicked(int nodeIndex) override;
     void setRowStatus(int row, const QString &status) override;
+    void setRowFailure(int row, const QString &reason, const QString &detail) override;
     void setLabel(BatchLabel label, const QString &text) override;
     void setBarMaximum(BatchBar, int) override {}
     void setBarValue(BatchBar, int) override {}

@@ -16,7 +16,7 @@ inline constexpr char kHits[] = "%1 hits";
 inline constexpr char kSaved[] = ", saved";
 inline constexpr char kNotSaved[] = ", not saved";
 inline constexpr char kSkipped[] = "skipped";
-inline constexpr char kFailed[] = "failed, the folder could not be written";
+inline constexpr char kFailed[] = "failed"; // + ", " and the reason when there is one
 inline constexpr char kStopped[] = "stopped";
 // While an entry is searched: the site, then the hits so far.
 inline constexpr char kSearching[] = "%1, %2";

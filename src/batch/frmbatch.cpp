@@ -657,6 +657,11 @@ public:
         return node && node->checkState(0) == Qt::Checked;
     }
     void setRowStatus(int row, const QString &status) override { m_statuses[row] = status; }
+    // A failed row says why in its status cell's tooltip.
+    void setRowFailure(int row, const QString &, const QString &detail) override
+    {
+        m_failures[row] = detail;
+    }
     void setLabel(BatchLabel label, const QString &text) override
     {
         m_labels[static_cast<size_t>(label)] = text;
@@ -690,7 +695,7 @@ public:
     void flush()
     {
         for (auto it = m_statuses.cbegin(); it != m_statuses.cend(); ++it)
-            m_w.setQueueStatus(m_t, it.key(), it.value());
+            m_w.setQueueStatus(m_t, it.key(), it.value(), m_failures.take(it.key()));
         m_statuses.clear();
         const std::array<QLabel *, 4> labels{m_w.m_lblArtist[m_t],
                                              m_t == 0 ? m_w.m_lblAlbum : nullptr,
@@ -719,6 +724,7 @@ private:
     const int m_t;
     QTimer m_flush;
     QMap<int, QString> m_statuses;
+    QMap<int, QString> m_failures;
     std::array<std::optional<QString>, 4> m_labels;
     std::array<std::optional<int>, 2> m_maxima;
     std::array<std::optional<int>, 2> m_values;
@@ -1130,8 +1136,10 @@ int frmBatch::queueRowCount(int type) const
     return m_lvBatch.at(type)->topLevelItemCount();
 }
 
-void frmBatch::setQueueStatus(int type, int row, const QString &status)
+void frmBatch::setQueueStatus(int type, int row, const QString &status, const QString &why)
 {
-    if (QTreeWidgetItem *item = m_lvBatch.at(type)->topLevelItem(row))
+    if (QTreeWidgetItem *item = m_lvBatch.at(type)->topLevelItem(row)) {
         item->setText(statusColumn(type), status);
+        item->setToolTip(statusColumn(type), why);
+    }
 }

@@ -150,7 +150,8 @@ private:
     QTreeWidgetItem *newHitNode(int type, const QString &key, const QString &text, NodeImage image);
     void attachHitNodes(int type, QTreeWidgetItem *folder, const QList<QTreeWidgetItem *> &hits);
     void setNodeImage(QTreeWidgetItem *node, NodeImage image);
-    void setQueueStatus(int type, int row, const QString &status);
+    // The row's status; `why` becomes the status cell's tooltip (none when empty).
+    void setQueueStatus(int type, int row, const QString &status, const QString &why = {});
 
     struct TreeNodes {
         std::vector<QTreeWidgetItem *> byIndex;

@@ -14,19 +14,27 @@ QString base(const QString &host)
     return QStringLiteral("http://") + host;
 }
 
+// The search text as it goes into an address: surrounding blanks dropped and
+// nothing escaped, except "#", which would end the address there and lose the
+// category and every later parameter.
+QString queryText(const QString &text)
+{
+    return text.trimmed().replace(QLatin1Char('#'), QLatin1String("%23"));
+}
+
 } // namespace
 
 QString vantoryMusicUrl(const QString &host, const QString &text, int32_t categoryId)
 {
     const QString id = QString::number(categoryId);
     return base(host) + QStringLiteral("/catalog/search-ng.gsp?dept=4104&search_query=") +
-           text.trimmed() + QStringLiteral("&CATEGORY_ID=") + id + QStringLiteral("&cat=") + id;
+           queryText(text) + QStringLiteral("&CATEGORY_ID=") + id + QStringLiteral("&cat=") + id;
 }
 
 QString vantoryDvdUrl(const QString &host, const QString &text)
 {
     return base(host) + QStringLiteral("/catalog/search-ng.gsp?dept=4096&search_query=") +
-           text.trimmed() + QStringLiteral("&CATEGORY_ID=41938&cat=41938");
+           queryText(text) + QStringLiteral("&CATEGORY_ID=41938&cat=41938");
 }
 
 QString brinsellMusicUrl(const QString &host, const QString &text)
@@ -34,7 +42,7 @@ QString brinsellMusicUrl(const QString &host, const QString &text)
     return base(host) +
            QStringLiteral("/retail/searchresults.asp?querytype=music&qutype=&pagereq=1&alpha2=&"
                           "alpha=&search_store=6&searchid=&qu=") +
-           text.trimmed() +
+           queryText(text) +
            QStringLiteral("=&mfgid=&deptid=&format=&formatid=&systid=&nrecpage=&loc=109&mfgnm=&"
                           "cscat=&ra=&cvsnid=");
 }
@@ -44,7 +52,7 @@ QString brinsellDvdUrl(const QString &host, const QString &text)
     return base(host) +
            QStringLiteral("/retail/searchresults.asp?querytype=video_dvd&qutype=&pagereq=2&"
                           "alpha2=&alpha=&search_store=4&searchid=&qu=") +
-           text.trimmed() +
+           queryText(text) +
            QStringLiteral("&orderby=&mfgid=&deptid=&format=16&formatid=&systid=&nrecpage=&"
                           "loc=322&mfgnm=&cscat=&ra=&cvsnid=&sbxs=");
 }

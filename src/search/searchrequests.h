@@ -38,7 +38,7 @@ struct SearchRequest {
 };
 
 // Request addresses. The search text goes in with surrounding blanks removed
-// and no escaping of our own; `host` is host[:port].
+// and no escaping of our own but "#" as "%23"; `host` is host[:port].
 QString vantoryMusicUrl(const QString &host, const QString &text, int32_t categoryId);
 QString vantoryDvdUrl(const QString &host, const QString &text);
 QString brinsellMusicUrl(const QString &host, const QString &text);

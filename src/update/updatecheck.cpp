@@ -3,6 +3,7 @@
 #include "base/appfolder.h"
 #include "base/messagebox.h"
 #include "base/settingsstore.h"
+#include "base/version.h"
 #include "update/updatetexts.h"
 
 #include <QDesktopServices>
@@ -35,7 +36,8 @@ void setUrlOpener(UrlOpener opener)
 }
 
 UpdateCheck::UpdateCheck(DownloadFunction download, IMessageBox &box, UrlOpener opener)
-    : m_download(std::move(download)), m_box(box), m_opener(std::move(opener))
+    : programVersion(QString::fromLatin1(kJacketeerVersion)), m_download(std::move(download)),
+      m_box(box), m_opener(std::move(opener))
 {
 }
 
@@ -84,7 +86,10 @@ UpdateOutcome UpdateCheck::run()
         return noInformation();
     }
 
-    if (QFileInfo(appFolder + QLatin1Char('/') + kProgramPrefix + *version).isFile()) {
+    // An installed program is never named after its version; the running one
+    // knows its own.
+    if (*version == programVersion ||
+        QFileInfo(appFolder + QLatin1Char('/') + kProgramPrefix + *version).isFile()) {
         QFile::remove(localCopy);
         m_box.show(kCurrent, kTitle, MsgButtons::OkOnly, MsgIcon::Information);
         return UpdateOutcome::Current;

@@ -21,14 +21,15 @@ void setUrlOpener(UrlOpener opener);
 // How one update check ended.
 enum class UpdateOutcome {
     NoInformation, // no usable update information: the "Unable to retrieve" message
-    Current,       // the program file of the published version is present
+    Current,       // the published version is this program's, or its program file is present
     Declined,      // a newer version was offered and the user said No
     Opened,        // the user said Yes and the download page was opened
 };
 
 // Checks the update information page for the newest published version and
-// offers to open the download page when that version's program file is not in
-// the application folder. Nothing is downloaded or installed beyond the page.
+// offers to open the download page unless it is this program's own version or
+// that version's program file is in the application folder. Nothing is
+// downloaded or installed beyond the page.
 class UpdateCheck
 {
 public:
@@ -38,6 +39,8 @@ public:
     QString appFolder;
     QString updateInfoUrl;
     QString downloadPageUrl;
+    // This program's version, as --version prints it.
+    QString programVersion;
 
     UpdateOutcome run();
 

@@ -169,6 +169,7 @@ private slots:
         QVERIFY(!begin(1));
         p.setRowStatus(1, "Skipped");
         QVERIFY(begin(2));
+        p.setRowFailure(2, "page not loaded (HTTP 503)", "page not loaded (HTTP 503): http://v/");
         p.setRowStatus(2, "Failed");
         QVERIFY(begin(3));
         p.addHitNode("", "0001", "D", NodeImage::HitNotSaved, true);
@@ -182,7 +183,7 @@ private slots:
                                "\rEntry 1 of 4: 2 hits, saved - ...Artist A/One\x1b[K"
                                "\rEntry 2 of 4: skipped - /m/B\x1b[K"
                                "\rEntry 3 of 4: Vantory, no hits - /m/C\x1b[K"
-                               "\rEntry 3 of 4: failed, the folder could not be written - "
+                               "\rEntry 3 of 4: failed, page not loaded (HTTP 503) - "
                                "/m/C\x1b[K\n"
                                "\rEntry 4 of 4: Vantory, no hits - /m/D\x1b[K"
                                "\rEntry 4 of 4: Vantory, 1 hit - /m/D\x1b[K"
@@ -276,6 +277,65 @@ private slots:
         QVERIFY(records > 0);
         QCOMPARE(hitNodes, records);
         SettingsStore::useFile({});
+    }
+
+    void addressesAndNetworkFailures()
+    {
+        // A simulator of its own: a fresh request count, and its log.
+        SimulatorProcess sim;
+        const QString simLog = path("trouble-sim.log");
+        QVERIFY2(sim.start(qEnvironmentVariable("JACKETEER_SIM_CATALOGUE"), {"--log", simLog}),
+                 qPrintable(sim.errorString()));
+        SampleCollectionReport made;
+        QVERIFY(QDir().mkpath(path("Trouble/CD/B/S")));
+        QVERIFY(writeTaggedAudioFile(path("Trouble/CD/B/S/01.mp3"), "I", "Beethoven",
+                                     "Sonata No. 14 in C# Minor", 32, made));
+        // Vantory answers 503 (Retry-After: 1) three times; Brinsell has a match.
+        const QString dvd =
+            path("Trouble/DVD/Harbour Lights simfail3 simerror503 simretryafter1 simvantoryonly");
+        const QString old = dvd + '/' + QFileInfo(dvd).fileName() + " - .jpg";
+        QVERIFY(QDir().mkpath(dvd));
+        QFile oldFile(old);
+        QVERIFY(oldFile.open(QIODevice::WriteOnly) && oldFile.write("the old picture") == 15);
+        oldFile.close();
+        const QString settings =
+            settingsFor(sim, "trouble.ini", path("Trouble/CD"), path("Trouble/DVD"));
+        SettingsStore().write("BatchReplace", "1");
+        SettingsStore::useFile({});
+        const auto run = [&](const QStringList &arguments) {
+            QScopedPointer<QProcess> program(
+                startProgram(arguments + QStringList{"--settings", settings}, path("trouble-app")));
+            program->waitForFinished(60000);
+            return QString(program->readAllStandardOutput());
+        };
+        const auto fileText = [](const QString &file) {
+            QFile f(file);
+            return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+        };
+
+        // The whole search text reaches both sites.
+        run({"--batch", "cd"});
+        const QString whole = "Beethoven%20Sonata%20No.%2014%20in%20C%23%20Minor";
+        QVERIFY2(fileText(simLog).contains("search_query=" + whole + "&CATEGORY_ID=4118") &&
+                     fileText(simLog).contains("&qu=" + whole + "=&mfgid="),
+                 qPrintable(fileText(simLog)));
+
+        // The Brinsell match is not saved: the folder is Failed, its picture kept.
+        QString out = run({"--batch", "dvd"});
+        QVERIFY2(out.contains("Entry 1 of 1: failed, page not loaded (HTTP 503) - " + dvd + '\n'),
+                 qPrintable(out));
+        QCOMPARE(fileText(simLog).count("dept=4096"), 3);
+        const QString line = fileText(path("trouble-app/batch-log.csv")).split("\r\n").value(1);
+        QVERIFY2(line.startsWith(dvd + ",failed,") &&
+                     line.contains(",page not loaded (HTTP 503): " + sim.url("/catalog/")),
+                 qPrintable(line));
+        QCOMPARE(fileText(old), QStringLiteral("the old picture"));
+
+        // Without its picture, a run of the missing ones picks the folder up.
+        QVERIFY(QFile::remove(old));
+        out = run({"--batch", "dvd", "--missing"});
+        QVERIFY2(out.contains(", saved - " + dvd + '\n'), qPrintable(out));
+        QVERIFY(!QImage(old).isNull());
     }
 
     void ctrlCStopsCleanly()

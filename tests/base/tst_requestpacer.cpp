@@ -70,6 +70,10 @@ private slots:
             << 0 << one << "503;reset;timeout;200" << 0 << "0;2100;10200" << false;
         QTest::newRow("server error is not asked again")
             << 0 << one << "500|1;200" << 0 << "0" << false;
+        // The next address waits out the last Retry-After; another host does not.
+        QTest::newRow("Retry-After holds the host")
+            << 0 << "a/1;b/1;a/2"
+            << "503|5;503|5;503|5" << 0 << "0;5100;10200;10300;15300" << true;
         QTest::newRow("a retry keeps the interval")
             << 3000 << one << "503|0;200" << 0 << "0;3000" << true;
         QTest::newRow("same host spaced")

@@ -30,7 +30,7 @@ namespace
 // "BM", "BD"; "no matches found" for the rest), requests are written down as
 // "LABEL:search text", what the run shows as "L<label> text", "B<bar> value"
 // and "M<bar> maximum", nodes as "key|text|image|scrolled". Every download
-// gives `picture`: "WxH", "garbage" or "fail".
+// gives `picture`: "WxH", "garbage" or "fail" (a time-out).
 struct Rig : IPageSource, IBatchRunObserver {
     QTemporaryDir dir;
     BatchSettings settings;
@@ -106,17 +106,19 @@ struct Rig : IPageSource, IBatchRunObserver {
         QDir().mkpath(dir.filePath(name));
         return {artist, album, dir.filePath(name), "Queued", node};
     }
-    int download(const QString &url, const QString &path)
+    DownloadResult download(const QString &url, const QString &path)
     {
         downloads << url;
-        if (picture == "fail")
-            return 1;
-        if (picture == "garbage")
-            return writeFile(path, "not a picture") ? 0 : 2;
         QImage image(picture.section('x', 0, 0).toInt(), picture.section('x', 1).toInt(),
                      QImage::Format_RGB32);
         image.fill(Qt::darkCyan);
-        return image.save(path, "JPG") ? 0 : 3;
+        const bool written =
+            picture == "garbage" ? writeFile(path, "not a picture") : image.save(path, "JPG");
+        DownloadResult r;
+        r.status = picture == "fail" ? DownloadResult::Status::TimedOut
+                   : written         ? DownloadResult::Status::Ok
+                                     : DownloadResult::Status::WriteFailed;
+        return r;
     }
     BatchRunOutcome run(BatchType type, const std::vector<QueueEntry> &queue)
     {
@@ -378,9 +380,9 @@ private slots:
         QTest::newRow("replace on") << true << true << "500x500" << 1 << true << "Complete";
         QTest::newRow("empty picture: next match tried")
             << true << true << "1x1" << 2 << false << "Complete";
-        QTest::newRow("undecodable picture")
-            << true << true << "garbage" << 2 << false << "Complete";
-        QTest::newRow("failed download") << true << true << "fail" << 2 << false << "Failed";
+        QTest::newRow("undecodable picture") << true << true << "garbage" << 2 << false << "Failed";
+        QTest::newRow("failed download: no later match tried")
+            << true << true << "fail" << 1 << false << "Failed";
         // The replacement's temporary name beside the target is too long.
         QTest::newRow("replace that cannot be written")
             << true << true << "long name" << 1 << false << "Failed";
@@ -444,8 +446,10 @@ private slots:
         QTest::newRow("empty picture") << "" << false << false << "1x1" << "match" << "no match" << "the matching picture was empty: " + url << "Complete";
         QTest::newRow("no hits") << "" << false << false << "500x500" << "none" << "no hits" << "nothing found" << "Complete";
         QTest::newRow("page not loaded") << "" << false << false << "500x500" << "fails" << "failed" << "page not loaded (HTTP 503): {page}" << "Failed";
-        QTest::newRow("download failed") << "" << false << false << "fail" << "match" << "failed" << "picture not downloaded: " + url << "Failed";
-        QTest::newRow("a lost page does not spoil a save") << "" << false << false << "500x500" << "fails, Brinsell" << "saved" << target << "Complete";
+        QTest::newRow("download failed") << "" << false << false << "fail" << "match" << "failed" << "picture not downloaded (time-out): " + url << "Failed";
+        QTest::newRow("refused picture") << "" << false << false << "garbage" << "match" << "failed" << "the matching download was not a picture: " + url << "Failed";
+        QTest::newRow("a lost page stops a later save") << "600x600" << true << false << "500x500" << "fails, Brinsell" << "failed" << "page not loaded (HTTP 503): {page}" << "Failed";
+        QTest::newRow("Cyrillic entry matches") << "" << false << false << "500x500" << "Cyrillic, Brinsell" << "saved" << target << "Complete";
         // clang-format on
     }
 
@@ -470,13 +474,16 @@ private slots:
             r.failingPages << "V4118";
         if (pages.endsWith("Brinsell"))
             r.bodies["BM"] = brinsellProdHit(brinsellPicture("prod_images", "p.gif"), "X", "Y");
-        const QueueEntry e = r.entry("Metallica", "Black", "Black");
+        const bool cyrillic = pages.startsWith("Cyrillic");
+        const QueueEntry e = cyrillic ? r.entry("Кино", "Группа крови", "Kino")
+                                      : r.entry("Metallica", "Black", "Black");
         const QString target = e.directory + "/folder.jpg";
         const QSize old(existing.section('x', 0, 0).toInt(), existing.section('x', 1).toInt());
         if (existing == "garbage")
             QVERIFY(writeFile(target, "not a picture"));
         else if (!existing.isEmpty())
             QVERIFY(QImage(old, QImage::Format_RGB32).save(target, "JPG"));
+        const QByteArray before = fileBytes(target);
         const BatchRunOutcome outcome = r.run(BatchType::CD, {e});
         QCOMPARE(r.results.size(), 1);
         const BatchEntryResult result = r.results[0];
@@ -486,11 +493,12 @@ private slots:
         QCOMPARE(result.hits, r.nodes.size());
         QTEST(r.statuses.value(0), "row");
         QCOMPARE(outcome.failed, status == "failed" ? 1 : 0);
-        // The rule never touches a picture it keeps.
-        if (status == "kept")
-            QCOMPARE(QImage(target).size(), old);
-        else if (status == "saved" || status == "replaced")
+        if (status == "saved" || status == "replaced")
             QCOMPARE(QImage(target).size(), QSize(500, 500));
+        else // kept, or nothing to save: the folder's picture as it was
+            QCOMPARE(fileBytes(target), before);
+        if (cyrillic) // the record holds what Windows-1252 can
+            QCOMPARE(readBatchRecords(e.directory + "/batch.rlt")[0].album, "?????? ?????");
     }
 
     void foldersWithoutTheirPicture()

@@ -501,6 +501,9 @@ private slots:
         QCOMPARE(statuses(w, 0),
                  (QStringList{"Complete", "Complete", "Complete", "Complete", "Failed", "Complete",
                               "Skipped", "Complete", "Complete", "Complete"}));
+        // The failed row says why when pointed at.
+        QVERIFY(w.lvBatch(0)->topLevelItem(4)->toolTip(3).startsWith(
+            "the folder could not be written: batch.rlt ("));
         QCOMPARE(
             (QStringList{w.lblArtist(0)->text(), w.lblAlbum()->text(), w.lblSite(0)->text(),
                          w.lblResults(0)->text(), w.cmdStart()->text()}),
@@ -888,8 +891,8 @@ private slots:
         const QStringList expected{
             root + "/Metallica/Black,saved,3," + root + "/Metallica/Black/Metallica - Black.jpg",
             root + "/Nobody/Nothing Here,no hits,0,nothing found",
-            root + "/Picture Trouble/Broken Cover,failed,2,picture not downloaded: " + pictures +
-                "trouble-error_500X500.jpg",
+            root + "/Picture Trouble/Broken Cover,failed,2,picture not downloaded (HTTP 500): " +
+                pictures + "trouble-error_500X500.jpg",
             root + "/Size Test/Placeholder,no match,2,the matching picture was empty: " + pictures +
                 "size-1x1_500X500.jpg",
             root + "/Size Test/Square 300,kept,2,existing 500x500 picture kept: the new one is "

@@ -209,6 +209,11 @@ private slots:
             << vantoryMusicUrl("v.test", "  Marlow & Keys  ", 4116)
             << "http://v.test/catalog/search-ng.gsp?dept=4104&search_query=Marlow & "
                "Keys&CATEGORY_ID=4116&cat=4116";
+        QTest::newRow("# sent as %23, the rest kept")
+            << brinsellMusicUrl("b.test", "Sonata No. 14 in C# Minor")
+            << "http://b.test/retail/searchresults.asp?querytype=music&qutype=&pagereq=1&alpha2=&"
+               "alpha=&search_store=6&searchid=&qu=Sonata No. 14 in C%23 Minor=&mfgid=&deptid=&"
+               "format=&formatid=&systid=&nrecpage=&loc=109&mfgnm=&cscat=&ra=&cvsnid=";
         QTest::newRow("vantory dvd")
             << vantoryDvdUrl("v.test:81", " Cold Creek")
             << "http://v.test:81/catalog/search-ng.gsp?dept=4096&search_query=Cold "

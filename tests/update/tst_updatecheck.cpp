@@ -88,6 +88,7 @@ private slots:
         const auto none = UpdateOutcome::NoInformation;
         // clang-format off
         QTest::newRow("current version") << "3.1" << "jacketeer3.1" << true << current << false;
+        QTest::newRow("installed: the program's own version") << JACKETEER_PROJECT_VERSION << "jacketeer" << true << current << false;
         QTest::newRow("new version, yes") << "3.1" << "jacketeer3.0" << true << UpdateOutcome::Opened << false;
         QTest::newRow("new version, no") << "3.1" << "jacketeer3.0" << false << UpdateOutcome::Declined << true;
         // The program file on Linux has no ".exe"; a Windows name or a folder does not count.

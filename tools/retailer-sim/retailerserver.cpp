@@ -449,7 +449,7 @@ void RetailerServer::brinsellSearch(const httplib::Request &req, httplib::Respon
                                          ? rawBetween(query, "qu=", {"=&mfgid=", "&orderby="})
                                          : rawBetween(query, "&qu=", {"=&mfgid=", "&orderby="});
     SearchQuery q = SearchQuery::parse(percentDecoded(rawText).trimmed());
-    if (!stillFailing(q.failTimes, req.target))
+    if (q.vantoryOnly || !stillFailing(q.failTimes, req.target))
         q.dropTrouble();
     if (searchBehaviour(q, req, res))
         return;

@@ -11,7 +11,7 @@ SearchQuery SearchQuery::parse(const QString &text)
         QRegularExpression::CaseInsensitiveOption);
     // The retry keywords, kept apart from the older ones above.
     static thread_local const QRegularExpression retryRe(
-        QStringLiteral("^sim(reset|fail(\\d{1,3})|retryafter(\\d{1,4}))$"),
+        QStringLiteral("^sim(reset|fail(\\d{1,3})|retryafter(\\d{1,4})|vantoryonly)$"),
         QRegularExpression::CaseInsensitiveOption);
     SearchQuery q;
     q.text = text;
@@ -21,6 +21,8 @@ SearchQuery SearchQuery::parse(const QString &text)
             const QString k = r.captured(1).toLower();
             if (k == QLatin1String("reset"))
                 q.reset = true;
+            else if (k == QLatin1String("vantoryonly"))
+                q.vantoryOnly = true;
             else if (k.startsWith(QLatin1String("fail")))
                 q.failTimes = r.captured(2).toInt();
             else

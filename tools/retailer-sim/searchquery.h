@@ -27,6 +27,7 @@ struct SearchQuery {
     bool reset = false;         // reset the connection (TCP RST) without an answer
     int failTimes = 0;          // the trouble above applies to the first N requests only
     int retryAfter = -1;        // Retry-After seconds sent with an error status
+    bool vantoryOnly = false;   // the trouble above applies to Vantory pages only
 
     static SearchQuery parse(const QString &text);
     // True when the text asks for a page of made-up hits rather than matches.
