@@ -17,6 +17,7 @@
 #include "batch/batchscan.h"
 #include "batch/batchtexts.h"
 #include "imaging/imagingtexts.h"
+#include "search/coverfile.h"
 #include "search/frmcompare.h"
 #include "search/quicksavetexts.h"
 #include "widgets/controlarrayname.h"
@@ -990,10 +991,12 @@ void frmBatch::cmdCrop_Click()
     m_hitBusy = true;
     const QString saved = DownloadSelectedHit(m_batchTypeIndex, false);
     if (!saved.isEmpty()) {
-        m_picCropBefore->setPixmap(QPixmap(saved));
-        const QImage cropped = cropSavedPicture(saved, messageBox(), [this](const QString &status) {
-            m_lblStatusRight->setText(status);
-        });
+        const QImage picture = CoverFile::readPicture(saved);
+        m_picCropBefore->setPixmap(QPixmap::fromImage(picture));
+        const QImage cropped =
+            cropSavedPicture(picture, saved, messageBox(), [this](const QString &status) {
+                m_lblStatusRight->setText(status);
+            });
         m_picCropAfter->setFixedSize(350, 500);
         if (!cropped.isNull())
             m_picCropAfter->setPixmap(QPixmap::fromImage(cropped));

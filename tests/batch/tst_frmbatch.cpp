@@ -10,11 +10,13 @@
 #include "guitestmain.h"
 #include "recordingmessagebox.h"
 #include "simulatorprocess.h"
+#include "testfiles.h"
 
 #include <QAction>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QImageReader>
 #include <QGroupBox>
 #include <QLabel>
 #include <QProgressBar>
@@ -811,6 +813,7 @@ private slots:
         const QString root = m_dir.filePath("RunDVD");
         makeFolder(root + "/Harbour Lights");
         makeFolder(root + "/Cold Creek Trilogy");
+        makeFolder(root + "/Sideways Scan");
         setRoots("None", root);
         modJacketeer().autoCrop = 1;
         frmBatch w;
@@ -823,6 +826,14 @@ private slots:
         QCOMPARE(QImage(root + "/Harbour Lights/Harbour Lights - .jpg").size(), QSize(350, 500));
         const QString trilogy = root + "/Cold Creek Trilogy";
         QCOMPARE(QImage(trilogy + "/Cold Creek Trilogy - .jpg").size(), QSize(400, 500));
+        // A 500x500 sent turned (EXIF orientation 6) is cut upright, blue on
+        // the left, red on the right, and carries no orientation any more.
+        const QString sideways = root + "/Sideways Scan/Sideways Scan - .jpg";
+        const QImage cover(sideways);
+        QCOMPARE(cover.size(), QSize(350, 500));
+        QVERIFY(TestFiles::channelDistance(cover.pixel(10, 250), qRgb(0x20, 0x40, 0xc0)) < 16);
+        QVERIFY(TestFiles::channelDistance(cover.pixel(340, 250), qRgb(0xd0, 0x20, 0x20)) < 16);
+        QVERIFY(!TestFiles::readFile(sideways).contains("Exif"));
 
         // Its Vantory and its Brinsell hit.
         QTreeWidget *tree = w.tvBatch(1);
@@ -845,6 +856,38 @@ private slots:
                  "Downloaded as " + trilogy + "/Cold Creek Trilogy - .jpg");
         QCOMPARE(boxes.box.shown.size(), 1);
         QCOMPARE(frmBatch::nodeImage(folder->child(0)), NodeImage::HitSaved);
+    }
+
+    // Pictures as image servers send them, saved by a run with Replace on: a
+    // JPEG cut short leaves the picture there as it was, a WebP or a PNG is
+    // saved as a JPEG of its pixels.
+    void runSavesPicturesAsSent()
+    {
+        const QString root = m_dir.filePath("Served");
+        for (const char *album : {"WebP Sent", "PNG Sent", "Cut Short"})
+            QVERIFY(
+                writeTagged(root + "/Image Server/" + album + "/01.mp3", "Image Server", album));
+        // Both hold a picture: the WebP replaces its own, the cut JPEG does not.
+        const QString kept = root + "/Image Server/Cut Short/Image Server - Cut Short.jpg";
+        const QByteArray old = TestFiles::readFile(TestFiles::writePicture(kept, 40, 40));
+        TestFiles::writePicture(root + "/Image Server/WebP Sent/Image Server - WebP Sent.jpg", 40,
+                                40);
+        SettingsStore().write("BatchReplace", "1");
+        setRoots(root, "None");
+        frmBatch w;
+        w.show();
+        w.cmdCheckAll_Click();
+        QTest::mouseClick(w.cmdStart(), Qt::LeftButton);
+        SettingsStore().write("BatchReplace", "0");
+        QCOMPARE(TestFiles::readFile(kept), old);
+        for (const QString sent : {"WebP", "PNG"}) {
+            const QString saved =
+                root + "/Image Server/" + sent + " Sent/Image Server - " + sent + " Sent.jpg";
+            const QImage original(TestFiles::testData("pictures/quadrants." + sent.toLower()));
+            QCOMPARE(QImageReader(saved).format(), "jpeg");
+            const int distance = TestFiles::pictureDistance(QImage(saved), original);
+            QVERIFY2(distance >= 0 && distance <= 16, qPrintable(sent));
+        }
     }
 
     void mixedRunSummaryCheckMissingAndUndo()
