@@ -623,16 +623,24 @@ private slots:
         QStringList twelve{first};
         for (int i = 2; i <= 12; ++i)
             twelve << QStringLiteral("/pic/%1x100.jpg").arg(100 + i);
-        const QString failed = "Preview Failed|60x60|Unknown|Error: Unable to download Cover Art "
-                               "from internet.";
+        // A failed preview leaves nothing of the one before on show.
+        const QString failed =
+            "Preview Failed|||Error: Unable to download Cover Art from internet.";
         // An address naming both retailers is Vantory's; case is ignored.
         QTest::newRow("Vantory") << QStringList{first, "/pic/500x500-brinsell-vantory.jpg"}
                                  << "Preview Complete|500x500|Vantory|";
         QTest::newRow("Brinsell") << QStringList{first, "/pic/400x500-BrinSell.jpg"}
                                   << "Preview Complete|400x500|Brinsell|";
         QTest::newRow("key 0012: record 12") << twelve << "Preview Complete|112x100|Unknown|";
+        QTest::newRow("EXIF orientation 6")
+            << QStringList{first, "/images/V/dvd-sideways-tall_500X500.jpg"}
+            << "Preview Complete|200x400|Unknown|";
         QTest::newRow("download fails") << QStringList{first, "/pic/missing.jpg"} << failed;
-        QTest::newRow("not a picture") << QStringList{first, "/download.html"} << failed;
+        // The download worked: no word of a download.
+        QTest::newRow("not a picture")
+            << QStringList{first, "/download.html"} << "Preview Failed|||";
+        QTest::newRow("JPEG cut short")
+            << QStringList{first, "/images/V/server-cut_500X500.jpg"} << "Preview Failed|||";
         QTest::newRow("results file gone")
             << QStringList{first, first} << failed + " Error number 53";
         QTest::newRow("results file cut short")
@@ -648,7 +656,6 @@ private slots:
         QTreeWidgetItem *album = byKey(tree, folder);
         clickNode(tree, album->child(0));
         QCOMPARE(child<QLabel>(w.get(), "lblRes")->text(), QStringLiteral("60x60"));
-        const qint64 shownBefore = w->imgPreview()->pixmap().cacheKey();
         const QString tag = QTest::currentDataTag();
         if (tag == "results file gone")
             QFile::remove(folder + "/batch.rlt");
@@ -661,12 +668,22 @@ private slots:
             child<QLabel>(w.get(), "lblPreviewSite")->text(), texts(boxes.box).join(',')};
         QTEST(shown.join('|'), "shown");
         const QFileInfo preview(m_dir.filePath("app/preview.jpg"));
+        const QImage onShow = w->imgPreview()->pixmap().toImage();
         if (shown[0] == "Preview Complete") {
-            QCOMPARE(w->picPreview()->pixmap().size(), QImage(preview.filePath()).size());
             QCOMPARE(child<QLabel>(w.get(), "lblSize")->text(),
                      QString::number(qRound(preview.size() / 1024.0)) + " Kbytes");
+            // Fitted into the area; the tall one upright, red above blue.
+            QVERIFY(onShow.width() <= 250 && onShow.height() <= 250);
+            if (tag == "EXIF orientation 6") {
+                QCOMPARE(onShow.size(), QSize(124, 248));
+                QVERIFY(TestFiles::channelDistance(onShow.pixel(62, 20), qRgb(0xd0, 0x20, 0x20)) <
+                        16);
+                QVERIFY(TestFiles::channelDistance(onShow.pixel(62, 228), qRgb(0x20, 0x40, 0xc0)) <
+                        16);
+            }
         } else {
-            QCOMPARE(w->imgPreview()->pixmap().cacheKey(), shownBefore);
+            QVERIFY(onShow.isNull());
+            QCOMPARE(child<QLabel>(w.get(), "lblSize")->text(), QString());
         }
         QVERIFY(!heldOpen("batch.rlt"));
     }
