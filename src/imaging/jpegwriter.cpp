@@ -15,14 +15,11 @@ QByteArray encodeJpeg(const QImage &picture, int quality, bool fullColour)
 {
     if (picture.isNull())
         return {};
-    // Grey stays one channel; everything else goes as 32-bit words, whose
-    // bytes lie in memory as blue, green, red, unused on a little-endian machine.
-    const bool grey = picture.format() == QImage::Format_Grayscale8;
-    const QImage pixels = grey ? picture : picture.convertToFormat(QImage::Format_RGB32);
-    constexpr int kWordFormat =
-        QSysInfo::ByteOrder == QSysInfo::LittleEndian ? TJPF_BGRX : TJPF_XRGB;
-    const int format = grey ? TJPF_GRAY : kWordFormat;
-    const int subsampling = grey ? TJSAMP_GRAY : fullColour ? TJSAMP_444 : TJSAMP_420;
+    // 32-bit words, whose bytes lie in memory as blue, green, red, unused on a
+    // little-endian machine.
+    const QImage pixels = picture.convertToFormat(QImage::Format_RGB32);
+    constexpr int format = QSysInfo::ByteOrder == QSysInfo::LittleEndian ? TJPF_BGRX : TJPF_XRGB;
+    const int subsampling = fullColour ? TJSAMP_444 : TJSAMP_420;
 
     const std::unique_ptr<void, int (*)(tjhandle)> encoder(tjInitCompress(), &tjDestroy);
     if (!encoder)
