@@ -431,7 +431,8 @@ private slots:
     void showsBothPictures()
     {
         // Measured and shown upright: stored 400x200 with EXIF orientation 6.
-        QFile::copy(TestFiles::testData("pictures/exif6-400x200.jpg"), appFile("compare1.jpg"));
+        QVERIFY(QFile::copy(TestFiles::testData("pictures/exif6-400x200.jpg"),
+                            appFile("compare1.jpg")));
         frmCompare w;
         QCOMPARE(w.windowTitle(), "Jacketeer - Compare Art");
         QCOMPARE(w.findChild<QGroupBox *>("Frame1")->title(), "Picture One");
