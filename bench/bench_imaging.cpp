@@ -1,10 +1,15 @@
 // Crop-and-save of a 500x500 cover against TurboJPEG encoding the 350x500
-// result alone, measured in the same run:
-//   ninja -C build-x bench_imaging && build-x/bench/bench_imaging
-#include "imaging/cdibsection.h"
+// result alone, measured in the same run, and the memory the picture check
+// takes for a 12,000 x 12,000 JPEG:
+//   ninja -C build bench_imaging && build/bench/bench_imaging
+// The files go to /dev/shm where there is one, so that the disk's flush of
+// each picture does not hide the work itself.
 #include "imaging/covercrop.h"
-#include "imaging/ijl.h"
+#include "search/coverfile.h"
+#include "testfiles.h"
 
+#include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -12,14 +17,16 @@
 #include <benchmark/benchmark.h>
 #include <turbojpeg.h>
 
-#include <cstring>
+#include <cstdio>
 
 namespace
 {
 
 QTemporaryDir &scratchDir()
 {
-    static QTemporaryDir dir;
+    static QTemporaryDir dir(QDir(QStringLiteral("/dev/shm")).exists()
+                                 ? QStringLiteral("/dev/shm/jacketeer-bench-XXXXXX")
+                                 : QDir::tempPath() + QStringLiteral("/jacketeer-bench-XXXXXX"));
     return dir;
 }
 
@@ -39,39 +46,58 @@ QImage coverPicture()
     return image;
 }
 
+// Kibibytes of a "VmRSS:" or "VmHWM:" line of /proc/self/status.
+qint64 statusKiB(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(qstrlen(field)).trimmed().split(' ').value(0).toLongLong();
+    return -1;
+}
+
+QString bigPicture()
+{
+    return TestFiles::testData(QStringLiteral("pictures/gray-12000x12000.jpg"));
+}
+
+// The peak memory of one check above what was in use before, measured before
+// anything else has run, so that no memory freed by earlier work is reused.
+double checkPeakMiB()
+{
+    // Writing 5 resets the peak (VmHWM) to what is in use now.
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (!clear.open(QIODevice::WriteOnly) || clear.write("5") != 1 || !clear.flush())
+        return -1;
+    const qint64 baseline = statusKiB("VmRSS:");
+    if (CoverFile::check(bigPicture()) != CoverFile::PictureCheck::Ok)
+        return -1;
+    return double(statusKiB("VmHWM:") - baseline) / 1024;
+}
+
+void BM_Check12000x12000(benchmark::State &state)
+{
+    for (auto _ : state) {
+        if (CoverFile::check(bigPicture()) != CoverFile::PictureCheck::Ok)
+            state.SkipWithError("check failed");
+    }
+}
+BENCHMARK(BM_Check12000x12000)->Unit(benchmark::kMillisecond);
+
 void BM_CropAndSave500(benchmark::State &state)
 {
-    qputenv("JACKETEER_APPDIR", scratchDir().path().toUtf8());
     const QImage picture = coverPicture();
     const QString target = scratchDir().filePath(QStringLiteral("cover.jpg"));
     picture.save(target, "JPG");
     for (auto _ : state) {
-        const CropResult result = cropCoverArt(picture, target, viewerCropScratch());
+        const CropResult result = cropCoverArt(picture, target);
         if (result.outcome != CropOutcome::Cropped)
             state.SkipWithError("crop failed");
     }
 }
 BENCHMARK(BM_CropAndSave500)->Unit(benchmark::kMicrosecond);
-
-// The same cut and the same JPEG file, without the two scratch bitmaps: shows
-// what the round trip through the application folder costs.
-void BM_CropWithoutScratchFiles(benchmark::State &state)
-{
-    qputenv("JACKETEER_APPDIR", scratchDir().path().toUtf8());
-    const QImage picture = coverPicture();
-    const QString target = scratchDir().filePath(QStringLiteral("direct.jpg"));
-    cDIBSection dib;
-    for (auto _ : state) {
-        const QImage cropped =
-            CapturePicture(&picture, 75, 0, 350, 500).convertToFormat(QImage::Format_BGR888);
-        dib.Create(350, 500, 3);
-        for (int y = 0; y < 500; ++y)
-            std::memcpy(dib.hDC()->scanLine(y), cropped.constScanLine(y), 350 * 3);
-        if (!SaveJpeg(dib, target))
-            state.SkipWithError("write failed");
-    }
-}
-BENCHMARK(BM_CropWithoutScratchFiles)->Unit(benchmark::kMicrosecond);
 
 void BM_TurboJpegEncode350x500(benchmark::State &state)
 {
@@ -93,4 +119,14 @@ BENCHMARK(BM_TurboJpegEncode350x500)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char **argv)
+{
+    const double peak = checkPeakMiB();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    std::printf("Check of a 12,000 x 12,000 JPEG: peak %.1f MiB above the baseline\n", peak);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

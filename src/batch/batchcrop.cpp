@@ -3,8 +3,7 @@
 #include "base/messagebox.h"
 #include "imaging/covercrop.h"
 #include "imaging/imagingtexts.h"
-
-#include <QImageReader>
+#include "search/coverfile.h"
 
 namespace
 {
@@ -20,13 +19,6 @@ public:
     }
 };
 
-QImage readPicture(const QString &path)
-{
-    QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);
-    return reader.read();
-}
-
 } // namespace
 
 bool autoCropDue(BatchType type, bool fromVantory, const QSize &pictureSize)
@@ -39,16 +31,15 @@ AutoCropOutcome autoCropSaved(const QString &path, BatchType type, bool fromVant
 {
     if (type != BatchType::DVD || !fromVantory)
         return AutoCropOutcome::NotDue;
-    const QImage picture = readPicture(path);
-    if (!autoCropDue(type, fromVantory, picture.size()))
+    if (!autoCropDue(type, fromVantory, CoverFile::pictureSize(path)))
         return AutoCropOutcome::NotDue;
     QuietMessageBox quiet;
-    const CropResult result = cropCoverArt(picture, path, batchCropScratch(), box ? *box : quiet);
+    const CropResult result = cropCoverArt(CoverFile::readPicture(path), path, box ? *box : quiet);
     return result.outcome == CropOutcome::Cropped ? AutoCropOutcome::Cropped
                                                   : AutoCropOutcome::Failed;
 }
 
-QImage cropSavedPicture(const QString &path, IMessageBox &box,
+QImage cropSavedPicture(const QImage &picture, const QString &path, IMessageBox &box,
                         const std::function<void(const QString &)> &status)
 {
     namespace T = ImagingTexts;
@@ -57,7 +48,7 @@ QImage cropSavedPicture(const QString &path, IMessageBox &box,
             status(text);
     };
     show(T::kBatchCroppingStatus + path);
-    const CropResult result = cropCoverArt(readPicture(path), path, batchCropScratch(), box);
+    const CropResult result = cropCoverArt(picture, path, box);
     if (result.outcome == CropOutcome::Cropped) {
         show(path + T::kBatchCropDoneSuffix);
     } else {

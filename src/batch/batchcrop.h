@@ -13,8 +13,7 @@ class IMessageBox;
 // The batch window's crops of a picture it has just saved: Crop & Save, and
 // the Auto-Crop setting, which cuts a DVD picture from Vantory that the batch
 // saves (by a run or by a download) to its middle 350x500 when it comes as
-// the usual 500x500 square. Both use the cover crop and its scratch bitmaps
-// "temppic.bmp" and "crop.bmp"; a failed crop leaves the picture as saved.
+// the usual 500x500 square, upright. A failed crop leaves the picture as saved.
 
 enum class AutoCropOutcome { NotDue, Cropped, Failed };
 
@@ -22,14 +21,14 @@ enum class AutoCropOutcome { NotDue, Cropped, Failed };
 bool autoCropDue(BatchType type, bool fromVantory, const QSize &pictureSize);
 
 // Cuts the picture saved at path in place when Auto-Crop is due for it. box
-// hears the bitmap's own message on a failure; null says nothing (a run must
+// hears the crop's own message on a failure; null says nothing (a run must
 // not stop for it).
 AutoCropOutcome autoCropSaved(const QString &path, BatchType type, bool fromVantory,
                               IMessageBox *box);
 
-// Crop & Save's crop of the picture just downloaded to path: "Cropping " +
-// path, then path + " Complete", or the batch's own failure message and
-// status. Returns the cropped picture (null when the crop did not get that
-// far).
-QImage cropSavedPicture(const QString &path, IMessageBox &box,
+// Crop & Save's crop of the picture just downloaded to path, as loaded from
+// it: "Cropping " + path, then path + " Complete", or the batch's own failure
+// message and status. Returns the cropped picture (null when there was no
+// picture to crop).
+QImage cropSavedPicture(const QImage &picture, const QString &path, IMessageBox &box,
                         const std::function<void(const QString &)> &status);

@@ -3,10 +3,10 @@
 #include "base/fileops.h"
 #include "base/messagebox.h"
 #include "batch/batchtexts.h"
+#include "search/coverfile.h"
 #include "search/picturecompare.h"
 
 #include <QFile>
-#include <QImageReader>
 
 using namespace BatchTexts;
 
@@ -36,23 +36,26 @@ BatchPreview previewBatchHit(const BatchHit &hit, const BatchPreviewIo &io)
     QFile::remove(io.previewFile);
     const int result =
         io.download ? io.download(url, io.previewFile) : URLDownloadToFile(url, io.previewFile);
-    QImage picture;
-    if (result == 0 && FileOps::isRegularFile(io.previewFile)) {
-        QImageReader reader(io.previewFile);
-        reader.setDecideFormatFromContent(true);
-        picture = reader.read();
-    }
-    // A page of text in place of the picture failed as surely as no answer.
-    if (picture.isNull()) {
+    if (result != 0 || !FileOps::isRegularFile(io.previewFile)) {
         QFile::remove(io.previewFile);
         return fail(QString::fromLatin1(kPreviewDownloadFailed));
     }
-
     BatchPreview preview;
+    const QImage picture =
+        CoverFile::check(io.previewFile, &preview.size) == CoverFile::PictureCheck::Unreadable
+            ? QImage()
+            : CoverFile::readPicture(io.previewFile, io.fit);
+    // The download worked; what came is no picture, or not a whole one.
+    if (picture.isNull()) {
+        QFile::remove(io.previewFile);
+        status(kPreviewFailed);
+        return BatchPreview{};
+    }
+
     preview.shown = true;
     preview.picture = picture;
     preview.sizeText = fileSizeText(io.previewFile);
-    preview.resolution = resolutionText(picture.size());
+    preview.resolution = resolutionText(preview.size);
     preview.site = pictureSiteText(pictureSite(url));
     status(kPreviewComplete);
     return preview;

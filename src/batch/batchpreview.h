@@ -4,6 +4,7 @@
 #include "batch/batchhit.h"
 
 #include <QImage>
+#include <QSize>
 #include <QString>
 
 #include <functional>
@@ -18,19 +19,22 @@ struct BatchPreviewIo {
     // Lets the window show "Preparing Preview" before the download waits.
     std::function<void()> yield;
     QString previewFile; // where the picture is fetched to ("preview.jpg")
+    QSize fit;           // a larger picture is decoded scaled down into this size
 };
 
 // What the preview area shows for a hit.
 struct BatchPreview {
     bool shown = false;
-    QImage picture;
+    QImage picture;     // upright, scaled down into the fit
+    QSize size;         // the picture's own, upright
     QString sizeText;   // "37 Kbytes"
     QString resolution; // "500x500"
     QString site;       // "Vantory", "Brinsell" or "Unknown"
 };
 
 // Fetches the picture of a hit's record into the preview file and reads what
-// the preview area shows of it. A download that fails or does not decode as a
-// picture, and a record that cannot be read, end in "Preview Failed" and a
-// message; nothing is shown then, so the area keeps its last picture.
+// the preview area shows of it. A download that fails, a picture that does
+// not decode and a record that cannot be read end in "Preview Failed"; the
+// first and the last also say so in a message. Nothing is shown then: the
+// area is to be cleared.
 BatchPreview previewBatchHit(const BatchHit &hit, const BatchPreviewIo &io);

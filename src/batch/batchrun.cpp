@@ -12,7 +12,6 @@
 #include "search/retailersearch.h"
 
 #include <QFile>
-#include <QImageReader>
 
 #include <optional>
 
@@ -24,14 +23,6 @@ namespace
 QString text(const char *latin1)
 {
     return QString::fromLatin1(latin1);
-}
-
-QSize pictureSize(const QString &path)
-{
-    QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);
-    const QSize size = reader.size();
-    return size.isValid() ? size : reader.read().size();
 }
 
 // A picture that cannot be measured has none, so any real one beats it.
@@ -375,8 +366,8 @@ bool BatchRun::saveAutomatically(const QString &url, bool fromVantory)
     if (fetched != CoverFile::FetchResult::Ok)
         return false;
     if (existed && m_settings.replaceLarger) {
-        const QSize old = pictureSize(target);
-        const QSize fresh = pictureSize(scratch);
+        const QSize old = CoverFile::pictureSize(target);
+        const QSize fresh = CoverFile::pictureSize(scratch);
         if (pixels(fresh) < pixels(old)) {
             QFile::remove(scratch);
             m_notes.note(m_notes.kept, text(kWhySmaller).arg(sizeText(old), sizeText(fresh)));

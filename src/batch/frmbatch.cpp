@@ -17,6 +17,7 @@
 #include "batch/batchscan.h"
 #include "batch/batchtexts.h"
 #include "imaging/imagingtexts.h"
+#include "search/coverfile.h"
 #include "search/frmcompare.h"
 #include "search/quicksavetexts.h"
 #include "widgets/controlarrayname.h"
@@ -936,20 +937,16 @@ void frmBatch::tvBatch_Click(int index)
     io.status = [this](const QString &status) { m_lblStatusRight->setText(status); };
     io.yield = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
     io.previewFile = appFile(QString::fromLatin1(kPreviewPicture));
+    // Larger pictures are fitted into the preview area, smaller ones shown at their size.
+    io.fit = m_imgPreview->contentsRect().size();
     const BatchPreview preview = previewBatchHit(*hit, io);
-    if (preview.shown) {
-        const QSize area = m_imgPreview->contentsRect().size();
-        QImage shown = preview.picture;
-        // Larger pictures are fitted into the preview area, smaller ones shown at their size.
-        if (shown.width() > area.width() || shown.height() > area.height())
-            shown = shown.scaled(area, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-        m_imgPreview->setPixmap(QPixmap::fromImage(shown));
-        m_picPreview->setPixmap(QPixmap::fromImage(preview.picture));
-        m_picPreview->resize(preview.picture.size());
-        m_lblSize->setText(preview.sizeText);
-        m_lblRes->setText(preview.resolution);
-        m_lblPreviewSite->setText(preview.site);
-    }
+    // A failed preview leaves nothing of the hit before on show.
+    m_imgPreview->setPixmap(QPixmap::fromImage(preview.picture));
+    m_picPreview->setPixmap(QPixmap::fromImage(preview.picture));
+    m_picPreview->resize(preview.size);
+    m_lblSize->setText(preview.sizeText);
+    m_lblRes->setText(preview.resolution);
+    m_lblPreviewSite->setText(preview.site);
     endHitOperation();
 }
 
@@ -996,10 +993,12 @@ void frmBatch::cmdCrop_Click()
     m_hitBusy = true;
     const QString saved = DownloadSelectedHit(m_batchTypeIndex, false);
     if (!saved.isEmpty()) {
-        m_picCropBefore->setPixmap(QPixmap(saved));
-        const QImage cropped = cropSavedPicture(saved, messageBox(), [this](const QString &status) {
-            m_lblStatusRight->setText(status);
-        });
+        const QImage picture = CoverFile::readPicture(saved);
+        m_picCropBefore->setPixmap(QPixmap::fromImage(picture));
+        const QImage cropped =
+            cropSavedPicture(picture, saved, messageBox(), [this](const QString &status) {
+                m_lblStatusRight->setText(status);
+            });
         m_picCropAfter->setFixedSize(350, 500);
         if (!cropped.isNull())
             m_picCropAfter->setPixmap(QPixmap::fromImage(cropped));

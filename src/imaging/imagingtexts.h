@@ -2,13 +2,14 @@
 
 #include <QString>
 
-// Fixed texts and scratch file names of the bitmap, JPEG writer and cover crop.
+// Fixed texts of the cover crop.
 namespace ImagingTexts
 {
 
 // Title of messages that belong to no particular window.
 inline const QString kAppTitle = QStringLiteral("Jacketeer");
 
+// What a picture that cannot be loaded for a crop has always been reported as.
 inline const QString kCantLoadBmp = QStringLiteral("Can't load BMP image");
 
 inline const QString kCropErrorTitle = QStringLiteral("Cropping Error");
@@ -23,12 +24,5 @@ inline const QString kBatchCroppingStatus = QStringLiteral("Cropping "); // + pi
 inline const QString kBatchCropDoneSuffix = QStringLiteral(" Complete"); // picture path +
 
 inline const QString kBatchCropCaption = QStringLiteral("Crop && Save");
-
-// Scratch bitmaps in the application folder: the picture written out before
-// the crop, and the cropped picture.
-inline const QString kBatchPictureScratch = QStringLiteral("temppic.bmp");
-inline const QString kBatchCropScratch = QStringLiteral("crop.bmp");
-inline const QString kViewerPictureScratch = QStringLiteral("temppic2.bmp");
-inline const QString kViewerCropScratch = QStringLiteral("crop2.bmp");
 
 } // namespace ImagingTexts

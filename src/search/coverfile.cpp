@@ -2,14 +2,21 @@
 
 #include "base/fileops.h"
 #include "base/trimblanks.h"
+#include "imaging/jpegwriter.h"
 #include "search/quicksavetexts.h"
 #include "search/searchtexts.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
+#include <QPainter>
+
+#include <turbojpeg.h>
 
 #include <array>
+#include <memory>
+#include <vector>
 
 namespace CoverFile
 {
@@ -48,15 +55,138 @@ QString target(const QString &templateName, const QString &artist, const QString
     return folder + name;
 }
 
-PictureCheck check(const QString &path)
+namespace
 {
-    QImageReader reader(path);
+
+constexpr qint64 kLargestPicture = qint64(16384) * 16384;
+// What the largest picture takes decoded at four bytes a pixel: Qt's default
+// would refuse a 6000 x 6000 one where the pixels are needed (crop, viewer).
+constexpr int kAllocationLimitMiB = int(kLargestPicture * 4 / (1024 * 1024));
+
+void prepare(QImageReader &reader)
+{
+    QImageReader::setAllocationLimit(kAllocationLimitMiB);
     // The retailers' placeholders sometimes carry a misleading extension.
     reader.setDecideFormatFromContent(true);
-    const QImage picture = reader.read();
-    if (picture.isNull())
-        return PictureCheck::Unreadable;
-    return picture.width() == 1 && picture.height() == 1 ? PictureCheck::Empty : PictureCheck::Ok;
+    reader.setAutoTransform(true);
+}
+
+bool turned(const QImageReader &reader)
+{
+    return reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);
+}
+
+QSize uprightSize(QImageReader &reader)
+{
+    const QSize size = reader.size();
+    return turned(reader) ? size.transposed() : size;
+}
+
+bool isJpeg(const QByteArray &data)
+{
+    return data.startsWith("\xff\xd8\xff");
+}
+
+// Decodes the whole entropy-coded data at an eighth of the size: a warning
+// (data cut short, a stray marker, no end-of-image marker) fails it.
+QSize decodeJpegWhole(const QByteArray &data)
+{
+    const std::unique_ptr<void, int (*)(tjhandle)> decoder(tjInitDecompress(), &tjDestroy);
+    const auto *bytes = reinterpret_cast<const unsigned char *>(data.constData());
+    const auto length = static_cast<unsigned long>(data.size());
+    int width = 0, height = 0, subsampling = 0, colours = 0;
+    if (!decoder ||
+        tjDecompressHeader3(decoder.get(), bytes, length, &width, &height, &subsampling,
+                            &colours) != 0 ||
+        qint64(width) * height > kLargestPicture)
+        return {};
+    const tjscalingfactor eighth{1, 8};
+    const int w = TJSCALED(width, eighth);
+    const int h = TJSCALED(height, eighth);
+    const int format = colours == TJCS_GRAY                           ? TJPF_GRAY
+                       : colours == TJCS_CMYK || colours == TJCS_YCCK ? TJPF_CMYK
+                                                                      : TJPF_RGB;
+    std::vector<unsigned char> pixels(std::size_t(w) * std::size_t(h) *
+                                      std::size_t(tjPixelSize[format]));
+    if (tjDecompress2(decoder.get(), bytes, length, pixels.data(), w, 0, h, format,
+                      TJFLAG_STOPONWARNING) != 0)
+        return {};
+    return {width, height};
+}
+
+struct Inspection {
+    PictureCheck check = PictureCheck::Unreadable;
+    QSize size;     // upright
+    QImage decoded; // upright; only for a picture that is no JPEG
+};
+
+Inspection inspect(const QString &path)
+{
+    Inspection result;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return result;
+    QByteArray data = file.readAll();
+    QBuffer buffer(&data);
+    QImageReader reader(&buffer);
+    prepare(reader);
+    if (isJpeg(data)) {
+        const QSize stored = decodeJpegWhole(data);
+        result.size = turned(reader) ? stored.transposed() : stored;
+    } else if (const QSize claimed = reader.size();
+               qint64(claimed.width()) * claimed.height() <= kLargestPicture) {
+        result.decoded = reader.read();
+        result.size = result.decoded.size();
+    }
+    if (result.size.isEmpty())
+        return result;
+    result.check = result.size == QSize(1, 1) ? PictureCheck::Empty : PictureCheck::Ok;
+    return result;
+}
+
+// The picture as a JPEG file in place of the original.
+bool convertToJpeg(QImage picture, const QString &path)
+{
+    if (picture.hasAlphaChannel()) {
+        // A transparent part shows on white, as on the retailer's page.
+        QImage flat(picture.size(), QImage::Format_RGB32);
+        flat.fill(Qt::white);
+        QPainter(&flat).drawImage(0, 0, picture);
+        picture = flat;
+    }
+    const QByteArray jpeg = encodeJpeg(picture, kConvertedQuality, true);
+    return !jpeg.isEmpty() && FileOps::replaceWithData(path, jpeg);
+}
+
+} // namespace
+
+PictureCheck check(const QString &path, QSize *size)
+{
+    const Inspection inspection = inspect(path);
+    if (size)
+        *size = inspection.size;
+    return inspection.check;
+}
+
+QSize pictureSize(const QString &path)
+{
+    QImageReader reader(path);
+    prepare(reader);
+    return uprightSize(reader);
+}
+
+QImage readPicture(const QString &path, const QSize &fit)
+{
+    QImageReader reader(path);
+    prepare(reader);
+    const QSize size = uprightSize(reader);
+    if (fit.isValid() && size.isValid() &&
+        (size.width() > fit.width() || size.height() > fit.height())) {
+        // The reader scales the picture as stored, before it is turned upright.
+        const QSize scaled = size.scaled(fit, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+        reader.setScaledSize(turned(reader) ? scaled.transposed() : scaled);
+    }
+    return reader.read();
 }
 
 FetchResult fetch(const QString &url, const QString &scratch, const DownloadFunction &download)
@@ -67,9 +197,13 @@ FetchResult fetch(const QString &url, const QString &scratch, const DownloadFunc
     const int status = download ? download(url, scratch) : URLDownloadToFile(url, scratch);
     FetchResult result = FetchResult::DownloadFailed;
     if (status == 0 && FileOps::isRegularFile(scratch)) {
-        switch (check(scratch)) {
+        const Inspection inspection = inspect(scratch);
+        switch (inspection.check) {
         case PictureCheck::Ok:
-            return FetchResult::Ok;
+            if (inspection.decoded.isNull() || convertToJpeg(inspection.decoded, scratch))
+                return FetchResult::Ok;
+            result = FetchResult::NotAPicture;
+            break;
         case PictureCheck::Empty:
             result = FetchResult::Empty;
             break;

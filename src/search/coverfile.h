@@ -2,6 +2,8 @@
 
 #include "base/downloadservice.h"
 
+#include <QImage>
+#include <QSize>
 #include <QString>
 
 #include <functional>
@@ -27,15 +29,35 @@ QString folderName(const QString &folderPath);
 QString target(const QString &templateName, const QString &artist, const QString &album,
                const QString &folderPath);
 
+// Pictures as servers send them: a picture counts only when it decodes
+// completely (for a JPEG: no decoder warning, and its data reaches the
+// end-of-image marker), its EXIF orientation is applied wherever it is
+// measured or shown, and one of up to 16384 x 16384 pixels is accepted. A
+// JPEG is checked at an eighth of its size, which still reads all its data, so
+// a 12,000 x 12,000 picture costs a few megabytes.
 enum class PictureCheck { Ok, Empty, Unreadable };
-// Decodes the file: Empty for a retailer's 1 by 1 pixel "no picture"
-// placeholder, Unreadable when it is not a picture at all.
-PictureCheck check(const QString &path);
+// Empty for a retailer's 1 by 1 pixel "no picture" placeholder, Unreadable
+// when the file is not a whole picture. size, when given, receives the
+// picture's upright size.
+PictureCheck check(const QString &path, QSize *size = nullptr);
+
+// The upright size from the file's header alone; invalid when it is no picture.
+QSize pictureSize(const QString &path);
+
+// Decodes the picture upright; null when it does not decode. A picture larger
+// than a valid `fit` is decoded scaled down into it, keeping its proportions,
+// which for a JPEG costs little more than the smaller picture.
+QImage readPicture(const QString &path, const QSize &fit = {});
+
+// The quality a picture sent in another format is saved at as a JPEG.
+inline constexpr int kConvertedQuality = 95;
 
 enum class FetchResult { Ok, DownloadFailed, Empty, NotAPicture };
 // Downloads url to the scratch file (any old one goes first) and checks it.
-// Anything but Ok leaves no scratch file. An empty download function means
-// the program-wide URLDownloadToFile.
+// What passes is a JPEG: a JPEG stays byte for byte as sent, any other
+// picture (PNG, GIF, WebP, BMP, TIFF) is converted, upright, transparent parts
+// on white. Anything but Ok leaves no scratch file. An empty download
+// function means the program-wide URLDownloadToFile.
 FetchResult fetch(const QString &url, const QString &scratch,
                   const DownloadFunction &download = {});
 

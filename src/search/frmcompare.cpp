@@ -3,6 +3,7 @@
 #include "base/appfolder.h"
 #include "base/messagebox.h"
 #include "base/modjacketeer.h"
+#include "search/coverfile.h"
 #include "search/quicksavetexts.h"
 #include "widgets/controlarrayname.h"
 
@@ -10,7 +11,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QImageReader>
 #include <QLabel>
 #include <QPixmap>
 #include <QPointer>
@@ -115,9 +115,7 @@ void frmCompare::Form_Load()
         shown = shown.expandedTo(f.size);
     shown = shown.boundedTo(QSize(kShownSide, kShownSide));
     for (std::size_t j = 0; j < 2; ++j) {
-        QImageReader reader(files[j]);
-        reader.setDecideFormatFromContent(true);
-        const QImage picture = reader.read();
+        const QImage picture = CoverFile::readPicture(files[j]);
         if (picture.isNull()) {
             picPic[j]->setPixmap(QPixmap());
             picPic[j]->resize(0, 0);

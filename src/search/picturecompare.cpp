@@ -10,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
 
 namespace T = QuickSaveTexts;
 
@@ -70,10 +69,8 @@ namespace
 PictureFacts readFacts(const QString &path)
 {
     PictureFacts facts;
-    QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);
-    const QImage picture = reader.read();
-    facts.size = picture.isNull() ? QSize(0, 0) : picture.size();
+    const QSize size = CoverFile::pictureSize(path);
+    facts.size = size.isValid() ? size : QSize(0, 0);
     if (const std::optional<qint64> bytes = fileSizeBytes(path))
         facts.kbytes = roundedKbytes(*bytes);
     facts.resolution = resolutionText(facts.size);

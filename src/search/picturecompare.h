@@ -45,7 +45,7 @@ Recommendation recommend(const QSize &one, std::optional<qint64> kbytesOne, cons
 
 // What the compare window shows for one picture.
 struct PictureFacts {
-    QSize size;                   // decoded size, empty when it does not load
+    QSize size;                   // upright, from the header; empty when it is no picture
     std::optional<qint64> kbytes; // rounded size, empty when unreadable
     QString resolution;           // resolutionText(size)
     QString sizeText;             // "N Kbytes" or "N/A"

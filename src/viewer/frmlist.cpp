@@ -7,6 +7,7 @@
 #include "widgets/nodeimages.h"
 #include "imaging/covercrop.h"
 #include "imaging/imagingtexts.h"
+#include "search/coverfile.h"
 #include "search/picturecompare.h"
 #include "search/quicksavetexts.h"
 #include "viewer/artshelfscan.h"
@@ -16,7 +17,6 @@
 #include <QGroupBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QImageReader>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
@@ -225,9 +225,7 @@ void frmList::showSelectedPicture(int index)
 
 bool frmList::loadPicture(const QString &path)
 {
-    QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);
-    QImage picture = reader.read();
+    QImage picture = CoverFile::readPicture(path);
     if (picture.isNull())
         return false;
     m_picture = std::move(picture);
@@ -259,7 +257,7 @@ void frmList::cmdCrop_Click()
         return;
     m_picCropAfter->setFixedSize(kCoverCropRect.size());
     const CropResult result =
-        cropCoverArt(m_picture, m_currentPicturePath, viewerCropScratch(), messageBox());
+        cropCoverArt(m_picture, m_currentPicturePath, messageBox());
     if (!result.cropped.isNull())
         m_picCropAfter->setPixmap(QPixmap::fromImage(result.cropped));
     if (result.outcome != CropOutcome::Cropped) {

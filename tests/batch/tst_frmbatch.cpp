@@ -10,11 +10,13 @@
 #include "guitestmain.h"
 #include "recordingmessagebox.h"
 #include "simulatorprocess.h"
+#include "testfiles.h"
 
 #include <QAction>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QImageReader>
 #include <QGroupBox>
 #include <QLabel>
 #include <QProgressBar>
@@ -624,16 +626,24 @@ private slots:
         QStringList twelve{first};
         for (int i = 2; i <= 12; ++i)
             twelve << QStringLiteral("/pic/%1x100.jpg").arg(100 + i);
-        const QString failed = "Preview Failed|60x60|Unknown|Error: Unable to download Cover Art "
-                               "from internet.";
+        // A failed preview leaves nothing of the one before on show.
+        const QString failed =
+            "Preview Failed|||Error: Unable to download Cover Art from internet.";
         // An address naming both retailers is Vantory's; case is ignored.
         QTest::newRow("Vantory") << QStringList{first, "/pic/500x500-brinsell-vantory.jpg"}
                                  << "Preview Complete|500x500|Vantory|";
         QTest::newRow("Brinsell") << QStringList{first, "/pic/400x500-BrinSell.jpg"}
                                   << "Preview Complete|400x500|Brinsell|";
         QTest::newRow("key 0012: record 12") << twelve << "Preview Complete|112x100|Unknown|";
+        QTest::newRow("EXIF orientation 6")
+            << QStringList{first, "/images/V/dvd-sideways-tall_500X500.jpg"}
+            << "Preview Complete|200x400|Unknown|";
         QTest::newRow("download fails") << QStringList{first, "/pic/missing.jpg"} << failed;
-        QTest::newRow("not a picture") << QStringList{first, "/download.html"} << failed;
+        // The download worked: no word of a download.
+        QTest::newRow("not a picture")
+            << QStringList{first, "/download.html"} << "Preview Failed|||";
+        QTest::newRow("JPEG cut short")
+            << QStringList{first, "/images/V/server-cut_500X500.jpg"} << "Preview Failed|||";
         QTest::newRow("results file gone")
             << QStringList{first, first} << failed + " Error number 53";
         QTest::newRow("results file cut short")
@@ -649,7 +659,6 @@ private slots:
         QTreeWidgetItem *album = byKey(tree, folder);
         clickNode(tree, album->child(0));
         QCOMPARE(child<QLabel>(w.get(), "lblRes")->text(), QStringLiteral("60x60"));
-        const qint64 shownBefore = w->imgPreview()->pixmap().cacheKey();
         const QString tag = QTest::currentDataTag();
         if (tag == "results file gone")
             QFile::remove(folder + "/batch.rlt");
@@ -662,12 +671,22 @@ private slots:
             child<QLabel>(w.get(), "lblPreviewSite")->text(), texts(boxes.box).join(',')};
         QTEST(shown.join('|'), "shown");
         const QFileInfo preview(m_dir.filePath("app/preview.jpg"));
+        const QImage onShow = w->imgPreview()->pixmap().toImage();
         if (shown[0] == "Preview Complete") {
-            QCOMPARE(w->picPreview()->pixmap().size(), QImage(preview.filePath()).size());
             QCOMPARE(child<QLabel>(w.get(), "lblSize")->text(),
                      QString::number(qRound(preview.size() / 1024.0)) + " Kbytes");
+            // Fitted into the area; the tall one upright, red above blue.
+            QVERIFY(onShow.width() <= 250 && onShow.height() <= 250);
+            if (tag == "EXIF orientation 6") {
+                QCOMPARE(onShow.size(), QSize(124, 248));
+                QVERIFY(TestFiles::channelDistance(onShow.pixel(62, 20), qRgb(0xd0, 0x20, 0x20)) <
+                        16);
+                QVERIFY(TestFiles::channelDistance(onShow.pixel(62, 228), qRgb(0x20, 0x40, 0xc0)) <
+                        16);
+            }
         } else {
-            QCOMPARE(w->imgPreview()->pixmap().cacheKey(), shownBefore);
+            QVERIFY(onShow.isNull());
+            QCOMPARE(child<QLabel>(w.get(), "lblSize")->text(), QString());
         }
         QVERIFY(!heldOpen("batch.rlt"));
     }
@@ -814,6 +833,7 @@ private slots:
         const QString root = m_dir.filePath("RunDVD");
         makeFolder(root + "/Harbour Lights");
         makeFolder(root + "/Cold Creek Trilogy");
+        makeFolder(root + "/Sideways Scan");
         setRoots("None", root);
         modJacketeer().autoCrop = 1;
         frmBatch w;
@@ -826,6 +846,14 @@ private slots:
         QCOMPARE(QImage(root + "/Harbour Lights/Harbour Lights - .jpg").size(), QSize(350, 500));
         const QString trilogy = root + "/Cold Creek Trilogy";
         QCOMPARE(QImage(trilogy + "/Cold Creek Trilogy - .jpg").size(), QSize(400, 500));
+        // A 500x500 sent turned (EXIF orientation 6) is cut upright, blue on
+        // the left, red on the right, and carries no orientation any more.
+        const QString sideways = root + "/Sideways Scan/Sideways Scan - .jpg";
+        const QImage cover(sideways);
+        QCOMPARE(cover.size(), QSize(350, 500));
+        QVERIFY(TestFiles::channelDistance(cover.pixel(10, 250), qRgb(0x20, 0x40, 0xc0)) < 16);
+        QVERIFY(TestFiles::channelDistance(cover.pixel(340, 250), qRgb(0xd0, 0x20, 0x20)) < 16);
+        QVERIFY(!TestFiles::readFile(sideways).contains("Exif"));
 
         // Its Vantory and its Brinsell hit.
         QTreeWidget *tree = w.tvBatch(1);
@@ -848,6 +876,38 @@ private slots:
                  "Downloaded as " + trilogy + "/Cold Creek Trilogy - .jpg");
         QCOMPARE(boxes.box.shown.size(), 1);
         QCOMPARE(frmBatch::nodeImage(folder->child(0)), NodeImage::HitSaved);
+    }
+
+    // Pictures as image servers send them, saved by a run with Replace on: a
+    // JPEG cut short leaves the picture there as it was, a WebP or a PNG is
+    // saved as a JPEG of its pixels.
+    void runSavesPicturesAsSent()
+    {
+        const QString root = m_dir.filePath("Served");
+        for (const char *album : {"WebP Sent", "PNG Sent", "Cut Short"})
+            QVERIFY(
+                writeTagged(root + "/Image Server/" + album + "/01.mp3", "Image Server", album));
+        // Both hold a picture: the WebP replaces its own, the cut JPEG does not.
+        const QString kept = root + "/Image Server/Cut Short/Image Server - Cut Short.jpg";
+        const QByteArray old = TestFiles::readFile(TestFiles::writePicture(kept, 40, 40));
+        TestFiles::writePicture(root + "/Image Server/WebP Sent/Image Server - WebP Sent.jpg", 40,
+                                40);
+        SettingsStore().write("BatchReplace", "1");
+        setRoots(root, "None");
+        frmBatch w;
+        w.show();
+        w.cmdCheckAll_Click();
+        QTest::mouseClick(w.cmdStart(), Qt::LeftButton);
+        SettingsStore().write("BatchReplace", "0");
+        QCOMPARE(TestFiles::readFile(kept), old);
+        for (const QString sent : {"WebP", "PNG"}) {
+            const QString saved =
+                root + "/Image Server/" + sent + " Sent/Image Server - " + sent + " Sent.jpg";
+            const QImage original(TestFiles::testData("pictures/quadrants." + sent.toLower()));
+            QCOMPARE(QImageReader(saved).format(), "jpeg");
+            const int distance = TestFiles::pictureDistance(QImage(saved), original);
+            QVERIFY2(distance >= 0 && distance <= 16, qPrintable(sent));
+        }
     }
 
     void mixedRunSummaryCheckMissingAndUndo()

@@ -1,7 +1,7 @@
 #pragma once
 
-// Hand-made BMP files and a small JPEG reader, so the imaging tests check the
-// program against the file formats themselves rather than against Qt's codecs.
+// A small JPEG reader, so the imaging tests check the program against the
+// file format itself rather than against Qt's codecs.
 
 #include "testfiles.h"
 
@@ -16,72 +16,13 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
-#include <functional>
 #include <optional>
 
 namespace imagingtest
 {
 
+using TestFiles::channelDistance;
 using TestFiles::readFile;
-using TestFiles::writeFile;
-
-inline void put16(QByteArray &b, int at, int v)
-{
-    b[at] = char(v & 0xff);
-    b[at + 1] = char((v >> 8) & 0xff);
-}
-
-inline void put32(QByteArray &b, int at, qint64 v)
-{
-    for (int i = 0; i < 4; ++i)
-        b[at + i] = char((v >> (8 * i)) & 0xff);
-}
-
-// A BMP file with a BITMAPINFOHEADER: 8 bits (grey palette index = value),
-// 24 or 32 bits (pixel(x, y) gives the colour). Height negative for top-down.
-inline QByteArray craftBmp(int width, int height, int bits,
-                           const std::function<QRgb(int x, int y)> &pixel)
-{
-    const int rows = height < 0 ? -height : height;
-    const int rowBytes = ((width * bits + 31) / 32) * 4;
-    const int paletteBytes = bits == 8 ? 256 * 4 : 0;
-    const int offset = 14 + 40 + paletteBytes;
-    QByteArray b(offset + rowBytes * rows, '\0');
-    b[0] = 'B';
-    b[1] = 'M';
-    put32(b, 2, b.size());
-    put32(b, 10, offset);
-    put32(b, 14, 40);
-    put32(b, 18, width);
-    put32(b, 22, height);
-    put16(b, 26, 1);
-    put16(b, 28, bits);
-    put32(b, 34, rowBytes * rows);
-    for (int i = 0; i < paletteBytes / 4; ++i) {
-        // A palette that is not grey in order, so a reader that ignores it shows.
-        b[54 + i * 4] = char(255 - i);   // blue
-        b[54 + i * 4 + 1] = char(i);     // green
-        b[54 + i * 4 + 2] = char(i / 2); // red
-    }
-    for (int y = 0; y < rows; ++y) {
-        const int fileRow = height > 0 ? rows - 1 - y : y;
-        char *row = b.data() + offset + fileRow * rowBytes;
-        for (int x = 0; x < width; ++x) {
-            const QRgb c = pixel(x, y);
-            if (bits == 8) {
-                row[x] = char(qGray(c));
-            } else {
-                char *p = row + x * (bits / 8);
-                p[0] = char(qBlue(c));
-                p[1] = char(qGreen(c));
-                p[2] = char(qRed(c));
-                if (bits == 32)
-                    p[3] = char(0x5a); // unused byte, must not matter
-            }
-        }
-    }
-    return b;
-}
 
 // Smooth in both directions (so JPEG keeps it close) and different in every
 // channel, so a shifted or flipped picture or swapped red and blue shows.
@@ -91,25 +32,13 @@ inline QRgb gradient(int x, int y, int w, int h)
     return qRgb(across, y * 255 / std::max(1, h - 1), 255 - across);
 }
 
-// Paints the gradient over a whole picture.
-inline void fillGradient(QImage &image)
-{
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            image.setPixel(x, y, gradient(x, y, image.width(), image.height()));
-}
-
 inline QImage gradientPicture(int w, int h)
 {
     QImage image(w, h, QImage::Format_RGB32);
-    fillGradient(image);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            image.setPixel(x, y, gradient(x, y, w, h));
     return image;
-}
-
-// The colour an 8-bit crafted file holds for a grey level.
-inline QRgb paletteColour(int index)
-{
-    return qRgb(index / 2, index, 255 - index);
 }
 
 // The two standard quantisation tables in natural order (JPEG Annex K).
@@ -203,12 +132,6 @@ inline QImage decodeJpeg(const QByteArray &jpeg)
     }
     tjDestroy(h);
     return out;
-}
-
-inline int channelDistance(QRgb a, QRgb b)
-{
-    return std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
-                     std::abs(qBlue(a) - qBlue(b))});
 }
 
 } // namespace imagingtest

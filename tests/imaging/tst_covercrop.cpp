@@ -1,11 +1,12 @@
-#include "base/appfolder.h"
 #include "imaging/covercrop.h"
+#include "search/coverfile.h"
 
 #include "imagingtesthelpers.h"
 #include "recordingmessagebox.h"
 #include "testfolders.h"
 
 #include <QDir>
+#include <QImageReader>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -16,16 +17,16 @@ namespace
 
 // The mean colour of a column of a decoded picture: JPEG blurs single pixels
 // but keeps a column's average close.
-QRgb columnMean(const QImage &image, int x, int fromRow, int toRow)
+QRgb columnMean(const QImage &image, int x)
 {
     long r = 0, g = 0, b = 0;
-    for (int y = fromRow; y < toRow; ++y) {
+    for (int y = 0; y < image.height(); ++y) {
         const QRgb c = image.pixel(x, y);
         r += qRed(c);
         g += qGreen(c);
         b += qBlue(c);
     }
-    const int n = toRow - fromRow;
+    const int n = image.height();
     return qRgb(int(r / n), int(g / n), int(b / n));
 }
 
@@ -46,37 +47,54 @@ private slots:
         QVERIFY(source.save(target, "JPG"));
 
         RecordingMessageBox box;
-        const CropResult result = cropCoverArt(source, target, viewerCropScratch(), box);
+        const CropResult result = cropCoverArt(source, target, box);
         QCOMPARE(result.outcome, CropOutcome::Cropped);
         QVERIFY(box.shown.isEmpty());
 
         // Before JPEG: exactly columns 75..424 of the source.
-        QCOMPARE(result.cropped.size(), QSize(350, 500));
         QCOMPARE(result.cropped.convertToFormat(QImage::Format_RGB32),
                  source.copy(75, 0, 350, 500));
-        // The viewer shows the shared bitmap: tst_frmlist's cropsDvdPictureInPlace.
 
         const QByteArray written = readFile(target);
         const std::optional<JpegFacts> facts = jpegFacts(written);
         QVERIFY(facts);
         QCOMPARE(facts->tables[0], scaledTable(kStdLuminance, 85));
         QCOMPARE(facts->tables[1], scaledTable(kStdChrominance, 85));
+        const QList<std::pair<int, int>> sampling{{2, 2}, {1, 1}, {1, 1}}; // 4:2:0
+        QCOMPARE(facts->sampling, sampling);
         const QImage decoded = decodeJpeg(written);
         QCOMPARE(decoded.size(), QSize(350, 500));
         // Neighbouring source columns differ by about 0.5 per channel, so a
         // one-column shift cannot be seen here; the exact check is above. This
         // catches a wrong rectangle, a flipped picture or swapped channels.
-        QVERIFY(channelDistance(columnMean(decoded, 0, 0, 500), columnMean(source, 75, 0, 500)) <=
-                4);
-        QVERIFY(channelDistance(columnMean(decoded, 349, 0, 500),
-                                columnMean(source, 424, 0, 500)) <= 4);
+        QVERIFY(channelDistance(columnMean(decoded, 0), columnMean(source, 75)) <= 4);
+        QVERIFY(channelDistance(columnMean(decoded, 349), columnMean(source, 424)) <= 4);
         QVERIFY(channelDistance(decoded.pixel(175, 2), source.pixel(250, 2)) <= 12);
         QVERIFY(channelDistance(decoded.pixel(175, 497), source.pixel(250, 497)) <= 12);
 
-        // The scratch bitmaps are gone and nothing else was left beside the picture.
+        // Nothing was left beside the picture or in the application folder.
         QCOMPARE(QDir(m_folders.path("app")).entryList(QDir::Files | QDir::Hidden), QStringList());
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden),
                  QStringList{QStringLiteral("Harbour Lights.jpg")});
+    }
+
+    void cropsTheUprightPicture()
+    {
+        // Stored with its top half red, shown turned: blue on the left, red on
+        // the right, and so is the cover cut from it.
+        const QString target = m_dir.filePath(QStringLiteral("Sideways.jpg"));
+        QVERIFY(QFile::copy(TestFiles::testData("pictures/exif6-500x500.jpg"), target));
+        RecordingMessageBox box;
+        QCOMPARE(cropCoverArt(CoverFile::readPicture(target), target, box).outcome,
+                 CropOutcome::Cropped);
+        const QByteArray written = readFile(target);
+        QVERIFY(!written.contains("Exif")); // no viewer turns it again
+        const QImage cover(target);
+        QCOMPARE(cover.size(), QSize(350, 500));
+        for (const QPoint at : {QPoint(10, 10), QPoint(10, 490), QPoint(170, 250)})
+            QVERIFY(channelDistance(cover.pixel(at), qRgb(0x20, 0x40, 0xc0)) <= 12);
+        for (const QPoint at : {QPoint(340, 10), QPoint(340, 490), QPoint(180, 250)})
+            QVERIFY(channelDistance(cover.pixel(at), qRgb(0xd0, 0x20, 0x20)) <= 12);
     }
 
     void smallPictureGetsBlackMargin()
@@ -87,9 +105,8 @@ private slots:
         const QString target = m_dir.filePath(QStringLiteral("small.jpg"));
         QVERIFY(source.save(target, "JPG"));
         RecordingMessageBox box;
-        const CropResult result = cropCoverArt(source, target, batchCropScratch(), box);
+        const CropResult result = cropCoverArt(source, target, box);
         QCOMPARE(result.outcome, CropOutcome::Cropped);
-        QVERIFY(box.shown.isEmpty());
         QCOMPARE(result.cropped.size(), QSize(350, 500));
         QCOMPARE(result.cropped.pixel(0, 0), qRgb(200, 40, 90));
         QCOMPARE(result.cropped.pixel(224, 199), qRgb(200, 40, 90));
@@ -100,70 +117,31 @@ private slots:
 
     void failedWriteKeepsPicture()
     {
+        // A name so long that the new file cannot be made beside it.
+        QTemporaryDir dir;
+        const QString target = dir.filePath(QString(250, 'x') + ".jpg");
         const QImage source = gradientPicture(500, 500);
-        const QString target = m_dir.filePath(QStringLiteral("keep.jpg"));
         QVERIFY(source.save(target, "JPG"));
         const QByteArray before = readFile(target);
-
         RecordingMessageBox box;
-        QString askedFor;
-        const CropResult result =
-            cropCoverArt(source, target, viewerCropScratch(), box,
-                         [&askedFor](const cDIBSection &dib, const QString &path) {
-                             askedFor = path;
-                             // The picture must still be there when the writer starts.
-                             return dib.dib_width() == 350 && QFile::exists(path) && false;
-                         });
-        QCOMPARE(result.outcome, CropOutcome::WriteFailed);
-        QCOMPARE(askedFor, target);
+        QCOMPARE(cropCoverArt(source, target, box).outcome, CropOutcome::WriteFailed);
         QCOMPARE(readFile(target), before);
         QVERIFY(box.shown.isEmpty());
-        QCOMPARE(QDir(m_folders.path("app")).entryList(QDir::Files | QDir::Hidden), QStringList());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
     }
 
-    void pictureThatCannotBeWrittenOut()
+    void pictureThatCannotBeLoaded()
     {
         const QString target = m_dir.filePath(QStringLiteral("untouched.jpg"));
-        QVERIFY(writeFile(target, "not replaced"));
+        QVERIFY(TestFiles::writeFile(target, "not replaced"));
         RecordingMessageBox box;
-        bool writerCalled = false;
-        const CropResult result =
-            cropCoverArt(QImage(), target, viewerCropScratch(), box,
-                         [&](const cDIBSection &, const QString &) { return writerCalled = true; });
-        QCOMPARE(result.outcome, CropOutcome::BitmapLoadFailed);
-        QVERIFY(!writerCalled);
+        const CropResult result = cropCoverArt(CoverFile::readPicture(target), target, box);
+        QCOMPARE(result.outcome, CropOutcome::LoadFailed);
         QCOMPARE(box.shown.size(), 1);
         QCOMPARE(box.shown[0].text, "Can't load BMP image");
+        QCOMPARE(box.shown[0].title, "Jacketeer");
+        QCOMPARE(box.shown[0].icon, MsgIcon::None);
         QCOMPARE(readFile(target), QByteArray("not replaced"));
-    }
-
-    void capturePicture_data()
-    {
-        QTest::addColumn<QRect>("rect");
-        QTest::addColumn<QSize>("size");          // empty: no picture
-        QTest::addColumn<int>("blackFromColumn"); // -1: no black part
-        QTest::newRow("inside") << QRect(2, 1, 5, 3) << QSize(5, 3) << -1;
-        QTest::newRow("past the right edge") << QRect(6, 0, 4, 2) << QSize(4, 2) << 2;
-        QTest::newRow("zero width") << QRect(0, 0, 0, 3) << QSize() << -1;
-    }
-    void capturePicture()
-    {
-        QFETCH(QRect, rect);
-        QFETCH(QSize, size);
-        QFETCH(int, blackFromColumn);
-        QImage source(8, 4, QImage::Format_BGR888);
-        source.fill(QColor(10, 20, 30));
-        const QImage picture =
-            CapturePicture(&source, rect.x(), rect.y(), rect.width(), rect.height());
-        QCOMPARE(picture.size(), size.isValid() ? size : QSize(0, 0));
-        if (picture.isNull())
-            return;
-        QCOMPARE(picture.pixel(0, 0), qRgb(10, 20, 30));
-        if (blackFromColumn >= 0) {
-            QCOMPARE(picture.pixel(blackFromColumn - 1, 0), qRgb(10, 20, 30));
-            QCOMPARE(picture.pixel(blackFromColumn, 0), qRgb(0, 0, 0));
-        }
-        QVERIFY(CapturePicture(nullptr, 0, 0, 3, 3).isNull());
     }
 };
 

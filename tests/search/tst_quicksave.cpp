@@ -12,6 +12,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QImageReader>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -71,38 +73,83 @@ private slots:
 
     void fetch_data()
     {
-        QTest::addColumn<QSize>("served"); // see TestFiles::writeServed
+        // A picture of tests/data/pictures, or as TestFiles::writeServed writes
+        // it: "WxH" a picture, "page" a page of text, "" nothing.
+        QTest::addColumn<QString>("served");
         QTest::addColumn<int>("status");
         QTest::addColumn<int>("expected");
-        QTest::newRow("picture") << QSize(500, 500) << 0 << int(FetchResult::Ok);
-        QTest::newRow("one pixel wide is a picture") << QSize(1, 2) << 0 << int(FetchResult::Ok);
-        QTest::newRow("one pixel high is a picture") << QSize(2, 1) << 0 << int(FetchResult::Ok);
-        QTest::newRow("1x1 placeholder") << QSize(1, 1) << 0 << int(FetchResult::Empty);
-        QTest::newRow("error page") << QSize(0, 0) << 0 << int(FetchResult::NotAPicture);
-        QTest::newRow("download failed")
-            << QSize(500, 500) << 404 << int(FetchResult::DownloadFailed);
-        QTest::newRow("nothing arrived") << QSize() << 0 << int(FetchResult::DownloadFailed);
+        QTest::addColumn<QSize>("size"); // upright, of the picture kept
+        const auto row = [](const char *name, const char *served, FetchResult expected,
+                            QSize size = {}, int status = 0) {
+            QTest::newRow(name) << served << status << int(expected) << size;
+        };
+        row("picture", "500x500", FetchResult::Ok, {500, 500});
+        row("one pixel wide is a picture", "1x2", FetchResult::Ok, {1, 2});
+        row("one pixel high is a picture", "2x1", FetchResult::Ok, {2, 1});
+        row("1x1 placeholder", "1x1", FetchResult::Empty);
+        row("error page", "page", FetchResult::NotAPicture);
+        row("download failed", "500x500", FetchResult::DownloadFailed, {}, 404);
+        row("nothing arrived", "", FetchResult::DownloadFailed);
+        row("progressive JPEG", "progressive.jpg", FetchResult::Ok, {300, 300});
+        row("CMYK JPEG", "cmyk.jpg", FetchResult::Ok, {300, 300});
+        row("EXIF orientation 6", "exif6-400x200.jpg", FetchResult::Ok, {200, 400});
+        row("12,000 x 12,000", "gray-12000x12000.jpg", FetchResult::Ok, {12000, 12000});
+        row("cut in half", "truncated.jpg", FetchResult::NotAPicture);
+        row("no end-of-image marker", "no-end-marker.jpg", FetchResult::NotAPicture);
+        row("stray marker in the data", "corrupt.jpg", FetchResult::NotAPicture);
+        row("PNG", "quadrants.png", FetchResult::Ok, {64, 48});
+        row("GIF, transparent part", "quadrants.gif", FetchResult::Ok, {64, 48});
+        row("WebP", "quadrants.webp", FetchResult::Ok, {64, 48});
+        row("BMP", "quadrants.bmp", FetchResult::Ok, {64, 48});
+        row("TIFF", "quadrants.tif", FetchResult::Ok, {64, 48});
     }
 
     void fetch()
     {
-        QFETCH(QSize, served);
+        QFETCH(QString, served);
         QFETCH(int, status);
         QFETCH(int, expected);
+        QFETCH(QSize, size);
         QTemporaryDir dir;
         const QString scratch = dir.filePath("compare2.jpg");
         // A stale scratch picture from before must not be mistaken for this download.
         writePicture(scratch, 300, 300);
+        const QString fixture = TestFiles::testData("pictures/" + served);
+        const bool file = served.contains('.');
         QStringList requested;
+        QByteArray sentBytes;
         const auto download = [&](const QString &url, const QString &path) {
             requested.append(url);
-            TestFiles::writeServed(path, served);
+            if (file)
+                QFile::copy(fixture, path);
+            else if (served == "page")
+                TestFiles::writeServed(path, QSize(0, 0));
+            else if (!served.isEmpty())
+                TestFiles::writeServed(
+                    path, QSize(served.section('x', 0, 0).toInt(), served.section('x', 1).toInt()));
+            sentBytes = readFile(path);
             return status;
         };
         QCOMPARE(int(CoverFile::fetch("http://img/x.jpg", scratch, download)), expected);
         QCOMPARE(requested, QStringList{"http://img/x.jpg"});
-        QCOMPARE(QImage(scratch).size(), expected == int(FetchResult::Ok) ? served : QSize(0, 0));
         QCOMPARE(QFile::exists(scratch), expected == int(FetchResult::Ok));
+        if (expected != int(FetchResult::Ok))
+            return;
+        QSize checked;
+        QCOMPARE(CoverFile::check(scratch, &checked), PictureCheck::Ok);
+        QCOMPARE(checked, size);
+        // Kept as sent, or a JPEG of the same pixels, transparent parts on white.
+        QCOMPARE(QImageReader(scratch).format(), "jpeg");
+        if (QImageReader(fixture).format() == "jpeg" || !file) {
+            QCOMPARE(readFile(scratch), sentBytes);
+            return;
+        }
+        QImage sent(size, QImage::Format_RGB32);
+        sent.fill(Qt::white);
+        QPainter(&sent).drawImage(0, 0, QImage(fixture));
+        // Lossy WebP rings at the quadrants' edges, which costs a JPEG a few levels more.
+        const int distance = TestFiles::pictureDistance(QImage(scratch), sent);
+        QVERIFY2(distance >= 0 && distance <= 16, qPrintable(QString::number(distance)));
     }
 
     void place_data()

@@ -23,6 +23,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -274,6 +275,45 @@ private slots:
         QVERIFY(m_window->websearch->url().toLocalFile().endsWith("results.html"));
     }
 
+    // Pictures as image servers send them, saved by a Quick Save link over a
+    // picture there (No: replace at once): a JPEG cut short leaves that
+    // picture as it was, a WebP or a PNG is saved as a JPEG of its pixels.
+    void quickSavePicturesAsSent_data()
+    {
+        QTest::addColumn<QString>("entry"); // of the simulator's catalogue
+        QTest::addColumn<QString>("sent");  // its picture in tests/data; "": nothing saved
+        QTest::newRow("JPEG cut short") << "server-cut"
+                                        << "";
+        QTest::newRow("WebP") << "server-webp"
+                              << "quadrants.webp";
+        QTest::newRow("PNG") << "server-png"
+                             << "quadrants.png";
+    }
+
+    void quickSavePicturesAsSent()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QString, sent);
+        const QString target = m_folder + "/Image Server - Sent.jpg";
+        const QByteArray old = TestFiles::readFile(writePicture(target, 40, 40, Qt::magenta));
+        m_boxes->box.answers = {MsgAnswer::No};
+        SearchResults results;
+        const QString url = m_sim.url("/images/V/" + entry + "_500X500.jpg");
+        results.add("Image Server", "Sent", url);
+        quickSaveLink(m_window.get(), "0001" + url, results, m_folder);
+        QCOMPARE(m_boxes->box.shown.size(), 1);
+        if (sent.isEmpty()) {
+            QCOMPARE(m_boxes->box.shown[0].title, "Download Error");
+            QCOMPARE(TestFiles::readFile(target), old);
+            return;
+        }
+        QCOMPARE(m_boxes->box.shown[0].title, "Replace Cover Art?");
+        QCOMPARE(QImageReader(target).format(), "jpeg");
+        const int distance = TestFiles::pictureDistance(
+            QImage(target), QImage(TestFiles::testData("pictures/" + sent)));
+        QVERIFY2(distance >= 0 && distance <= 16, qPrintable(QString::number(distance)));
+    }
+
     void linkOfEarlierSearchIsRefused()
     {
         // A new search fills new lists while the old page is still on show.
@@ -390,7 +430,9 @@ private slots:
     // checked through compareTwoAndSave.
     void showsBothPictures()
     {
-        writePicture(appFile("compare1.jpg"), 300, 300, Qt::darkRed);
+        // Measured and shown upright: stored 400x200 with EXIF orientation 6.
+        QVERIFY(QFile::copy(TestFiles::testData("pictures/exif6-400x200.jpg"),
+                            appFile("compare1.jpg")));
         frmCompare w;
         QCOMPARE(w.windowTitle(), "Jacketeer - Compare Art");
         QCOMPARE(w.findChild<QGroupBox *>("Frame1")->title(), "Picture One");
@@ -398,14 +440,14 @@ private slots:
         QCOMPARE(w.findChild<QLabel *>("Label1")->text(), "Resolution: ");
         QCOMPARE(w.findChild<QLabel *>("Label4")->text(), "Size: ");
         QCOMPARE(w.findChild<QLabel *>("Label6")->text(), "Recommended: ");
-        QCOMPARE(w.findChild<QLabel *>("lblRes(0)")->text(), "300x300");
+        QCOMPARE(w.findChild<QLabel *>("lblRes(0)")->text(), "200x400");
         QCOMPARE(w.findChild<QLabel *>("lblRes(1)")->text(), "0x0");
         QCOMPARE(w.findChild<QLabel *>("lblSize(0)")->text(),
                  kbytesText(QFileInfo(appFile("compare1.jpg")).size()));
         QCOMPARE(w.findChild<QLabel *>("lblSize(1)")->text(), "N/A");
         QCOMPARE(w.findChild<QLabel *>("lblRec(0)")->text(), "YES");
         QCOMPARE(w.findChild<QLabel *>("lblRec(1)")->text(), "NO");
-        QCOMPARE(w.findChild<QLabel *>("picPic(0)")->pixmap().size(), QSize(300, 300));
+        QCOMPARE(w.findChild<QLabel *>("picPic(0)")->pixmap().size(), QSize(200, 400));
         QCOMPARE(w.findChild<QLabel *>("picPic(1)")->size(), QSize(0, 0));
         QCOMPARE(w.findChild<QPushButton *>("cmdQuickSave(1)")->text(), "Quick Save");
     }

@@ -11,8 +11,38 @@
 #include <QSize>
 #include <QString>
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace TestFiles
 {
+
+// A fixture file of tests/data, e.g. "pictures/truncated.jpg".
+inline QString testData(const QString &name)
+{
+    return QStringLiteral(JACKETEER_TEST_DATA "/") + name;
+}
+
+// The largest difference of one colour channel between two colours.
+inline int channelDistance(QRgb a, QRgb b)
+{
+    return std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                     std::abs(qBlue(a) - qBlue(b))});
+}
+
+// The largest channelDistance between two pictures of the same size, -1 for
+// pictures of different sizes: a JPEG of a picture stays within a few levels
+// of it.
+inline int pictureDistance(const QImage &a, const QImage &b)
+{
+    if (a.size() != b.size() || a.isNull())
+        return -1;
+    int worst = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            worst = std::max(worst, channelDistance(a.pixel(x, y), b.pixel(x, y)));
+    return worst;
+}
 
 // Empty when the file cannot be read, which any expected content then shows.
 inline QByteArray readFile(const QString &path)
@@ -45,9 +75,9 @@ inline QString writePicture(const QString &path, int w, int h, QColor colour = Q
 inline void writeServed(const QString &path, QSize size)
 {
     if (!size.isEmpty())
-        writePicture(path, size.width(), size.height());
+        TestFiles::writePicture(path, size.width(), size.height());
     else if (size.isValid())
-        writeFile(path, "<html><body>Not found</body></html>");
+        TestFiles::writeFile(path, "<html><body>Not found</body></html>");
 }
 
 } // namespace TestFiles

@@ -74,8 +74,10 @@ private slots:
         m_shelf = std::make_unique<QTemporaryDir>();
         m_cdRoot = m_shelf->path() + "/Music";
         m_dvdRoot = m_shelf->path() + "/DVD";
-        writePicture(m_cdRoot + "/Metallica/Black/cover.JPG", 300, 300);
         QVERIFY(TestFiles::writeFile(m_cdRoot + "/Metallica/Black/notes.txt"));
+        // Stored 400x200, shown upright (EXIF orientation 6) as 200x400.
+        QVERIFY(QFile::copy(TestFiles::testData("pictures/exif6-400x200.jpg"),
+                            m_cdRoot + "/Metallica/Black/cover.JPG"));
         writePicture(m_cdRoot + "/Metallica/Black/cover.jpeg", 10, 10);
         writePicture(m_dvdRoot + "/Harbour Lights/Harbour Lights.jpg", 500, 500);
         writePicture(m_cdRoot + "/Odd/Album.jpg/inside.jpg", 20, 20);
@@ -156,11 +158,11 @@ private slots:
         clickNode(cd, findNode(cd, "cover.JPG"), doubleClick);
 
         QCOMPARE(w->CurrentPicturePath(), file);
-        QCOMPARE(w->shownPicture().size(), QSize(300, 300));
-        QCOMPARE(w->findChild<QLabel *>("picViewer")->pixmap().size(), QSize(300, 300));
+        QCOMPARE(w->shownPicture().size(), QSize(200, 400));
+        QCOMPARE(w->findChild<QLabel *>("picViewer")->pixmap().size(), QSize(200, 400));
         // The text's rounding is tst_quicksave's kbytes test.
         QCOMPARE(w->findChild<QLabel *>("lblSize")->text(), fileSizeText(file));
-        QCOMPARE(w->findChild<QLabel *>("lblRes")->text(), QStringLiteral("300x300"));
+        QCOMPARE(w->findChild<QLabel *>("lblRes")->text(), QStringLiteral("200x400"));
         // Selecting the picture made it writable again.
         QVERIFY(QFile::permissions(file) & QFileDevice::WriteOwner);
 
@@ -169,8 +171,8 @@ private slots:
         clickNode(cd, findNode(cd, "Album.jpg"), doubleClick);
         clickNode(cd, cd->topLevelItem(0), doubleClick);
         QCOMPARE(w->CurrentPicturePath(), file);
-        QCOMPARE(w->findChild<QLabel *>("lblRes")->text(), QStringLiteral("300x300"));
-        QCOMPARE(w->shownPicture().size(), QSize(300, 300));
+        QCOMPARE(w->findChild<QLabel *>("lblRes")->text(), QStringLiteral("200x400"));
+        QCOMPARE(w->shownPicture().size(), QSize(200, 400));
     }
 
     void problemsAreReportedAndWindowStaysUsable()

@@ -1,6 +1,8 @@
 #include "catalogue.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -113,6 +115,13 @@ std::optional<Catalogue> Catalogue::load(const QString &path, QString *error)
                                                                          : BrinsellLayout::Heading;
         e.gifThumbnail = o.value("thumb").toString(QStringLiteral("gif")) != QLatin1String("jpg");
         e.picture = o.value("picture").toString();
+        if (o.contains("file")) {
+            e.file = QFileInfo(path).dir().absoluteFilePath(o.value("file").toString());
+            if (!QFileInfo(e.file).isFile()) {
+                fail(QStringLiteral("no file \"%1\"").arg(e.file));
+                return std::nullopt;
+            }
+        }
         catalogue.m_entries.push_back(std::move(e));
     }
     return catalogue;

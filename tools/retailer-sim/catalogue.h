@@ -22,6 +22,7 @@ struct CatalogueEntry {
     BrinsellLayout layout = BrinsellLayout::Heading;
     bool gifThumbnail = true;
     QString picture; // picture behaviour tokens ("500x500", "1x1", "missing", "slow-error500", ...)
+    QString file;    // absolute path of a file served as the large picture, as it is
 
     // The text a search is matched against.
     QString searchableText() const;

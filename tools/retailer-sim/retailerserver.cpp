@@ -3,6 +3,8 @@
 #include "pagebuilder.h"
 #include "searchquery.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <httplib.h>
@@ -565,7 +567,9 @@ void RetailerServer::vantoryPicture(const std::string &file, const httplib::Requ
         return;
     }
     const QString key = QStringLiteral("V/") + id;
-    if (e)
+    if (e && !thumb && !e->file.isEmpty())
+        sendFile(e->file, res);
+    else if (e)
         sendPicture(key, e->album, e->artist, PictureOptions::parse(e->picture),
                     thumb ? QSize(60, 60) : QSize(), gif, req, res);
     else
@@ -596,12 +600,29 @@ void RetailerServer::brinsellPicture(const std::string &folder, const std::strin
         return;
     }
     const QString key = QStringLiteral("B/") + id;
-    if (e)
+    if (e && large && !e->file.isEmpty())
+        sendFile(e->file, res);
+    else if (e)
         sendPicture(key, e->album, e->artist, PictureOptions::parse(e->picture),
                     thumb ? QSize(100, 100) : QSize(), gif, req, res);
     else
         sendPicture(key, id, QStringLiteral("Brinsell"), PictureOptions(),
                     thumb ? QSize(100, 100) : QSize(), gif, req, res);
+}
+
+void RetailerServer::sendFile(const QString &path, httplib::Response &res)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        res.status = 404;
+        res.set_content(utf8(PageBuilder::errorPage(404, QStringLiteral("Picture not found."))),
+                        kHtml);
+        return;
+    }
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    const std::string type =
+        suffix == QLatin1String("jpg") ? "image/jpeg" : "image/" + suffix.toStdString();
+    res.set_content(file.readAll().toStdString(), type);
 }
 
 void RetailerServer::genericPicture(const std::string &file, const httplib::Request &req,

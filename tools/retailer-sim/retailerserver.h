@@ -65,6 +65,8 @@ private:
     void sendPicture(const QString &key, const QString &caption, const QString &subcaption,
                      const PictureOptions &options, QSize thumbnailSize, bool gif,
                      const httplib::Request &req, httplib::Response &res);
+    // A picture file as it is, typed by its extension (a WebP sent for a ".jpg" address).
+    static void sendFile(const QString &path, httplib::Response &res);
     void updatePage(const std::string &folder, const httplib::Request &req, httplib::Response &res);
     std::vector<PageHit> syntheticHits(const SearchQuery &q, bool dvd) const;
     QString hostOf(const httplib::Request &req) const;
