@@ -80,8 +80,8 @@ long long readdirWalk(const std::string &path)
 
 size_t coreScan()
 {
-    const BatchTreeBuild cd = buildBatchTree(BatchType::CD, cdRoot(), 1);
-    const BatchTreeBuild dvd = buildBatchTree(BatchType::DVD, dvdRoot(), 1);
+    const BatchTreeBuild cd = buildBatchTree(BatchType::CD, cdRoot(), {});
+    const BatchTreeBuild dvd = buildBatchTree(BatchType::DVD, dvdRoot(), {});
     return cd.queue.size() + dvd.queue.size();
 }
 
