@@ -24,9 +24,12 @@ lame_mp3() { LC_ALL=C.UTF-8 lame --silent -b 8 "$@"; }
 lame_mp3 --id3v2-only --id3v2-latin1 --tt "Svefn-g-englar" \
   --ta "Sigur Rós" --tl "Ágætis byrjun" \
   "$work/silence.wav" v23-latin1.mp3
-# ID3v2.4 only, Cyrillic (mutagen writes v2.4).
+# ID3v2.4 only, Cyrillic (mutagen writes v2.4), with a picture that makes
+# the tag larger than the reader's 8 KiB windows.
 lame_mp3 "$work/silence.wav" v24-cyrillic.mp3
-mid3v2 -t "Звезда по имени Солнце" -a "Кино" -A "Группа крови" v24-cyrillic.mp3
+convert -size 96x96 xc:gray +noise Random -strip -quality 100 "$work/cover.jpg"
+mid3v2 -t "Звезда по имени Солнце" -a "Кино" -A "Группа крови" \
+  -p "$work/cover.jpg:Cover:3:image/jpeg" v24-cyrillic.mp3
 # ID3v2 (lame) and then ID3v1 (id3lib) with other texts: ID3v1 comes first.
 lame_mp3 --id3v2-only --ta "Version Two" --tl "New Tag" "$work/silence.wav" v1-and-v2.mp3
 id3v2 -1 -a "Version One" -A "Old Tag" v1-and-v2.mp3
@@ -44,8 +47,10 @@ vorbiscomment -w -t "ARTIST=Ferne Küste" -t "ARTIST=Second Artist" \
 opusenc --quiet --artist "  Nordlys  " --album " Polarnatt " "$work/silence48.wav" opus.opus
 # M4A (AAC in MP4) with iTunes-style atoms.
 ffmpeg_aac -metadata artist="Mirror Lake" -metadata album="Glass Tides" m4a.m4a
-# WavPack with its APEv2 tag.
-wavpack -q -y -w "Artist=Kite Theory" -w "Album=Paper Satellites" "$work/silence.wav" -o apev2.wv
+# WavPack with its APEv2 tag at the end, behind more than 8 KiB of faint
+# noise, so the tag lies beyond the window that holds the file's head.
+sox -n -r 8000 -c 1 -b 16 "$work/noise.wav" synth 1 whitenoise vol 0.02
+wavpack -q -y -w "Artist=Kite Theory" -w "Album=Paper Satellites" "$work/noise.wav" -o apev2.wv
 # WMA: ASF attributes.
 ffmpeg -v error -y -i "$work/silence.wav" -map_metadata -1 -fflags +bitexact -c:a wmav2 \
   -b:a 32k -metadata artist="Hollow Pines" -metadata album="Winter Ledger" asf.wma
