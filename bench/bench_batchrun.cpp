@@ -141,8 +141,8 @@ struct Collection {
 Collection makeCollection(const QString &base)
 {
     makeGeneratedCollection(base + "/cd", base + "/dvd", kAlbums, 1, kDvds);
-    return {buildBatchTree(BatchType::CD, base + "/cd", 1).queue,
-            buildBatchTree(BatchType::DVD, base + "/dvd", 1).queue};
+    return {buildBatchTree(BatchType::CD, base + "/cd", {}).queue,
+            buildBatchTree(BatchType::DVD, base + "/dvd", {}).queue};
 }
 
 void coreRun(const QString &base, const SiteEndpoints &sites)

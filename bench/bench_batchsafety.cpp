@@ -71,8 +71,8 @@ void resetCollection()
 double runOnce(bool guarded)
 {
     resetCollection();
-    const BatchTreeBuild cd = buildBatchTree(BatchType::CD, g_cd, 1);
-    const BatchTreeBuild dvd = buildBatchTree(BatchType::DVD, g_dvd, 1);
+    const BatchTreeBuild cd = buildBatchTree(BatchType::CD, g_cd, {});
+    const BatchTreeBuild dvd = buildBatchTree(BatchType::DVD, g_dvd, {});
     PageFetcher fetcher;
     AllTicked observer;
     BatchRunIo io;

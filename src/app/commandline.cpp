@@ -38,7 +38,13 @@ CommandLine CommandLine::parse(const QStringList &arguments, bool lenient)
         QStringLiteral("missing"),
         QStringLiteral("Searches only the folders without a picture under the Quick Save name "
                        "(with --batch)."));
-    parser.addOptions({help, version, settings, batch, root, all, missing});
+    const QCommandLineOption folderNames(
+        QStringLiteral("folder-names"),
+        QStringLiteral("Queues the album folders whose audio files carry no usable tag under "
+                       "their folder names: \"Artist - Album\", or the parent folder's name and "
+                       "the folder's own (with --batch; BatchFolderNames=1 in the settings does "
+                       "the same for every run)."));
+    parser.addOptions({help, version, settings, batch, root, all, missing, folderNames});
     // Qt's own single-dash words (-reverse, -platform) must not read as -r -e -v ...
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
 
@@ -81,8 +87,10 @@ CommandLine CommandLine::parse(const QStringList &arguments, bool lenient)
     }
 
     if (!parser.isSet(batch)) {
-        if (parser.isSet(root) || parser.isSet(all) || parser.isSet(missing))
-            return fail(QStringLiteral("--root, --all and --missing go with --batch."));
+        if (parser.isSet(root) || parser.isSet(all) || parser.isSet(missing) ||
+            parser.isSet(folderNames))
+            return fail(
+                QStringLiteral("--root, --all, --missing and --folder-names go with --batch."));
         return line;
     }
     const QString type = parser.value(batch).toLower();
@@ -98,5 +106,6 @@ CommandLine CommandLine::parse(const QStringList &arguments, bool lenient)
     line.action = Action::Batch;
     line.batchType = type == QLatin1String("cd") ? BatchType::CD : BatchType::DVD;
     line.missingOnly = parser.isSet(missing);
+    line.folderNames = parser.isSet(folderNames);
     return line;
 }

@@ -21,11 +21,13 @@ struct CommandLine {
     QString text;
 
     // A batch run (Action::Batch): its type, the folder to scan instead of
-    // the configured one (absolute, or empty), and whether only the folders
-    // without their picture are searched.
+    // the configured one (absolute, or empty), whether only the folders
+    // without their picture are searched, and whether untagged album folders
+    // are queued under their folder names whatever the settings say.
     BatchType batchType = BatchType::CD;
     QString batchRoot;
     bool missingOnly = false;
+    bool folderNames = false;
 
     // Reads the arguments the program was started with (the first one names
     // the program). Lenient reading lets options it does not know, and stray

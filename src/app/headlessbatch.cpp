@@ -97,6 +97,7 @@ int runHeadlessBatch(const CommandLine &line)
     request.type = line.batchType;
     request.root = line.batchRoot;
     request.missingOnly = line.missingOnly;
+    request.folderNames = line.folderNames;
     ConsoleBatch batch(request, streams);
     const InterruptWatch watch([&batch] { batch.requestStop(); });
     return batch.exec();

@@ -57,6 +57,7 @@ void ModJacketeer::loadBatchFlags(const SettingsStore &store)
     batchVantory = flag("BatchVantory", "0");
     autoCrop = flag("AutoCrop", "0");
     batchReplaceLarger = flag("BatchReplaceLarger", "0");
+    batchFolderNames = flag("BatchFolderNames", "0");
 }
 
 void ModJacketeer::loadTemplateAndRoots(const SettingsStore &store)

@@ -36,6 +36,7 @@ struct ModJacketeer
     int16_t batchVantory = 0;
     int16_t autoCrop = 0;
     int16_t batchReplaceLarger = 0; // with batchReplace: never by a picture of fewer pixels
+    int16_t batchFolderNames = 0;   // untagged album folders queued under their folder names
 
     // Compare window hand-over (replace mode and its answer).
     bool compareReplaceMode = false;
@@ -48,7 +49,7 @@ struct ModJacketeer
     // window reads its own keys between the two halves.
     void loadFromStore(const SettingsStore &store);
     void loadTemplateAndRoots(const SettingsStore &store); // QSName .. BatchGenre*
-    void loadBatchFlags(const SettingsStore &store);       // BatchReplace .. BatchReplaceLarger
+    void loadBatchFlags(const SettingsStore &store);       // BatchReplace .. BatchFolderNames
 };
 
 // The one program-wide instance.

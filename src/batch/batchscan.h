@@ -2,6 +2,7 @@
 
 #include "base/folderwalk.h"
 #include "base/foldertree.h"
+#include "base/modjacketeer.h"
 
 #include <QString>
 
@@ -16,6 +17,14 @@ struct BatchTreeBuild {
     bool stopped = false;
 };
 
+// What the scan takes from the batch settings.
+struct BatchScanSettings {
+    int dvdDepth = 1;         // levels below the DVD root where the title folder lies
+    bool folderNames = false; // untagged album folders are queued under their folder names
+
+    static BatchScanSettings fromShared(const ModJacketeer &mod);
+};
+
 // The folder scan of the batch window: adds a node per folder below a folder
 // and a queue row per qualifying leaf folder.
 class BatchScanner
@@ -26,10 +35,15 @@ public:
     // How many levels below the DVD root the title folder lies. A depth
     // below 1 counts as 1.
     void setDvdDepth(int depth);
+    // Whether a leaf folder with audio files but no usable tag is queued
+    // under its folder names: "Artist - Album" split at its first " - ",
+    // else the parent folder's name and its own.
+    void setFolderNames(bool on) { m_folderNames = on; }
 
     // Nodes for every folder below path (image 1) and a CD queue row for
-    // every leaf folder whose first tagged audio file names an artist or an
-    // album. folderNodeIndex is the node of path itself.
+    // every leaf folder whose tags name an artist or an album: the first file
+    // with an ID3v1 tag that does, else the first audio file whose other tags
+    // do. folderNodeIndex is the node of path itself.
     void ScanCDFolder(const QString &path, FolderTree &tree, int folderNodeIndex);
     // Nodes for every folder below path (image 3) and a DVD queue row for
     // every leaf folder at least depth levels below path, which is taken as
@@ -42,15 +56,18 @@ private:
     void scan(const QString &path, int nodeIndex, bool dvd);
     void queueCDLeaf(const WalkLeaf &leaf);
     void queueDVDLeaf(const WalkLeaf &leaf);
+    QString folderName(const std::vector<QString> &below, size_t up) const;
 
     FolderTree &m_tree;
     std::vector<QueueEntry> &m_queue;
     WalkYield m_yield;
     WalkReport m_report;
+    QString m_root;
     int m_dvdDepth = 1;
+    bool m_folderNames = false;
 };
 
 // Builds one batch tree: empty for no root ("None" in any case), else the
 // root node (key and text the root as stored, image 2) and everything below.
-BatchTreeBuild buildBatchTree(BatchType type, const QString &root, int dvdDepth,
-                              const WalkYield &yield = {});
+BatchTreeBuild buildBatchTree(BatchType type, const QString &root,
+                              const BatchScanSettings &settings, const WalkYield &yield = {});

@@ -109,7 +109,9 @@ int ConsoleBatch::prepare()
     if (!m_settings.brinsell && !(m_settings.vantory && (anyGenre || !cd)))
         return cannotRun(QString::fromUtf8(cd ? kNoSiteCD : kNoSiteDVD).arg(store.fileName()));
 
-    const BatchTreeBuild build = buildBatchTree(m_request.type, m_root, mod.batchDVDFolder, [this] {
+    BatchScanSettings scan = BatchScanSettings::fromShared(mod);
+    scan.folderNames = scan.folderNames || m_request.folderNames;
+    const BatchTreeBuild build = buildBatchTree(m_request.type, m_root, scan, [this] {
         QCoreApplication::processEvents();
         return !m_stop;
     });

@@ -16,6 +16,7 @@ struct ConsoleBatchRequest {
     BatchType type = BatchType::CD;
     QString root;             // the folder to scan instead of the configured one, or empty
     bool missingOnly = false; // search only the folders that lack their picture
+    bool folderNames = false; // untagged album folders by their names, whatever the settings
 };
 
 // The batch window's Start without the window: reads the settings, scans the

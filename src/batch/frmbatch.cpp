@@ -410,8 +410,9 @@ void frmBatch::buildTree(int type)
     clearTree(type);
     const ModJacketeer &mod = modJacketeer();
     const QString root = type == 0 ? mod.batchCDPath : mod.batchDVDPath;
-    const BatchTreeBuild build = buildBatchTree(
-        static_cast<BatchType>(type), root, mod.batchDVDFolder, [this] { return yieldToEvents(); });
+    const BatchTreeBuild build =
+        buildBatchTree(static_cast<BatchType>(type), root, BatchScanSettings::fromShared(mod),
+                       [this] { return yieldToEvents(); });
     m_skippedFolders += build.skippedFolders;
     if (build.rootMissing)
         m_missingRoots.append(root);

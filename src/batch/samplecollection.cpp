@@ -6,8 +6,74 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <taglib/flacfile.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mp4file.h>
+#include <taglib/mpegfile.h>
+#include <taglib/tbytevectorstream.h>
+#include <taglib/xiphcomment.h>
+
+// Outside any namespace: the macro declares the resource's own function.
+static QByteArray sampleTemplate(const QString &name)
+{
+    Q_INIT_RESOURCE(sampleaudio);
+    QFile file(QStringLiteral(":/sampleaudio/") + name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 namespace
 {
+
+QLatin1String extension(SampleFormat format)
+{
+    return QLatin1String(format == SampleFormat::Flac  ? "flac"
+                         : format == SampleFormat::M4a ? "m4a"
+                                                       : "mp3");
+}
+
+TagLib::String tagText(const QString &text)
+{
+    return TagLib::String(text.toStdString(), TagLib::String::UTF8);
+}
+
+// An untagged template of the format (a fifth of a second of silence, made
+// by real encoders) with the texts written into its tag, all in memory.
+QByteArray taggedTemplate(SampleFormat format, const QString &title, const QString &artist,
+                          const QString &album, const QString &genre)
+{
+    const QByteArray bytes = sampleTemplate(QLatin1String("silence.") + extension(format));
+    if (bytes.isEmpty())
+        return {};
+    TagLib::ByteVectorStream stream(
+        TagLib::ByteVector(bytes.constData(), static_cast<unsigned int>(bytes.size())));
+    const auto fill = [&](TagLib::Tag *tag) {
+        tag->setTitle(tagText(title));
+        tag->setArtist(tagText(artist));
+        tag->setAlbum(tagText(album));
+        tag->setGenre(tagText(genre));
+        tag->setYear(2026);
+    };
+    bool saved = false;
+    if (format == SampleFormat::Flac) {
+        TagLib::FLAC::File file(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
+        fill(file.xiphComment(true));
+        saved = file.save();
+    } else if (format == SampleFormat::M4a) {
+        TagLib::MP4::File file(&stream, false);
+        fill(file.tag());
+        saved = file.save();
+    } else {
+        TagLib::MPEG::File file(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
+        fill(file.ID3v2Tag(true));
+        // The ID3v2 tag alone, as today's taggers write it.
+        saved = file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripOthers, TagLib::ID3v2::v4,
+                          TagLib::File::DoNotDuplicate);
+    }
+    if (!saved)
+        return {};
+    const TagLib::ByteVector *data = stream.data();
+    return QByteArray(data->data(), static_cast<qsizetype>(data->size()));
+}
 
 bool ensureFolder(const QString &path, SampleCollectionReport &report)
 {
@@ -41,9 +107,29 @@ bool writeSmallFile(const QString &path, const QByteArray &bytes, SampleCollecti
     return true;
 }
 
-QString trackFileName(int track)
+QString trackFileName(int track, SampleFormat format = SampleFormat::Id3v1Mp3)
 {
-    return QStringLiteral("%1 - Track.mp3").arg(track, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("%1 - Track.%2")
+        .arg(track, 2, 10, QLatin1Char('0'))
+        .arg(extension(format));
+}
+
+void writeSampleTrack(const QString &folder, int track, const SampleAlbum &entry,
+                      SampleCollectionReport &report)
+{
+    const QString path = folder + QLatin1Char('/') + trackFileName(track, entry.format);
+    const QString title = QStringLiteral("Track %1").arg(track);
+    if (entry.format == SampleFormat::Id3v1Mp3) {
+        writeTaggedAudioFile(path, title, entry.artist, entry.album, id3v1GenreNumber(entry.genre),
+                             report);
+        return;
+    }
+    const QByteArray bytes =
+        taggedTemplate(entry.format, title, entry.artist, entry.album, entry.genre);
+    if (bytes.isEmpty())
+        report.failures.append(path);
+    else
+        writeSmallFile(path, bytes, report);
 }
 
 } // namespace
@@ -54,11 +140,11 @@ const std::vector<SampleAlbum> &demoAlbums()
         {"Metallica", "Black", "Rock"},
         {"The Quiet Harbours", "Lantern Season", "Folk"},
         {"Ada Lindqvist Trio", "Blue Meridian", "Jazz"},
-        {"Copper Valley", "Dust Roads", "Country"},
-        {"Neon Parade", "Night Shift", "Dance"},
+        {"Copper Valley", "Dust Roads", "Country", SampleFormat::Flac},
+        {"Neon Parade", "Night Shift", "Dance", SampleFormat::M4a},
         {"Marlow & Keys", "Second Floor", "R&B/Soul"},
         {"Hollow Pines", "Winter Ledger", "Rock"},
-        {"Sofia Anders", "Glass Houses", "Pop"},
+        {"Sofia Anders", "Glass Houses", "Pop", SampleFormat::Id3v2Mp3},
         {"The Brass Orchard", "Harvest Moon", "Blues"},
         {"Kite Theory", "Paper Satellites", "Pop"},
     };
@@ -107,9 +193,7 @@ SampleCollectionReport makeDemoCollection(const QString &cdRoot, const QString &
             if (!ensureFolder(folder, report))
                 continue;
             for (int t = 1; t <= tracksPerAlbum; ++t)
-                writeTaggedAudioFile(folder + QLatin1Char('/') + trackFileName(t),
-                                     QStringLiteral("Track %1").arg(t), entry.artist, entry.album,
-                                     id3v1GenreNumber(entry.genre), report);
+                writeSampleTrack(folder, t, entry, report);
         }
     }
     if (!dvdRoot.isEmpty() && ensureFolder(dvdRoot, report)) {

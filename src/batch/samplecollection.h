@@ -5,13 +5,23 @@
 
 #include <vector>
 
-// Builds sample collections on disk: album folders of small audio files that
-// carry ID3v1 tags, and DVD title folders. Only what is missing is created;
-// nothing is ever deleted or overwritten.
+// Builds sample collections on disk: album folders of small tagged audio
+// files, and DVD title folders. Only what is missing is created; nothing is
+// ever deleted or overwritten.
+
+// How an album's files are made and tagged.
+enum class SampleFormat {
+    Id3v1Mp3, // a stand-in for audio ending in an ID3v1 tag
+    Id3v2Mp3, // real MPEG audio with an ID3v2.4 tag and no ID3v1
+    Flac,     // Vorbis comments
+    M4a,      // MP4 atoms
+};
+
 struct SampleAlbum {
     QString artist;
     QString album;
     QString genre;
+    SampleFormat format = SampleFormat::Id3v1Mp3;
 };
 
 // The shared demo list that the retailer simulator's catalogue also uses.
@@ -26,8 +36,9 @@ struct SampleCollectionReport {
     bool ok() const { return failures.isEmpty(); }
 };
 
-// The demo collection: cdRoot/<artist>/<album>/"01 - Track.mp3"... with tags,
-// and dvdRoot/<title>/"VIDEO_TS.IFO". An empty root is left out.
+// The demo collection: cdRoot/<artist>/<album>/"01 - Track.mp3"... (".flac",
+// ".m4a" for the albums of those formats) with tags, and
+// dvdRoot/<title>/"VIDEO_TS.IFO". An empty root is left out.
 SampleCollectionReport makeDemoCollection(const QString &cdRoot, const QString &dvdRoot,
                                           int tracksPerAlbum = 3);
 

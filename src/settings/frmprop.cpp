@@ -169,6 +169,7 @@ frmProp::frmProp(QWidget *parent) : QDialog(parent)
                 [this, i] { chkMusicG_Click(i); });
     connect(m_ChkBatchReplace, &QCheckBox::toggled, this, [this] { ChkBatchReplace_Click(); });
     connect(m_chkReplaceLarger, &QCheckBox::toggled, this, [this] { chkReplaceLarger_Click(); });
+    connect(m_chkFolderNames, &QCheckBox::toggled, this, [this] { chkFolderNames_Click(); });
     connect(m_cmdCDBrowse, &QPushButton::clicked, this, [this] { cmdCDBrowse_Click(); });
     connect(m_cmdDVDBrowse, &QPushButton::clicked, this, [this] { cmdDVDBrowse_Click(); });
     connect(m_cmdApply, &QPushButton::clicked, this, [this] { cmdApply_Click(); });
@@ -261,12 +262,14 @@ void frmProp::buildBatchPage(QFrame *page)
     m_chkReplaceLarger = checkBox(QStringLiteral("chkReplaceLarger"), kReplaceLarger, page);
     // Only a replacement can be smaller: the choice is offered with it.
     m_chkReplaceLarger->setEnabled(false);
+    m_chkFolderNames = checkBox(QStringLiteral("chkFolderNames"), kFolderNames, page);
     auto *flags = new QGridLayout;
     flags->addWidget(m_chkSearchVantory, 0, 0);
     flags->addWidget(m_chkSearchBrinsell, 0, 1);
     flags->addWidget(m_ChkBatchReplace, 1, 0);
     flags->addWidget(m_chkAutoCrop, 1, 1);
     flags->addWidget(m_chkReplaceLarger, 2, 0);
+    flags->addWidget(m_chkFolderNames, 2, 1);
 
     auto *layout = new QVBoxLayout(page);
     layout->addWidget(directory);
@@ -292,6 +295,7 @@ void frmProp::Form_Load()
     m_chkSearchVantory->setChecked(v.vantory != 0);
     m_chkAutoCrop->setChecked(v.autoCrop != 0);
     m_chkReplaceLarger->setChecked(v.replaceLarger != 0);
+    m_chkFolderNames->setChecked(v.folderNames != 0);
 }
 
 void frmProp::tsProp_Click()
@@ -364,6 +368,11 @@ void frmProp::chkReplaceLarger_Click()
     m_cmdApply->setEnabled(true);
 }
 
+void frmProp::chkFolderNames_Click()
+{
+    m_cmdApply->setEnabled(true);
+}
+
 void frmProp::txtDVDName_Change()
 {
     replaceText(m_txtDVDName, PropSettings::depthText(m_txtDVDName->text()),
@@ -406,6 +415,7 @@ PropValues frmProp::readControls() const
     v.brinsell = boxValue(m_chkSearchBrinsell);
     v.autoCrop = boxValue(m_chkAutoCrop);
     v.replaceLarger = boxValue(m_chkReplaceLarger);
+    v.folderNames = boxValue(m_chkFolderNames);
     return v;
 }
 

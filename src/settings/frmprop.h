@@ -46,6 +46,7 @@ public:
     void chkMusicG_Click(int index);
     void ChkBatchReplace_Click();
     void chkReplaceLarger_Click();
+    void chkFolderNames_Click();
     void txtDVDName_Change();
     void cmdCDBrowse_Click();
     void cmdDVDBrowse_Click();
@@ -77,6 +78,7 @@ private:
     QCheckBox *m_chkSearchBrinsell = nullptr;
     QCheckBox *m_ChkBatchReplace = nullptr;
     QCheckBox *m_chkReplaceLarger = nullptr;
+    QCheckBox *m_chkFolderNames = nullptr;
     QCheckBox *m_chkAutoCrop = nullptr;
     QPushButton *m_Command1 = nullptr;
     QPushButton *m_cmdApply = nullptr;

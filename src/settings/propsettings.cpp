@@ -65,6 +65,7 @@ PropValues PropSettings::load(const SettingsStore &store)
     v.vantory = box(stored.batchVantory);
     v.autoCrop = box(stored.autoCrop);
     v.replaceLarger = box(stored.batchReplaceLarger);
+    v.folderNames = box(stored.batchFolderNames);
     return v;
 }
 
@@ -175,6 +176,7 @@ void PropSettings::applyToState(const PropValues &values, ModJacketeer &state)
     state.batchBrinsell = values.brinsell;
     state.autoCrop = values.autoCrop;
     state.batchReplaceLarger = values.replaceLarger;
+    state.batchFolderNames = values.folderNames;
 }
 
 void PropSettings::writeToStore(const PropValues &values, SettingsStore &store)
@@ -191,5 +193,6 @@ void PropSettings::writeToStore(const PropValues &values, SettingsStore &store)
     store.write(QStringLiteral("BatchBrinsell"), flagText(values.brinsell));
     store.write(QStringLiteral("AutoCrop"), flagText(values.autoCrop));
     store.write(QStringLiteral("BatchReplaceLarger"), flagText(values.replaceLarger));
+    store.write(QStringLiteral("BatchFolderNames"), flagText(values.folderNames));
     store.sync();
 }

@@ -23,6 +23,7 @@ struct PropValues {
     int16_t brinsell = 0;                     // chkSearchBrinsell
     int16_t autoCrop = 0;                     // chkAutoCrop
     int16_t replaceLarger = 0;                // chkReplaceLarger
+    int16_t folderNames = 0;                  // chkFolderNames
 };
 
 // The box whose check failed in Apply; the dialog puts the focus there.

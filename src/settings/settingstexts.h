@@ -46,6 +46,7 @@ inline const QString kSearchVantory = QStringLiteral("Search Vantory");
 inline const QString kSearchBrinsell = QStringLiteral("Search Brinsell");
 inline const QString kBatchReplace = QStringLiteral("Replace existing Cover Art");
 inline const QString kReplaceLarger = QStringLiteral("Only replace with a larger picture");
+inline const QString kFolderNames = QStringLiteral("Use folder names for untagged albums");
 inline const QString kAutoCrop =
     QStringLiteral("Auto-Crop Vantory 500x500 DVD cover art to 350x500");
 

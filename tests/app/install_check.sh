@@ -55,7 +55,7 @@ package)
   [ "$(dpkg-deb -f "$deb" Package)" = jacketeer ] || fail "package name"
   [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version"
   depends=$(dpkg-deb -f "$deb" Depends)
-  for needed in libqt6webenginewidgets6 libqt6widgets6 libturbojpeg0 qt6-image-formats-plugins; do
+  for needed in libqt6webenginewidgets6 libqt6widgets6 libturbojpeg0 libtag1v5 qt6-image-formats-plugins; do
     grep -Eq "(^|, )$needed( |,|$)" <<<"$depends" || fail "$needed missing from: $depends"
   done
   # Runtime libraries only: no development packages, and each one a package

@@ -49,8 +49,10 @@ private slots:
             "jacketeer: --batch takes cd or dvd, not 'bluray'.\n");
         row("batch, all and missing", {"--batch", "cd", "--all", "--missing"}, false, Action::Error,
             "", "jacketeer: --all and --missing cannot be used together.\n");
-        row("root without batch", {"--root", "folder"}, false, Action::Error, "",
-            "jacketeer: --root, --all and --missing go with --batch.\n");
+        row("folder names without batch", {"--folder-names"}, false, Action::Error, "",
+            "jacketeer: --root, --all, --missing and --folder-names go with --batch.\n");
+        row("batch with folder names", {"--batch", "cd", "--folder-names"}, false, Action::Batch,
+            "", "");
         row("batch, empty root", {"--batch", "cd", "--root", ""}, false, Action::Error, "",
             "jacketeer: --root needs a folder.\n");
     }
@@ -64,6 +66,7 @@ private slots:
         QFETCH(QString, text);
         const CommandLine line = CommandLine::parse(arguments, lenient);
         QCOMPARE(line.action, action);
+        QCOMPARE(line.folderNames, action == Action::Batch && arguments.contains("--folder-names"));
         QCOMPARE(line.settingsFile,
                  settingsFile.isEmpty() ? QString() : m_dir.filePath(settingsFile));
         QVERIFY2(text.isEmpty() ? line.text.isEmpty() : line.text.startsWith(text),

@@ -3,6 +3,7 @@
 #include "batch/batchscan.h"
 #include "batchtesthelpers.h"
 
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -52,44 +53,89 @@ private slots:
 
     void cdLeafRules_data()
     {
-        QTest::addColumn<QStringList>("files"); // name=artist/album, or name=untagged
-        QTest::addColumn<QString>("row");       // artist|album, or empty for no row
+        // name=artist/album (an ID3v1 tag), name=untagged, name=short, or
+        // name<fixture[:bytes] (a file of tests/data/tags, or its first bytes).
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("leaf");     // below the root, which is .../Band/Music
+        QTest::addColumn<bool>("folderNames"); // BatchFolderNames
+        QTest::addColumn<QString>("row");      // artist|album, or empty for no row
+        const auto row = [](const char *name, const QStringList &files, const QString &row,
+                            const QString &leaf = "Misc", bool folderNames = false) {
+            QTest::newRow(name) << files << leaf << folderNames << row;
+        };
+        row("first qualifying file only", {"01.mp3=First/One", "02.mp3=Second/Two"}, "First|One");
+        row("untagged file passed over", {"01.mp3=untagged", "02.ape=Found/It"}, "Found|It");
+        row("extension in any case", {"SONG.Mp3=Upper/Case"}, "Upper|Case");
+        row("too short for a tag", {"01.mp3=short"}, "");
+        row("empty artist and album", {"01.mp3=/"}, "");
+        row("empty artist", {"01.mp3=/Only Album"}, "|Only Album");
 
-        QTest::newRow("first qualifying file only")
-            << QStringList{"01.mp3=First/One", "02.mp3=Second/Two"} << "First|One";
-        QTest::newRow("untagged file passed over")
-            << QStringList{"01.mp3=untagged", "02.ape=Found/It"} << "Found|It";
-        QTest::newRow("extension in any case")
-            << QStringList{"SONG.Mp3=Upper/Case"} << "Upper|Case";
-        QTest::newRow("too short for a tag") << QStringList{"01.mp3=short"} << "";
-        QTest::newRow("empty artist and album") << QStringList{"01.mp3=/"} << "";
-        QTest::newRow("empty artist") << QStringList{"01.mp3=/Only Album"} << "|Only Album";
+        row("ID3v2.3 only, Latin-1", {"01.mp3<v23-latin1.mp3"}, "Sigur Rós|Ágætis byrjun");
+        row("ID3v2.4 only, Cyrillic", {"01.MP3<v24-cyrillic.mp3"}, "Кино|Группа крови");
+        row("FLAC: album artist before artist, Japanese", {"01.flac<flac-albumartist.flac"},
+            "冨田勲|月の光");
+        row("Ogg Vorbis: first of two artists, album longer than a record field",
+            {"01.ogg<vorbis.ogg"},
+            "Ferne Küste|Music for the Quiet Hours Between the Last Train and the First Light");
+        row("Opus: blanks trimmed", {"01.opus<opus.opus"}, "Nordlys|Polarnatt");
+        row("M4A", {"01.m4a<m4a.m4a"}, "Mirror Lake|Glass Tides");
+        row("WavPack: APEv2", {"01.wv<apev2.wv"}, "Kite Theory|Paper Satellites");
+        row("WMA: ASF", {"01.wma<asf.wma"}, "Hollow Pines|Winter Ledger");
+        row("ID3v1 wins over ID3v2 in one file", {"01.mp3<v1-and-v2.mp3"}, "Version One|Old Tag");
+        row("ID3v1 of a later file before ID3v2 of the first",
+            {"01.mp3<v24-cyrillic.mp3", "02.mp3=Later/Version One"}, "Later|Version One");
+        row("untagged audio file passed over", {"01.flac<untagged.flac", "02.m4a<m4a.m4a"},
+            "Mirror Lake|Glass Tides");
+        row("picture named .mp3", {"01.mp3<picture.mp3"}, "");
+        row("M4A cut short", {"01.m4a<m4a.m4a:1400"}, "");
+
+        row("untagged, no folder names", {"01.flac<untagged.flac"}, "", "Artist/Album");
+        row("untagged, folder names", {"01.flac<untagged.flac"}, "Artist|Album", "Artist/Album",
+            true);
+        row("folder named Artist - Album, split at the first dash", {"01.mp3=untagged"},
+            "Kite Theory|Live - 1999", "Misc/Kite Theory - Live - 1999", true);
+        row("the root as its own leaf: its parent names the artist", {"01.mp3=untagged"},
+            "Band|Music", "", true);
+        row("a tag before folder names", {"01.opus<opus.opus"}, "Nordlys|Polarnatt", "Artist/Album",
+            true);
+        row("folder names only for audio", {"notes.txt=untagged"}, "", "Artist/Album", true);
     }
 
     void cdLeafRules()
     {
         QFETCH(QStringList, files);
+        QFETCH(QString, leaf);
+        QFETCH(bool, folderNames);
         QFETCH(QString, row);
-        const QString root = newRoot();
-        const QString leaf = root + "/Misc";
-        makeFolder(leaf);
+        const QString root = newRoot() + "/Band/Music";
+        const QString folder = leaf.isEmpty() ? root : root + '/' + leaf;
+        makeFolder(folder);
         for (const QString &file : files) {
-            const QString name = file.section('=', 0, 0);
-            const QString what = file.section('=', 1);
-            if (what == "untagged")
-                QVERIFY(writeAudio(leaf + '/' + name, {}, 500));
-            else if (what == "short")
-                QVERIFY(writeAudio(leaf + '/' + name, "TAG", 0));
-            else
-                QVERIFY(
-                    writeTagged(leaf + '/' + name, what.section('/', 0, 0), what.section('/', 1)));
+            const QString name = file.section(QRegularExpression("[=<]"), 0, 0);
+            const QString what = file.mid(name.size() + 1);
+            const QString path = folder + '/' + name;
+            if (file.at(name.size()) == '<') {
+                const QByteArray bytes =
+                    fileBytes(QFINDTESTDATA("../data/tags/" + what.section(':', 0, 0)));
+                const int size = what.contains(':') ? what.section(':', 1).toInt() : bytes.size();
+                QVERIFY(bytes.size() > size / 2 && writeFile(path, bytes.left(size)));
+            } else if (what == "untagged") {
+                QVERIFY(writeAudio(path, {}, 500));
+            } else if (what == "short") {
+                QVERIFY(writeAudio(path, "TAG", 0));
+            } else {
+                QVERIFY(writeTagged(path, what.section('/', 0, 0), what.section('/', 1)));
+            }
         }
-        const BatchTreeBuild build = buildBatchTree(BatchType::CD, root, 1);
-        QCOMPARE(build.tree.count(), 2); // the leaf always gets its node
+        const BatchTreeBuild build = buildBatchTree(BatchType::CD, root, {1, folderNames});
+        QCOMPARE(build.tree.node(build.tree.count()).key, folder); // the leaf always gets its node
         if (row.isEmpty())
             QCOMPARE(rows(build), QStringList());
         else
-            QCOMPARE(rows(build), QStringList{row + '|' + leaf + "|Queued|2"});
+            QCOMPARE(
+                rows(build),
+                QStringList{
+                    QStringLiteral("%1|%2|Queued|%3").arg(row, folder).arg(build.tree.count())});
     }
 
     void onlyLeafFoldersQueued()
@@ -98,7 +144,7 @@ private slots:
         QVERIFY(writeTagged(root + "/Artist/loose.mp3", "Loose", "File"));
         QVERIFY(writeTagged(root + "/Artist/Album 1/01.mp3", "Artist", "Album 1"));
         QVERIFY(writeTagged(root + "/Artist/Album 2/01.mp3", "Artist", "Album 2"));
-        const BatchTreeBuild build = buildBatchTree(BatchType::CD, root, 1);
+        const BatchTreeBuild build = buildBatchTree(BatchType::CD, root, {});
         QCOMPARE(rows(build), (QStringList{"Artist|Album 1|" + root + "/Artist/Album 1|Queued|3",
                                            "Artist|Album 2|" + root + "/Artist/Album 2|Queued|4"}));
     }
@@ -107,7 +153,7 @@ private slots:
     {
         const QString root = newRoot();
         QVERIFY(writeTagged(root + "/A/B/01.mp3", "A", "B"));
-        const BatchTreeBuild build = buildBatchTree(BatchType::CD, root + '/', 1);
+        const BatchTreeBuild build = buildBatchTree(BatchType::CD, root + '/', {});
         QCOMPARE(build.tree.node(1).key, root + '/');
         QCOMPARE(build.tree.node(2).key, root + "/A");
         QCOMPARE(build.queue.at(0).directory, root + "/A/B");
@@ -137,7 +183,7 @@ private slots:
         const QString root = newRoot();
         for (const QString &f : folders)
             makeFolder(root + '/' + f);
-        const BatchTreeBuild build = buildBatchTree(BatchType::DVD, root, depth);
+        const BatchTreeBuild build = buildBatchTree(BatchType::DVD, root, {depth});
         QStringList got;
         for (const QueueEntry &e : build.queue) {
             QCOMPARE(e.status, QStringLiteral("Queued"));

@@ -59,13 +59,15 @@ private slots:
         QCOMPARE(child("txtDVDCoverArt")->text(), QStringLiteral("None"));
         QCOMPARE(child("txtDVDName")->text(), QStringLiteral("1"));
         const auto boxes = m_dlg->findChildren<QCheckBox *>();
-        QCOMPARE(boxes.size(), kGenreCount + 5);
+        QCOMPARE(boxes.size(), kGenreCount + 6);
         QVERIFY(
             std::none_of(boxes.begin(), boxes.end(), [](QCheckBox *b) { return b->isChecked(); }));
         QCOMPARE(child<QCheckBox>("chkMusicG(6)")->text(), QStringLiteral("R&&B/Soul"));
         QCOMPARE(child<QCheckBox>("chkReplaceLarger")->text(),
                  QStringLiteral("Only replace with a larger picture"));
         QVERIFY(!child<QCheckBox>("chkReplaceLarger")->isEnabled()); // offered with Replace only
+        QCOMPARE(child<QCheckBox>("chkFolderNames")->text(),
+                 QStringLiteral("Use folder names for untagged albums"));
         QCOMPARE(child<QTabBar>("tsProp")->currentIndex(), 0);
         QCOMPARE(child<QTabBar>("tsProp")->tabToolTip(1),
                  QStringLiteral("Setup your Batch settings"));
@@ -121,6 +123,7 @@ private slots:
             [&] { child<QCheckBox>("chkMusicG(17)")->click(); },
             [&] { QVERIFY(toggleAccessibly(child<QCheckBox>("ChkBatchReplace"))); },
             [&] { child<QCheckBox>("chkReplaceLarger")->click(); },
+            [&] { child<QCheckBox>("chkFolderNames")->click(); },
             [&] { QTest::keyClick(child("txtQSName"), Qt::Key_X); },
             [&] { QTest::keyClick(child("txtCDCoverArt"), Qt::Key_Space); },
             [&] { QTest::keyClick(child("txtDVDCoverArt"), Qt::Key_Space); },
@@ -135,6 +138,8 @@ private slots:
         QCOMPARE(stored(QStringLiteral("BatchDVDFolder")), QStringLiteral("5"));
         QCOMPARE(stored(QStringLiteral("BatchReplaceLarger")), QStringLiteral("1"));
         QCOMPARE(modJacketeer().batchReplaceLarger, int16_t(1));
+        QCOMPARE(stored(QStringLiteral("BatchFolderNames")), QStringLiteral("1"));
+        QCOMPARE(modJacketeer().batchFolderNames, int16_t(1));
     }
 
     void applySavesNormalisedRoots()

@@ -1,7 +1,7 @@
 #include "base/modjacketeer.h"
 #include "base/settingsstore.h"
 #include "batch/batchrun.h"
-#include "batch/batchrun.h"
+#include "batch/batchscan.h"
 #include "settings/propsettings.h"
 #include "testfolders.h"
 
@@ -155,6 +155,7 @@ private slots:
         v.replace = 1;
         v.brinsell = 1;
         v.replaceLarger = 1;
+        v.folderNames = 1;
         {
             SettingsStore store;
             PropSettings::writeToStore(v, store);
@@ -186,6 +187,7 @@ private slots:
         QCOMPARE(reread.batchVantory, applied.batchVantory);
         QCOMPARE(reread.batchReplaceLarger, int16_t(1));
         QCOMPARE(BatchSettings::fromShared(reread).replaceLarger, true);
+        QCOMPARE(BatchScanSettings::fromShared(reread).folderNames, true);
     }
 
 private:

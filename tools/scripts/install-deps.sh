@@ -4,12 +4,13 @@
 set -euo pipefail
 
 # Build and tests: the toolchain, Qt with its image-format plugins (WebP,
-# TIFF), TurboJPEG, cpp-httplib (the retailer simulator) and Google Benchmark. The demo and the screenshots: xvfb-run
-# (xvfb, xauth) and ImageMagick's `import`.
+# TIFF), TurboJPEG, TagLib (audio tags), cpp-httplib (the retailer simulator)
+# and Google Benchmark. The demo and the screenshots: xvfb-run (xvfb, xauth)
+# and ImageMagick's `import`.
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-webengine-dev qt6-image-formats-plugins
-  libturbojpeg0-dev libbenchmark-dev libcpp-httplib-dev
+  libturbojpeg0-dev libtag1-dev libbenchmark-dev libcpp-httplib-dev
   xvfb xauth imagemagick
   desktop-file-utils appstream dpkg-dev libxml2-utils
 )
