@@ -13,7 +13,8 @@
 #include <QTimer>
 #include <QUrl>
 
-namespace {
+namespace
+{
 
 constexpr qint64 kMaxPageBytes = 16 * 1024 * 1024;
 
@@ -90,9 +91,8 @@ void PageFetcher::finish(QNetworkReply *reply)
     // The transfer time-out aborts the reply; so does the size cap.
     m_timedOut = reply->error() == QNetworkReply::TimeoutError ||
                  (reply->error() == QNetworkReply::OperationCanceledError && !m_tooLarge);
-    m_body = extractBody(decode(bytes, reply->header(QNetworkRequest::ContentTypeHeader)
-                                           .toString()
-                                           .toLatin1()));
+    m_body = extractBody(
+        decode(bytes, reply->header(QNetworkRequest::ContentTypeHeader).toString().toLatin1()));
     reply->deleteLater();
     m_busy = false;
     emit loadFinished(m_ok);
@@ -165,12 +165,28 @@ LoadedPage PageFetcher::load(const QString &url)
 
 QString PageFetcher::extractBody(const QString &html)
 {
-    static const QRegularExpression openTag(QStringLiteral("<body(\\s[^>]*)?>"),
-                                            QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch m = openTag.match(html);
-    if (!m.hasMatch())
+    // The opening tag is the first "<body" (any case) followed by ">", or by
+    // a blank and then anything up to the next ">". An opening whose tag never
+    // closes leaves no ">" for any later one either, so one forward scan
+    // decides, however many such openings a long page holds.
+    const QStringView text(html);
+    const QLatin1StringView open("<body");
+    qsizetype start = -1;
+    for (qsizetype at = text.indexOf(open, 0, Qt::CaseInsensitive); at >= 0 && start < 0;
+         at = text.indexOf(open, at + 1, Qt::CaseInsensitive)) {
+        const qsizetype next = at + open.size();
+        const char16_t c = next < text.size() ? text[next].unicode() : u'\0';
+        if (c == u'>') {
+            start = next + 1;
+        } else if (c == u' ' || (c >= u'\t' && c <= u'\r')) {
+            const qsizetype close = text.indexOf(u'>', next);
+            if (close < 0)
+                return html;
+            start = close + 1;
+        }
+    }
+    if (start < 0)
         return html;
-    const qsizetype start = m.capturedEnd();
     qsizetype end = html.lastIndexOf(QLatin1String("</body>"), -1, Qt::CaseInsensitive);
     if (end < start)
         end = html.size();
@@ -184,8 +200,8 @@ QString PageFetcher::decode(const QByteArray &bytes, const QByteArray &contentTy
     const QRegularExpressionMatch m = charsetRe.match(QString::fromLatin1(contentType));
     if (m.hasMatch()) {
         const QByteArray name = m.captured(1).toLatin1().toLower();
-        if (name == "windows-1252" || name == "cp1252" || name == "iso-8859-1"
-            || name == "latin1" || name == "us-ascii")
+        if (name == "windows-1252" || name == "cp1252" || name == "iso-8859-1" ||
+            name == "latin1" || name == "us-ascii")
             return fromCp1252(bytes);
         QStringDecoder decoder(name.constData());
         if (decoder.isValid())

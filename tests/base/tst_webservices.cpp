@@ -57,6 +57,7 @@ private slots:
         QTest::newRow("no body tag") << "just text <b>bold</b>" << "just text <b>bold</b>";
         QTest::newRow("no closing tag") << "<body>to the end" << "to the end";
         QTest::newRow("bodyguard is not body") << "<bodyguard>x</bodyguard><body>y</body>" << "y";
+        QTest::newRow("opening never closed") << "<p><BODY\tclass=a <body class=b" << "<p><BODY\tclass=a <body class=b";
         // clang-format on
     }
 
