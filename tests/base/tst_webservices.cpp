@@ -333,6 +333,18 @@ private slots:
         QVERIFY(!QFile::exists(m_dir.path() + "/fresh.jpg"));
     }
 
+    // A page and the pictures after it share one keep-alive connection.
+    void oneConnectionPool()
+    {
+        SimulatorProcess sim; // its own: no connection yet
+        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+        PageFetcher fetcher;
+        QVERIFY(fetcher.load(sim.url(vantoryPath("Metallica", 4118))).ok);
+        for (const char *picture : {"/pic/300x300.jpg", "/pic/100x100.gif", "/pic/1x1.jpg"})
+            QCOMPARE(URLDownloadToFile(sim.url(picture), m_dir.filePath("pooled.jpg")), 0);
+        QCOMPARE(fetcher.load(sim.url("/sim/connections")).body, "1");
+    }
+
     void downloadOverrideIsUsed()
     {
         QStringList calls;

@@ -203,6 +203,7 @@ bool RetailerServer::arrive(const httplib::Request &req, httplib::Response &res)
             std::fprintf(m_log, "%lld %s %s\n", at, host.c_str(), req.target.c_str());
             std::fflush(m_log);
         }
+        m_clientPorts.insert(req.remote_port);
         if (m_rateLimitMs > 0) {
             const auto last = m_lastAccepted.find(host);
             if (last != m_lastAccepted.end() && at - last->second < m_rateLimitMs)
@@ -305,6 +306,11 @@ void RetailerServer::handle(const httplib::Request &req, httplib::Response &res)
         const std::string dir = path.substr(0, path.size() - versionPage.size());
         const size_t slash = dir.rfind('/');
         return updatePage(slash == std::string::npos ? dir : dir.substr(slash + 1), req, res);
+    }
+    if (path == "/sim/connections") {
+        const std::lock_guard<std::mutex> lock(m_politeMutex);
+        res.set_content(std::to_string(m_clientPorts.size()), "text/plain");
+        return;
     }
     if (path == "/download.html") {
         res.set_content(utf8(pages.downloadPage()), kHtml);
