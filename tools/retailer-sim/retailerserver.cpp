@@ -405,6 +405,9 @@ void RetailerServer::vantorySearch(const httplib::Request &req, httplib::Respons
     SearchQuery q = SearchQuery::parse(percentDecoded(rawText).trimmed());
     if (!stillFailing(q.failTimes, req.target))
         q.dropTrouble();
+    const bool dvd = dept == Catalogue::kDvdDept || category == Catalogue::kDvdCategory;
+    const QString department = dvd ? QStringLiteral("DVD") : departmentName(category);
+    q.troubleOnlyFor(moved ? QString() : department);
     if (searchBehaviour(q, req, res))
         return;
     if (!moved && query.find("&redirected=1") == std::string::npos) {
@@ -422,7 +425,6 @@ void RetailerServer::vantorySearch(const httplib::Request &req, httplib::Respons
         }
     }
 
-    const bool dvd = dept == Catalogue::kDvdDept || category == Catalogue::kDvdCategory;
     std::vector<PageHit> hits;
     if (q.synthetic()) {
         hits = syntheticHits(q, dvd);
@@ -434,7 +436,6 @@ void RetailerServer::vantorySearch(const httplib::Request &req, httplib::Respons
         }
     }
     PageBuilder pages(hostOf(req));
-    const QString department = dvd ? QStringLiteral("DVD") : departmentName(category);
     const PageEnd end = q.endInUrl     ? PageEnd::InsideAddress
                         : q.endPicture ? PageEnd::AfterPicture
                                        : PageEnd::Complete;
@@ -457,6 +458,7 @@ void RetailerServer::brinsellSearch(const httplib::Request &req, httplib::Respon
     SearchQuery q = SearchQuery::parse(percentDecoded(rawText).trimmed());
     if (!stillFailing(q.failTimes, req.target))
         q.dropTrouble();
+    q.troubleOnlyFor(QStringLiteral("Brinsell"));
     if (searchBehaviour(q, req, res))
         return;
     if (!moved && query.find("&redirected=1") == std::string::npos) {
