@@ -85,6 +85,7 @@ private slots:
     {
         m_store = std::make_unique<SettingsStore>();
         m_sim.configureSites(*m_store);
+        m_store->writeSite("SearchConcurrency", "4");
         m_boxes = std::make_unique<ScopedRecordingMessageBox>();
         for (const QString &f : QDir(m_folder).entryList(QDir::Files | QDir::Hidden))
             QFile::remove(m_folder + '/' + f);
