@@ -1,9 +1,16 @@
 // Parser and results page throughput on a generated 1 MiB page of 1,000 hits,
-// against one plain pass of the same markers' substring search; and the wall
-// time of a whole 19-page music search against the local retailer simulator.
+// against one plain pass of the same markers' substring search; the wall
+// time of a whole 19-page music search against the local retailer simulator;
+// and searches through the main window against the simulator with latency,
+// from the Search click to "Results Found", each in a fresh process so that
+// every run includes the web engine's first start, then once more with the
+// engine running (medians of 5 runs, with the longest event-loop stalls).
 //
 //   ninja -C build-x bench_search retailer-sim && build-x/bench/bench_search
+//   build-x/bench/bench_search --benchmark_filter=Window   (the window searches)
 
+#include "app/frmjacketeer.h"
+#include "app/websearchview.h"
 #include "base/appfolder.h"
 #include "base/pagesource.h"
 #include "base/pagefetcher.h"
@@ -16,15 +23,27 @@
 #include "search/vantoryparser.h"
 #include "simulatorprocess.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QCheckBox>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 
 using namespace SearchTexts;
 
@@ -170,8 +189,7 @@ void BM_VantoryMarkerPass(benchmark::State &state)
 // Parses `page` into a fresh results page as a search does, and reports the
 // time as a ratio to a plain pass over the same markers run beside it.
 template <typename Parse, typename MarkerPass>
-void parseAndWrite(benchmark::State &state, const QString &page, Parse parse,
-                   MarkerPass markerPass)
+void parseAndWrite(benchmark::State &state, const QString &page, Parse parse, MarkerPass markerPass)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("results.html"));
@@ -238,22 +256,48 @@ void BM_ParseBrinsellPageAndWrite(benchmark::State &state)
         brinsellMarkerPass);
 }
 
+QString simulatorCatalogue()
+{
+    if (qEnvironmentVariableIsEmpty("JACKETEER_SIM"))
+        qputenv("JACKETEER_SIM", JACKETEER_SIM_PATH);
+    return qEnvironmentVariableIsEmpty("JACKETEER_SIM_CATALOGUE")
+               ? QStringLiteral(JACKETEER_SIM_CATALOGUE_PATH)
+               : qEnvironmentVariable("JACKETEER_SIM_CATALOGUE");
+}
+
+// Runs one search to its end with the event loop running; returns the hits
+// and counts the status texts in `statuses`.
+int searchToEnd(IAsyncPageSource *pages, const SearchCriteria &criteria, const SiteEndpoints &sites,
+                const QString &path, int *statuses = nullptr)
+{
+    SearchState state;
+    SearchDriver driver(state);
+    QEventLoop loop;
+    int total = 0;
+    SearchIo io;
+    io.pages = pages;
+    io.status = [statuses](const QString &) {
+        if (statuses)
+            ++*statuses;
+    };
+    io.finished = [&](const SearchOutcome &outcome) {
+        total = outcome.total;
+        loop.quit();
+    };
+    driver.start(criteria, sites, io, path, 4);
+    if (driver.running())
+        loop.exec();
+    return total;
+}
+
 // A music search over all 18 genres and Brinsell, each page with 50 hits.
 void BM_SimulatorSearch19Pages(benchmark::State &state)
 {
-    if (qEnvironmentVariableIsEmpty("JACKETEER_SIM")) {
-        const QString sim = QCoreApplication::applicationDirPath() +
-                            QStringLiteral("/../tools/retailer-sim/retailer-sim");
-        qputenv("JACKETEER_SIM", QFileInfo(sim).absoluteFilePath().toUtf8());
-    }
-    const QString catalogue = QFileInfo(QString::fromUtf8(__FILE__))
-                                  .absoluteDir()
-                                  .filePath(QStringLiteral("../tools/retailer-sim/catalogue.json"));
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
     qputenv("JACKETEER_APPDIR", config.path().toUtf8());
     SimulatorProcess sim;
-    if (!sim.start(QDir::cleanPath(catalogue))) {
+    if (!sim.start(simulatorCatalogue())) {
         state.SkipWithError(qPrintable(sim.errorString()));
         return;
     }
@@ -278,33 +322,30 @@ void BM_SimulatorSearch19Pages(benchmark::State &state)
     }
     for (auto _ : state) {
         PageFetcher fetcher;
-        SearchState search;
-        SearchIo io;
-        io.pages = &fetcher;
-        io.yield = [] { QCoreApplication::processEvents(); };
         pages = 0;
-        io.status = [&](const QString &) { ++pages; };
         total =
-            runSearch(criteria, sites, search, io, appFile(QStringLiteral("results.html"))).total;
+            searchToEnd(&fetcher, criteria, sites, appFile(QStringLiteral("results.html")), &pages);
     }
     state.counters["hits"] = total;
     state.counters["pages"] = pages - 2; // less "Searching..." and "Results Found"
 }
 
-// The same 19-page search with the pages served from memory at once: the
-// search's own cost without the network.
-class MemoryPages : public IPageSource
+// The same 19-page search with the pages served from memory on the next turn
+// of the event loop: the search's own cost without the network.
+class MemoryPages : public IAsyncPageSource
 {
 public:
-    LoadedPage load(const QString &url) override
+    quint64 start(const QString &url, Done done) override
     {
         LoadedPage page;
         page.ok = true;
         page.httpStatus = 200;
         page.locationUrl = url;
         page.body = url.contains(QLatin1String("searchresults.asp")) ? brinsell : vantory;
-        return page;
+        QTimer::singleShot(0, [page, done] { done(page); });
+        return 0;
     }
+    void abort(quint64) override {}
     QString vantory = vantoryPage(50);
     QString brinsell = brinsellPage(50);
 };
@@ -323,19 +364,132 @@ void BM_MemorySearch19Pages(benchmark::State &state)
     criteria.genres.fill(true);
     MemoryPages pages;
     int total = 0;
-    for (auto _ : state) {
-        SearchState search;
-        SearchIo io;
-        io.pages = &pages;
-        io.yield = [] { QCoreApplication::processEvents(); };
-        total = runSearch(criteria, sites, search, io, dir.filePath(QStringLiteral("results.html")))
-                    .total;
-    }
+    for (auto _ : state)
+        total = searchToEnd(&pages, criteria, sites, dir.filePath(QStringLiteral("results.html")));
     state.counters["hits"] = total;
+}
+
+// Searches through the main window in this process: Vantory with `genres`
+// genres and Brinsell, against a simulator answering after `latencyMs`. The
+// first search starts the web engine; a second one follows with the engine
+// running. Prints, for each, the time from the click to "Results Found" and
+// the longest gap between two ticks of a 1 ms timer in that time, in ms.
+int windowSearchOnce(int argc, char **argv, int genres, int latencyMs)
+{
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    qputenv("JACKETEER_APPDIR", config.path().toUtf8());
+    SimulatorProcess sim;
+    if (!sim.start(simulatorCatalogue(), {QStringLiteral("--latency"), QString::number(latencyMs)}))
+        return 1;
+    SettingsStore store;
+    sim.configureSites(store);
+    frmJacketeer window(&store);
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window))
+        return 1;
+    window.optSearch[0]->setChecked(true);
+    window.chkSite[0]->setChecked(true);
+    window.chkSite[1]->setChecked(true);
+    for (int g = 0; g < kGenreCount; ++g)
+        window.chkMusicG[std::size_t(g)]->setChecked(g < genres);
+    window.txtSearch->setText(QStringLiteral("simbulk50"));
+
+    for (int search = 0; search < 2; ++search) {
+        window.lblResults->clear();
+        QElapsedTimer clock;
+        double foundMs = -1;
+        qint64 lastTick = 0;
+        qint64 stallNs = 0;
+        QEventLoop done;
+        QTimer tick;
+        tick.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&tick, &QTimer::timeout, [&] {
+            const qint64 now = clock.nsecsElapsed();
+            stallNs = std::max(stallNs, now - lastTick);
+            lastTick = now;
+            if (foundMs < 0 && window.lblResults->text().startsWith(kStatusFoundPrefix)) {
+                foundMs = double(now) / 1e6;
+                done.quit();
+            }
+        });
+        QTimer::singleShot(0, [&] {
+            clock.start();
+            tick.start(1);
+            window.cmdSearch->click();
+        });
+        QTimer::singleShot(60000, &done, &QEventLoop::quit);
+        done.exec();
+        if (foundMs < 0)
+            return 1;
+        std::printf("%.1f %.1f ", foundMs, double(stallNs) / 1e6);
+        QTest::qWait(500);
+    }
+    std::printf("\n");
+    return 0;
+}
+
+// The window searches of windowSearchOnce, five times, each in a new process:
+// the median time of the first search to "Results Found" is the benchmark's
+// time; the counters hold the same of the second search, and the longest
+// stall of all runs of each.
+void BM_WindowSearch(benchmark::State &state)
+{
+    const int genres = int(state.range(0));
+    const int latencyMs = int(state.range(1));
+    simulatorCatalogue();
+    for (auto _ : state) {
+        std::vector<double> first;
+        std::vector<double> second;
+        double firstStall = 0;
+        double secondStall = 0;
+        for (int run = 0; run < 5; ++run) {
+            QProcess child;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+            env.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
+            env.insert(QStringLiteral("QTWEBENGINE_CHROMIUM_FLAGS"),
+                       QStringLiteral("--disable-gpu --no-sandbox"));
+            child.setProcessEnvironment(env);
+            child.start(QCoreApplication::applicationFilePath(),
+                        {QStringLiteral("--window-once"), QString::number(genres),
+                         QString::number(latencyMs)});
+            child.waitForFinished(180000);
+            const QList<QByteArray> f = child.readAllStandardOutput().trimmed().split(' ');
+            if (child.exitCode() != 0 || f.size() != 4) {
+                state.SkipWithError("a window search failed");
+                return;
+            }
+            first.push_back(f[0].toDouble());
+            firstStall = std::max(firstStall, f[1].toDouble());
+            second.push_back(f[2].toDouble());
+            secondStall = std::max(secondStall, f[3].toDouble());
+        }
+        std::sort(first.begin(), first.end());
+        std::sort(second.begin(), second.end());
+        state.SetIterationTime(first[2] / 1000);
+        state.counters["pages"] = genres + 1;
+        state.counters["first_min_ms"] = first.front();
+        state.counters["first_max_ms"] = first.back();
+        state.counters["first_stall_ms"] = firstStall;
+        state.counters["second_ms"] = second[2];
+        state.counters["second_stall_ms"] = secondStall;
+    }
 }
 
 } // namespace
 
+BENCHMARK(BM_WindowSearch)
+    ->ArgNames({"genres", "latency"})
+    ->Args({18, 300})
+    ->Args({2, 300})
+    ->Args({18, 0})
+    ->Args({2, 0})
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(1);
 BENCHMARK(BM_MemorySearch19Pages)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_VantoryMarkerPass)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ParseVantoryPageAndWrite)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -355,6 +509,8 @@ BENCHMARK(BM_SimulatorSearch19Pages)
 
 int main(int argc, char **argv)
 {
+    if (argc == 4 && QByteArray(argv[1]) == "--window-once")
+        return windowSearchOnce(argc, argv, atoi(argv[2]), atoi(argv[3]));
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

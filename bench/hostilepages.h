@@ -1,9 +1,9 @@
 #pragma once
 
-// The three page shapes whose cost once grew with the square of the page
-// size: built at any size for bench_hostilepages.cpp, and saved small
-// as the parser fuzz targets' regression inputs (that program's --write).
-// Hits come one per KiB, as dense as on a real result page.
+// The page shapes whose cost once grew with the square of the page size:
+// built at any size for bench_hostilepages.cpp, and saved small as the
+// parser and page-body fuzz targets' regression inputs (that program's
+// --write). Hits come one per KiB, as dense as on a real result page.
 
 #include <QString>
 
@@ -76,6 +76,19 @@ inline QString brinsellFarArtist(qsizetype size)
     page += QStringLiteral("<p>Artist: see below</p>\n");
     while (page.size() < size)
         appendUnit(page, QStringLiteral("<tr><td class=footer>More offers</td></tr>\n"));
+    return page;
+}
+
+// A page whose "<body " openings, one every 128 characters, never close: no
+// ">" follows the first one, so each opening's tag would run to the end.
+inline QString bodyUnclosed(qsizetype size)
+{
+    QString page;
+    page.reserve(size + kUnit);
+    page += QStringLiteral("<html><head><title>Search Results</title></head>\n");
+    while (page.size() < size)
+        page += QStringLiteral("<body class=results onload=\"start()\" ") +
+                QString(128 - 38, QLatin1Char('.'));
     return page;
 }
 

@@ -353,16 +353,9 @@ void frmJacketeer::Form_Unload()
 
 void frmJacketeer::closeEvent(QCloseEvent *event)
 {
-    if (m_searchRunning) {
-        // The search runs inside cmdSearch_Click further down the stack: stop
-        // it, and close for real once that handler has returned.
-        m_closeAfterSearch = true;
-        m_search.ParseActive = false;
-        cmdSearch->setText(QString(SearchTexts::kCaptionSearchIdle));
-        hide();
-        event->ignore();
-        return;
-    }
+    // A search still loading ends here, with nothing more shown.
+    m_driver.abandon();
+    cmdSearch->setText(QString(SearchTexts::kCaptionSearchIdle));
     Form_Unload();
     event->accept();
 }
@@ -422,44 +415,36 @@ SearchCriteria frmJacketeer::searchCriteria() const
 void frmJacketeer::cmdSearch_Click()
 {
     using namespace SearchTexts;
-    if (cmdSearch->text() == kCaptionCancel) {
-        m_search.ParseActive = false;
+    if (m_driver.running()) {
         cmdSearch->setText(QString(kCaptionSearchIdle));
-        lblResults->setText(QString(kStatusAborted));
-        // The cancelled search is still winding down (a Brinsell request may
-        // be pending); a second search must not start inside it.
-        cmdSearch->setEnabled(false);
+        m_driver.cancel();
         return;
     }
-    if (m_searchRunning)
-        return;
-
-    m_searchRunning = true;
-    m_closeAfterSearch = false;
     cmdSearch->setText(QString(kCaptionCancel));
-    const SearchCriteria criteria = searchCriteria();
-
     SearchIo io;
     io.pages = m_pageSource ? m_pageSource : WebBrowser1;
-    io.yield = [] { QCoreApplication::processEvents(); };
-    io.cancelled = [this] { return cmdSearch->text() != kCaptionCancel; };
-    io.abandoned = [this] { return m_closeAfterSearch; };
     io.status = [this](const QString &text) { lblResults->setText(text); };
     io.show = [this](const QString &path) { websearch->Navigate2(path); };
-    const SearchOutcome outcome = runSearch(criteria, readSiteEndpoints(*m_store), m_search, io,
-                                            appFile(QString(kResultsFile)));
-
-    cmdSearch->setText(QString(kCaptionSearchIdle));
-    cmdSearch->setEnabled(true);
-    m_searchRunning = false;
-    if (m_closeAfterSearch) {
-        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
-        return;
-    }
-    if (!outcome.pageWritten)
-        messageBox().show(kPageErrorText + appFile(QString(kResultsFile)) + QStringLiteral(": ")
-                              + outcome.error,
-                          QString(kPageErrorTitle), MsgButtons::OkOnly, MsgIcon::Exclamation);
+    io.finished = [this](const SearchOutcome &outcome) {
+        cmdSearch->setText(QString(kCaptionSearchIdle));
+        if (outcome.pageWritten)
+            return;
+        // Asked once the page callback that ended the search has returned.
+        const QString text =
+            kPageErrorText + appFile(QString(kResultsFile)) + QStringLiteral(": ") + outcome.error;
+        QMetaObject::invokeMethod(
+            this,
+            [text] {
+                messageBox().show(text, QString(kPageErrorTitle), MsgButtons::OkOnly,
+                                  MsgIcon::Exclamation);
+            },
+            Qt::QueuedConnection);
+    };
+    m_driver.start(searchCriteria(), readSiteEndpoints(*m_store), io,
+                   appFile(QString(kResultsFile)), m_store->searchConcurrency());
+    // The results view's engine takes a while to start: it starts now, while
+    // the pages are on their way, rather than once they are all in.
+    websearch->warmUp();
 }
 
 void frmJacketeer::cmdReset_Click()

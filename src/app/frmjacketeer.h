@@ -13,7 +13,7 @@
 class DirListBox;
 class frmBatch;
 class frmList;
-class IPageSource;
+class IAsyncPageSource;
 class DriveListBox;
 class PageFetcher;
 class SettingsStore;
@@ -63,13 +63,14 @@ public:
     // genre, ParseActive.
     SearchState &searchState() { return m_search; }
     const SearchState &searchState() const { return m_search; }
-    // Whether cmdSearch_Click is running a search.
-    bool searchRunning() const { return m_searchRunning; }
+    // Whether a search runs (it goes on from the event loop after
+    // cmdSearch_Click has returned; the next click cancels it).
+    bool searchRunning() const { return m_driver.running(); }
     // The criteria as the controls show them.
     SearchCriteria searchCriteria() const;
     // Where searches load their pages: the hidden WebBrowser1 unless a test
     // supplies another source (nullptr restores WebBrowser1).
-    void setPageSource(IPageSource *source) { m_pageSource = source; }
+    void setPageSource(IAsyncPageSource *source) { m_pageSource = source; }
 
     // Whether the genre area is shown (Vantory ticked and Music chosen).
     bool genresVisible() const;
@@ -139,8 +140,6 @@ private:
     bool m_viewerOpening = false;
 
     SearchState m_search;
-    IPageSource *m_pageSource = nullptr;
-    bool m_searchRunning = false;
-    // The window was closed during a search: it closes once the search ends.
-    bool m_closeAfterSearch = false;
+    SearchDriver m_driver{m_search};
+    IAsyncPageSource *m_pageSource = nullptr;
 };

@@ -17,9 +17,9 @@ class WebSearchPage;
 // itself from the application's own script world.
 //
 // The web engine (a page, its view and the helper processes, well over
-// 100 MiB together) is made only when the view first has to show something
-// other than the blank page; until then the view is a plain white area, as a
-// blank page looks.
+// 100 MiB together) is made only when the first search starts or the view
+// first has to show something other than the blank page; until then the view
+// is a plain white area, as a blank page looks.
 class WebSearchView : public QWidget
 {
     Q_OBJECT
@@ -56,6 +56,9 @@ public:
     // driver's "show" step); returns whether it succeeded.
     bool waitForLoad(int timeoutMs = 10000);
 
+    // Makes the web engine now, ahead of the first page it will show (the
+    // first search does, beside its page loads).
+    void warmUp() { startEngine(); }
     // Whether the web engine has been made.
     bool engineStarted() const { return m_page != nullptr; }
     // The page on show; makes the engine when it is not there yet.

@@ -1,5 +1,6 @@
 #include "base/downloadservice.h"
 #include "base/fileops.h"
+#include "base/networkaccess.h"
 #include "base/version.h"
 
 #include <QEventLoop>
@@ -39,12 +40,12 @@ DownloadResult DownloadService::download(const QString &url, const QString &path
         return result;
     }
 
-    QNetworkAccessManager network;
-    network.setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
     QNetworkRequest request(qurl);
     request.setHeader(QNetworkRequest::UserAgentHeader, QByteArray(kUserAgent));
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setMaximumRedirectsAllowed(10);
-    QNetworkReply *reply = network.get(request);
+    QNetworkReply *reply = (network ? network : programNetwork())->get(request);
 
     QEventLoop loop;
     QTimer timer;

@@ -5,6 +5,8 @@
 
 #include <functional>
 
+class QNetworkAccessManager;
+
 // Outcome of one download, with the detail behind the 0/non-zero result.
 struct DownloadResult {
     enum class Status { Ok, NetworkError, HttpError, TimedOut, TooLarge, WriteFailed };
@@ -29,6 +31,9 @@ public:
 
     int timeoutMs = 30000;
     qint64 maxBytes = 32 * 1024 * 1024;
+    // The connection pool; nullptr: the program's own (programNetwork), so a
+    // picture reuses the keep-alive connection a page opened.
+    QNetworkAccessManager *network = nullptr;
 };
 
 // The program-wide download call: 0 when the whole resource is now in the

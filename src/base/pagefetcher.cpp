@@ -1,11 +1,11 @@
 #include "base/pagefetcher.h"
-#include "base/version.h"
 
 #include "base/cp1252.h"
+#include "base/networkaccess.h"
+#include "base/version.h"
 
 #include <QEventLoop>
 #include <QNetworkAccessManager>
-#include <QNetworkCookieJar>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QRegularExpression>
@@ -19,16 +19,16 @@ constexpr qint64 kMaxPageBytes = 16 * 1024 * 1024;
 
 } // namespace
 
-PageFetcher::PageFetcher(QObject *parent)
-    : QObject(parent), m_network(new QNetworkAccessManager(this))
+PageFetcher::PageFetcher(QObject *parent, QNetworkAccessManager *network)
+    : QObject(parent), m_network(network ? network : programNetwork())
 {
-    m_network->setCookieJar(new QNetworkCookieJar(m_network));
-    m_network->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
 }
 
 PageFetcher::~PageFetcher()
 {
-    abortCurrent();
+    // The pool outlives the fetcher: no reply may call back into it.
+    for (auto &[id, load] : m_loads)
+        drop(load);
 }
 
 QUrl PageFetcher::toRequestUrl(const QString &address)
@@ -36,141 +36,157 @@ QUrl PageFetcher::toRequestUrl(const QString &address)
     return QUrl(address, QUrl::TolerantMode);
 }
 
-void PageFetcher::abortCurrent()
+void PageFetcher::drop(Load &load)
 {
-    if (m_reply) {
-        QNetworkReply *old = m_reply;
-        m_reply = nullptr;
-        old->disconnect(this);
-        old->abort();
-        old->deleteLater();
+    if (QNetworkReply *reply = load.reply) {
+        reply->disconnect(this);
+        reply->abort();
+        reply->deleteLater();
     }
+}
+
+quint64 PageFetcher::start(const QString &url, Done done)
+{
+    const quint64 id = ++m_lastLoad;
+    QNetworkRequest request(toRequestUrl(url));
+    request.setHeader(QNetworkRequest::UserAgentHeader, QByteArray(kUserAgent));
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setMaximumRedirectsAllowed(10);
+    QNetworkReply *reply = m_network->get(request);
+    m_loads[id] = Load{reply, std::move(done)};
+    connect(reply, &QNetworkReply::finished, this, [this, id] { finish(id); });
+    // A result page is never this large; an endless answer must not fill memory.
+    connect(reply, &QNetworkReply::downloadProgress, this, [this, id](qint64 received, qint64) {
+        const auto it = m_loads.find(id);
+        if (received > kMaxPageBytes && it != m_loads.end()) {
+            it->second.tooLarge = true;
+            it->second.reply->abort();
+        }
+    });
+    auto *timer = new QTimer(reply);
+    timer->setSingleShot(true);
+    connect(timer, &QTimer::timeout, this, [this, id] {
+        const auto it = m_loads.find(id);
+        if (it != m_loads.end()) {
+            it->second.timedOut = true;
+            it->second.reply->abort();
+        }
+    });
+    timer->start(m_timeoutMs);
+    return id;
+}
+
+void PageFetcher::abort(quint64 load)
+{
+    const auto it = m_loads.find(load);
+    if (it == m_loads.end())
+        return;
+    Load gone = std::move(it->second);
+    m_loads.erase(it);
+    drop(gone);
+}
+
+void PageFetcher::finish(quint64 id)
+{
+    const auto it = m_loads.find(id);
+    if (it == m_loads.end())
+        return;
+    Load load = std::move(it->second);
+    m_loads.erase(it);
+    QNetworkReply *reply = load.reply;
+    LoadedPage page;
+    page.httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    page.locationUrl = reply->url().toString();
+    page.ok =
+        reply->error() == QNetworkReply::NoError && page.httpStatus >= 200 && page.httpStatus < 300;
+    page.retryAfter = reply->rawHeader("Retry-After");
+    page.connectionReset = reply->error() == QNetworkReply::RemoteHostClosedError;
+    page.timedOut = load.timedOut || reply->error() == QNetworkReply::TimeoutError;
+    if (!load.timedOut && !load.tooLarge)
+        page.body = extractBody(
+            decode(reply->readAll(),
+                   reply->header(QNetworkRequest::ContentTypeHeader).toString().toLatin1()));
+    reply->deleteLater();
+    load.done(page);
 }
 
 void PageFetcher::Navigate(const QString &url)
 {
-    abortCurrent();
-    m_busy = true;
-    m_ok = false;
-    m_httpStatus = 0;
-    m_retryAfter.clear();
-    m_connectionReset = false;
-    m_timedOut = false;
-    m_tooLarge = false;
-    m_body.clear();
-    m_location = url;
-
-    QNetworkRequest request(toRequestUrl(url));
-    request.setHeader(QNetworkRequest::UserAgentHeader, QByteArray(kUserAgent));
-    request.setMaximumRedirectsAllowed(10);
-    request.setTransferTimeout(m_timeoutMs);
-    QNetworkReply *reply = m_network->get(request);
-    m_reply = reply;
-    connect(reply, &QNetworkReply::finished, this, [this, reply] { finish(reply); });
-    // A result page is never this large; an endless answer must not fill memory.
-    connect(reply, &QNetworkReply::downloadProgress, this, [this, reply](qint64 received, qint64) {
-        if (received > kMaxPageBytes) {
-            m_tooLarge = true;
-            reply->abort();
-        }
+    abort(m_navigation);
+    m_page = LoadedPage();
+    m_page.locationUrl = url;
+    m_navigation = start(url, [this](const LoadedPage &page) {
+        m_navigation = 0;
+        m_page = page;
+        emit loadFinished(page.ok);
     });
-}
-
-void PageFetcher::finish(QNetworkReply *reply)
-{
-    if (reply != m_reply)
-        return;
-    m_reply = nullptr;
-    m_httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    m_location = reply->url().toString();
-    const QByteArray bytes = reply->readAll();
-    m_ok = reply->error() == QNetworkReply::NoError && m_httpStatus >= 200 && m_httpStatus < 300;
-    m_retryAfter = reply->rawHeader("Retry-After");
-    m_connectionReset = reply->error() == QNetworkReply::RemoteHostClosedError;
-    // The transfer time-out aborts the reply; so does the size cap.
-    m_timedOut = reply->error() == QNetworkReply::TimeoutError ||
-                 (reply->error() == QNetworkReply::OperationCanceledError && !m_tooLarge);
-    m_body = extractBody(decode(bytes, reply->header(QNetworkRequest::ContentTypeHeader)
-                                           .toString()
-                                           .toLatin1()));
-    reply->deleteLater();
-    m_busy = false;
-    emit loadFinished(m_ok);
 }
 
 bool PageFetcher::Busy() const
 {
-    return m_busy;
+    return m_navigation != 0;
 }
 
 QString PageFetcher::LocationURL() const
 {
-    return m_location;
+    return m_page.locationUrl;
 }
 
 QString PageFetcher::BodyHtml() const
 {
-    return m_body;
-}
-
-bool PageFetcher::LoadSucceeded() const
-{
-    return m_ok;
-}
-
-int PageFetcher::HttpStatus() const
-{
-    return m_httpStatus;
+    return m_page.body;
 }
 
 LoadedPage PageFetcher::load(const QString &url)
 {
     Navigate(url);
-    if (m_busy) {
-        QEventLoop loop;
-        QTimer timer;
-        timer.setSingleShot(true);
-        connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-        connect(this, &PageFetcher::loadFinished, &loop, &QEventLoop::quit);
-        QTimer cancelCheck;
-        if (m_cancelled) {
-            connect(&cancelCheck, &QTimer::timeout, &loop, [this, &loop] {
-                if (m_cancelled())
-                    loop.quit();
-            });
-            cancelCheck.start(50);
-        }
-        timer.start(m_timeoutMs);
-        loop.exec();
-        if (m_busy) {
-            // Timed out or cancelled: give up on this page, as a failed load.
-            // Only a time-out is worth another try.
-            m_timedOut = timer.remainingTime() <= 0;
-            abortCurrent();
-            m_busy = false;
-            m_ok = false;
-            m_body.clear();
-        }
+    QEventLoop loop;
+    connect(this, &PageFetcher::loadFinished, &loop, &QEventLoop::quit);
+    QTimer cancelCheck;
+    if (m_cancelled) {
+        connect(&cancelCheck, &QTimer::timeout, &loop, [this, &loop] {
+            if (m_cancelled())
+                loop.quit();
+        });
+        cancelCheck.start(50);
     }
-    LoadedPage page;
-    page.ok = m_ok;
-    page.locationUrl = m_location;
-    page.body = m_body;
-    page.httpStatus = m_httpStatus;
-    page.retryAfter = m_retryAfter;
-    page.connectionReset = m_connectionReset;
-    page.timedOut = m_timedOut;
-    return page;
+    loop.exec();
+    if (Busy()) {
+        // Cancelled (or the application is leaving): give the page up, as a
+        // failed load that is not worth another try.
+        abort(m_navigation);
+        m_navigation = 0;
+        m_page = LoadedPage();
+        m_page.locationUrl = url;
+    }
+    return m_page;
 }
 
 QString PageFetcher::extractBody(const QString &html)
 {
-    static const QRegularExpression openTag(QStringLiteral("<body(\\s[^>]*)?>"),
-                                            QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch m = openTag.match(html);
-    if (!m.hasMatch())
+    // The opening tag is the first "<body" (any case) followed by ">", or by
+    // a blank and then anything up to the next ">". An opening whose tag never
+    // closes leaves no ">" for any later one either, so one forward scan
+    // decides, however many such openings a long page holds.
+    const QStringView text(html);
+    const QLatin1StringView open("<body");
+    qsizetype start = -1;
+    for (qsizetype at = text.indexOf(open, 0, Qt::CaseInsensitive); at >= 0 && start < 0;
+         at = text.indexOf(open, at + 1, Qt::CaseInsensitive)) {
+        const qsizetype next = at + open.size();
+        const char16_t c = next < text.size() ? text[next].unicode() : u'\0';
+        if (c == u'>') {
+            start = next + 1;
+        } else if (c == u' ' || (c >= u'\t' && c <= u'\r')) {
+            const qsizetype close = text.indexOf(u'>', next);
+            if (close < 0)
+                return html;
+            start = close + 1;
+        }
+    }
+    if (start < 0)
         return html;
-    const qsizetype start = m.capturedEnd();
     qsizetype end = html.lastIndexOf(QLatin1String("</body>"), -1, Qt::CaseInsensitive);
     if (end < start)
         end = html.size();

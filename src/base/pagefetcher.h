@@ -8,35 +8,45 @@
 #include <QString>
 
 #include <functional>
+#include <map>
 
 class QNetworkAccessManager;
 class QNetworkReply;
 
-// The hidden page fetcher (WebBrowser1): loads one page at a time over HTTP,
-// following redirects as a browser does and keeping cookies for its life.
-class PageFetcher : public QObject, public IPageSource
+// The hidden page fetcher (WebBrowser1): loads pages over HTTP, following
+// redirects as a browser does, each load with its own time-out and size cap.
+// Its core starts any number of loads side by side and hands each page back
+// as it comes (IAsyncPageSource); the browser's one-page operations and the
+// waiting load() of the batch run are built on it.
+class PageFetcher : public QObject, public IPageSource, public IAsyncPageSource
 {
     Q_OBJECT
 public:
-    explicit PageFetcher(QObject *parent = nullptr);
+    // `network` is the connection pool to load through; nullptr: the
+    // program's own (programNetwork).
+    explicit PageFetcher(QObject *parent = nullptr, QNetworkAccessManager *network = nullptr);
     ~PageFetcher() override;
 
-    // Starts loading and returns at once.
+    quint64 start(const QString &url, Done done) override;
+    void abort(quint64 load) override;
+    // Loads started and neither done nor aborted.
+    int pending() const { return int(m_loads.size()); }
+
+    // Starts loading one page and returns at once (a page still loading from
+    // the last call is given up).
     void Navigate(const QString &url);
-    // True while the page is still loading.
+    // True while that page is still loading.
     bool Busy() const;
     // Address of the page actually loaded, after any redirects.
     QString LocationURL() const;
     // The loaded page's body markup.
     QString BodyHtml() const;
-    // Whether the last load ended with a usable page (2xx, no network error).
-    bool LoadSucceeded() const;
-    int HttpStatus() const;
 
-    // Navigate and wait with the event loop running until the load ends or the
-    // time-out passes (a time-out is a failed load).
+    // Navigate and wait with the event loop running until the load ends (the
+    // time-out is a failed load). The batch run loads its pages this way.
     LoadedPage load(const QString &url) override;
 
+    // The time-out of every load from its start, in milliseconds.
     void setTimeoutMs(int ms) { m_timeoutMs = ms; }
     // Looked at while load() waits: once it is true the page is given up at
     // once, as a failed load, so a Cancel does not wait for a slow page.
@@ -54,23 +64,25 @@ public:
     static QString decode(const QByteArray &bytes, const QByteArray &contentType);
 
 signals:
+    // The page of Navigate has loaded (or failed).
     void loadFinished(bool ok);
 
 private:
-    void finish(QNetworkReply *reply);
-    void abortCurrent();
+    struct Load {
+        QPointer<QNetworkReply> reply;
+        Done done;
+        bool timedOut = false;
+        bool tooLarge = false;
+    };
+    void finish(quint64 id);
+    // Stops the reply of a load that is no longer wanted.
+    void drop(Load &load);
 
-    QNetworkAccessManager *m_network;
-    QPointer<QNetworkReply> m_reply;
-    QString m_location;
-    QString m_body;
-    int m_httpStatus = 0;
-    QByteArray m_retryAfter;
-    bool m_connectionReset = false;
-    bool m_timedOut = false;
-    bool m_tooLarge = false;
-    bool m_ok = false;
-    bool m_busy = false;
+    QPointer<QNetworkAccessManager> m_network;
+    std::map<quint64, Load> m_loads;
+    quint64 m_lastLoad = 0;
+    quint64 m_navigation = 0; // the load of Navigate, 0 once it has ended
+    LoadedPage m_page;        // the page of Navigate
     int m_timeoutMs = 30000;
     std::function<bool()> m_cancelled;
 };

@@ -84,6 +84,14 @@ int SettingsStore::requestIntervalMs() const
     return ok && ms >= 0 ? ms : 1000;
 }
 
+int SettingsStore::searchConcurrency() const
+{
+    bool ok = false;
+    const int n = readSite(QStringLiteral("SearchConcurrency"), QString()).trimmed().toInt(&ok);
+    // A browser keeps at most six connections to a host open.
+    return ok && n >= 1 ? qMin(n, 6) : 4;
+}
+
 void SettingsStore::sync()
 {
     m_settings->sync();

@@ -33,6 +33,10 @@ public:
     // "Sites" key RequestIntervalMs: the least time between the starts of two
     // requests to one host; 1000 when unset or not a whole number >= 0.
     int requestIntervalMs() const;
+    // "Sites" key SearchConcurrency: how many pages an interactive search
+    // loads at a time from one host, 1 to 6 (1 loads one page after the
+    // other); 4 when unset or not a whole number >= 1.
+    int searchConcurrency() const;
 
     // Pushes pending writes to disk (also done on destruction).
     void sync();

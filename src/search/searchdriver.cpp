@@ -1,5 +1,6 @@
 #include "search/searchdriver.h"
 
+#include "base/pagefetcher.h"
 #include "base/pagesource.h"
 #include "search/resultspagewriter.h"
 #include "search/retailersearch.h"
@@ -8,69 +9,191 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QUrl>
 
 using namespace SearchTexts;
+
+// One request of the search and, once it is in, its page.
+struct SearchDriver::Page {
+    SearchRequest request;
+    QString host;
+    quint64 load = 0;
+    bool started = false;
+    bool done = false;
+    bool announced = false;
+    LoadedPage page;
+};
 
 QString genreStatusText(int genreIndex)
 {
     return kStatusSearchingPrefix + genreCaption(genreIndex) + kStatusSearchingSuffix;
 }
 
-SearchOutcome runSearch(const SearchCriteria &criteria, const SiteEndpoints &sites,
-                        SearchState &state, const SearchIo &io, const QString &resultsPath)
+SearchDriver::SearchDriver(SearchState &state) : m_state(state) {}
+
+SearchDriver::~SearchDriver()
 {
-    const auto status = [&io](const QString &text) {
-        if (io.status)
-            io.status(text);
-    };
-    state.results.clear();
+    abandon();
+}
+
+void SearchDriver::status(const QString &text) const
+{
+    if (m_io.status)
+        m_io.status(text);
+}
+
+void SearchDriver::start(const SearchCriteria &criteria, const SiteEndpoints &sites,
+                         const SearchIo &io, const QString &resultsPath, int concurrency)
+{
+    abandon();
+    m_io = io;
+    m_resultsPath = resultsPath;
+    m_concurrency = qMax(1, concurrency);
+    m_outcome = SearchOutcome();
+    m_state.results.clear();
     status(kStatusSearching);
     const QDir folder = QFileInfo(resultsPath).absoluteDir();
     QFile::remove(folder.filePath(kTempFile));
     QFile::remove(resultsPath);
-    state.ParseActive = true;
+    m_state.ParseActive = true;
 
-    SearchOutcome outcome;
-    ResultsPageWriter writer(state.results);
-    if (!writer.open(resultsPath)) {
-        outcome.pageWritten = false;
-        outcome.error = writer.errorString();
+    m_writer = std::make_unique<ResultsPageWriter>(m_state.results);
+    if (!m_writer->open(resultsPath)) {
+        m_outcome.pageWritten = false;
+        m_outcome.error = m_writer->errorString();
     }
-
     ScanHooks hooks;
-    hooks.keepGoing = [&state] { return state.ParseActive; };
-    hooks.yield = io.yield;
-    RetailerSearch search(sites, io.pages, hooks, state.currentArtist);
-    for (const SearchRequest &request : search.plan(criteria)) {
-        // No genre is requested for DVDs or on Brinsell, so their genre cell says so.
-        QString genreText(kNotApplicable);
-        if (request.site == RetailerSite::Brinsell) {
-            status(kStatusSearchingBrinsell);
-        } else if (request.type == SearchType::Music) {
-            // A cancel stops further genres only: a Brinsell request still to
-            // come is made and parsed in full.
-            if (io.cancelled && io.cancelled())
-                continue;
-            status(genreStatusText(request.genreIndex));
-            genreText = genreCaption(request.genreIndex);
-        }
-        if (io.abandoned && io.abandoned())
-            continue;
-        const LoadedPage page = search.load(request);
-        if (!RetailerSearch::accepted(request, page))
-            continue;
-        // Each page's parser starts afresh, as a cancel during the load ends no page.
-        state.ParseActive = true;
-        outcome.total += search.parse(request, page.body,
-                                      [&](const PageHit &hit) { writer.writeRow(hit, genreText); });
+    hooks.keepGoing = [this] { return m_state.ParseActive; };
+    m_search = std::make_unique<RetailerSearch>(sites, nullptr, hooks, m_state.currentArtist);
+    m_pages.clear();
+    for (const SearchRequest &request : m_search->plan(criteria)) {
+        const QUrl url = PageFetcher::toRequestUrl(request.url);
+        Page &page = m_pages.emplace_back();
+        page.request = request;
+        page.host = url.host() + QLatin1Char(':') + QString::number(url.port());
+        // Without a page source every load fails.
+        page.done = !io.pages;
     }
+    m_nextToStart = 0;
+    m_nextToParse = 0;
+    m_running = true;
+    advance();
+}
 
-    if (!writer.finish() && outcome.pageWritten) {
-        outcome.pageWritten = false;
-        outcome.error = writer.errorString();
+void SearchDriver::advance()
+{
+    while (m_running && m_nextToParse < m_pages.size()) {
+        Page &next = m_pages[m_nextToParse];
+        // The status names the page the search waits for, as each page in
+        // turn becomes that page.
+        if (!next.announced) {
+            next.announced = true;
+            if (next.request.site == RetailerSite::Brinsell)
+                status(kStatusSearchingBrinsell);
+            else if (next.request.type == SearchType::Music)
+                status(genreStatusText(next.request.genreIndex));
+        }
+        if (!next.done) {
+            startMore();
+            return;
+        }
+        const LoadedPage page = std::move(next.page);
+        next.page = LoadedPage();
+        ++m_nextToParse;
+        if (!RetailerSearch::accepted(next.request, page))
+            continue;
+        // No genre is requested for DVDs or on Brinsell, so their genre cell says so.
+        const QString genreText =
+            next.request.site == RetailerSite::Vantory && next.request.type == SearchType::Music
+                ? genreCaption(next.request.genreIndex)
+                : QString(kNotApplicable);
+        m_state.ParseActive = true;
+        m_outcome.total += m_search->parse(next.request, page.body, [&](const PageHit &hit) {
+            m_writer->writeRow(hit, genreText);
+        });
     }
-    if (outcome.pageWritten && io.show)
-        io.show(resultsPath);
-    status(kStatusFoundPrefix + QString::number(outcome.total));
-    return outcome;
+    if (m_running)
+        finish(true);
+}
+
+void SearchDriver::startMore()
+{
+    // Requests go out in their order: one whose host is busy holds back
+    // those after it.
+    while (m_nextToStart < m_pages.size()) {
+        Page &next = m_pages[m_nextToStart];
+        int busy = 0;
+        for (int i = m_nextToParse; i < m_nextToStart; ++i) {
+            const Page &p = m_pages.at(i);
+            if (p.started && !p.done && (m_concurrency == 1 || p.host == next.host))
+                ++busy;
+        }
+        if (busy >= m_concurrency)
+            return;
+        next.started = true;
+        const int index = m_nextToStart++;
+        next.load = m_io.pages->start(
+            next.request.url, [this, index](const LoadedPage &page) { arrived(index, page); });
+    }
+}
+
+void SearchDriver::arrived(int index, const LoadedPage &page)
+{
+    if (!m_running || index >= m_pages.size())
+        return;
+    Page &p = m_pages[index];
+    p.done = true;
+    p.load = 0;
+    p.page = page;
+    // A page that came before those ahead of it waits for them; its place on
+    // the wire goes to the next request.
+    if (index == m_nextToParse)
+        advance();
+    else
+        startMore();
+}
+
+void SearchDriver::stopLoads()
+{
+    for (Page &p : m_pages) {
+        if (p.started && !p.done)
+            m_io.pages->abort(p.load);
+        p.done = true;
+    }
+}
+
+void SearchDriver::cancel()
+{
+    if (!m_running)
+        return;
+    m_state.ParseActive = false;
+    stopLoads();
+    status(kStatusAborted);
+    finish(true);
+}
+
+void SearchDriver::abandon()
+{
+    if (!m_running)
+        return;
+    m_state.ParseActive = false;
+    stopLoads();
+    finish(false);
+}
+
+void SearchDriver::finish(bool report)
+{
+    m_running = false;
+    m_pages.clear();
+    if (!m_writer->finish() && m_outcome.pageWritten) {
+        m_outcome.pageWritten = false;
+        m_outcome.error = m_writer->errorString();
+    }
+    if (!report)
+        return;
+    if (m_outcome.pageWritten && m_io.show)
+        m_io.show(m_resultsPath);
+    status(kStatusFoundPrefix + QString::number(m_outcome.total));
+    if (m_io.finished)
+        m_io.finished(m_outcome);
 }

@@ -292,7 +292,7 @@ private slots:
                                      "Sonata No. 14 in C# Minor", 32, made));
         // Vantory answers 503 (Retry-After: 1) three times; Brinsell has a match.
         const QString dvd =
-            path("Trouble/DVD/Harbour Lights simfail3 simerror503 simretryafter1 simvantoryonly");
+            path("Trouble/DVD/Harbour Lights simfail3 simerror503 simretryafter1 simonlydvd");
         const QString old = dvd + '/' + QFileInfo(dvd).fileName() + " - .jpg";
         QVERIFY(QDir().mkpath(dvd));
         QFile oldFile(old);

@@ -99,26 +99,33 @@ private slots:
         QTEST(storedBool(text), "boolean");
     }
 
-    void requestInterval_data()
+    // The two numbers of the "Sites" section, each read from the same text.
+    void siteNumbers_data()
     {
         QTest::addColumn<QString>("text"); // "unset": no key at all
         QTest::addColumn<int>("ms");
-        QTest::newRow("unset") << "unset" << 1000;
-        QTest::newRow("off") << "0" << 0;
-        QTest::newRow("quarter second") << "250" << 250;
-        QTest::newRow("negative") << "-5" << 1000;
-        QTest::newRow("not a number") << "fast" << 1000;
+        QTest::addColumn<int>("concurrency");
+        QTest::newRow("unset") << "unset" << 1000 << 4;
+        QTest::newRow("off") << "0" << 0 << 4;
+        QTest::newRow("one") << "1" << 1 << 1;
+        QTest::newRow("quarter second") << "250" << 250 << 6;
+        QTest::newRow("negative") << "-5" << 1000 << 4;
+        QTest::newRow("not a number") << "fast" << 1000 << 4;
     }
 
-    void requestInterval()
+    void siteNumbers()
     {
         QFETCH(QString, text);
         SettingsStore store;
-        if (text != "unset")
+        if (text != "unset") {
             store.writeSite("RequestIntervalMs", text);
+            store.writeSite("SearchConcurrency", text);
+        }
         // A StartUp key of that name is not the one: the two sections are apart.
         store.write("RequestIntervalMs", "7");
+        store.write("SearchConcurrency", "7");
         QTEST(store.requestIntervalMs(), "ms");
+        QTEST(store.searchConcurrency(), "concurrency");
     }
 
 private:

@@ -57,6 +57,7 @@ private slots:
         QTest::newRow("no body tag") << "just text <b>bold</b>" << "just text <b>bold</b>";
         QTest::newRow("no closing tag") << "<body>to the end" << "to the end";
         QTest::newRow("bodyguard is not body") << "<bodyguard>x</bodyguard><body>y</body>" << "y";
+        QTest::newRow("opening never closed") << "<p><BODY\tclass=a <body class=b" << "<p><BODY\tclass=a <body class=b";
         // clang-format on
     }
 
@@ -330,6 +331,18 @@ private slots:
         if (timeoutMs == 10000 && maxBytes > 1000)
             QVERIFY(URLDownloadToFile(url, m_dir.path() + "/fresh.jpg") != 0);
         QVERIFY(!QFile::exists(m_dir.path() + "/fresh.jpg"));
+    }
+
+    // A page and the pictures after it share one keep-alive connection.
+    void oneConnectionPool()
+    {
+        SimulatorProcess sim; // its own: no connection yet
+        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+        PageFetcher fetcher;
+        QVERIFY(fetcher.load(sim.url(vantoryPath("Metallica", 4118))).ok);
+        for (const char *picture : {"/pic/300x300.jpg", "/pic/100x100.gif", "/pic/1x1.jpg"})
+            QCOMPARE(URLDownloadToFile(sim.url(picture), m_dir.filePath("pooled.jpg")), 0);
+        QCOMPARE(fetcher.load(sim.url("/sim/connections")).body, "1");
     }
 
     void downloadOverrideIsUsed()

@@ -14,21 +14,51 @@
 #include <QHash>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 using namespace SearchPages;
 
 namespace
 {
 
-// Pages from memory, chosen by a part of the request address.
-class MemoryPages : public IPageSource
+// Pages from memory, chosen by a part of the request address. A search's
+// loads wait until the test answers them, in any order.
+class MemoryPages : public IPageSource, public IAsyncPageSource
 {
 public:
     LoadedPage load(const QString &url) override
     {
         requests.append(url);
+        return page(url);
+    }
+
+    quint64 start(const QString &url, Done done) override
+    {
+        requests.append(url);
         if (onLoad)
             onLoad(int(requests.size()), url);
+        waiting.append({++lastLoad, url, std::move(done)});
+        QHash<QString, int> perHost;
+        for (const Waiting &w : waiting)
+            maxPerHost = qMax(maxPerHost, ++perHost[QUrl(w.url).authority()]);
+        maxWaiting = qMax(maxWaiting, int(waiting.size()));
+        return lastLoad;
+    }
+
+    void abort(quint64 load) override
+    {
+        waiting.removeIf([load](const Waiting &w) { return w.load == load; });
+    }
+
+    // Answers the load waiting at `index` (0: the oldest).
+    void answer(qsizetype index)
+    {
+        const Waiting w = waiting.takeAt(index);
+        w.done(page(w.url));
+    }
+
+    LoadedPage page(const QString &url) const
+    {
         LoadedPage page;
         page.ok = true;
         page.httpStatus = 200;
@@ -48,6 +78,15 @@ public:
         return page;
     }
 
+    struct Waiting {
+        quint64 load;
+        QString url;
+        Done done;
+    };
+    QList<Waiting> waiting;
+    quint64 lastLoad = 0;
+    int maxPerHost = 0;            // most loads waiting at once for one host
+    int maxWaiting = 0;            // and for all hosts
     QHash<QString, QString> pages; // address part -> body
     QHash<QString, QString> redirectTo;
     QStringList failing;
@@ -88,42 +127,40 @@ QString categoryPart(int genre)
     return QString("&CATEGORY_ID=%1&").arg(GenreCategoryId[std::size_t(genre)]);
 }
 
-// The window's side of a search: the caption, the status line and the cancel
-// branch of the Search button.
+// The window's side of a search: the status line, the page on show, the end.
 struct Harness {
     QTemporaryDir dir;
     MemoryPages pages;
     SearchState state;
-    QString caption = "Cancel";
+    SearchDriver driver{state};
     QStringList statuses;
     QStringList shown;
-    int yields = 0;
-    std::function<void(int)> onYield;
+    SearchOutcome outcome;
+    int ends = 0;
 
     QString resultsFile = "results.html";
     QString resultsPath() const { return dir.filePath(resultsFile); }
 
-    void pressCancel()
-    {
-        // What the Search button does while it reads "Cancel".
-        state.ParseActive = false;
-        caption = "Search";
-        statuses.append("Search Aborted");
-    }
-
-    SearchOutcome run(const SearchCriteria &criteria)
+    void start(const SearchCriteria &criteria, int concurrency = 4)
     {
         SearchIo io;
         io.pages = &pages;
-        io.yield = [this] {
-            ++yields;
-            if (onYield)
-                onYield(yields);
-        };
-        io.cancelled = [this] { return caption != QLatin1String("Cancel"); };
         io.status = [this](const QString &s) { statuses.append(s); };
         io.show = [this](const QString &p) { shown.append(p); };
-        return runSearch(criteria, sites(), state, io, resultsPath());
+        io.finished = [this](const SearchOutcome &o) {
+            outcome = o;
+            ++ends;
+        };
+        driver.start(criteria, sites(), io, resultsPath(), concurrency);
+    }
+
+    // A whole search, its pages answered oldest or newest first.
+    SearchOutcome run(const SearchCriteria &criteria, int concurrency = 4, bool newestFirst = false)
+    {
+        start(criteria, concurrency);
+        while (driver.running())
+            pages.answer(newestFirst ? pages.waiting.size() - 1 : 0);
+        return outcome;
     }
 
     QByteArray page() const { return TestFiles::readFile(resultsPath()); }
@@ -354,8 +391,25 @@ private slots:
         QCOMPARE(artist, "N/A");
     }
 
+    // However many pages load at a time and in whatever order they come, the
+    // rows and the status texts are those of one page after the other.
+    void musicSearchOverTwoGenresAndBrinsell_data()
+    {
+        QTest::addColumn<int>("concurrency");
+        QTest::addColumn<bool>("newestFirst");
+        QTest::addColumn<int>("perHost"); // most loads at once for one host
+        QTest::addColumn<int>("inAll");   // and for both
+        QTest::newRow("one at a time") << 1 << false << 1 << 1;
+        QTest::newRow("four at a time") << 4 << false << 4 << 5;
+        QTest::newRow("four at a time, last page first") << 4 << true << 4 << 5;
+        // The third genre waits for a place, and Brinsell, asked after it, too.
+        QTest::newRow("two at a time, last page first") << 2 << true << 2 << 3;
+    }
+
     void musicSearchOverTwoGenresAndBrinsell()
     {
+        QFETCH(int, concurrency);
+        QFETCH(bool, newestFirst);
         Harness h;
         h.pages.pages.insert(categoryPart(0), vantoryPage("Rock", 2));
         h.pages.pages.insert(categoryPart(1), vantoryPage("Blues", 3));
@@ -366,12 +420,17 @@ private slots:
         h.pages.redirectTo.insert(vantoryMusicUrl(sites().vantoryHost, "Metallica", 4109),
                                   "http://vantory.test/catalog/moved.gsp?CATEGORY_ID=moved");
         h.pages.failing.append(vantoryMusicUrl(sites().vantoryHost, "Metallica", 4110));
-        const SearchOutcome out = h.run(music({0, 1, 2, 3}, true));
+        const SearchOutcome out = h.run(music({0, 1, 2, 3}, true), concurrency, newestFirst);
 
         QCOMPARE(h.pages.requests.size(), 5);
+        QTEST(h.pages.maxPerHost, "perHost");
+        QTEST(h.pages.maxWaiting, "inAll");
         QCOMPARE(out.total, 7);
         QVERIFY(out.pageWritten);
-        QCOMPARE(h.statuses.last(), "Results Found: 7");
+        QCOMPARE(h.ends, 1);
+        QCOMPARE(h.statuses, (QStringList{"Searching...", "Searching Rock...", "Searching Blues...",
+                                          "Searching Country...", "Searching Dance...",
+                                          "Searching Brinsell...", "Results Found: 7"}));
         QCOMPARE(h.shown, QStringList{h.resultsPath()});
         QVERIFY(h.page().contains(
             "<a href=\"0007http://images.brinsell.test/db_assets/large_images/b2.jpg\">"));
@@ -379,35 +438,26 @@ private slots:
         QCOMPARE(h.state.results.album(3), "Blues album 1");
         QCOMPARE(h.state.results.artist(6), "B artist 1");
         QCOMPARE(h.state.results.picture(1), vantoryLargeUrl(vantoryThumb("Rock1")));
-        // Every page and every hit let the event loop run.
-        QVERIFY(h.yields >= 5 + 7);
     }
 
     void cancel_data()
     {
-        QTest::addColumn<int>("at"); // the click arrives during load n, or (negative) at yield -n
-        QTest::addColumn<bool>("brinsell");
+        QTest::addColumn<QList<int>>("answered"); // loads answered before the click, in turn
         QTest::addColumn<int>("total");
-        QTest::addColumn<QStringList>("statuses"); // after "Searching...", before "Results Found"
-        QTest::newRow("second of three genres loading")
-            << 2 << false << 2 + 3
-            << QStringList{"Searching Rock...", "Searching Dance...", "Search Aborted"};
-        // The page that was loading is still parsed in full, and so is a pending
-        // Brinsell request.
-        QTest::newRow("second genre loading, Brinsell still searched")
-            << 2 << true << 2 + 3 + 2
+        QTest::addColumn<QStringList>("statuses"); // after "Searching..."
+        QTest::newRow("first page loading")
+            << QList<int>{} << 0
+            << QStringList{"Searching Rock...", "Search Aborted", "Results Found: 0"};
+        // Jazz is in but waits for Dance, so it was never parsed.
+        QTest::newRow("second page loading, third in")
+            << QList<int>{2, 0} << 2
             << QStringList{"Searching Rock...", "Searching Dance...", "Search Aborted",
-                           "Searching Brinsell..."};
-        // Yield 1 follows the first page's load, yield 2 its first hit.
-        QTest::newRow("first page parsing: ends after its hit")
-            << -2 << true << 1 + 2
-            << QStringList{"Searching Rock...", "Search Aborted", "Searching Brinsell..."};
+                           "Results Found: 2"};
     }
 
     void cancel()
     {
-        QFETCH(int, at);
-        QFETCH(bool, brinsell);
+        QFETCH(QList<int>, answered);
         QFETCH(int, total);
         QFETCH(QStringList, statuses);
         Harness h;
@@ -415,26 +465,25 @@ private slots:
         h.pages.pages.insert(categoryPart(3), vantoryPage("Dance", 3));
         h.pages.pages.insert(categoryPart(4), vantoryPage("Jazz", 4));
         h.pages.pages.insert("querytype=music", brinsellPage(2));
-        h.pages.onLoad = [&](int n, const QString &) {
-            if (n == at)
-                h.pressCancel();
-        };
-        h.onYield = [&](int n) {
-            if (n == -at)
-                h.pressCancel();
-        };
-        const SearchOutcome out = h.run(music({0, 3, 4}, brinsell));
+        h.start(music({0, 3, 4}, true));
+        for (int index : answered)
+            h.pages.answer(index);
+        // The pages before the one loading are in the file already.
+        QCOMPARE(h.state.results.count(), total);
+        h.driver.cancel();
 
-        // No further genre is requested.
-        QCOMPARE(out.total, total);
-        QCOMPARE(h.pages.requests.size(), (at > 0 ? 2 : 1) + (brinsell ? 1 : 0));
-        QCOMPARE(h.statuses, QStringList{"Searching..."} + statuses +
-                                 QStringList{QString("Results Found: %1").arg(total)});
+        // Every load still out is given up at once, and the search is over.
+        QVERIFY(h.pages.waiting.isEmpty());
+        QVERIFY(!h.driver.running());
+        QCOMPARE(h.ends, 1);
+        QCOMPARE(h.pages.requests.size(), 4);
+        QCOMPARE(h.statuses, QStringList{"Searching..."} + statuses);
+        QCOMPARE(h.outcome.total, total);
+        // Whole rows only.
         QCOMPARE(h.page().count("<table border=\"1\""), total);
+        QCOMPARE(h.page().count("</table>"), total);
         QVERIFY(h.page().endsWith("</body> </html>\r\n"));
         QCOMPARE(h.shown.size(), 1);
-        QCOMPARE(h.state.results.album(1), "Rock album 1");
-        QCOMPARE(h.state.results.artist(1), "Rock artist 1");
     }
 
     void secondSearchReplacesTheFirst()

@@ -205,6 +205,7 @@ bool RetailerServer::arrive(const httplib::Request &req, httplib::Response &res)
             std::fprintf(m_log, "%lld %s %s\n", at, host.c_str(), req.target.c_str());
             std::fflush(m_log);
         }
+        m_clientPorts.insert(req.remote_port);
         if (m_rateLimitMs > 0) {
             const auto last = m_lastAccepted.find(host);
             if (last != m_lastAccepted.end() && at - last->second < m_rateLimitMs)
@@ -308,6 +309,11 @@ void RetailerServer::handle(const httplib::Request &req, httplib::Response &res)
         const size_t slash = dir.rfind('/');
         return updatePage(slash == std::string::npos ? dir : dir.substr(slash + 1), req, res);
     }
+    if (path == "/sim/connections") {
+        const std::lock_guard<std::mutex> lock(m_politeMutex);
+        res.set_content(std::to_string(m_clientPorts.size()), "text/plain");
+        return;
+    }
     if (path == "/download.html") {
         res.set_content(utf8(pages.downloadPage()), kHtml);
         return;
@@ -401,6 +407,9 @@ void RetailerServer::vantorySearch(const httplib::Request &req, httplib::Respons
     SearchQuery q = SearchQuery::parse(percentDecoded(rawText).trimmed());
     if (!stillFailing(q.failTimes, req.target))
         q.dropTrouble();
+    const bool dvd = dept == Catalogue::kDvdDept || category == Catalogue::kDvdCategory;
+    const QString department = dvd ? QStringLiteral("DVD") : departmentName(category);
+    q.troubleOnlyFor(moved ? QString() : department);
     if (searchBehaviour(q, req, res))
         return;
     if (!moved && query.find("&redirected=1") == std::string::npos) {
@@ -418,7 +427,6 @@ void RetailerServer::vantorySearch(const httplib::Request &req, httplib::Respons
         }
     }
 
-    const bool dvd = dept == Catalogue::kDvdDept || category == Catalogue::kDvdCategory;
     std::vector<PageHit> hits;
     if (q.synthetic()) {
         hits = syntheticHits(q, dvd);
@@ -430,7 +438,6 @@ void RetailerServer::vantorySearch(const httplib::Request &req, httplib::Respons
         }
     }
     PageBuilder pages(hostOf(req));
-    const QString department = dvd ? QStringLiteral("DVD") : departmentName(category);
     const PageEnd end = q.endInUrl     ? PageEnd::InsideAddress
                         : q.endPicture ? PageEnd::AfterPicture
                                        : PageEnd::Complete;
@@ -451,8 +458,9 @@ void RetailerServer::brinsellSearch(const httplib::Request &req, httplib::Respon
                                          ? rawBetween(query, "qu=", {"=&mfgid=", "&orderby="})
                                          : rawBetween(query, "&qu=", {"=&mfgid=", "&orderby="});
     SearchQuery q = SearchQuery::parse(percentDecoded(rawText).trimmed());
-    if (q.vantoryOnly || !stillFailing(q.failTimes, req.target))
+    if (!stillFailing(q.failTimes, req.target))
         q.dropTrouble();
+    q.troubleOnlyFor(QStringLiteral("Brinsell"));
     if (searchBehaviour(q, req, res))
         return;
     if (!moved && query.find("&redirected=1") == std::string::npos) {

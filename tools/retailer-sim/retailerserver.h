@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 
 namespace httplib
@@ -85,7 +86,8 @@ private:
     int m_rateLimitMs = 0;
     std::FILE *m_log = nullptr;
     const std::chrono::steady_clock::time_point m_started = std::chrono::steady_clock::now();
-    std::mutex m_politeMutex; // guards the log, the rate limit and the fail counts
+    std::mutex m_politeMutex; // guards the log, the rate limit, the fail counts, the clients
     std::map<std::string, long long> m_lastAccepted;
     std::map<std::string, int> m_failCounts;
+    std::set<int> m_clientPorts; // one per connection a client opened
 };

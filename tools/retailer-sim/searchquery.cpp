@@ -11,7 +11,7 @@ SearchQuery SearchQuery::parse(const QString &text)
         QRegularExpression::CaseInsensitiveOption);
     // The retry keywords, kept apart from the older ones above.
     static thread_local const QRegularExpression retryRe(
-        QStringLiteral("^sim(reset|fail(\\d{1,3})|retryafter(\\d{1,4})|vantoryonly)$"),
+        QStringLiteral("^sim(reset|fail(\\d{1,3})|retryafter(\\d{1,4})|only([a-z]{2,20}))$"),
         QRegularExpression::CaseInsensitiveOption);
     SearchQuery q;
     q.text = text;
@@ -21,10 +21,10 @@ SearchQuery SearchQuery::parse(const QString &text)
             const QString k = r.captured(1).toLower();
             if (k == QLatin1String("reset"))
                 q.reset = true;
-            else if (k == QLatin1String("vantoryonly"))
-                q.vantoryOnly = true;
             else if (k.startsWith(QLatin1String("fail")))
                 q.failTimes = r.captured(2).toInt();
+            else if (k.startsWith(QLatin1String("only")))
+                q.onlyPage = r.captured(4).toLower();
             else
                 q.retryAfter = r.captured(3).toInt();
             continue;
@@ -63,6 +63,17 @@ SearchQuery SearchQuery::parse(const QString &text)
             q.partnersFirst = true;
     }
     return q;
+}
+
+void SearchQuery::troubleOnlyFor(const QString &page)
+{
+    QString name = page.toLower();
+    name.removeIf([](QChar c) { return c < u'a' || c > u'z'; });
+    if (onlyPage.isEmpty() || onlyPage == name)
+        return;
+    dropTrouble();
+    redirect = false;
+    redirectKeep = false;
 }
 
 void SearchQuery::dropTrouble()

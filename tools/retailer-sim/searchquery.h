@@ -27,7 +27,7 @@ struct SearchQuery {
     bool reset = false;         // reset the connection (TCP RST) without an answer
     int failTimes = 0;          // the trouble above applies to the first N requests only
     int retryAfter = -1;        // Retry-After seconds sent with an error status
-    bool vantoryOnly = false;   // the trouble above applies to Vantory pages only
+    QString onlyPage; // the trouble and redirects are this page's only ("rock", "brinsell")
 
     static SearchQuery parse(const QString &text);
     // True when the text asks for a page of made-up hits rather than matches.
@@ -35,6 +35,10 @@ struct SearchQuery {
     // Forgets the slow, error, drop and reset keywords (a "simfailN" address
     // asked for more than N times).
     void dropTrouble();
+    // Forgets the trouble and the redirects on a page other than the one
+    // "simonlyNAME" names: a Vantory department's name in letters only
+    // ("rock", "rbsoul", "dvd") or "brinsell".
+    void troubleOnlyFor(const QString &page);
 };
 
 // The raw (still percent-encoded) text between the first `start` and the

@@ -40,7 +40,9 @@ cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 cmake --build "$build" -j 2 --target "${targets[@]/#/fuzz_}"
 
 # Leaks are findings too; a slow input (a page whose cost grows with the square
-# of its size) is one when a single run takes more than 10 seconds.
+# of its size) is one when a single run takes more than 10 seconds. The page
+# targets get inputs up to 256 kB, large enough for what depends on a page's
+# size, and the markers the parsers and the fetcher look for.
 export ASAN_OPTIONS="detect_leaks=1:detect_stack_use_after_return=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 work="$build/fuzz-work"
@@ -52,9 +54,14 @@ for t in "${targets[@]}"; do
   mkdir -p "$dir/corpus" "$dir/findings"
   inputs=("$fuzz/corpus/$t")
   [ -d "$fuzz/regressions/$t" ] && inputs+=("$fuzz/regressions/$t")
+  page=()
+  case "$t" in
+    vantory | brinsell | pagetext | pagebody | updatepage)
+      page=(-max_len=262144 -dict="$fuzz/pages.dict") ;;
+  esac
   echo "== fuzz_$t: $seconds s"
   status=0
-  "$build/tests/fuzz/fuzz_$t" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
+  "$build/tests/fuzz/fuzz_$t" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 "${page[@]}" \
     -artifact_prefix="$dir/findings/" "$dir/corpus" "${inputs[@]}" >"$dir/log" 2>&1 || status=$?
   execs="$(sed -n 's/^stat::number_of_executed_units: *//p' "$dir/log" | tail -n 1)"
   cov="$(grep -o 'cov: [0-9]* ft: [0-9]*' "$dir/log" | tail -n 1)"
