@@ -4,10 +4,10 @@
 #include "base/messagebox.h"
 #include "base/modjacketeer.h"
 #include "app/websearchview.h"
-#include "search/frmcompare.h"
-#include "search/picturecompare.h"
+#include "cover/frmcompare.h"
+#include "cover/picturecompare.h"
 #include "search/quicksave.h"
-#include "search/quicksavetexts.h"
+#include "cover/covertexts.h"
 #include "search/searchresults.h"
 
 #include <QEventLoop>

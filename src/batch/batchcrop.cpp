@@ -1,9 +1,9 @@
 #include "batch/batchcrop.h"
 
 #include "base/messagebox.h"
-#include "imaging/covercrop.h"
-#include "imaging/imagingtexts.h"
-#include "search/coverfile.h"
+#include "cover/covercrop.h"
+#include "cover/imagingtexts.h"
+#include "cover/coverfile.h"
 
 namespace
 {

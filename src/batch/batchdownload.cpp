@@ -2,9 +2,9 @@
 
 #include "base/messagebox.h"
 #include "batch/batchtexts.h"
-#include "imaging/imagingtexts.h"
-#include "search/coverfile.h"
-#include "search/quicksavetexts.h"
+#include "cover/imagingtexts.h"
+#include "cover/coverfile.h"
+#include "cover/covertexts.h"
 
 #include <QDir>
 #include <QFile>

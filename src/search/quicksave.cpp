@@ -1,8 +1,8 @@
 #include "search/quicksave.h"
 
 #include "base/messagebox.h"
-#include "search/coverfile.h"
-#include "search/quicksavetexts.h"
+#include "cover/coverfile.h"
+#include "cover/covertexts.h"
 #include "search/searchresults.h"
 
 #include <QDir>

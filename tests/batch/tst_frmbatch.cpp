@@ -4,7 +4,7 @@
 #include "batch/batchresultsfile.h"
 #include "batch/batchtexts.h"
 #include "batch/frmbatch.h"
-#include "search/frmcompare.h"
+#include "cover/frmcompare.h"
 #include "batch/samplecollection.h"
 #include "batchtesthelpers.h"
 #include "guitestmain.h"

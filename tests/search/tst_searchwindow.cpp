@@ -11,7 +11,7 @@
 #include "guitestmain.h"
 #include "pagescript.h"
 #include "recordingmessagebox.h"
-#include "search/frmcompare.h"
+#include "cover/frmcompare.h"
 #include "search/searchdriver.h"
 #include "simulatorprocess.h"
 #include "testfiles.h"

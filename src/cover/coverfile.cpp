@@ -1,9 +1,9 @@
-#include "search/coverfile.h"
+#include "cover/coverfile.h"
 
 #include "base/fileops.h"
 #include "base/trimblanks.h"
-#include "imaging/jpegwriter.h"
-#include "search/quicksavetexts.h"
+#include "cover/jpegwriter.h"
+#include "cover/covertexts.h"
 #include "search/searchtexts.h"
 
 #include <QBuffer>

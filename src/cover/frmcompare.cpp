@@ -1,10 +1,10 @@
-#include "search/frmcompare.h"
+#include "cover/frmcompare.h"
 
 #include "base/appfolder.h"
 #include "base/messagebox.h"
 #include "base/modjacketeer.h"
-#include "search/coverfile.h"
-#include "search/quicksavetexts.h"
+#include "cover/coverfile.h"
+#include "cover/covertexts.h"
 #include "widgets/controlarrayname.h"
 
 #include <QApplication>

@@ -2,8 +2,8 @@
 #include "base/fileops.h"
 #include "base/messagebox.h"
 #include "recordingmessagebox.h"
-#include "search/coverfile.h"
-#include "search/picturecompare.h"
+#include "cover/coverfile.h"
+#include "cover/picturecompare.h"
 #include "search/quicksave.h"
 #include "search/searchresults.h"
 #include "testfiles.h"
@@ -630,4 +630,4 @@ private:
 };
 
 QTEST_GUILESS_MAIN(tst_QuickSave)
-#include "tst_quicksave.moc"
+#include "tst_coverfile.moc"

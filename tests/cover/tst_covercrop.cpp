@@ -1,5 +1,5 @@
-#include "imaging/covercrop.h"
-#include "search/coverfile.h"
+#include "cover/covercrop.h"
+#include "cover/coverfile.h"
 
 #include "imagingtesthelpers.h"
 #include "recordingmessagebox.h"

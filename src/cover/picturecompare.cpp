@@ -1,9 +1,9 @@
-#include "search/picturecompare.h"
+#include "cover/picturecompare.h"
 
 #include "base/messagebox.h"
-#include "search/coverfile.h"
+#include "cover/coverfile.h"
 #include "search/quicksave.h"
-#include "search/quicksavetexts.h"
+#include "cover/covertexts.h"
 #include "search/searchresults.h"
 #include "search/searchtexts.h"
 

@@ -1,7 +1,7 @@
-#include "imaging/covercrop.h"
+#include "cover/covercrop.h"
 
-#include "imaging/imagingtexts.h"
-#include "imaging/jpegwriter.h"
+#include "cover/imagingtexts.h"
+#include "cover/jpegwriter.h"
 
 CropResult cropCoverArt(const QImage &picture, const QString &targetPath, IMessageBox &box)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "search/picturecompare.h"
+#include "cover/picturecompare.h"
 #include "search/quicksave.h"
 
 #include <QDialog>
