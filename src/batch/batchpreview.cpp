@@ -4,7 +4,7 @@
 #include "base/messagebox.h"
 #include "batch/batchtexts.h"
 #include "cover/coverfile.h"
-#include "cover/picturecompare.h"
+#include "cover/picturefacts.h"
 
 #include <QFile>
 

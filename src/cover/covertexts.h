@@ -1,61 +1,71 @@
 #pragma once
 
+#include <QLatin1StringView>
 #include <QString>
 
-// Fixed texts of Quick Save and the compare window. Users and older notes know
-// these exact words, misspellings and double blanks included, so they are
-// kept as they have always read.
-namespace QuickSaveTexts
+// Fixed texts of the cover pieces: the picture's name, the compare window,
+// the save by hand and the crop. Users and older notes know these exact
+// words, misspellings and double blanks included, so they are kept as they
+// have always read.
+namespace CoverTexts
 {
 
-inline const QString compareCaption = QStringLiteral("Jacketeer - Compare Art");
-inline const QString pictureOne = QStringLiteral("Picture One");
-inline const QString pictureTwo = QStringLiteral("Picture Two");
-inline const QString resolutionLabel = QStringLiteral("Resolution: ");
-inline const QString sizeLabel = QStringLiteral("Size: ");
-inline const QString recommendedLabel = QStringLiteral("Recommended: ");
+// The extension every saved cover gets.
+inline constexpr QLatin1StringView kJpg{".jpg"};
+// Not available: a picture size that cannot be read.
+inline constexpr QLatin1StringView kNotApplicable{"N/A"};
+
+inline const QString kArtistToken = QStringLiteral("@artist@");
+inline const QString kAlbumToken = QStringLiteral("@album@");
+inline const QString kFolderToken = QStringLiteral("@folder@");
+
+// Scratch pictures in the application folder: the existing picture's copy
+// (Picture One) and the new picture (Picture Two).
+inline const QString kCompare1File = QStringLiteral("compare1.jpg");
+inline const QString kCompare2File = QStringLiteral("compare2.jpg");
+
+// The compare window.
+inline const QString kCompareCaption = QStringLiteral("Jacketeer - Compare Art");
+inline const QString kPictureOne = QStringLiteral("Picture One");
+inline const QString kPictureTwo = QStringLiteral("Picture Two");
+inline const QString kResolutionLabel = QStringLiteral("Resolution: ");
+inline const QString kSizeLabel = QStringLiteral("Size: ");
+inline const QString kRecommendedLabel = QStringLiteral("Recommended: ");
 // The compare window's buttons and the title of Quick Save's own messages.
-inline const QString quickSave = QStringLiteral("Quick Save");
-inline const QString yes = QStringLiteral("YES");
-inline const QString no = QStringLiteral("NO");
-inline const QString kbytesSuffix = QStringLiteral(" Kbytes");
+inline const QString kQuickSave = QStringLiteral("Quick Save");
+inline const QString kYes = QStringLiteral("YES");
+inline const QString kNo = QStringLiteral("NO");
+inline const QString kKbytesSuffix = QStringLiteral(" Kbytes");
 
-inline const QString artistToken = QStringLiteral("@artist@");
-inline const QString albumToken = QStringLiteral("@album@");
-inline const QString folderToken = QStringLiteral("@folder@");
+// Two hits compared.
+inline const QString kTooManyTicked =
+    QStringLiteral("You can only compare two pictures at a time.");
+inline const QString kTooFewTicked = QStringLiteral("You must select 2 images to view.");
+inline const QString kErrorTitle = QStringLiteral("Error");
+inline const QString kCompareDownloadFailed = QStringLiteral("Unable to download picture ");
+inline const QString kCompareErrorTitle = QStringLiteral("Picture Compare Error");
 
-inline const QString compare1File = QStringLiteral("compare1.jpg");
-inline const QString compare2File = QStringLiteral("compare2.jpg");
-
-inline const QString downloadFailed =
+// A picture saved by hand.
+inline const QString kDownloadFailed =
     QStringLiteral("Download of file was unseccessful.  Please make sure you on connected to the "
                    "internet and try again");
-inline const QString downloadErrorTitle = QStringLiteral("Download Error");
-inline const QString emptyPicture =
-    QStringLiteral("Cover Art not downloaded.  Empty .jpg detected");
-inline const QString replaceQuestion =
+inline const QString kDownloadErrorTitle = QStringLiteral("Download Error");
+inline const QString kReplaceQuestion =
     QStringLiteral("Cover Art already exists in this folder.  Do you want to compare the Cover Art "
                    "before replacing?");
-inline const QString replaceTitle = QStringLiteral("Replace Cover Art?");
-
-inline const QString tooManyTicked = QStringLiteral("You can only compare two pictures at a time.");
-inline const QString tooFewTicked = QStringLiteral("You must select 2 images to view.");
-inline const QString errorTitle = QStringLiteral("Error");
-inline const QString preparingCompare = QStringLiteral("Preparing Picture Comapre...");
-inline const QString compareDownloadFailed = QStringLiteral("Unable to download picture ");
-inline const QString compareErrorTitle = QStringLiteral("Picture Compare Error");
-
+inline const QString kReplaceTitle = QStringLiteral("Replace Cover Art?");
 // Our own additions for cases that used to crash or fail silently.
-inline const QString staleLink =
-    QStringLiteral("This Quick Save link belongs to an earlier search.  Please search again and "
-                   "use the links of the new results.");
-inline const QString staleCompare =
-    QStringLiteral("The results on show belong to an earlier search.  Please search again and "
-                   "tick the pictures to compare in the new results.");
-inline const QString noTargetFolder =
+inline const QString kNoTargetFolder =
     QStringLiteral("Please choose the folder to save the Cover Art into in the Quick Save folder "
                    "list.");
-inline const QString saveFailed = QStringLiteral("Cover Art could not be saved as ");
-inline const QString saveFailedTitle = QStringLiteral("Save Error");
+inline const QString kSaveFailed = QStringLiteral("Cover Art could not be saved as ");
+inline const QString kSaveFailedTitle = QStringLiteral("Save Error");
 
-} // namespace QuickSaveTexts
+// The crop.
+// Title of messages that belong to no particular window.
+inline const QString kAppTitle = QStringLiteral("Jacketeer");
+// What a picture that cannot be loaded for a crop has always been reported as.
+inline const QString kCantLoadBmp = QStringLiteral("Can't load BMP image");
+inline const QString kCropErrorTitle = QStringLiteral("Cropping Error");
+
+} // namespace CoverTexts

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "cover/coversave.h"
 #include "cover/picturecompare.h"
-#include "search/quicksave.h"
 
 #include <QDialog>
 

@@ -1,11 +1,12 @@
-// The cover-file unit, Quick Save and the picture compare, without windows.
+// The cover-file unit, the save by hand, the picture facts and the two-hit
+// compare, without windows.
 #include "base/fileops.h"
 #include "base/messagebox.h"
-#include "recordingmessagebox.h"
 #include "cover/coverfile.h"
+#include "cover/coversave.h"
 #include "cover/picturecompare.h"
-#include "search/quicksave.h"
-#include "search/searchresults.h"
+#include "cover/picturefacts.h"
+#include "recordingmessagebox.h"
 #include "testfiles.h"
 
 #include <QDir>
@@ -21,7 +22,12 @@ using namespace CoverFile;
 using TestFiles::readFile;
 using TestFiles::writePicture;
 
-class tst_QuickSave : public QObject
+namespace
+{
+constexpr int kYes = int(MsgAnswer::Yes);
+}
+
+class tst_CoverFile : public QObject
 {
     Q_OBJECT
 
@@ -208,157 +214,85 @@ private slots:
         QCOMPARE(normal, ReplacePolicy(policy) != ReplacePolicy::Never || !kept);
     }
 
-    void linkParsing_data()
+    // The save by hand as Quick Save and the batch run it (fetch first), and
+    // as the compare window runs it for the picture the user chose.
+    void coverSave_data()
     {
-        QTest::addColumn<QString>("target");
-        QTest::addColumn<bool>("quickSave"); // the view's click is kept for Quick Save
-        QTest::addColumn<int>("number");     // 0: no hit link
-        QTest::addColumn<QString>("address");
-        const auto row = [](const char *name, const char *target, bool quickSave, int number = 0,
-                            const char *address = "") {
-            QTest::newRow(name) << target << quickSave << number << address;
-        };
-        row("hit link", "0001http://img.example/a.jpg", true, 1, "http://img.example/a.jpg");
-        row("ten thousandth keeps its address", "10000http://a/b.jpg", true, 10000,
-            "http://a/b.jpg");
-        row("huge number", "99999999999999http://a", true, -1, "http://a");
-        row("web address", "http://img.example/a.jpg", false);
-        row("upper-case HTTP", "HTTP://x", false);
-        row("about blank", "about:blank", false);
-        row("drive path", "C:\\x\\results.html", false);
-        row("lower-case drive path", "d:/x", false);
-        row("results page file", "results.html", false);
-        row("file address", "file:///tmp/results.html", false);
-        row("absolute path", "/tmp/x", true);
-        row("empty", "", true);
-        row("after Z colon", "[x", true);
-    }
-
-    void linkParsing()
-    {
-        QFETCH(QString, target);
-        QFETCH(int, number);
-        QFETCH(QString, address);
-        QTEST(isQuickSaveClick(target), "quickSave");
-        const std::optional<QuickSaveLink> link = parseQuickSaveLink(target);
-        QCOMPARE(link.has_value(), number != 0);
-        if (link) {
-            QCOMPARE(link->hitNumber, number);
-            QCOMPARE(link->address, address);
-        }
-    }
-
-    void resolveAgainstResults_data()
-    {
-        QTest::addColumn<QString>("target");
-        QTest::addColumn<bool>("known");
-        QTest::addColumn<QString>("artist");
-        QTest::newRow("first hit") << "0001http://h/a.jpg" << true << "Metallica";
-        QTest::newRow("second hit, escaped blank")
-            << "0002http://h/b c.jpg" << true << "Neon Parade";
-        QTest::newRow("dot segments resolved by the view")
-            << "0003http://h/y/c.jpg" << true << "Sofia Anders";
-        QTest::newRow("number past the lists") << "0004http://h/a.jpg" << false << "";
-        QTest::newRow("number zero") << "0000http://h/a.jpg" << false << "";
-        QTest::newRow("earlier search's picture under that number")
-            << "0001http://h/old.jpg" << false << "";
-        QTest::newRow("no number") << "/x" << false << "";
-    }
-
-    void resolveAgainstResults()
-    {
-        QFETCH(QString, target);
-        QFETCH(bool, known);
-        QFETCH(QString, artist);
-        SearchResults results;
-        results.add("Metallica", "Black", "http://h/a.jpg");
-        results.add("Neon Parade", "Night Shift", "http://h/b%20c.jpg");
-        results.add("Sofia Anders", "Glass Houses", "http://h/x/../y/./c.jpg");
-        const QuickSaveHit hit = resolveQuickSaveLink(target, results);
-        QCOMPARE(hit.known, known);
-        QCOMPARE(hit.artist, artist);
-        if (known) {
-            QCOMPARE(hit.album, results.album(hit.number));
-            QCOMPARE(hit.address, results.picture(hit.number));
-        }
-    }
-
-    void quickSave_data()
-    {
-        QTest::addColumn<QString>(
-            "setup"); // what the folder holds: "", "picture", "subfolder", "gone"
-        QTest::addColumn<QSize>("served"); // see TestFiles::writeServed
+        QTest::addColumn<bool>("compared"); // saveComparedPicture of "compare2.jpg"
+        // What the folder holds: "", "picture", "subfolder" (in the picture's
+        // place), or "gone" (no folder).
+        QTest::addColumn<QString>("setup");
+        // Sent (see TestFiles::writeServed); in "compare2.jpg" when compared.
+        QTest::addColumn<QSize>("served");
         QTest::addColumn<int>("status");
         QTest::addColumn<QList<int>>("answers"); // replace question, then compare: 1 keeps
         QTest::addColumn<int>("outcome");
         QTest::addColumn<QString>("message"); // "": none; else title, "|", text
-        QTest::addColumn<int>("icon");
-        QTest::addColumn<QString>("left"); // what folder.jpg holds afterwards: new, old or none
+        QTest::addColumn<QString>("left");    // what the picture is afterwards: new, old or none
 
         const QString downloadFailed = "Download Error|Download of file was unseccessful.  Please "
-                                       "make sure you on connected to "
-                                       "the internet and try again";
-        const QString replace =
-            "Replace Cover Art?|Cover Art already exists in this folder.  Do you "
-            "want to compare the Cover Art before replacing?";
-        const int yes = int(MsgAnswer::Yes);
+                                       "make sure you on connected to the internet and try again";
+        const QString replace = "Replace Cover Art?|Cover Art already exists in this folder.  Do "
+                                "you want to compare the Cover Art before replacing?";
         const int no = int(MsgAnswer::No);
-        using O = QuickSaveOutcome;
-        const auto row = [](const char *name, const char *setup, QSize served, int status,
-                            QList<int> answers, O outcome, const QString &message, MsgIcon icon,
+        using O = CoverSaveOutcome;
+        const auto row = [](const char *name, bool compared, const char *setup, QSize served,
+                            int status, QList<int> answers, O outcome, const QString &message,
                             const char *left) {
-            QTest::newRow(name) << setup << served << status << answers << int(outcome) << message
-                                << int(icon) << left;
+            QTest::newRow(name) << compared << setup << served << status << answers << int(outcome)
+                                << message << left;
         };
         const QSize big(500, 500);
-        row("new picture", "", big, 0, {}, O::Saved, "", MsgIcon::None, "new");
-        row("download failed", "", big, 404, {}, O::DownloadFailed, downloadFailed,
-            MsgIcon::Exclamation, "none");
-        row("error page instead of picture", "", QSize(0, 0), 0, {}, O::DownloadFailed,
-            downloadFailed, MsgIcon::Exclamation, "none");
-        row("1x1 placeholder", "", QSize(1, 1), 0, {}, O::EmptyPicture,
-            "Download Error|Cover Art not downloaded.  Empty .jpg detected", MsgIcon::Information,
-            "none");
-        row("No replaces at once", "picture", big, 0, {no}, O::Replaced, replace, MsgIcon::Question,
+        row("new picture", false, "", big, 0, {}, O::Saved, "", "new");
+        row("download failed", false, "", big, 404, {}, O::DownloadFailed, downloadFailed, "none");
+        row("error page instead of picture", false, "", QSize(0, 0), 0, {}, O::DownloadFailed,
+            downloadFailed, "none");
+        // Worded by each caller.
+        row("1x1 placeholder", false, "", QSize(1, 1), 0, {}, O::EmptyPicture, "", "none");
+        row("No replaces at once", false, "picture", big, 0, {no}, O::Replaced, replace, "new");
+        row("Yes, new picture chosen", false, "picture", big, 0, {kYes, 0}, O::Replaced, replace,
             "new");
-        row("Yes, new picture chosen", "picture", big, 0, {yes, 0}, O::Replaced, replace,
-            MsgIcon::Question, "new");
-        row("Yes, existing kept", "picture", big, 0, {yes, 1}, O::KeptExisting, replace,
-            MsgIcon::Question, "old");
-        // Said, not passed off as a save.
-        row("name taken by a folder", "subfolder", big, 0, {}, O::SaveFailed,
-            "Save Error|Cover Art could not be saved as @/folder.jpg", MsgIcon::Exclamation,
+        row("Yes, existing kept", false, "picture", big, 0, {kYes, 1}, O::KeptExisting, replace,
+            "old");
+        row("name taken by a folder", false, "subfolder", big, 0, {}, O::SaveFailed, "", "none");
+        row("folder gone", false, "gone", big, 0, {}, O::NoFolder, "", "none");
+        // The compare window's choice is made: no question.
+        row("compared picture replaces", true, "picture", big, 0, {}, O::Replaced, "", "new");
+        row("compared picture gone", true, "", QSize(), 0, {}, O::SaveFailed,
+            "Save Error|Cover Art could not be saved as @/Metallica - Black.jpg", "none");
+        row("compared, folder gone", true, "gone", big, 0, {}, O::NoFolder,
+            "Save Error|Please choose the folder to save the Cover Art into in the Quick Save "
+            "folder list.",
             "none");
-        row("folder gone", "gone", big, 0, {}, O::NoFolder,
-            "Quick Save|Please choose the folder to save the Cover Art into in the Quick Save "
-            "folder "
-            "list.",
-            MsgIcon::Exclamation, "none");
     }
 
-    void quickSave()
+    void coverSave()
     {
+        QFETCH(bool, compared);
         QFETCH(QString, setup);
         QFETCH(QSize, served);
         QFETCH(int, status);
         QFETCH(QList<int>, answers);
         QFETCH(int, outcome);
         QFETCH(QString, message);
-        QFETCH(int, icon);
         QFETCH(QString, left);
 
         QTemporaryDir work;
         QTemporaryDir app;
         const QString folder = work.filePath(setup == "gone" ? "gone" : "album");
         QVERIFY(setup == "gone" || QDir().mkpath(folder));
-        const QString target = folder + "/folder.jpg";
+        const QString target = folder + "/Metallica - Black.jpg";
         const QByteArray oldBytes =
             setup == "picture" ? readFile(writePicture(target, 300, 300, Qt::blue)) : QByteArray();
         if (setup == "subfolder")
             QVERIFY(QDir().mkpath(target + "/inner"));
+        const QString scratch = app.filePath("compare2.jpg");
+        if (compared)
+            TestFiles::writeServed(scratch, served);
+        const QByteArray comparedBytes = readFile(scratch);
 
         QStringList requested;
-        QByteArray servedBytes;
+        QByteArray servedBytes = comparedBytes;
         const DownloadFunction download = [&](const QString &url, const QString &path) {
             requested.append(url);
             TestFiles::writeServed(path, served);
@@ -368,47 +302,54 @@ private slots:
         RecordingMessageBox box;
         if (!answers.isEmpty())
             box.answers = {MsgAnswer(answers[0])};
-        QStringList compared;
+        QStringList hooked;
         QByteArray existingCopy;
         const auto compareFirst = [&](const QString &existing, const QString &candidate) {
-            compared << existing << candidate;
+            hooked << existing << candidate;
             existingCopy = readFile(existing);
             return answers.value(1) == 1;
         };
-        const QuickSaveJob job{
-            "http://img/Black.jpg", "Metallica", "Black", "folder", folder, app.path()};
-        const QuickSaveResult r = runQuickSave(job, download, box, compareFirst);
+        const QString templ = "@artist@ - @album@";
+        const CoverSaveResult r =
+            compared ? saveComparedPicture(1, {4, "Metallica", "Black", "http://x"}, templ, folder,
+                                           app.path(), box)
+                     : saveCover({"http://img/Black.jpg", "Metallica", "Black", templ, folder,
+                                  app.path()},
+                                 download, box, compareFirst);
 
         QCOMPARE(int(r.outcome), outcome);
-        QCOMPARE(requested, setup == "gone" ? QStringList{} : QStringList{"http://img/Black.jpg"});
+        QCOMPARE(r.target, setup == "gone" ? QString() : target);
+        QCOMPARE(requested,
+                 compared || setup == "gone" ? QStringList{} : QStringList{"http://img/Black.jpg"});
         QCOMPARE(box.shown.size(), message.isEmpty() ? 0 : 1);
         if (!message.isEmpty()) {
             const QString text = message.section('|', 1).replace('@', folder);
             QCOMPARE(box.shown[0].title, message.section('|', 0, 0));
             if (message.contains('@')) // the reason follows the file name
-                QVERIFY2(box.shown[0].text.startsWith(text), qPrintable(box.shown[0].text));
+                QVERIFY2(box.shown[0].text.startsWith(text + "\n\n"),
+                         qPrintable(box.shown[0].text));
             else
                 QCOMPARE(box.shown[0].text, text);
-            QCOMPARE(int(box.shown[0].icon), icon);
+            const MsgIcon icon =
+                text.startsWith("Cover Art already") ? MsgIcon::Question : MsgIcon::Exclamation;
+            QCOMPARE(box.shown[0].icon, icon);
         }
-        if (answers.value(0) == int(MsgAnswer::Yes)) {
-            QCOMPARE(compared,
-                     (QStringList{app.filePath("compare1.jpg"), app.filePath("compare2.jpg")}));
-            QCOMPARE(existingCopy, oldBytes);
-        } else {
-            QVERIFY(compared.isEmpty());
-        }
+        const bool asked = answers.value(0) == kYes;
+        const QStringList copies{app.filePath("compare1.jpg"), scratch};
+        QCOMPARE(hooked, asked ? copies : QStringList());
+        QCOMPARE(existingCopy, asked ? oldBytes : QByteArray());
         const QByteArray expected = left == "new"   ? servedBytes
                                     : left == "old" ? oldBytes
                                                     : QByteArray();
         QCOMPARE(FileOps::isRegularFile(target) ? readFile(target) : QByteArray(), expected);
-        // The scratch copy stays for a later compare, unless it was refused.
-        QCOMPARE(QFile::exists(app.filePath("compare2.jpg")),
-                 left != "none" || r.outcome == QuickSaveOutcome::SaveFailed);
         if (left != "none")
             QVERIFY(QFileInfo(target).permissions() & QFileDevice::WriteOwner);
+        // A refused picture is gone; a saved one stays for a later compare.
+        QCOMPARE(readFile(scratch), r.outcome == CoverSaveOutcome::DownloadFailed ||
+                                            r.outcome == CoverSaveOutcome::EmptyPicture
+                                        ? QByteArray()
+                                        : servedBytes);
     }
-
     void kbytes_data()
     {
         QTest::addColumn<qint64>("bytes");
@@ -484,49 +425,6 @@ private slots:
         QTEST(r.two, "recTwo");
     }
 
-    void ticksOfEarlierPage_data()
-    {
-        QTest::addColumn<QList<bool>>("ticks");
-        QTest::addColumn<QStringList>("links");
-        QTest::addColumn<bool>("matches");
-        const QStringList current{"0001http://img/1.jpg", "0002http://img/2.jpg",
-                                  "0003http://img/3.jpg"};
-        QTest::newRow("current page") << QList<bool>{true, false, true} << current << true;
-        QTest::newRow("nothing ticked on an old page")
-            << QList<bool>{false, false}
-            << QStringList{"0001http://old/a.jpg", "0002http://old/b.jpg"} << true;
-        QTest::newRow("old page, other pictures under the same numbers")
-            << QList<bool>{true, true}
-            << QStringList{"0001http://old/a.jpg", "0002http://old/b.jpg"} << false;
-        QTest::newRow("one ticked hit of another picture")
-            << QList<bool>{true, false, true}
-            << QStringList{"0001http://img/1.jpg", "0002http://img/2.jpg", "0003http://old/c.jpg"}
-            << false;
-        QTest::newRow("old page with more hits than the lists")
-            << QList<bool>{false, false, true, true}
-            << QStringList{"0001http://img/1.jpg", "0002http://img/2.jpg", "0003http://img/3.jpg",
-                           "0004http://img/4.jpg"}
-            << false;
-        QTest::newRow("link numbers another hit")
-            << QList<bool>{true, true}
-            << QStringList{"0002http://img/1.jpg", "0002http://img/2.jpg"} << false;
-        QTest::newRow("form without a link")
-            << QList<bool>{true, true} << QStringList{"", current[1]} << false;
-        QTest::newRow("fewer links than forms")
-            << QList<bool>{true, true} << QStringList{current[0]} << false;
-    }
-
-    void ticksOfEarlierPage()
-    {
-        QFETCH(QList<bool>, ticks);
-        QFETCH(QStringList, links);
-        SearchResults results;
-        for (int n = 1; n <= 3; ++n)
-            results.add(QString("Artist %1").arg(n), QString("Album %1").arg(n),
-                        QString("http://img/%1.jpg").arg(n));
-        QTEST(ticksMatchResults(ticks, links, lookupIn(results)), "matches");
-    }
-
     void twoHitCompare_data()
     {
         QTest::addColumn<QList<bool>>("ticks");
@@ -563,10 +461,12 @@ private slots:
         QFETCH(QList<QSize>, served);
         QFETCH(QString, message);
         QFETCH(int, icon);
-        SearchResults results;
-        for (int n = 1; n <= 5; ++n)
-            results.add(QString("Artist %1").arg(n), QString("Album %1").arg(n),
-                        QString("http://img/%1.jpg").arg(n));
+        const HitLookup fiveHits = [](int n) -> std::optional<ComparedHit> {
+            if (n < 1 || n > 5)
+                return std::nullopt;
+            return ComparedHit{n, QString("Artist %1").arg(n), QString("Album %1").arg(n),
+                               QString("http://img/%1.jpg").arg(n)};
+        };
         const QString one = QDir(m_app.path()).filePath("compare1.jpg");
         const QString two = QDir(m_app.path()).filePath("compare2.jpg");
         writePicture(one, 20, 20); // left from an earlier compare
@@ -574,7 +474,7 @@ private slots:
         QStringList urls;
         bool oldGone = false;
         const TwoHitSetup s = prepareTwoHitCompare(
-            ticks, results.count(), lookupIn(results),
+            ticks, 5, fiveHits,
             [&](const QString &url, const QString &path) {
                 TestFiles::writeServed(path, served.value(urls.size()));
                 urls.append(url);
@@ -600,34 +500,10 @@ private slots:
         QCOMPARE(QImage(two).size(), QSize(300, 300));
     }
 
-    void savesComparedPicture()
-    {
-        const QString folder = m_work.path() + "/Hollow Pines - Winter Ledger";
-        QVERIFY(QDir().mkpath(folder));
-        writePicture(QDir(m_app.path()).filePath("compare2.jpg"), 300, 300, Qt::blue);
-        // An existing picture of that name is replaced without a question. Picture
-        // One and a missing folder are tested through the compare window.
-        const QString existing = folder + "/Kite Theory - Paper- Satellites.jpg";
-        writePicture(existing, 10, 10);
-
-        const ComparedHit hit{7, "Kite Theory", "Paper: Satellites", "http://x"};
-        ComparedSave saved =
-            saveComparedPicture(1, hit, "@artist@ - @album@", folder, m_app.path());
-        QVERIFY(saved.ok);
-        QCOMPARE(saved.target, existing);
-        QCOMPARE(QImage(existing).size(), QSize(300, 300));
-
-        // A picture that is gone cannot be saved, and says why.
-        QFile::remove(QDir(m_app.path()).filePath("compare2.jpg"));
-        saved = saveComparedPicture(1, hit, "@artist@ - @album@", folder, m_app.path());
-        QVERIFY(!saved.ok);
-        QVERIFY(!saved.error.isEmpty());
-    }
-
 private:
     QTemporaryDir m_app;
     QTemporaryDir m_work;
 };
 
-QTEST_GUILESS_MAIN(tst_QuickSave)
+QTEST_GUILESS_MAIN(tst_CoverFile)
 #include "tst_coverfile.moc"
