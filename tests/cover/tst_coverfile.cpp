@@ -350,6 +350,7 @@ private slots:
                                         ? QByteArray()
                                         : servedBytes);
     }
+
     void kbytes_data()
     {
         QTest::addColumn<qint64>("bytes");
