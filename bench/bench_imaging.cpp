@@ -4,8 +4,8 @@
 //   ninja -C build bench_imaging && build/bench/bench_imaging
 // The files go to /dev/shm where there is one, so that the disk's flush of
 // each picture does not hide the work itself.
-#include "imaging/covercrop.h"
-#include "search/coverfile.h"
+#include "cover/covercrop.h"
+#include "cover/coverfile.h"
 #include "testfiles.h"
 
 #include <QDir>

@@ -4,11 +4,11 @@
 #include "base/messagebox.h"
 #include "base/modjacketeer.h"
 #include "app/websearchview.h"
-#include "search/frmcompare.h"
-#include "search/picturecompare.h"
+#include "cover/covertexts.h"
+#include "cover/frmcompare.h"
 #include "search/quicksave.h"
-#include "search/quicksavetexts.h"
 #include "search/searchresults.h"
+#include "search/searchtexts.h"
 
 #include <QEventLoop>
 #include <QLabel>
@@ -20,7 +20,7 @@
 
 #include <memory>
 
-namespace T = QuickSaveTexts;
+namespace T = SearchTexts;
 
 namespace
 {
@@ -85,18 +85,14 @@ void quickSaveLink(QWidget *window, const QString &target, const SearchResults &
     const QScopedValueRollback<bool> busy(saving, true);
     const QuickSaveHit hit = resolveQuickSaveLink(target, results);
     if (!hit.known) {
-        messageBox().show(T::staleLink, T::quickSave, MsgButtons::OkOnly, MsgIcon::Exclamation);
+        messageBox().show(T::kStaleLink, CoverTexts::kQuickSave, MsgButtons::OkOnly,
+                          MsgIcon::Exclamation);
         return;
     }
     // An open compare window shows the "compare2.jpg" this save is about to replace.
     frmCompare::closeAll();
-    QuickSaveJob job;
-    job.address = hit.address;
-    job.artist = hit.artist;
-    job.album = hit.album;
-    job.templateName = modJacketeer().qsName;
-    job.folder = folder;
-    job.appDir = appFolder();
+    const CoverSaveJob job{hit.address,           hit.artist, hit.album,
+                           modJacketeer().qsName, folder,     appFolder()};
     runQuickSave(job, {}, messageBox(), frmCompare::replaceHook(window));
 }
 
@@ -105,7 +101,8 @@ void compareTickedHits(QWidget *window, WebSearchView *view, const SearchResults
 {
     const PageForms forms = readPageForms(view);
     if (!ticksMatchResults(forms.ticks, forms.links, lookupIn(results))) {
-        messageBox().show(T::staleCompare, T::errorTitle, MsgButtons::OkOnly, MsgIcon::Exclamation);
+        messageBox().show(T::kStaleCompare, CoverTexts::kErrorTitle, MsgButtons::OkOnly,
+                          MsgIcon::Exclamation);
         return;
     }
     const QList<bool> &ticks = forms.ticks;
@@ -120,7 +117,7 @@ void compareTickedHits(QWidget *window, WebSearchView *view, const SearchResults
                                                        frmCompare::closeAll();
                                                        if (label) {
                                                            previous = label->text();
-                                                           label->setText(T::preparingCompare);
+                                                           label->setText(T::kPreparingCompare);
                                                            label->repaint();
                                                            statusChanged = true;
                                                        }

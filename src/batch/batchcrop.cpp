@@ -1,9 +1,10 @@
 #include "batch/batchcrop.h"
 
 #include "base/messagebox.h"
-#include "imaging/covercrop.h"
-#include "imaging/imagingtexts.h"
-#include "search/coverfile.h"
+#include "batch/batchtexts.h"
+#include "cover/covercrop.h"
+#include "cover/coverfile.h"
+#include "cover/covertexts.h"
 
 namespace
 {
@@ -42,18 +43,23 @@ AutoCropOutcome autoCropSaved(const QString &path, BatchType type, bool fromVant
 QImage cropSavedPicture(const QImage &picture, const QString &path, IMessageBox &box,
                         const std::function<void(const QString &)> &status)
 {
-    namespace T = ImagingTexts;
     const auto show = [&status](const QString &text) {
         if (status)
             status(text);
     };
-    show(T::kBatchCroppingStatus + path);
+    show(QString::fromLatin1(BatchTexts::kCropping) + path);
     const CropResult result = cropCoverArt(picture, path, box);
-    if (result.outcome == CropOutcome::Cropped) {
-        show(path + T::kBatchCropDoneSuffix);
-    } else {
-        box.show(T::kBatchCropFailed, T::kCropErrorTitle, MsgButtons::OkOnly, MsgIcon::Information);
-        show(T::kBatchCropFailedStatus);
-    }
+    if (result.outcome == CropOutcome::Cropped)
+        show(path + QString::fromLatin1(BatchTexts::kCropComplete));
+    else
+        reportCropFailed(box, status);
     return result.cropped;
+}
+
+void reportCropFailed(IMessageBox &box, const std::function<void(const QString &)> &status)
+{
+    box.show(QString::fromLatin1(BatchTexts::kCropFailed), CoverTexts::kCropErrorTitle,
+             MsgButtons::OkOnly, MsgIcon::Information);
+    if (status)
+        status(QString::fromLatin1(BatchTexts::kCropFailedStatus));
 }

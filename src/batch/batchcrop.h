@@ -32,3 +32,6 @@ AutoCropOutcome autoCropSaved(const QString &path, BatchType type, bool fromVant
 // picture to crop).
 QImage cropSavedPicture(const QImage &picture, const QString &path, IMessageBox &box,
                         const std::function<void(const QString &)> &status);
+
+// The batch's message and status for a crop that failed after the download.
+void reportCropFailed(IMessageBox &box, const std::function<void(const QString &)> &status);

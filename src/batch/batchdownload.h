@@ -4,7 +4,7 @@
 #include "base/foldertree.h"
 #include "batch/batchcrop.h"
 #include "batch/batchhit.h"
-#include "search/quicksave.h"
+#include "cover/coversave.h"
 
 #include <QString>
 
@@ -35,17 +35,9 @@ struct BatchDownloadIo {
     CompareReplaceHook compareFirst;
 };
 
-enum class BatchDownloadOutcome {
-    Saved,
-    Replaced,
-    KeptExisting,
-    DownloadFailed,
-    EmptyPicture,
-    Failed, // the record could not be read or the picture not put in place
-};
-
 struct BatchDownload {
-    BatchDownloadOutcome outcome = BatchDownloadOutcome::Failed;
+    // SaveFailed, with the error, also when the record could not be read.
+    CoverSaveOutcome outcome = CoverSaveOutcome::SaveFailed;
     // The picture saved, "" when none: what Crop & Save crops.
     QString savedPath;
     BatchHitError error = BatchHitError::None;
@@ -53,9 +45,7 @@ struct BatchDownload {
     bool saved() const { return !savedPath.isEmpty(); }
 };
 
-// Saves a hit's picture into its folder under the template's name: reads
-// the record, fetches the picture to "compare2.jpg", refuses an empty one and
-// places it, asking before it replaces a picture there (No replaces it, Yes
-// compares first). The old picture is never lost to a failed copy. Every
-// outcome is shown through the status and the message box.
+// Saves a hit's picture by hand (saveCover) into its folder under the
+// template's name, after reading its record. Every outcome is shown through
+// the status and the message box.
 BatchDownload downloadBatchHit(const BatchDownloadJob &job, const BatchDownloadIo &io);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "search/coverfile.h"
+#include "cover/coverfile.h"
 
 #include <QFile>
 #include <QString>

@@ -2,7 +2,7 @@
 
 #include "base/fileops.h"
 #include "base/trimblanks.h"
-#include "search/coverfile.h"
+#include "cover/coverfile.h"
 
 QString batchPicturePath(BatchType type, const QueueEntry &entry, const QString &templateName)
 {

@@ -3,8 +3,8 @@
 #include "base/fileops.h"
 #include "base/messagebox.h"
 #include "batch/batchtexts.h"
-#include "search/coverfile.h"
-#include "search/picturecompare.h"
+#include "cover/coverfile.h"
+#include "cover/picturefacts.h"
 
 #include <QFile>
 

@@ -8,7 +8,7 @@
 #include "batch/batchjournal.h"
 #include "batch/batchresultsfile.h"
 #include "batch/batchtexts.h"
-#include "search/coverfile.h"
+#include "cover/coverfile.h"
 #include "search/retailersearch.h"
 
 #include <QFile>

@@ -29,6 +29,7 @@ inline constexpr char kLabelResults[] = "Results: ";
 inline constexpr char kFramePreview[] = "Cover Art Preview";
 inline constexpr char kLabelWebsite[] = "Website: ";
 inline constexpr char kCmdDownload[] = "Download";
+inline constexpr char kCmdCrop[] = "Crop && Save";
 
 // Menus.
 inline constexpr char kMenuOptionsRestore[] = "&Restore Last Batch";
@@ -104,6 +105,11 @@ inline constexpr char kDownloadOtherFailure[] =
     "An error occured.  Cover Art not downloaded.  Error number: ";
 inline constexpr char kDownloadedAs[] = "Downloaded as "; // + the picture's path
 inline constexpr char kOriginalNotReplaced[] = "Original Cover Art not replaced";
+// Crop & Save and Auto-Crop (the picture is downloaded by then).
+inline constexpr char kCropping[] = "Cropping ";     // + the picture's path
+inline constexpr char kCropComplete[] = " Complete"; // the picture's path +
+inline constexpr char kCropFailed[] = "Cropping of image fail.  Download successful.";
+inline constexpr char kCropFailedStatus[] = "Cropping failed.  Cover Art downloaded.";
 // The previewed picture, in the application folder.
 inline constexpr char kPreviewPicture[] = "preview.jpg";
 // After a run: the counts under the queue, which also end the batch log.

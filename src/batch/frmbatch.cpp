@@ -16,10 +16,9 @@
 #include "batch/batchrun.h"
 #include "batch/batchscan.h"
 #include "batch/batchtexts.h"
-#include "imaging/imagingtexts.h"
-#include "search/coverfile.h"
-#include "search/frmcompare.h"
-#include "search/quicksavetexts.h"
+#include "cover/coverfile.h"
+#include "cover/covertexts.h"
+#include "cover/frmcompare.h"
 #include "widgets/controlarrayname.h"
 #include "widgets/menutexts.h"
 #include "widgets/nodeimages.h"
@@ -278,8 +277,8 @@ void frmBatch::buildUi()
     previewLayout->addWidget(imgPreview, 0, 0, 1, 2);
     const std::array<std::pair<QString, const char *>, 3> facts = {
         {{text(kLabelWebsite), "lblPreviewSite"},
-         {QuickSaveTexts::resolutionLabel, "lblRes"},
-         {QuickSaveTexts::sizeLabel, "lblSize"}}};
+         {CoverTexts::kResolutionLabel, "lblRes"},
+         {CoverTexts::kSizeLabel, "lblSize"}}};
     int row = 1;
     for (const auto &[caption, name] : facts) {
         previewLayout->addWidget(new QLabel(caption, frame2), row, 0);
@@ -288,7 +287,7 @@ void frmBatch::buildUi()
     }
     m_cmdDownload = new QPushButton(text(kCmdDownload), frame2);
     m_cmdDownload->setObjectName(QStringLiteral("cmdDownload"));
-    m_cmdCrop = new QPushButton(ImagingTexts::kBatchCropCaption, frame2);
+    m_cmdCrop = new QPushButton(QString::fromLatin1(kCmdCrop), frame2);
     m_cmdCrop->setObjectName(QStringLiteral("cmdCrop"));
     previewLayout->addWidget(m_cmdDownload, row, 0);
     previewLayout->addWidget(m_cmdCrop, row, 1);
@@ -997,9 +996,8 @@ void frmBatch::cmdCrop_Click()
         const QImage picture = CoverFile::readPicture(saved);
         m_picCropBefore->setPixmap(QPixmap::fromImage(picture));
         const QImage cropped =
-            cropSavedPicture(picture, saved, messageBox(), [this](const QString &status) {
-                m_lblStatusRight->setText(status);
-            });
+            cropSavedPicture(picture, saved, messageBox(),
+                             [this](const QString &status) { m_lblStatusRight->setText(status); });
         m_picCropAfter->setFixedSize(350, 500);
         if (!cropped.isNull())
             m_picCropAfter->setPixmap(QPixmap::fromImage(cropped));

@@ -1,16 +1,10 @@
 #include "search/quicksave.h"
 
 #include "base/messagebox.h"
-#include "search/coverfile.h"
-#include "search/quicksavetexts.h"
 #include "search/searchresults.h"
+#include "search/searchtexts.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QUrl>
-
-namespace T = QuickSaveTexts;
 
 bool isQuickSaveClick(const QString &target)
 {
@@ -70,59 +64,52 @@ QuickSaveHit resolveQuickSaveLink(const QString &target, const SearchResults &re
     return hit;
 }
 
-QuickSaveResult runQuickSave(const QuickSaveJob &job, const DownloadFunction &download,
+HitLookup lookupIn(const SearchResults &results)
+{
+    return [&results](int number) -> std::optional<ComparedHit> {
+        if (!results.contains(number))
+            return std::nullopt;
+        return ComparedHit{number, results.artist(number), results.album(number),
+                           results.picture(number)};
+    };
+}
+
+bool ticksMatchResults(const QList<bool> &ticks, const QStringList &links, const HitLookup &hit)
+{
+    for (qsizetype i = 0; i < ticks.size(); ++i) {
+        if (!ticks[i])
+            continue;
+        if (i >= links.size() || !hit)
+            return false;
+        const std::optional<QuickSaveLink> link = parseQuickSaveLink(links[i]);
+        const std::optional<ComparedHit> entry = hit(int(i) + 1);
+        if (!link || !entry || link->hitNumber != i + 1 ||
+            !sameAddress(link->address, entry->address))
+            return false;
+    }
+    return true;
+}
+
+CoverSaveResult runQuickSave(const CoverSaveJob &job, const DownloadFunction &download,
                              IMessageBox &box, const CompareReplaceHook &compareFirst)
 {
-    QuickSaveResult result;
-    if (job.folder.isEmpty() || !QFileInfo(job.folder).isDir()) {
-        box.show(T::noTargetFolder, T::quickSave, MsgButtons::OkOnly, MsgIcon::Exclamation);
-        result.outcome = QuickSaveOutcome::NoFolder;
-        return result;
-    }
-    result.target = CoverFile::target(job.templateName, job.artist, job.album, job.folder);
-
-    const QString scratch = QDir(job.appDir).filePath(T::compare2File);
-    switch (CoverFile::fetch(job.address, scratch, download)) {
-    case CoverFile::FetchResult::Ok:
-        break;
-    case CoverFile::FetchResult::Empty:
-        box.show(T::emptyPicture, T::downloadErrorTitle, MsgButtons::OkOnly, MsgIcon::Information);
-        result.outcome = QuickSaveOutcome::EmptyPicture;
-        return result;
-    case CoverFile::FetchResult::DownloadFailed:
-    case CoverFile::FetchResult::NotAPicture:
-        box.show(T::downloadFailed, T::downloadErrorTitle, MsgButtons::OkOnly,
+    const CoverSaveResult result = saveCover(job, download, box, compareFirst);
+    switch (result.outcome) {
+    case CoverSaveOutcome::NoFolder:
+        box.show(CoverTexts::kNoTargetFolder, CoverTexts::kQuickSave, MsgButtons::OkOnly,
                  MsgIcon::Exclamation);
-        result.outcome = QuickSaveOutcome::DownloadFailed;
-        return result;
-    }
-
-    const auto replace = [&](const QString &target) {
-        const MsgAnswer answer =
-            box.show(T::replaceQuestion, T::replaceTitle, MsgButtons::YesNo, MsgIcon::Question);
-        if (answer != MsgAnswer::Yes)
-            return true;
-        const QString existingCopy = QDir(job.appDir).filePath(T::compare1File);
-        QFile::remove(existingCopy);
-        QFile::copy(target, existingCopy);
-        return compareFirst && !compareFirst(existingCopy, scratch);
-    };
-    const CoverFile::PlaceResult placed =
-        CoverFile::place(scratch, result.target, CoverFile::ReplacePolicy::Ask, replace);
-    switch (placed.outcome) {
-    case CoverFile::PlaceOutcome::Saved:
-        result.outcome = QuickSaveOutcome::Saved;
         break;
-    case CoverFile::PlaceOutcome::Replaced:
-        result.outcome = QuickSaveOutcome::Replaced;
+    case CoverSaveOutcome::EmptyPicture:
+        box.show(SearchTexts::kEmptyPicture, CoverTexts::kDownloadErrorTitle, MsgButtons::OkOnly,
+                 MsgIcon::Information);
         break;
-    case CoverFile::PlaceOutcome::KeptExisting:
-        result.outcome = QuickSaveOutcome::KeptExisting;
+    case CoverSaveOutcome::SaveFailed:
+        showSaveFailed(result, box);
         break;
-    case CoverFile::PlaceOutcome::Failed:
-        box.show(T::saveFailed + result.target + QStringLiteral("\n\n") + placed.error,
-                 T::saveFailedTitle, MsgButtons::OkOnly, MsgIcon::Exclamation);
-        result.outcome = QuickSaveOutcome::SaveFailed;
+    case CoverSaveOutcome::Saved:
+    case CoverSaveOutcome::Replaced:
+    case CoverSaveOutcome::KeptExisting:
+    case CoverSaveOutcome::DownloadFailed: // said by saveCover
         break;
     }
     return result;

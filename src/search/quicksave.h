@@ -1,10 +1,13 @@
 #pragma once
 
 #include "base/downloadservice.h"
+#include "cover/coversave.h"
+#include "cover/picturecompare.h"
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 
-#include <functional>
 #include <optional>
 
 class IMessageBox;
@@ -43,42 +46,22 @@ struct QuickSaveHit {
 };
 QuickSaveHit resolveQuickSaveLink(const QString &target, const SearchResults &results);
 
-// ---- The Quick Save flow -------------------------------------------------------
+// Looks hits up in the current search's keyed lists, for the compare window.
+// The lists must outlive the lookup.
+HitLookup lookupIn(const SearchResults &results);
 
-// Asked when the user wants to compare before replacing: given a copy of the
-// existing picture and the new one, returns true to keep the existing picture.
-using CompareReplaceHook =
-    std::function<bool(const QString &existingCopy, const QString &candidate)>;
+// Whether the ticked forms of the results page on show belong to the current
+// results: each ticked form's Quick Save link (links[i - 1] for hit i, as the
+// page wrote it) must name hit i with the picture the lists hold for it. A
+// page from an earlier search (still on show while a new search fills new
+// lists) numbers other hits, whose pictures would be compared and saved under
+// the wrong names.
+bool ticksMatchResults(const QList<bool> &ticks, const QStringList &links, const HitLookup &hit);
 
-struct QuickSaveJob {
-    QString address;      // the hit's large picture
-    QString artist;       // artist or DVD title
-    QString album;        // album or information
-    QString templateName; // the Quick Save template, without ".jpg"
-    QString folder;       // target folder, full path
-    QString appDir;       // where the scratch pictures go
-};
+// ---- Quick Save ------------------------------------------------------------------
 
-enum class QuickSaveOutcome {
-    Saved,
-    Replaced,
-    KeptExisting,
-    DownloadFailed,
-    EmptyPicture,
-    SaveFailed,
-    NoFolder
-};
-
-struct QuickSaveResult {
-    QuickSaveOutcome outcome = QuickSaveOutcome::DownloadFailed;
-    QString target;
-};
-
-// Downloads the picture to appDir's "compare2.jpg", refuses a placeholder or
-// a non-picture, then places it in the folder under the template's name.
-// When a picture of that name exists the user is asked whether to compare
-// first: No replaces it at once, Yes copies it to appDir's "compare1.jpg" and
-// lets compareFirst decide. Every failure is reported through box. The caller closes any open
-// compare window first, since it shows the "compare2.jpg" about to be replaced.
-QuickSaveResult runQuickSave(const QuickSaveJob &job, const DownloadFunction &download,
+// Saves a hit's picture by hand (saveCover) into the highlighted folder and
+// reports every failure through box. The caller closes any open compare
+// window first, since it shows the "compare2.jpg" about to be replaced.
+CoverSaveResult runQuickSave(const CoverSaveJob &job, const DownloadFunction &download,
                              IMessageBox &box, const CompareReplaceHook &compareFirst);

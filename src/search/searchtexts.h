@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cover/covertexts.h"
+
 #include <QLatin1StringView>
 
 // Fixed texts of the interactive search: status lines, captions, file names,
@@ -59,19 +61,29 @@ inline constexpr qsizetype kBrinsellHeadingArtistSkip = 100;
 inline constexpr qsizetype kBrinsellArtistLinkSkip = 150;
 inline constexpr qsizetype kBrinsellLinkArtistSkip = 50;
 
-// Shared picture markers.
+// Shared picture markers; ".jpg" is also the extension every saved cover gets.
 inline constexpr QLatin1StringView kScheme{"http:"};
 inline constexpr QLatin1StringView kGif{".gif"};
-// Also the extension every saved cover gets.
-inline constexpr QLatin1StringView kJpg{".jpg"};
+using CoverTexts::kJpg;
 
 // Site and genre cells.
 inline constexpr QLatin1StringView kSiteVantory{"Vantory"};
 inline constexpr QLatin1StringView kSiteBrinsell{"Brinsell"};
-// Not available: the genre cell of a row without a genre (Brinsell, Vantory
-// DVD), the artist of a Brinsell "ad_images" hit in a batch run, which cuts
-// none, and a picture size that cannot be read.
-inline constexpr QLatin1StringView kNotApplicable{"N/A"};
+// Not available, as for a picture size: the genre cell of a row without a
+// genre (Brinsell, Vantory DVD) and the artist of a Brinsell "ad_images" hit
+// in a batch run, which cuts none.
+using CoverTexts::kNotApplicable;
+
+// Quick Save and the Compare button.
+inline constexpr QLatin1StringView kEmptyPicture{"Cover Art not downloaded.  Empty .jpg detected"};
+inline constexpr QLatin1StringView kPreparingCompare{"Preparing Picture Comapre..."};
+// Our own additions: a link or tick of a results page from an earlier search.
+inline constexpr QLatin1StringView kStaleLink{
+    "This Quick Save link belongs to an earlier search.  Please search again and use the links "
+    "of the new results."};
+inline constexpr QLatin1StringView kStaleCompare{
+    "The results on show belong to an earlier search.  Please search again and tick the "
+    "pictures to compare in the new results."};
 
 // Results page. Every line ends with CR LF.
 inline constexpr QLatin1StringView kPageFirstLine{

@@ -3,7 +3,7 @@
 #include "base/messagebox.h"
 #include "base/modjacketeer.h"
 #include "base/settingsstore.h"
-#include "search/searchtexts.h"
+#include "cover/covertexts.h"
 #include "settings/frmbrowse.h"
 #include "settings/propsettings.h"
 #include "settings/settingstexts.h"
@@ -201,7 +201,7 @@ void frmProp::buildQuickSavePage(QFrame *page)
     auto *name = new QHBoxLayout;
     name->addWidget(label(QStringLiteral("Label1"), kFileName, page));
     name->addWidget(m_txtQSName, 1);
-    name->addWidget(label(QStringLiteral("Label2"), QString(SearchTexts::kJpg), page));
+    name->addWidget(label(QStringLiteral("Label2"), QString(CoverTexts::kJpg), page));
 
     auto *result = new QHBoxLayout;
     result->addWidget(label(QStringLiteral("Label4"), kResultFileName, page));

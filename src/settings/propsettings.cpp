@@ -1,7 +1,7 @@
 #include "settings/propsettings.h"
 
 #include "base/settingsstore.h"
-#include "search/coverfile.h"
+#include "cover/coverfile.h"
 #include "settings/settingstexts.h"
 
 #include <QFileInfo>

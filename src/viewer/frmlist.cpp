@@ -3,15 +3,14 @@
 #include "base/fileops.h"
 #include "base/messagebox.h"
 #include "base/modjacketeer.h"
-#include "widgets/controlarrayname.h"
-#include "widgets/nodeimages.h"
-#include "imaging/covercrop.h"
-#include "imaging/imagingtexts.h"
-#include "search/coverfile.h"
-#include "search/picturecompare.h"
-#include "search/quicksavetexts.h"
+#include "cover/covercrop.h"
+#include "cover/coverfile.h"
+#include "cover/covertexts.h"
+#include "cover/picturefacts.h"
 #include "viewer/artshelfscan.h"
 #include "viewer/viewertexts.h"
+#include "widgets/controlarrayname.h"
+#include "widgets/nodeimages.h"
 
 #include <QCoreApplication>
 #include <QGroupBox>
@@ -93,12 +92,12 @@ frmList::frmList(QWidget *parent) : QWidget(parent)
     m_picCropAfter->setObjectName(QStringLiteral("picCropAfter"));
     m_picCropAfter->hide();
 
-    auto *sizeCaption = new QLabel(QuickSaveTexts::sizeLabel, frame2);
+    auto *sizeCaption = new QLabel(CoverTexts::kSizeLabel, frame2);
     sizeCaption->setObjectName(QStringLiteral("lblSizeCaption"));
     m_lblSize = new QLabel(frame2);
     m_lblSize->setObjectName(QStringLiteral("lblSize"));
     m_lblSize->setMinimumWidth(90);
-    auto *resCaption = new QLabel(QuickSaveTexts::resolutionLabel, frame2);
+    auto *resCaption = new QLabel(CoverTexts::kResolutionLabel, frame2);
     resCaption->setObjectName(QStringLiteral("lblResCaption"));
     m_lblRes = new QLabel(frame2);
     m_lblRes->setObjectName(QStringLiteral("lblRes"));
@@ -256,13 +255,12 @@ void frmList::cmdCrop_Click()
     if (m_picture.isNull() || m_currentPicturePath.isEmpty())
         return;
     m_picCropAfter->setFixedSize(kCoverCropRect.size());
-    const CropResult result =
-        cropCoverArt(m_picture, m_currentPicturePath, messageBox());
+    const CropResult result = cropCoverArt(m_picture, m_currentPicturePath, messageBox());
     if (!result.cropped.isNull())
         m_picCropAfter->setPixmap(QPixmap::fromImage(result.cropped));
     if (result.outcome != CropOutcome::Cropped) {
-        messageBox().show(ImagingTexts::kViewerCropFailed, ImagingTexts::kCropErrorTitle,
-                          MsgButtons::OkOnly, MsgIcon::Information);
+        messageBox().show(ViewerTexts::kCropFailed, CoverTexts::kCropErrorTitle, MsgButtons::OkOnly,
+                          MsgIcon::Information);
         return;
     }
     // The size and resolution shown stay those of the picture as selected,

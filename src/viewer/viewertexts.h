@@ -13,6 +13,7 @@ inline const QString kTypeCD = QStringLiteral("CD");
 inline const QString kTypeDVD = QStringLiteral("DVD");
 inline const QString kPictureFrame = QStringLiteral("Cover Art");
 inline const QString kCropCaption = QStringLiteral("Crop Cover Art");
+inline const QString kCropFailed = QStringLiteral("Cropping of image failed.");
 
 // Picture files, compared without regard to case.
 inline const QString kPictureSuffix = QStringLiteral(".JPG");

@@ -4,8 +4,8 @@
 #include "batch/batchresultsfile.h"
 #include "batch/batchtexts.h"
 #include "batch/frmbatch.h"
-#include "search/frmcompare.h"
 #include "batch/samplecollection.h"
+#include "cover/frmcompare.h"
 #include "batchtesthelpers.h"
 #include "guitestmain.h"
 #include "recordingmessagebox.h"
@@ -732,14 +732,10 @@ private slots:
         QTest::newRow("DVD name") << true << "@artist@ - @album@"
                                   << "/pic/400x500.jpg"
                                   << "" << false << "Alien - .jpg 400x500" << as << "";
-        QTest::newRow("@folder@") << false << "@folder@" << v500 << "" << false
-                                  << "Black.jpg 500x500" << as << "";
         QTest::newRow("1x1 never saved") << false << "folder"
                                          << "/pic/1x1.jpg"
                                          << "" << false << ""
                                          << "" << empty;
-        QTest::newRow("No replaces")
-            << false << "old" << v500 << "No" << false << "old.jpg 500x500" << as << ask;
         // The temporary name beside a 250-character name is too long to be made.
         QTest::newRow("No, but the copy fails")
             << false << QString(250, 'x') << v500 << "No" << false

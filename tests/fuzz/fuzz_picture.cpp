@@ -3,7 +3,7 @@
 
 #include "fuzztarget.h"
 
-#include "search/coverfile.h"
+#include "cover/coverfile.h"
 
 #include <QImageReader>
 

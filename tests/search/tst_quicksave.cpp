@@ -1,213 +1,31 @@
-// The cover-file unit, Quick Save and the picture compare, without windows.
+// Quick Save without windows: its links, the ticks of a results page, and
+// the save by hand as Quick Save and the compare window run it.
 #include "base/fileops.h"
 #include "base/messagebox.h"
+#include "cover/picturecompare.h"
 #include "recordingmessagebox.h"
-#include "search/coverfile.h"
-#include "search/picturecompare.h"
 #include "search/quicksave.h"
 #include "search/searchresults.h"
 #include "testfiles.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QImage>
-#include <QImageReader>
-#include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
 
-using namespace CoverFile;
 using TestFiles::readFile;
 using TestFiles::writePicture;
+
+namespace
+{
+constexpr int kYes = int(MsgAnswer::Yes);
+}
 
 class tst_QuickSave : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void target_data()
-    {
-        QTest::addColumn<QString>("templ");
-        QTest::addColumn<QString>("artist");
-        QTest::addColumn<QString>("album");
-        QTest::addColumn<QString>("folder");
-        QTest::addColumn<QString>("expected");
-
-        const auto row = [](const char *name, const char *templ, const char *artist,
-                            const char *album, const char *folder, const char *expected) {
-            QTest::newRow(name) << templ << artist << album << folder << expected;
-        };
-        row("artist and album cleaned", "@artist@ - @album@", "Alpha/Beta", "Gamma: Live", "/m/x",
-            "/m/x/Alpha-Beta - Gamma- Live.jpg");
-        row("default template", "folder", "A", "B", "/m/x", "/m/x/folder.jpg");
-        row("folder placeholder", "@folder@", "A", "B", "/music/Metallica - Black",
-            "/music/Metallica - Black/Metallica - Black.jpg");
-        row("other case left alone", "@Artist@ @ALBUM@ @Folder@", "A", "B", "/m/x",
-            "/m/x/@Artist@ @ALBUM@ @Folder@.jpg");
-        row("every occurrence", "@artist@-@artist@ @album@@album@", "Kite", "Sky", "/m/x",
-            "/m/x/Kite-Kite SkySky.jpg");
-        row("artist text holding a later token is expanded too", "@artist@", "x@album@", "B",
-            "/m/x", "/m/x/xB.jpg");
-        row("blanks trimmed after cleaning", "  @artist@ @album@", "Neon Parade", "", "/m/x",
-            "/m/x/Neon Parade .jpg");
-        row("trailing slash on folder", "@folder@", "", "", "/m/Dust Roads/",
-            "/m/Dust Roads/Dust Roads.jpg");
-        row("root folder", "@folder@x", "", "", "/", "/x.jpg");
-        row("every forbidden character cleaned", "@artist@", "a/b\\c:d>e<f*g?h\"i|j", "", "/m/x",
-            "/m/x/a-b-c-d-e-f-g-h-i-j.jpg");
-        row("other characters kept", "@artist@", "Ab 9.'&%#!~é", "", "/m/x",
-            "/m/x/Ab 9.'&%#!~é.jpg");
-        row("a path in the artist cannot leave the folder", "@artist@", "../../etc/passwd", "",
-            "/m/x", "/m/x/..-..-etc-passwd.jpg");
-    }
-
-    void target()
-    {
-        QFETCH(QString, templ);
-        QFETCH(QString, artist);
-        QFETCH(QString, album);
-        QFETCH(QString, folder);
-        QTEST(CoverFile::target(templ, artist, album, folder), "expected");
-    }
-
-    void fetch_data()
-    {
-        // A picture of tests/data/pictures, or as TestFiles::writeServed writes
-        // it: "WxH" a picture, "page" a page of text, "" nothing.
-        QTest::addColumn<QString>("served");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<int>("expected");
-        QTest::addColumn<QSize>("size"); // upright, of the picture kept
-        const auto row = [](const char *name, const char *served, FetchResult expected,
-                            QSize size = {}, int status = 0) {
-            QTest::newRow(name) << served << status << int(expected) << size;
-        };
-        row("picture", "500x500", FetchResult::Ok, {500, 500});
-        row("one pixel wide is a picture", "1x2", FetchResult::Ok, {1, 2});
-        row("one pixel high is a picture", "2x1", FetchResult::Ok, {2, 1});
-        row("1x1 placeholder", "1x1", FetchResult::Empty);
-        row("error page", "page", FetchResult::NotAPicture);
-        row("download failed", "500x500", FetchResult::DownloadFailed, {}, 404);
-        row("nothing arrived", "", FetchResult::DownloadFailed);
-        row("progressive JPEG", "progressive.jpg", FetchResult::Ok, {300, 300});
-        row("CMYK JPEG", "cmyk.jpg", FetchResult::Ok, {300, 300});
-        row("EXIF orientation 6", "exif6-400x200.jpg", FetchResult::Ok, {200, 400});
-        row("12,000 x 12,000", "gray-12000x12000.jpg", FetchResult::Ok, {12000, 12000});
-        row("cut in half", "truncated.jpg", FetchResult::NotAPicture);
-        row("no end-of-image marker", "no-end-marker.jpg", FetchResult::NotAPicture);
-        row("stray marker in the data", "corrupt.jpg", FetchResult::NotAPicture);
-        row("PNG", "quadrants.png", FetchResult::Ok, {64, 48});
-        row("GIF, transparent part", "quadrants.gif", FetchResult::Ok, {64, 48});
-        row("WebP", "quadrants.webp", FetchResult::Ok, {64, 48});
-        row("BMP", "quadrants.bmp", FetchResult::Ok, {64, 48});
-        row("TIFF", "quadrants.tif", FetchResult::Ok, {64, 48});
-    }
-
-    void fetch()
-    {
-        QFETCH(QString, served);
-        QFETCH(int, status);
-        QFETCH(int, expected);
-        QFETCH(QSize, size);
-        QTemporaryDir dir;
-        const QString scratch = dir.filePath("compare2.jpg");
-        // A stale scratch picture from before must not be mistaken for this download.
-        writePicture(scratch, 300, 300);
-        const QString fixture = TestFiles::testData("pictures/" + served);
-        const bool file = served.contains('.');
-        QStringList requested;
-        QByteArray sentBytes;
-        const auto download = [&](const QString &url, const QString &path) {
-            requested.append(url);
-            if (file)
-                QFile::copy(fixture, path);
-            else if (served == "page")
-                TestFiles::writeServed(path, QSize(0, 0));
-            else if (!served.isEmpty())
-                TestFiles::writeServed(
-                    path, QSize(served.section('x', 0, 0).toInt(), served.section('x', 1).toInt()));
-            sentBytes = readFile(path);
-            return status;
-        };
-        QCOMPARE(int(CoverFile::fetch("http://img/x.jpg", scratch, download)), expected);
-        QCOMPARE(requested, QStringList{"http://img/x.jpg"});
-        QCOMPARE(QFile::exists(scratch), expected == int(FetchResult::Ok));
-        if (expected != int(FetchResult::Ok))
-            return;
-        QSize checked;
-        QCOMPARE(CoverFile::check(scratch, &checked), PictureCheck::Ok);
-        QCOMPARE(checked, size);
-        // Kept as sent, or a JPEG of the same pixels, transparent parts on white.
-        QCOMPARE(QImageReader(scratch).format(), "jpeg");
-        if (QImageReader(fixture).format() == "jpeg" || !file) {
-            QCOMPARE(readFile(scratch), sentBytes);
-            return;
-        }
-        QImage sent(size, QImage::Format_RGB32);
-        sent.fill(Qt::white);
-        QPainter(&sent).drawImage(0, 0, QImage(fixture));
-        // Lossy WebP rings at the quadrants' edges, which costs a JPEG a few levels more.
-        const int distance = TestFiles::pictureDistance(QImage(scratch), sent);
-        QVERIFY2(distance >= 0 && distance <= 16, qPrintable(QString::number(distance)));
-    }
-
-    void place_data()
-    {
-        QTest::addColumn<QString>("existing"); // "": none; a read-only picture otherwise
-        QTest::addColumn<int>("policy");
-        QTest::addColumn<int>("answer"); // -1: no question hook
-        QTest::addColumn<int>("outcome");
-        QTest::addColumn<bool>("asked");
-        const auto row = [](const char *name, const char *existing, ReplacePolicy policy,
-                            int answer, PlaceOutcome outcome, bool asked) {
-            QTest::newRow(name) << existing << int(policy) << answer << int(outcome) << asked;
-        };
-        row("new picture, never asked", "", ReplacePolicy::Ask, 0, PlaceOutcome::Saved, false);
-        row("new picture under Never", "", ReplacePolicy::Never, -1, PlaceOutcome::Saved, false);
-        row("Ask, replace", "cover.jpg", ReplacePolicy::Ask, 1, PlaceOutcome::Replaced, true);
-        row("Ask, keep", "cover.jpg", ReplacePolicy::Ask, 0, PlaceOutcome::KeptExisting, true);
-        row("Ask without a question keeps", "cover.jpg", ReplacePolicy::Ask, -1,
-            PlaceOutcome::KeptExisting, false);
-        row("hidden picture is found", ".cover.jpg", ReplacePolicy::Ask, 1, PlaceOutcome::Replaced,
-            true);
-        row("Always", "cover.jpg", ReplacePolicy::Always, 0, PlaceOutcome::Replaced, false);
-        row("Never", "cover.jpg", ReplacePolicy::Never, 1, PlaceOutcome::KeptExisting, false);
-    }
-
-    void place()
-    {
-        QFETCH(QString, existing);
-        QFETCH(int, policy);
-        QFETCH(int, answer);
-        QFETCH(int, outcome);
-        QFETCH(bool, asked);
-        QTemporaryDir dir;
-        const QString picture = writePicture(dir.filePath("compare2.jpg"), 500, 500, Qt::green);
-        const QString target = dir.filePath(existing.isEmpty() ? QString("cover.jpg") : existing);
-        QByteArray oldBytes;
-        if (!existing.isEmpty()) {
-            oldBytes = readFile(writePicture(target, 300, 300, Qt::blue));
-            QVERIFY(QFile::setPermissions(target, QFileDevice::ReadOwner));
-        }
-        QStringList questions;
-        ReplaceQuestion ask;
-        if (answer >= 0)
-            ask = [&](const QString &t) {
-                questions.append(t);
-                return answer == 1;
-            };
-
-        const PlaceResult r = CoverFile::place(picture, target, ReplacePolicy(policy), ask);
-        QCOMPARE(int(r.outcome), outcome);
-        QCOMPARE(questions, asked ? QStringList{target} : QStringList{});
-        const bool kept = r.outcome == PlaceOutcome::KeptExisting;
-        QCOMPARE(readFile(target), kept ? oldBytes : readFile(picture));
-        // Made normal unless it was to stay untouched; a new picture is normal.
-        const bool normal = (QFile::permissions(target) & QFileDevice::WriteOwner) != 0;
-        QCOMPARE(normal, ReplacePolicy(policy) != ReplacePolicy::Never || !kept);
-    }
-
     void linkParsing_data()
     {
         QTest::addColumn<QString>("target");
@@ -283,207 +101,6 @@ private slots:
         }
     }
 
-    void quickSave_data()
-    {
-        QTest::addColumn<QString>(
-            "setup"); // what the folder holds: "", "picture", "subfolder", "gone"
-        QTest::addColumn<QSize>("served"); // see TestFiles::writeServed
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QList<int>>("answers"); // replace question, then compare: 1 keeps
-        QTest::addColumn<int>("outcome");
-        QTest::addColumn<QString>("message"); // "": none; else title, "|", text
-        QTest::addColumn<int>("icon");
-        QTest::addColumn<QString>("left"); // what folder.jpg holds afterwards: new, old or none
-
-        const QString downloadFailed = "Download Error|Download of file was unseccessful.  Please "
-                                       "make sure you on connected to "
-                                       "the internet and try again";
-        const QString replace =
-            "Replace Cover Art?|Cover Art already exists in this folder.  Do you "
-            "want to compare the Cover Art before replacing?";
-        const int yes = int(MsgAnswer::Yes);
-        const int no = int(MsgAnswer::No);
-        using O = QuickSaveOutcome;
-        const auto row = [](const char *name, const char *setup, QSize served, int status,
-                            QList<int> answers, O outcome, const QString &message, MsgIcon icon,
-                            const char *left) {
-            QTest::newRow(name) << setup << served << status << answers << int(outcome) << message
-                                << int(icon) << left;
-        };
-        const QSize big(500, 500);
-        row("new picture", "", big, 0, {}, O::Saved, "", MsgIcon::None, "new");
-        row("download failed", "", big, 404, {}, O::DownloadFailed, downloadFailed,
-            MsgIcon::Exclamation, "none");
-        row("error page instead of picture", "", QSize(0, 0), 0, {}, O::DownloadFailed,
-            downloadFailed, MsgIcon::Exclamation, "none");
-        row("1x1 placeholder", "", QSize(1, 1), 0, {}, O::EmptyPicture,
-            "Download Error|Cover Art not downloaded.  Empty .jpg detected", MsgIcon::Information,
-            "none");
-        row("No replaces at once", "picture", big, 0, {no}, O::Replaced, replace, MsgIcon::Question,
-            "new");
-        row("Yes, new picture chosen", "picture", big, 0, {yes, 0}, O::Replaced, replace,
-            MsgIcon::Question, "new");
-        row("Yes, existing kept", "picture", big, 0, {yes, 1}, O::KeptExisting, replace,
-            MsgIcon::Question, "old");
-        // Said, not passed off as a save.
-        row("name taken by a folder", "subfolder", big, 0, {}, O::SaveFailed,
-            "Save Error|Cover Art could not be saved as @/folder.jpg", MsgIcon::Exclamation,
-            "none");
-        row("folder gone", "gone", big, 0, {}, O::NoFolder,
-            "Quick Save|Please choose the folder to save the Cover Art into in the Quick Save "
-            "folder "
-            "list.",
-            MsgIcon::Exclamation, "none");
-    }
-
-    void quickSave()
-    {
-        QFETCH(QString, setup);
-        QFETCH(QSize, served);
-        QFETCH(int, status);
-        QFETCH(QList<int>, answers);
-        QFETCH(int, outcome);
-        QFETCH(QString, message);
-        QFETCH(int, icon);
-        QFETCH(QString, left);
-
-        QTemporaryDir work;
-        QTemporaryDir app;
-        const QString folder = work.filePath(setup == "gone" ? "gone" : "album");
-        QVERIFY(setup == "gone" || QDir().mkpath(folder));
-        const QString target = folder + "/folder.jpg";
-        const QByteArray oldBytes =
-            setup == "picture" ? readFile(writePicture(target, 300, 300, Qt::blue)) : QByteArray();
-        if (setup == "subfolder")
-            QVERIFY(QDir().mkpath(target + "/inner"));
-
-        QStringList requested;
-        QByteArray servedBytes;
-        const DownloadFunction download = [&](const QString &url, const QString &path) {
-            requested.append(url);
-            TestFiles::writeServed(path, served);
-            servedBytes = readFile(path);
-            return status;
-        };
-        RecordingMessageBox box;
-        if (!answers.isEmpty())
-            box.answers = {MsgAnswer(answers[0])};
-        QStringList compared;
-        QByteArray existingCopy;
-        const auto compareFirst = [&](const QString &existing, const QString &candidate) {
-            compared << existing << candidate;
-            existingCopy = readFile(existing);
-            return answers.value(1) == 1;
-        };
-        const QuickSaveJob job{
-            "http://img/Black.jpg", "Metallica", "Black", "folder", folder, app.path()};
-        const QuickSaveResult r = runQuickSave(job, download, box, compareFirst);
-
-        QCOMPARE(int(r.outcome), outcome);
-        QCOMPARE(requested, setup == "gone" ? QStringList{} : QStringList{"http://img/Black.jpg"});
-        QCOMPARE(box.shown.size(), message.isEmpty() ? 0 : 1);
-        if (!message.isEmpty()) {
-            const QString text = message.section('|', 1).replace('@', folder);
-            QCOMPARE(box.shown[0].title, message.section('|', 0, 0));
-            if (message.contains('@')) // the reason follows the file name
-                QVERIFY2(box.shown[0].text.startsWith(text), qPrintable(box.shown[0].text));
-            else
-                QCOMPARE(box.shown[0].text, text);
-            QCOMPARE(int(box.shown[0].icon), icon);
-        }
-        if (answers.value(0) == int(MsgAnswer::Yes)) {
-            QCOMPARE(compared,
-                     (QStringList{app.filePath("compare1.jpg"), app.filePath("compare2.jpg")}));
-            QCOMPARE(existingCopy, oldBytes);
-        } else {
-            QVERIFY(compared.isEmpty());
-        }
-        const QByteArray expected = left == "new"   ? servedBytes
-                                    : left == "old" ? oldBytes
-                                                    : QByteArray();
-        QCOMPARE(FileOps::isRegularFile(target) ? readFile(target) : QByteArray(), expected);
-        // The scratch copy stays for a later compare, unless it was refused.
-        QCOMPARE(QFile::exists(app.filePath("compare2.jpg")),
-                 left != "none" || r.outcome == QuickSaveOutcome::SaveFailed);
-        if (left != "none")
-            QVERIFY(QFileInfo(target).permissions() & QFileDevice::WriteOwner);
-    }
-
-    void kbytes_data()
-    {
-        QTest::addColumn<qint64>("bytes");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("no file") << qint64(-1) << "N/A";
-        QTest::newRow("a folder is no file either") << qint64(-2) << "N/A";
-        QTest::newRow("half rounds to even 0") << qint64(512) << "0 Kbytes";
-        QTest::newRow("over a half") << qint64(513) << "1 Kbytes";
-        QTest::newRow("one and a half rounds to 2") << qint64(1536) << "2 Kbytes";
-        QTest::newRow("two and a half rounds to 2") << qint64(2560) << "2 Kbytes";
-        QTest::newRow("37,900 bytes") << qint64(37900) << "37 Kbytes";
-        QTest::newRow("large") << qint64(5) * 1024 * 1024 * 1024 + 1536 << "5242882 Kbytes";
-    }
-
-    void kbytes()
-    {
-        QFETCH(qint64, bytes);
-        QFETCH(QString, text);
-        const QString file = m_work.filePath(QString("%1.bin").arg(bytes));
-        if (bytes == -2)
-            QVERIFY(QDir().mkpath(file));
-        if (bytes >= 0) {
-            QCOMPARE(kbytesText(bytes), text);
-            if (bytes > 100000)
-                return;
-            QFile f(file);
-            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(QByteArray(bytes, 'x')) == bytes);
-        }
-        QCOMPARE(fileSizeText(file), text);
-    }
-
-    void recommendation_data()
-    {
-        QTest::addColumn<QSize>("one");
-        QTest::addColumn<qint64>("s1");
-        QTest::addColumn<QSize>("two");
-        QTest::addColumn<qint64>("s2"); // -1: size unreadable
-        QTest::addColumn<bool>("recOne");
-        QTest::addColumn<bool>("recTwo");
-        QTest::newRow("one larger")
-            << QSize(500, 500) << 37LL << QSize(300, 300) << 90LL << true << false;
-        QTest::newRow("two larger")
-            << QSize(300, 300) << 90LL << QSize(500, 500) << 37LL << false << true;
-        QTest::newRow("one wider but shorter wins as Picture One")
-            << QSize(500, 400) << 1LL << QSize(400, 500) << 2LL << true << false;
-        QTest::newRow("two wider but shorter loses as Picture Two")
-            << QSize(400, 500) << 1LL << QSize(500, 400) << 2LL << true << false;
-        QTest::newRow("one taller only")
-            << QSize(300, 301) << 1LL << QSize(300, 300) << 9LL << true << false;
-        QTest::newRow("two wider only")
-            << QSize(300, 300) << 9LL << QSize(301, 300) << 1LL << false << true;
-        QTest::newRow("equal size, one bigger file")
-            << QSize(500, 500) << 40LL << QSize(500, 500) << 39LL << true << false;
-        QTest::newRow("equal size, two bigger file")
-            << QSize(500, 500) << 39LL << QSize(500, 500) << 40LL << false << true;
-        QTest::newRow("equal everything")
-            << QSize(500, 500) << 40LL << QSize(500, 500) << 40LL << true << true;
-        QTest::newRow("unreadable size loses")
-            << QSize(500, 500) << -1LL << QSize(500, 500) << 0LL << false << true;
-        QTest::newRow("both unreadable")
-            << QSize(0, 0) << -1LL << QSize(0, 0) << -1LL << true << true;
-    }
-
-    void recommendation()
-    {
-        QFETCH(QSize, one);
-        QFETCH(qint64, s1);
-        QFETCH(QSize, two);
-        QFETCH(qint64, s2);
-        auto opt = [](qint64 s) { return s < 0 ? std::nullopt : std::optional<qint64>(s); };
-        const Recommendation r = recommend(one, opt(s1), two, opt(s2));
-        QTEST(r.one, "recOne");
-        QTEST(r.two, "recTwo");
-    }
-
     void ticksOfEarlierPage_data()
     {
         QTest::addColumn<QList<bool>>("ticks");
@@ -527,106 +144,149 @@ private slots:
         QTEST(ticksMatchResults(ticks, links, lookupIn(results)), "matches");
     }
 
-    void twoHitCompare_data()
+    // The save by hand as Quick Save runs it (the batch's Download is
+    // tst_frmbatch's), and as the compare window runs it for the picture the
+    // user chose, each with its own messages.
+    void saveByHand_data()
     {
-        QTest::addColumn<QList<bool>>("ticks");
-        QTest::addColumn<QList<QSize>>("served"); // per download, see TestFiles::writeServed
-        QTest::addColumn<QString>("message");     // "": both pictures ready; else title|text
+        QTest::addColumn<bool>("compared"); // saveComparedPicture of "compare2.jpg"
+        // What the folder holds: "", "picture", "subfolder" (in the picture's
+        // place), or "gone" (no folder).
+        QTest::addColumn<QString>("setup");
+        // Sent (see TestFiles::writeServed); in "compare2.jpg" when compared.
+        QTest::addColumn<QSize>("served");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QList<int>>("answers"); // replace question, then compare: 1 keeps
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<QString>("message"); // "": none; else title, "|", text
         QTest::addColumn<int>("icon");
-        const QList<bool> two{false, true, false, true, false};
-        const QSize big(500, 500);
-        const QSize small(300, 300);
-        const auto row = [](const char *name, QList<bool> ticks, QList<QSize> served,
-                            const char *message = "", MsgIcon icon = MsgIcon::None) {
-            QTest::newRow(name) << ticks << served << QString(message) << int(icon);
+        QTest::addColumn<QString>("left"); // what the picture is afterwards: new, old or none
+
+        const QString downloadFailed = "Download Error|Download of file was unseccessful.  Please "
+                                       "make sure you on connected to the internet and try again";
+        const QString replace = "Replace Cover Art?|Cover Art already exists in this folder.  Do "
+                                "you want to compare the Cover Art before replacing?";
+        const QString noFolder =
+            "Please choose the folder to save the Cover Art into in the Quick Save folder list.";
+        const int no = int(MsgAnswer::No);
+        using O = CoverSaveOutcome;
+        const auto row = [](const char *name, bool compared, const char *setup, QSize served,
+                            int status, QList<int> answers, O outcome, const QString &message,
+                            MsgIcon icon, const char *left) {
+            QTest::newRow(name) << compared << setup << served << status << answers << int(outcome)
+                                << message << int(icon) << left;
         };
-        const char *tooMany = "Error|You can only compare two pictures at a time.";
-        const char *tooFew = "Error|You must select 2 images to view.";
-        row("three", {true, true, false, true}, {}, tooMany, MsgIcon::Exclamation);
-        row("one", {false, true, false}, {}, tooFew, MsgIcon::Exclamation);
-        row("none", {}, {}, tooFew, MsgIcon::Exclamation);
-        row("ticks beyond the hits do not count", {true, false, false, false, false, true}, {},
-            tooFew, MsgIcon::Exclamation);
-        row("both downloaded", two, {big, small});
-        row("first fails", two, {QSize()}, "Picture Compare Error|Unable to download picture 1");
-        row("second fails", two, {big, QSize()},
-            "Picture Compare Error|Unable to download picture 2");
-        row("second is an error page", two, {big, QSize(0, 0)},
-            "Picture Compare Error|Unable to download picture 2");
-        row("second is the 1x1 placeholder", two, {big, QSize(1, 1)},
-            "Picture Compare Error|Unable to download picture 2");
+        const MsgIcon none = MsgIcon::None, ask = MsgIcon::Question, warn = MsgIcon::Exclamation;
+        const QSize big(500, 500);
+        row("new picture", false, "", big, 0, {}, O::Saved, "", none, "new");
+        row("download failed", false, "", big, 404, {}, O::DownloadFailed, downloadFailed, warn,
+            "none");
+        row("error page instead of picture", false, "", QSize(0, 0), 0, {}, O::DownloadFailed,
+            downloadFailed, warn, "none");
+        row("1x1 placeholder", false, "", QSize(1, 1), 0, {}, O::EmptyPicture,
+            "Download Error|Cover Art not downloaded.  Empty .jpg detected", MsgIcon::Information,
+            "none");
+        row("No replaces at once", false, "picture", big, 0, {no}, O::Replaced, replace, ask,
+            "new");
+        row("Yes, new picture chosen", false, "picture", big, 0, {kYes, 0}, O::Replaced, replace,
+            ask, "new");
+        row("Yes, existing kept", false, "picture", big, 0, {kYes, 1}, O::KeptExisting, replace,
+            ask, "old");
+        row("name taken by a folder", false, "subfolder", big, 0, {}, O::SaveFailed,
+            "Save Error|Cover Art could not be saved as @/Metallica - Black.jpg", warn, "none");
+        row("folder gone", false, "gone", big, 0, {}, O::NoFolder, "Quick Save|" + noFolder, warn,
+            "none");
+        // The compare window's choice is made: no question.
+        row("compared picture replaces", true, "picture", big, 0, {}, O::Replaced, "", none, "new");
+        row("compared picture gone", true, "", QSize(), 0, {}, O::SaveFailed,
+            "Save Error|Cover Art could not be saved as @/Metallica - Black.jpg", warn, "none");
+        row("compared, folder gone", true, "gone", big, 0, {}, O::NoFolder,
+            "Save Error|" + noFolder, warn, "none");
     }
 
-    void twoHitCompare()
+    void saveByHand()
     {
-        QFETCH(QList<bool>, ticks);
-        QFETCH(QList<QSize>, served);
+        QFETCH(bool, compared);
+        QFETCH(QString, setup);
+        QFETCH(QSize, served);
+        QFETCH(int, status);
+        QFETCH(QList<int>, answers);
+        QFETCH(int, outcome);
         QFETCH(QString, message);
         QFETCH(int, icon);
-        SearchResults results;
-        for (int n = 1; n <= 5; ++n)
-            results.add(QString("Artist %1").arg(n), QString("Album %1").arg(n),
-                        QString("http://img/%1.jpg").arg(n));
-        const QString one = QDir(m_app.path()).filePath("compare1.jpg");
-        const QString two = QDir(m_app.path()).filePath("compare2.jpg");
-        writePicture(one, 20, 20); // left from an earlier compare
+        QFETCH(QString, left);
+
+        QTemporaryDir work;
+        QTemporaryDir app;
+        const QString folder = work.filePath(setup == "gone" ? "gone" : "album");
+        QVERIFY(setup == "gone" || QDir().mkpath(folder));
+        const QString target = folder + "/Metallica - Black.jpg";
+        const QByteArray oldBytes =
+            setup == "picture" ? readFile(writePicture(target, 300, 300, Qt::blue)) : QByteArray();
+        if (setup == "subfolder")
+            QVERIFY(QDir().mkpath(target + "/inner"));
+        const QString scratch = app.filePath("compare2.jpg");
+        if (compared)
+            TestFiles::writeServed(scratch, served);
+        const QByteArray comparedBytes = readFile(scratch);
+
+        QStringList requested;
+        QByteArray servedBytes = comparedBytes;
+        const DownloadFunction download = [&](const QString &url, const QString &path) {
+            requested.append(url);
+            TestFiles::writeServed(path, served);
+            servedBytes = readFile(path);
+            return status;
+        };
         RecordingMessageBox box;
-        QStringList urls;
-        bool oldGone = false;
-        const TwoHitSetup s = prepareTwoHitCompare(
-            ticks, results.count(), lookupIn(results),
-            [&](const QString &url, const QString &path) {
-                TestFiles::writeServed(path, served.value(urls.size()));
-                urls.append(url);
-                return 1; // The answer is ignored: only the file counts.
-            },
-            box, m_app.path(), [&] { oldGone = !QFile::exists(one) && !QFile::exists(two); });
-        QCOMPARE(s.ready, message.isEmpty());
-        QCOMPARE(urls, (QStringList{"http://img/2.jpg", "http://img/4.jpg"}).mid(0, served.size()));
-        QCOMPARE(oldGone, !served.isEmpty());
+        if (!answers.isEmpty())
+            box.answers = {MsgAnswer(answers[0])};
+        QStringList hooked;
+        QByteArray existingCopy;
+        const auto compareFirst = [&](const QString &existing, const QString &candidate) {
+            hooked << existing << candidate;
+            existingCopy = readFile(existing);
+            return answers.value(1) == 1;
+        };
+        const QString templ = "@artist@ - @album@";
+        const CoverSaveResult r =
+            compared ? saveComparedPicture(1, {4, "Metallica", "Black", "http://x"}, templ, folder,
+                                           app.path(), box)
+                     : runQuickSave({"http://img/Black.jpg", "Metallica", "Black", templ, folder,
+                                     app.path()},
+                                    download, box, compareFirst);
+
+        QCOMPARE(int(r.outcome), outcome);
+        QCOMPARE(r.target, setup == "gone" ? QString() : target);
+        QCOMPARE(requested,
+                 compared || setup == "gone" ? QStringList{} : QStringList{"http://img/Black.jpg"});
         QCOMPARE(box.shown.size(), message.isEmpty() ? 0 : 1);
         if (!message.isEmpty()) {
+            const QString text = message.section('|', 1).replace('@', folder);
             QCOMPARE(box.shown[0].title, message.section('|', 0, 0));
-            QCOMPARE(box.shown[0].text, message.section('|', 1));
+            if (message.contains('@')) // the reason follows the file name
+                QVERIFY2(box.shown[0].text.startsWith(text + "\n\n"),
+                         qPrintable(box.shown[0].text));
+            else
+                QCOMPARE(box.shown[0].text, text);
             QCOMPARE(int(box.shown[0].icon), icon);
-            QCOMPARE(int(box.shown[0].buttons), int(MsgButtons::OkOnly));
-            return;
         }
-        QCOMPARE(s.hits[0].number, 2);
-        QCOMPARE(s.hits[0].artist, "Artist 2");
-        QCOMPARE(s.hits[1].number, 4);
-        QCOMPARE(s.hits[1].album, "Album 4");
-        QCOMPARE(QImage(one).size(), QSize(500, 500));
-        QCOMPARE(QImage(two).size(), QSize(300, 300));
+        const bool asked = answers.value(0) == kYes;
+        const QStringList copies{app.filePath("compare1.jpg"), scratch};
+        QCOMPARE(hooked, asked ? copies : QStringList());
+        QCOMPARE(existingCopy, asked ? oldBytes : QByteArray());
+        const QByteArray expected = left == "new"   ? servedBytes
+                                    : left == "old" ? oldBytes
+                                                    : QByteArray();
+        QCOMPARE(FileOps::isRegularFile(target) ? readFile(target) : QByteArray(), expected);
+        if (left != "none")
+            QVERIFY(QFileInfo(target).permissions() & QFileDevice::WriteOwner);
+        // A refused picture is gone; a saved one stays for a later compare.
+        QCOMPARE(readFile(scratch), r.outcome == CoverSaveOutcome::DownloadFailed ||
+                                            r.outcome == CoverSaveOutcome::EmptyPicture
+                                        ? QByteArray()
+                                        : servedBytes);
     }
-
-    void savesComparedPicture()
-    {
-        const QString folder = m_work.path() + "/Hollow Pines - Winter Ledger";
-        QVERIFY(QDir().mkpath(folder));
-        writePicture(QDir(m_app.path()).filePath("compare2.jpg"), 300, 300, Qt::blue);
-        // An existing picture of that name is replaced without a question. Picture
-        // One and a missing folder are tested through the compare window.
-        const QString existing = folder + "/Kite Theory - Paper- Satellites.jpg";
-        writePicture(existing, 10, 10);
-
-        const ComparedHit hit{7, "Kite Theory", "Paper: Satellites", "http://x"};
-        ComparedSave saved =
-            saveComparedPicture(1, hit, "@artist@ - @album@", folder, m_app.path());
-        QVERIFY(saved.ok);
-        QCOMPARE(saved.target, existing);
-        QCOMPARE(QImage(existing).size(), QSize(300, 300));
-
-        // A picture that is gone cannot be saved, and says why.
-        QFile::remove(QDir(m_app.path()).filePath("compare2.jpg"));
-        saved = saveComparedPicture(1, hit, "@artist@ - @album@", folder, m_app.path());
-        QVERIFY(!saved.ok);
-        QVERIFY(!saved.error.isEmpty());
-    }
-
-private:
-    QTemporaryDir m_app;
-    QTemporaryDir m_work;
 };
 
 QTEST_GUILESS_MAIN(tst_QuickSave)

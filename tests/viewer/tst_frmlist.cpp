@@ -1,5 +1,5 @@
 #include "base/modjacketeer.h"
-#include "search/picturecompare.h"
+#include "cover/picturefacts.h"
 #include "viewer/frmlist.h"
 
 #include "guitestmain.h"

@@ -1,13 +1,13 @@
-#include "imaging/covercrop.h"
+#include "cover/covercrop.h"
 
-#include "imaging/imagingtexts.h"
-#include "imaging/jpegwriter.h"
+#include "cover/covertexts.h"
+#include "cover/jpegwriter.h"
 
 CropResult cropCoverArt(const QImage &picture, const QString &targetPath, IMessageBox &box)
 {
     CropResult result;
     if (picture.isNull()) {
-        box.show(ImagingTexts::kCantLoadBmp, ImagingTexts::kAppTitle, MsgButtons::OkOnly,
+        box.show(CoverTexts::kCantLoadBmp, CoverTexts::kAppTitle, MsgButtons::OkOnly,
                  MsgIcon::None);
         return result;
     }

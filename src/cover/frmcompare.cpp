@@ -1,10 +1,11 @@
-#include "search/frmcompare.h"
+#include "cover/frmcompare.h"
 
 #include "base/appfolder.h"
 #include "base/messagebox.h"
 #include "base/modjacketeer.h"
-#include "search/coverfile.h"
-#include "search/quicksavetexts.h"
+#include "cover/coverfile.h"
+#include "cover/covertexts.h"
+#include "cover/picturefacts.h"
 #include "widgets/controlarrayname.h"
 
 #include <QApplication>
@@ -18,7 +19,7 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
-namespace T = QuickSaveTexts;
+namespace T = CoverTexts;
 
 namespace
 {
@@ -37,12 +38,12 @@ frmCompare::ExecFunction &execFunction()
 frmCompare::frmCompare(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmCompare"));
-    setWindowTitle(T::compareCaption);
+    setWindowTitle(T::kCompareCaption);
     m_replaceMode = modJacketeer().compareReplaceMode;
 
-    Frame1 = buildFrame(0, T::pictureOne, Picture1, Label1, Label2, Label5);
+    Frame1 = buildFrame(0, T::kPictureOne, Picture1, Label1, Label2, Label5);
     Frame1->setObjectName(QStringLiteral("Frame1"));
-    Frame2 = buildFrame(1, T::pictureTwo, Picture2, Label3, Label4, Label6);
+    Frame2 = buildFrame(1, T::kPictureTwo, Picture2, Label3, Label4, Label6);
     Frame2->setObjectName(QStringLiteral("Frame2"));
 
     auto *layout = new QHBoxLayout(this);
@@ -70,9 +71,9 @@ QGroupBox *frmCompare::buildFrame(int index, const QString &caption, QScrollArea
     picPic[j]->setAlignment(Qt::AlignCenter);
     container->setWidget(picPic[j]);
 
-    resLabel = new QLabel(T::resolutionLabel, frame);
-    sizeLabel = new QLabel(T::sizeLabel, frame);
-    recLabel = new QLabel(T::recommendedLabel, frame);
+    resLabel = new QLabel(T::kResolutionLabel, frame);
+    sizeLabel = new QLabel(T::kSizeLabel, frame);
+    recLabel = new QLabel(T::kRecommendedLabel, frame);
     lblRes[j] = new QLabel(frame);
     lblSize[j] = new QLabel(frame);
     lblRec[j] = new QLabel(frame);
@@ -84,7 +85,7 @@ QGroupBox *frmCompare::buildFrame(int index, const QString &caption, QScrollArea
     sizeLabel->setObjectName(QLatin1String(names[index][1]));
     recLabel->setObjectName(QLatin1String(names[index][2]));
 
-    cmdQuickSave[j] = new QPushButton(T::quickSave, frame);
+    cmdQuickSave[j] = new QPushButton(T::kQuickSave, frame);
     cmdQuickSave[j]->setObjectName(controlArrayName("cmdQuickSave", index));
     cmdQuickSave[j]->setAutoDefault(false);
 
@@ -106,7 +107,7 @@ QGroupBox *frmCompare::buildFrame(int index, const QString &caption, QScrollArea
 
 void frmCompare::Form_Load()
 {
-    const std::array<QString, 2> files = {appFile(T::compare1File), appFile(T::compare2File)};
+    const std::array<QString, 2> files = {appFile(T::kCompare1File), appFile(T::kCompare2File)};
     const std::array<PictureFacts, 2> facts = comparePictures(files[0], files[1]);
     const std::array<QScrollArea *, 2> containers = {Picture1, Picture2};
     // Both boxes get the same size so the two pictures stand side by side at their own scale.
@@ -128,7 +129,7 @@ void frmCompare::Form_Load()
         containers[j]->setMinimumSize(shown + QSize(frame, frame));
         lblRes[j]->setText(facts[j].resolution);
         lblSize[j]->setText(facts[j].sizeText);
-        lblRec[j]->setText(facts[j].recommended ? T::yes : T::no);
+        lblRec[j]->setText(facts[j].recommended ? T::kYes : T::kNo);
     }
     adjustSize();
 }
@@ -142,23 +143,18 @@ void frmCompare::cmdQuickSave_Click(int index)
         return;
     }
     const QString folder = m_targetFolder ? m_targetFolder() : QString();
-    const ComparedSave saved = saveComparedPicture(index, m_hits[static_cast<std::size_t>(index)],
-                                                   mod.qsName, folder, appFolder());
-    if (!saved.ok) {
-        // Stay open so the user can pick another folder or the other picture.
-        const QString text = saved.target.isEmpty() ? saved.error
-                                                    : T::saveFailed + saved.target +
-                                                          QStringLiteral("\n\n") + saved.error;
-        messageBox().show(text, T::saveFailedTitle, MsgButtons::OkOnly, MsgIcon::Exclamation);
-        return;
-    }
-    accept();
+    // On a failure the window stays open, so the user can pick another folder
+    // or the other picture.
+    if (saveComparedPicture(index, m_hits[static_cast<std::size_t>(index)], mod.qsName, folder,
+                            appFolder(), messageBox())
+            .saved())
+        accept();
 }
 
 void frmCompare::closeAll()
 {
     for (QWidget *w : QApplication::topLevelWidgets()) {
-        if (w->isVisible() && w->windowTitle() == T::compareCaption)
+        if (w->isVisible() && w->windowTitle() == T::kCompareCaption)
             w->close();
     }
 }

@@ -1,4 +1,4 @@
-#include "imaging/jpegwriter.h"
+#include "cover/jpegwriter.h"
 
 #include "base/fileops.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "search/picturecompare.h"
-#include "search/quicksave.h"
+#include "cover/coversave.h"
+#include "cover/picturecompare.h"
 
 #include <QDialog>
 

@@ -1,10 +1,9 @@
-#include "search/coverfile.h"
+#include "cover/coverfile.h"
 
 #include "base/fileops.h"
 #include "base/trimblanks.h"
-#include "imaging/jpegwriter.h"
-#include "search/quicksavetexts.h"
-#include "search/searchtexts.h"
+#include "cover/covertexts.h"
+#include "cover/jpegwriter.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -42,11 +41,11 @@ QString folderName(const QString &folderPath)
 QString target(const QString &templateName, const QString &artist, const QString &album,
                const QString &folderPath)
 {
-    namespace T = QuickSaveTexts;
-    QString name = templateName + SearchTexts::kJpg;
-    name.replace(T::artistToken, artist, Qt::CaseSensitive);
-    name.replace(T::albumToken, album, Qt::CaseSensitive);
-    name.replace(T::folderToken, folderName(folderPath), Qt::CaseSensitive);
+    namespace T = CoverTexts;
+    QString name = templateName + T::kJpg;
+    name.replace(T::kArtistToken, artist, Qt::CaseSensitive);
+    name.replace(T::kAlbumToken, album, Qt::CaseSensitive);
+    name.replace(T::kFolderToken, folderName(folderPath), Qt::CaseSensitive);
     // Only blanks, not tabs or other white space, as the name has always been trimmed.
     name = trimBlanks(cleanFileName(name));
     QString folder = folderPath;
