@@ -407,13 +407,12 @@ bool BatchRun::saveAutomatically(const QString &url, bool fromVantory)
 BatchSettings BatchSettings::fromShared(const ModJacketeer &mod)
 {
     BatchSettings settings;
-    for (int g = 0; g < kGenreCount; ++g)
-        settings.genres[static_cast<size_t>(g)] = mod.batchGenre[static_cast<size_t>(g)] == 1;
-    settings.vantory = mod.batchVantory == 1;
-    settings.brinsell = mod.batchBrinsell == 1;
-    settings.replace = mod.batchReplace == 1;
-    settings.autoCrop = mod.autoCrop == 1;
-    settings.replaceLarger = mod.batchReplaceLarger == 1;
+    settings.genres = mod.batchGenre;
+    settings.vantory = mod.batchVantory;
+    settings.brinsell = mod.batchBrinsell;
+    settings.replace = mod.batchReplace;
+    settings.autoCrop = mod.autoCrop;
+    settings.replaceLarger = mod.batchReplaceLarger;
     settings.templateName = mod.qsName;
     return settings;
 }

@@ -27,7 +27,7 @@ struct BatchSettings {
     // With replace: a picture already there stays when the new one has fewer
     // pixels.
     bool replaceLarger = false;
-    QString templateName = QStringLiteral("folder"); // the Quick Save template, without ".jpg"
+    QString templateName = Keys::QSName.text(); // the Quick Save template, without ".jpg"
 
     static BatchSettings fromShared(const ModJacketeer &mod);
 };

@@ -1,11 +1,12 @@
 #include "app/frmjacketeer.h"
 #include "base/modjacketeer.h"
 #include "batch/frmbatch.h"
-#include "base/settingsstore.h"
+#include "base/settings.h"
 #include "accessibletoggle.h"
 #include "guitestmain.h"
 #include "recordingmessagebox.h"
 #include "settings/frmprop.h"
+#include "testfiles.h"
 #include "testfolders.h"
 
 #include <QAction>
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabBar>
 #include <QTest>
 
@@ -27,15 +29,12 @@ class tst_frmProp : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(QDir(m_folders.path()).mkpath(QStringLiteral("music")));
-        QVERIFY(QDir(m_folders.path()).mkpath(QStringLiteral("films")));
-    }
-
     void init()
     {
-        QFile::remove(SettingsStore().fileName());
+        // A fresh settings file per test and row.
+        m_folders = std::make_unique<TestFolders>();
+        QVERIFY(QDir(m_folders->path()).mkpath(QStringLiteral("music")));
+        QVERIFY(QDir(m_folders->path()).mkpath(QStringLiteral("films")));
         modJacketeer() = ModJacketeer{};
         m_box = std::make_unique<ScopedRecordingMessageBox>();
     }
@@ -74,7 +73,10 @@ private slots:
         QVERIFY(child<QFrame>("fraProp(0)")->isVisible());
         QVERIFY(!child<QFrame>("fraProp(1)")->isVisible());
         QVERIFY(child<QPushButton>("cmdApply")->isEnabled());
-        QCOMPARE(stored(QStringLiteral("QSName")), QStringLiteral("<missing>"));
+        QCOMPARE(child<QSpinBox>("spnRequestInterval")->value(), 1000);
+        QCOMPARE(child<QLabel>("lblRequestInterval")->text(),
+                 QStringLiteral("Pause between requests to one site (ms)"));
+        QVERIFY(!QFile::exists(settingsFile()));
 
         // Captions whose blanks matter.
         QCOMPARE(child<QLabel>("Label6")->text(), QStringLiteral("                Album: Black"));
@@ -127,6 +129,7 @@ private slots:
             [&] { QTest::keyClick(child("txtQSName"), Qt::Key_X); },
             [&] { QTest::keyClick(child("txtCDCoverArt"), Qt::Key_Space); },
             [&] { QTest::keyClick(child("txtDVDCoverArt"), Qt::Key_Space); },
+            [&] { QTest::keyClick(child<QSpinBox>("spnRequestInterval"), Qt::Key_Up); },
         };
         for (int i = 0; i < edits.size(); ++i) {
             edits[i]();
@@ -135,33 +138,74 @@ private slots:
             QVERIFY(!apply->isEnabled());
         }
         QVERIFY(m_box->box.shown.isEmpty());
-        QCOMPARE(stored(QStringLiteral("BatchDVDFolder")), QStringLiteral("5"));
-        QCOMPARE(stored(QStringLiteral("BatchReplaceLarger")), QStringLiteral("1"));
-        QCOMPARE(modJacketeer().batchReplaceLarger, int16_t(1));
-        QCOMPARE(stored(QStringLiteral("BatchFolderNames")), QStringLiteral("1"));
-        QCOMPARE(modJacketeer().batchFolderNames, int16_t(1));
+        QCOMPARE(Settings().number(Keys::RequestIntervalMs), 1100);
     }
 
     void applySavesNormalisedRoots()
     {
         QVERIFY(open());
-        const QString music = m_folders.path(QStringLiteral("music"));
+        const QString music = m_folders->path(QStringLiteral("music"));
         child("txtQSName")->setText(QStringLiteral(" @artist@ - @album@ "));
         child("txtCDCoverArt")->setText(music + QStringLiteral("/ "));
         child("txtDVDCoverArt")->setText(QStringLiteral("   "));
-        child("txtDVDName")->setText(QStringLiteral("2"));
-        child<QCheckBox>("chkMusicG(4)")->click();
         click("cmdApply");
         QVERIFY(m_box->box.shown.isEmpty());
         QCOMPARE(child("txtCDCoverArt")->text(), music);
         QCOMPARE(child("txtDVDCoverArt")->text(), QStringLiteral("None"));
-        QCOMPARE(stored(QStringLiteral("BatchCDPath")), music);
-        QCOMPARE(stored(QStringLiteral("BatchDVDPath")), QStringLiteral("None"));
-        QCOMPARE(stored(QStringLiteral("BatchGenreJazz")), QStringLiteral("1"));
+        const QByteArray file = TestFiles::readFile(settingsFile());
+        QVERIFY(file.contains("\nBatchCDPath=" + music.toUtf8() + "\n"));
+        QVERIFY(file.contains("\nBatchDVDPath=None\n"));
+        QVERIFY(file.contains("\nQSName=@@artist@ - @album@\n"));
         // The shared state changes at once, for the next Quick Save or batch scan.
         QCOMPARE(modJacketeer().qsName, QStringLiteral("@artist@ - @album@"));
         QCOMPARE(modJacketeer().batchCDPath, music);
         QVERIFY(m_dlg->isVisible());
+    }
+
+    // One stored key at a time: the dialog shows it on its control alone;
+    // Apply writes it back as it was, and the shared state then equals what
+    // the next start reads.
+    void eachKey_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QVariant>("shown");
+        // clang-format off
+        QTest::newRow("template") << "txtQSName" << QByteArray("[StartUp]\nQSName=cover\n") << QVariant("cover");
+        QTest::newRow("depth") << "txtDVDName" << QByteArray("[StartUp]\nBatchDVDFolder=3\n") << QVariant("3");
+        QTest::newRow("first genre") << "chkMusicG(0)" << QByteArray("[StartUp]\nBatchGenreRock=1\n") << QVariant(true);
+        QTest::newRow("R&B genre") << "chkMusicG(6)" << QByteArray("[StartUp]\nBatchGenreR%26%26B%252FSoul=1\n") << QVariant(true);
+        QTest::newRow("last genre") << "chkMusicG(17)" << QByteArray("[StartUp]\nBatchGenreCompilation=1\n") << QVariant(true);
+        QTest::newRow("replace") << "ChkBatchReplace" << QByteArray("[StartUp]\nBatchReplace=1\n") << QVariant(true);
+        QTest::newRow("replace larger") << "chkReplaceLarger" << QByteArray("[StartUp]\nBatchReplaceLarger=1\n") << QVariant(true);
+        QTest::newRow("folder names") << "chkFolderNames" << QByteArray("[StartUp]\nBatchFolderNames=1\n") << QVariant(true);
+        QTest::newRow("Vantory") << "chkSearchVantory" << QByteArray("[StartUp]\nBatchVantory=1\n") << QVariant(true);
+        QTest::newRow("Brinsell") << "chkSearchBrinsell" << QByteArray("[StartUp]\nBatchBrinsell=1\n") << QVariant(true);
+        QTest::newRow("auto-crop") << "chkAutoCrop" << QByteArray("[StartUp]\nAutoCrop=1\n") << QVariant(true);
+        QTest::newRow("pause") << "spnRequestInterval" << QByteArray("[Sites]\nRequestIntervalMs=250\n") << QVariant(250);
+        // clang-format on
+    }
+
+    void eachKey()
+    {
+        QFETCH(QString, control);
+        QFETCH(QByteArray, file);
+        QFETCH(QVariant, shown);
+        QVERIFY(TestFiles::writeFile(settingsFile(), file));
+        QVERIFY(open());
+        for (QCheckBox *box : m_dlg->findChildren<QCheckBox *>())
+            QCOMPARE(box->isChecked(), box->objectName() == control);
+        QObject *c = m_dlg->findChild<QObject *>(control);
+        const QVariant value = c->property(qobject_cast<QCheckBox *>(c)  ? "checked"
+                                           : qobject_cast<QSpinBox *>(c) ? "value"
+                                                                         : "text");
+        QCOMPARE(value, shown);
+
+        click("cmdApply");
+        QVERIFY(TestFiles::readFile(settingsFile()).contains(file.mid(file.indexOf('\n'))));
+        ModJacketeer next;
+        next.read(Settings());
+        QVERIFY(modJacketeer() == next);
     }
 
     void failedCheck_data()
@@ -190,8 +234,8 @@ private slots:
         QVERIFY(open());
         m_dlg->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_dlg));
-        child("txtCDCoverArt")->setText(m_folders.path(cd));
-        child("txtDVDCoverArt")->setText(m_folders.path(dvd));
+        child("txtCDCoverArt")->setText(m_folders->path(cd));
+        child("txtDVDCoverArt")->setText(m_folders->path(dvd));
         child("txtDVDName")->setText(depth);
         click("cmdApply");
 
@@ -203,7 +247,7 @@ private slots:
         QCOMPARE(shown.icon, MsgIcon::Exclamation);
         QCOMPARE(QApplication::focusWidget(), m_dlg->findChild<QLineEdit *>(focus));
         QVERIFY(child<QPushButton>("cmdApply")->isEnabled());
-        QCOMPARE(stored(QStringLiteral("QSName")), QStringLiteral("<missing>"));
+        QVERIFY(!QFile::exists(settingsFile()));
         QCOMPARE(modJacketeer().batchCDPath, QStringLiteral("None"));
     }
 
@@ -212,12 +256,12 @@ private slots:
         // Ok after a failed check shows the message and closes without saving.
         QVERIFY(open());
         child("txtQSName")->setText(QStringLiteral("changed"));
-        child("txtCDCoverArt")->setText(m_folders.path(QStringLiteral("nowhere")));
+        child("txtCDCoverArt")->setText(m_folders->path(QStringLiteral("nowhere")));
         click("Command1");
         QCOMPARE(m_box->box.shown.size(), 1);
         QCOMPARE(m_box->box.shown[0].text, QStringLiteral("Batch CD Directory does not exist."));
         QTRY_VERIFY(m_dlg.isNull());
-        QCOMPARE(stored(QStringLiteral("QSName")), QStringLiteral("<missing>"));
+        QVERIFY(!QFile::exists(settingsFile()));
 
         // Ok saves a box that does not enable Apply.
         QVERIFY(open());
@@ -225,8 +269,8 @@ private slots:
         child<QCheckBox>("chkSearchVantory")->click();
         click("Command1");
         QTRY_VERIFY(m_dlg.isNull());
-        QCOMPARE(stored(QStringLiteral("BatchVantory")), QStringLiteral("1"));
-        QCOMPARE(modJacketeer().batchVantory, int16_t(1));
+        QVERIFY(TestFiles::readFile(settingsFile()).contains("\nBatchVantory=1\n"));
+        QVERIFY(modJacketeer().batchVantory);
 
         // Cancel and the close box discard; the next opening reloads the store.
         for (bool closeBox : {false, true}) {
@@ -239,7 +283,7 @@ private slots:
             else
                 click("cmdCancel");
             QTRY_VERIFY(m_dlg.isNull());
-            QCOMPARE(stored(QStringLiteral("QSName")), QStringLiteral("folder"));
+            QCOMPARE(Settings().text(Keys::QSName), QStringLiteral("folder"));
         }
     }
 
@@ -247,7 +291,7 @@ private slots:
     {
         QVERIFY(open());
         click("cmdApply");
-        const QString music = m_folders.path(QStringLiteral("music"));
+        const QString music = m_folders->path(QStringLiteral("music"));
         QString seenBefore = QStringLiteral("<not run>");
         modJacketeer().browseResult = QStringLiteral("stale");
         frmProp::setBrowseRunner([&](QWidget *parent) {
@@ -270,8 +314,8 @@ private slots:
 
     void openedFromTheMenus()
     {
-        SettingsStore store;
-        frmJacketeer main(&store);
+        Settings settings;
+        frmJacketeer main(&settings);
         QAction *properties = main.findChild<QAction *>(QStringLiteral("mnuOptionsProperties"));
         QVERIFY(properties->isEnabled());
         properties->trigger();
@@ -318,12 +362,9 @@ private:
     {
         QTest::mouseClick(child<QPushButton>(button), Qt::LeftButton);
     }
-    static QString stored(const QString &key)
-    {
-        return SettingsStore().read(key, QStringLiteral("<missing>"));
-    }
+    QString settingsFile() const { return m_folders->path("config/Jacketeer/Jacketeer.ini"); }
 
-    TestFolders m_folders;
+    std::unique_ptr<TestFolders> m_folders;
     QPointer<frmProp> m_dlg;
     std::unique_ptr<ScopedRecordingMessageBox> m_box;
 };

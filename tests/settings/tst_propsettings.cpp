@@ -1,9 +1,4 @@
-#include "base/modjacketeer.h"
-#include "base/settingsstore.h"
-#include "batch/batchrun.h"
-#include "batch/batchscan.h"
 #include "settings/propsettings.h"
-#include "testfolders.h"
 
 #include <QDir>
 #include <QSet>
@@ -144,54 +139,6 @@ private slots:
         QCOMPARE(PropSettings::upperDriveLetter(QStringLiteral("/home/x"), exists),
                  QStringLiteral("/home/x"));
     }
-
-    void storeRoundTrip()
-    {
-        PropValues v;
-        v.qsName = QStringLiteral("  @folder@ ");
-        v.cdPath = QStringLiteral(" /srv/music ");
-        v.dvdName = QStringLiteral("007");
-        v.genre[6] = 1;
-        v.replace = 1;
-        v.brinsell = 1;
-        v.replaceLarger = 1;
-        v.folderNames = 1;
-        {
-            SettingsStore store;
-            PropSettings::writeToStore(v, store);
-            const PropValues loaded = PropSettings::load(store);
-            QCOMPARE(loaded.qsName, QStringLiteral("@folder@"));
-            QCOMPARE(loaded.cdPath, QStringLiteral("/srv/music"));
-            QCOMPARE(loaded.dvdName, QStringLiteral("7"));
-            QCOMPARE(loaded.genre, v.genre);
-            QCOMPARE(loaded.replace, int16_t(1));
-            QCOMPARE(loaded.brinsell, int16_t(1));
-            QCOMPARE(loaded.vantory, int16_t(0));
-            QCOMPARE(store.read(QStringLiteral("BatchGenreR&&B/Soul"), {}), QStringLiteral("1"));
-            QCOMPARE(store.read(QStringLiteral("BatchDVDFolder"), {}), QStringLiteral("7"));
-            QCOMPARE(store.read(QStringLiteral("BatchReplaceLarger"), {}), QStringLiteral("1"));
-            QCOMPARE(loaded.replaceLarger, int16_t(1));
-        }
-        // The shared state after Apply equals what the store gives back at the next start.
-        ModJacketeer applied;
-        PropSettings::applyToState(v, applied);
-        ModJacketeer reread;
-        reread.loadFromStore(SettingsStore());
-        QCOMPARE(reread.qsName, applied.qsName);
-        QCOMPARE(reread.batchCDPath, applied.batchCDPath);
-        QCOMPARE(reread.batchDVDPath, applied.batchDVDPath);
-        QCOMPARE(reread.batchDVDFolder, applied.batchDVDFolder);
-        QCOMPARE(reread.batchGenre, applied.batchGenre);
-        QCOMPARE(reread.batchReplace, applied.batchReplace);
-        QCOMPARE(reread.batchBrinsell, applied.batchBrinsell);
-        QCOMPARE(reread.batchVantory, applied.batchVantory);
-        QCOMPARE(reread.batchReplaceLarger, int16_t(1));
-        QCOMPARE(BatchSettings::fromShared(reread).replaceLarger, true);
-        QCOMPARE(BatchScanSettings::fromShared(reread).folderNames, true);
-    }
-
-private:
-    TestFolders m_folders;
 };
 
 QTEST_GUILESS_MAIN(tst_PropSettings)
