@@ -76,12 +76,6 @@ QString storeFile()
     return config + QStringLiteral("/Jacketeer/Jacketeer.ini");
 }
 
-SettingKey genreKey(const char *prefix, int index)
-{
-    return {"StartUp", QLatin1String(prefix) + genreCaption(index), SettingForm::Check,
-            QStringLiteral("0")};
-}
-
 } // namespace
 
 QString SettingKey::text(const std::optional<QString> &stored) const
@@ -117,12 +111,16 @@ QString SettingKey::storedForm(bool on) const
 
 SettingKey Keys::batchGenre(int index)
 {
-    return genreKey("BatchGenre", index);
+    SettingKey key = startUp("BatchGenre", Check, "0");
+    key.name += genreCaption(index);
+    return key;
 }
 
 SettingKey Keys::genre(int index)
 {
-    return genreKey("Genre", index);
+    SettingKey key = startUp("Genre", Check, "0");
+    key.name += genreCaption(index);
+    return key;
 }
 
 std::vector<SettingKey> Keys::all()

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <array>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -59,70 +60,61 @@ struct SettingKey {
 namespace Keys
 {
 
-inline const SettingKey QSName{"StartUp", QStringLiteral("QSName"), SettingForm::Text,
-                               QStringLiteral("folder")};
-inline const SettingKey BatchCDPath{"StartUp", QStringLiteral("BatchCDPath"), SettingForm::Text,
-                                    QStringLiteral("None")};
-inline const SettingKey BatchDVDPath{"StartUp", QStringLiteral("BatchDVDPath"), SettingForm::Text,
-                                     QStringLiteral("None")};
+using enum SettingForm;
+
+inline SettingKey startUp(const char *name, SettingForm form, const char *defaultText, int min = 0,
+                          int max = 0)
+{
+    return {"StartUp", QLatin1String(name), form, QLatin1String(defaultText), min, max};
+}
+
+inline SettingKey site(const char *name, SettingForm form, const char *defaultText, int min = 0,
+                       int max = 0)
+{
+    return {"Sites", QLatin1String(name), form, QLatin1String(defaultText), min, max};
+}
+
+inline const SettingKey QSName = startUp("QSName", Text, "folder");
+inline const SettingKey BatchCDPath = startUp("BatchCDPath", Text, "None");
+inline const SettingKey BatchDVDPath = startUp("BatchDVDPath", Text, "None");
 // The batch's genre (properties dialog) and the main window's genre box.
 SettingKey batchGenre(int index);
 SettingKey genre(int index);
-inline const SettingKey SearchTypeCD{"StartUp", QStringLiteral("SearchTypeCD"), SettingForm::Option,
-                                     QStringLiteral("False")};
-inline const SettingKey SearchTypeDVD{"StartUp", QStringLiteral("SearchTypeDVD"),
-                                      SettingForm::Option, QStringLiteral("False")};
-inline const SettingKey Vantory{"StartUp", QStringLiteral("Vantory"), SettingForm::Check,
-                                QStringLiteral("0")};
-inline const SettingKey Brinsell{"StartUp", QStringLiteral("Brinsell"), SettingForm::Check,
-                                 QStringLiteral("0")};
-inline const SettingKey Amazon{"StartUp", QStringLiteral("Amazon"), SettingForm::Check,
-                               QStringLiteral("0")};
-inline const SettingKey BatchReplace{"StartUp", QStringLiteral("BatchReplace"), SettingForm::Check,
-                                     QStringLiteral("0")};
+inline const SettingKey SearchTypeCD = startUp("SearchTypeCD", Option, "False");
+inline const SettingKey SearchTypeDVD = startUp("SearchTypeDVD", Option, "False");
+inline const SettingKey Vantory = startUp("Vantory", Check, "0");
+inline const SettingKey Brinsell = startUp("Brinsell", Check, "0");
+inline const SettingKey Amazon = startUp("Amazon", Check, "0");
+inline const SettingKey BatchReplace = startUp("BatchReplace", Check, "0");
 // How many folder levels below the DVD root a DVD's own folder lies.
-inline const SettingKey BatchDVDFolder{
-    "StartUp", QStringLiteral("BatchDVDFolder"), SettingForm::Int16, QStringLiteral("1"), 1, 32767};
-inline const SettingKey BatchBrinsell{"StartUp", QStringLiteral("BatchBrinsell"),
-                                      SettingForm::Check, QStringLiteral("0")};
-inline const SettingKey BatchVantory{"StartUp", QStringLiteral("BatchVantory"), SettingForm::Check,
-                                     QStringLiteral("0")};
-inline const SettingKey AutoCrop{"StartUp", QStringLiteral("AutoCrop"), SettingForm::Check,
-                                 QStringLiteral("0")};
+inline const SettingKey BatchDVDFolder = startUp("BatchDVDFolder", Int16, "1", 1, 32767);
+inline const SettingKey BatchBrinsell = startUp("BatchBrinsell", Check, "0");
+inline const SettingKey BatchVantory = startUp("BatchVantory", Check, "0");
+inline const SettingKey AutoCrop = startUp("AutoCrop", Check, "0");
 // The drive and folder lists; a missing key leaves them where they are.
-inline const SettingKey SearchDrive{"StartUp", QStringLiteral("SearchDrive"), SettingForm::Text,
-                                    QString()};
-inline const SettingKey SearchPath{"StartUp", QStringLiteral("SearchPath"), SettingForm::Text,
-                                   QString()};
+inline const SettingKey SearchDrive = startUp("SearchDrive", Text, "");
+inline const SettingKey SearchPath = startUp("SearchPath", Text, "");
 // With BatchReplace: never replace a picture by one of fewer pixels.
-inline const SettingKey BatchReplaceLarger{"StartUp", QStringLiteral("BatchReplaceLarger"),
-                                           SettingForm::Check, QStringLiteral("0")};
+inline const SettingKey BatchReplaceLarger = startUp("BatchReplaceLarger", Check, "0");
 // Untagged album folders are queued under their folder names.
-inline const SettingKey BatchFolderNames{"StartUp", QStringLiteral("BatchFolderNames"),
-                                         SettingForm::Check, QStringLiteral("0")};
+inline const SettingKey BatchFolderNames = startUp("BatchFolderNames", Check, "0");
 
 // host[:port] of each retailer; the real retailers unless the demo or a test
 // points them at the local simulator.
-inline const SettingKey VantoryHost{"Sites", QStringLiteral("VantoryHost"), SettingForm::Text,
-                                    QStringLiteral("www.vantory.com")};
-inline const SettingKey BrinsellHost{"Sites", QStringLiteral("BrinsellHost"), SettingForm::Text,
-                                     QStringLiteral("www.brinsell.com")};
-inline const SettingKey BrinsellImageHost{"Sites", QStringLiteral("BrinsellImageHost"),
-                                          SettingForm::Text, QStringLiteral("images.brinsell.com")};
-inline const SettingKey UpdateInfoUrl{"Sites", QStringLiteral("UpdateInfoUrl"), SettingForm::Text,
-                                      QStringLiteral("http://www.jacketeer.net/version.html")};
-inline const SettingKey DownloadPageUrl{"Sites", QStringLiteral("DownloadPageUrl"),
-                                        SettingForm::Text,
-                                        QStringLiteral("http://www.jacketeer.net/download.html")};
+inline const SettingKey VantoryHost = site("VantoryHost", Text, "www.vantory.com");
+inline const SettingKey BrinsellHost = site("BrinsellHost", Text, "www.brinsell.com");
+inline const SettingKey BrinsellImageHost = site("BrinsellImageHost", Text, "images.brinsell.com");
+inline const SettingKey UpdateInfoUrl =
+    site("UpdateInfoUrl", Text, "http://www.jacketeer.net/version.html");
+inline const SettingKey DownloadPageUrl =
+    site("DownloadPageUrl", Text, "http://www.jacketeer.net/download.html");
 // The least time in milliseconds between the starts of two requests to one
 // host during a batch.
-inline const SettingKey RequestIntervalMs{
-    "Sites",   QStringLiteral("RequestIntervalMs"), SettingForm::Number, QStringLiteral("1000"), 0,
-    2147483647};
+inline const SettingKey RequestIntervalMs =
+    site("RequestIntervalMs", Number, "1000", 0, std::numeric_limits<int>::max());
 // How many pages an interactive search loads at a time from one host; a
 // browser keeps at most six connections to a host open.
-inline const SettingKey SearchConcurrency{
-    "Sites", QStringLiteral("SearchConcurrency"), SettingForm::Number, QStringLiteral("4"), 1, 6};
+inline const SettingKey SearchConcurrency = site("SearchConcurrency", Number, "4", 1, 6);
 
 // Every key, in the order above.
 std::vector<SettingKey> all();

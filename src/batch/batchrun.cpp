@@ -406,15 +406,7 @@ bool BatchRun::saveAutomatically(const QString &url, bool fromVantory)
 
 BatchSettings BatchSettings::fromShared(const ModJacketeer &mod)
 {
-    BatchSettings settings;
-    settings.genres = mod.batchGenre;
-    settings.vantory = mod.batchVantory;
-    settings.brinsell = mod.batchBrinsell;
-    settings.replace = mod.batchReplace;
-    settings.autoCrop = mod.autoCrop;
-    settings.replaceLarger = mod.batchReplaceLarger;
-    settings.templateName = mod.qsName;
-    return settings;
+    return {mod.batch, mod.qsName};
 }
 
 BatchRunOutcome runBatch(BatchType type, const std::vector<QueueEntry> &queue,

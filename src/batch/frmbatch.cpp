@@ -962,7 +962,7 @@ QString frmBatch::DownloadSelectedHit(int index, bool autoCrop)
     job.type = static_cast<BatchType>(m_batchTypeIndex);
     job.templateName = mod.qsName;
     job.appDir = appFolder();
-    job.autoCrop = autoCrop && mod.autoCrop;
+    job.autoCrop = autoCrop && mod.batch.autoCrop;
     BatchDownloadIo io;
     io.status = [this](const QString &status) { m_lblStatusRight->setText(status); };
     io.closeCompareWindows = [] { frmCompare::closeAll(); };

@@ -296,14 +296,15 @@ void frmProp::Form_Load()
     m_txtCDCoverArt->setText(v.cdPath);
     m_txtDVDCoverArt->setText(v.dvdPath);
     for (int i = 0; i < kGenreCount; ++i)
-        m_chkMusicG[static_cast<std::size_t>(i)]->setChecked(v.genre[static_cast<std::size_t>(i)]);
-    m_ChkBatchReplace->setChecked(v.replace);
+        m_chkMusicG[static_cast<std::size_t>(i)]->setChecked(
+            v.batch.genres[static_cast<std::size_t>(i)]);
+    m_ChkBatchReplace->setChecked(v.batch.replace);
     m_txtDVDName->setText(v.dvdName);
-    m_chkSearchBrinsell->setChecked(v.brinsell);
-    m_chkSearchVantory->setChecked(v.vantory);
-    m_chkAutoCrop->setChecked(v.autoCrop);
-    m_chkReplaceLarger->setChecked(v.replaceLarger);
-    m_chkFolderNames->setChecked(v.folderNames);
+    m_chkSearchBrinsell->setChecked(v.batch.brinsell);
+    m_chkSearchVantory->setChecked(v.batch.vantory);
+    m_chkAutoCrop->setChecked(v.batch.autoCrop);
+    m_chkReplaceLarger->setChecked(v.batch.replaceLarger);
+    m_chkFolderNames->setChecked(v.batch.folderNames);
     m_spnRequestInterval->setValue(v.requestIntervalMs);
 }
 
@@ -423,14 +424,14 @@ PropValues frmProp::readControls() const
     v.dvdPath = m_txtDVDCoverArt->text();
     v.dvdName = m_txtDVDName->text();
     for (int i = 0; i < kGenreCount; ++i)
-        v.genre[static_cast<std::size_t>(i)] =
+        v.batch.genres[static_cast<std::size_t>(i)] =
             m_chkMusicG[static_cast<std::size_t>(i)]->isChecked();
-    v.replace = m_ChkBatchReplace->isChecked();
-    v.vantory = m_chkSearchVantory->isChecked();
-    v.brinsell = m_chkSearchBrinsell->isChecked();
-    v.autoCrop = m_chkAutoCrop->isChecked();
-    v.replaceLarger = m_chkReplaceLarger->isChecked();
-    v.folderNames = m_chkFolderNames->isChecked();
+    v.batch.replace = m_ChkBatchReplace->isChecked();
+    v.batch.vantory = m_chkSearchVantory->isChecked();
+    v.batch.brinsell = m_chkSearchBrinsell->isChecked();
+    v.batch.autoCrop = m_chkAutoCrop->isChecked();
+    v.batch.replaceLarger = m_chkReplaceLarger->isChecked();
+    v.batch.folderNames = m_chkFolderNames->isChecked();
     v.requestIntervalMs = m_spnRequestInterval->value();
     return v;
 }

@@ -49,14 +49,8 @@ PropValues PropSettings::load(const Settings &settings)
     v.qsName = stored.qsName;
     v.cdPath = stored.batchCDPath;
     v.dvdPath = stored.batchDVDPath;
-    v.genre = stored.batchGenre;
-    v.replace = stored.batchReplace;
     v.dvdName = QString::number(stored.batchDVDFolder);
-    v.brinsell = stored.batchBrinsell;
-    v.vantory = stored.batchVantory;
-    v.autoCrop = stored.autoCrop;
-    v.replaceLarger = stored.batchReplaceLarger;
-    v.folderNames = stored.batchFolderNames;
+    v.batch = stored.batch;
     v.requestIntervalMs = settings.number(Keys::RequestIntervalMs);
     return v;
 }
@@ -160,14 +154,8 @@ bool PropSettings::apply(const PropValues &values, ModJacketeer &state, Settings
     state.qsName = values.qsName.trimmed();
     state.batchCDPath = values.cdPath.trimmed();
     state.batchDVDPath = values.dvdPath.trimmed();
-    state.batchReplace = values.replace;
     state.batchDVDFolder = static_cast<int>(depthValue(values.dvdName));
-    state.batchGenre = values.genre;
-    state.batchVantory = values.vantory;
-    state.batchBrinsell = values.brinsell;
-    state.autoCrop = values.autoCrop;
-    state.batchReplaceLarger = values.replaceLarger;
-    state.batchFolderNames = values.folderNames;
+    state.batch = values.batch;
     state.write(settings);
     settings.setNumber(Keys::RequestIntervalMs, values.requestIntervalMs);
     return settings.sync();

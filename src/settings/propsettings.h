@@ -8,19 +8,13 @@
 #include <functional>
 
 // What the properties dialog edits, as its controls hold it: texts as typed,
-// check boxes as on/off. The defaults are those of the declared keys.
+// check boxes as on/off.
 struct PropValues {
     QString qsName = Keys::QSName.text();                     // txtQSName
     QString cdPath = Keys::BatchCDPath.text();                // txtCDCoverArt
     QString dvdPath = Keys::BatchDVDPath.text();              // txtDVDCoverArt
     QString dvdName = Keys::BatchDVDFolder.defaultText;       // txtDVDName (depth box text)
-    std::array<bool, kGenreCount> genre{};                    // chkMusicG(0..17)
-    bool replace = false;                                     // ChkBatchReplace
-    bool vantory = false;                                     // chkSearchVantory
-    bool brinsell = false;                                    // chkSearchBrinsell
-    bool autoCrop = false;                                    // chkAutoCrop
-    bool replaceLarger = false;                               // chkReplaceLarger
-    bool folderNames = false;                                 // chkFolderNames
+    BatchChoices batch;                                       // the genre and batch check boxes
     int requestIntervalMs = Keys::RequestIntervalMs.number(); // spnRequestInterval
 };
 

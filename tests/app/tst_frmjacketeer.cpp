@@ -212,7 +212,7 @@ private slots:
         auto again = openWindow();
         QCOMPARE(modJacketeer().qsName, QString("@album@"));
         QCOMPARE(modJacketeer().batchDVDFolder, 3);
-        QVERIFY(modJacketeer().batchVantory);
+        QVERIFY(modJacketeer().batch.vantory);
         QVERIFY(again->optSearch[1]->isChecked());
         QVERIFY(!again->optSearch[0]->isChecked());
         QVERIFY(!again->chkSite[0]->isChecked());

@@ -147,10 +147,11 @@ private slots:
         const QString path = m_folders->path("old.ini");
         QVERIFY(TestFiles::writeFile(path, file));
         Settings::useFile(path);
-        const Settings settings;
-        for (const SettingKey &key : Keys::all())
-            if (key.name == name)
-                QCOMPARE(typed(settings, key, value.typeId()), value);
+        const std::vector<SettingKey> keys = Keys::all();
+        const auto key = std::find_if(keys.begin(), keys.end(),
+                                      [&name](const SettingKey &k) { return k.name == name; });
+        QVERIFY(key != keys.end());
+        QCOMPARE(typed(Settings(), *key, value.typeId()), value);
     }
 
     // A file that cannot be written is told once, in a message naming it.

@@ -789,7 +789,7 @@ private slots:
             boxes.box.answers = {how == "No" ? MsgAnswer::No : MsgAnswer::Yes};
         }
         modJacketeer().qsName = tmpl;
-        modJacketeer().autoCrop = autoCrop;
+        modJacketeer().batch.autoCrop = autoCrop;
         frmCompare::setExecFunction([&how](frmCompare &c) {
             how.endsWith("replace") ? c.cmdQuickSave_Click(1) : c.reject();
         });
@@ -798,7 +798,7 @@ private slots:
         QTest::mouseClick(child<QPushButton>(w.get(), how == "crop" ? "cmdCrop" : "cmdDownload"),
                           Qt::LeftButton);
         frmCompare::setExecFunction({});
-        modJacketeer().autoCrop = 0;
+        modJacketeer().batch.autoCrop = false;
 
         const QString path = folder + '/' + saved.section(' ', 0, -2);
         QCOMPARE(w->lblStatusRight()->text(), status.contains("%1") ? status.arg(path) : status);
@@ -836,13 +836,13 @@ private slots:
         makeFolder(root + "/Cold Creek Trilogy");
         makeFolder(root + "/Sideways Scan");
         setRoots("None", root);
-        modJacketeer().autoCrop = 1;
+        modJacketeer().batch.autoCrop = true;
         frmBatch w;
         w.show();
         child<QRadioButton>(&w, "optType(1)")->click();
         w.cmdCheckAll_Click();
         QTest::mouseClick(w.cmdStart(), Qt::LeftButton);
-        modJacketeer().autoCrop = 0;
+        modJacketeer().batch.autoCrop = false;
         // Auto-Crop cut the 500x500 Vantory picture and left the 400x500 one.
         QCOMPARE(QImage(root + "/Harbour Lights/Harbour Lights - .jpg").size(), QSize(350, 500));
         const QString trilogy = root + "/Cold Creek Trilogy";

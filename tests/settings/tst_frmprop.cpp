@@ -270,7 +270,7 @@ private slots:
         click("Command1");
         QTRY_VERIFY(m_dlg.isNull());
         QVERIFY(TestFiles::readFile(settingsFile()).contains("\nBatchVantory=1\n"));
-        QVERIFY(modJacketeer().batchVantory);
+        QVERIFY(modJacketeer().batch.vantory);
 
         // Cancel and the close box discard; the next opening reloads the store.
         for (bool closeBox : {false, true}) {
