@@ -6,6 +6,7 @@
 #include "guitestmain.h"
 #include "recordingmessagebox.h"
 #include "settings/frmprop.h"
+#include "settings/propsettings.h"
 #include "testfiles.h"
 #include "testfolders.h"
 
@@ -16,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSet>
 #include <QSpinBox>
 #include <QTabBar>
 #include <QTest>
@@ -23,12 +25,133 @@
 #include <algorithm>
 #include <memory>
 
-// The properties dialog driven as a user would, offscreen.
+Q_DECLARE_METATYPE(PropField)
+
+// The properties dialog's rules, then the dialog driven as a user would,
+// offscreen.
 class tst_frmProp : public QObject
 {
     Q_OBJECT
 
 private slots:
+    void preview_data()
+    {
+        QTest::addColumn<QString>("templ");
+        QTest::addColumn<QString>("expected");
+        // clang-format off
+        QTest::newRow("default") << "folder" << "folder.jpg";
+        QTest::newRow("artist and album") << "@artist@ - @album@" << "Metallica - Black.jpg";
+        QTest::newRow("folder") << "@folder@" << "Metallica - Black.jpg";
+        QTest::newRow("blanks trimmed") << "  @album@  " << "Black.jpg";
+        // The preview shows the name a save would really write (the template's
+        // rules are tst_quicksave's target test).
+        QTest::newRow("cleaned as Quick Save cleans") << "AC/DC: <Live>?" << "AC-DC- -Live--.jpg";
+        // clang-format on
+    }
+
+    void preview()
+    {
+        QFETCH(QString, templ);
+        QTEST(PropSettings::previewName(templ), "expected");
+    }
+
+    void depth_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<qint64>("value");
+        // clang-format off
+        QTest::newRow("trailing letter") << "3x" << "3" << qint64(3);
+        QTest::newRow("emptied") << "" << "0" << qint64(0);
+        QTest::newRow("letter first") << "x3" << "0" << qint64(0);
+        QTest::newRow("trailing point") << "3." << "3" << qint64(3);
+        QTest::newRow("fraction dropped") << "3.7" << "3" << qint64(3);
+        QTest::newRow("leading zeros and blanks") << "  007" << "7" << qint64(7);
+        QTest::newRow("negative") << "-2" << "-2" << qint64(-2);
+        QTest::newRow("lone sign") << "-" << "0" << qint64(0);
+        QTest::newRow("above 16 bits") << "40000" << "40000" << qint64(40000);
+        QTest::newRow("far too long saturates") << "123456789012345678901234567890"
+                                                << "123456789012345678901234567890" << qint64(999999999);
+        // clang-format on
+    }
+
+    void depth()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        QCOMPARE(PropSettings::depthText(text), expected);
+        QTEST(PropSettings::depthValue(text), "value");
+        QCOMPARE(PropSettings::depthText(expected), expected);
+    }
+
+    void check_data()
+    {
+        QTest::addColumn<QString>("cd");
+        QTest::addColumn<QString>("dvd");
+        QTest::addColumn<QString>("depth");
+        QTest::addColumn<PropField>("failed");
+        QTest::addColumn<QString>("cdAfter");
+        QTest::addColumn<QString>("dvdAfter");
+        const PropField ok = PropField::None;
+        // "@" stands for the test's folder holding "music", "films" and "music/track.mp3".
+        // clang-format off
+        QTest::newRow("existing roots") << "@/music" << "@/films" << "2" << ok << "@/music" << "@/films";
+        QTest::newRow("one trailing separator removed") << " @/music/ " << "@/films//" << "1" << ok << "@/music" << "@/films/";
+        QTest::newRow("root stays root") << "/" << " / " << "1" << ok << "/" << " / ";
+        QTest::newRow("emptied roots become None") << "   " << "" << "1" << ok << "None" << "None";
+        QTest::newRow("none in any case not checked") << "none" << " NoNe " << "1" << ok << "none" << " NoNe ";
+        QTest::newRow("missing cd root") << "@/nowhere" << "@/nowhere" << "1" << PropField::CDPath << "@/nowhere" << "@/nowhere";
+        QTest::newRow("missing dvd root") << "@/music/" << "@/nowhere/" << "1" << PropField::DVDPath << "@/music" << "@/nowhere";
+        QTest::newRow("a file is not a folder") << "@/music/track.mp3" << "None" << "1" << PropField::CDPath << "@/music/track.mp3" << "None";
+        QTest::newRow("roots checked before depth") << "@/nowhere" << "None" << "0" << PropField::CDPath << "@/nowhere" << "None";
+        QTest::newRow("depth zero") << "None" << "None" << "0" << PropField::DVDName << "None" << "None";
+        QTest::newRow("depth largest") << "None" << "None" << "32767" << ok << "None" << "None";
+        QTest::newRow("depth beyond 16 bits") << "None" << "None" << "32768" << PropField::DVDName << "None" << "None";
+        // clang-format on
+    }
+
+    void check()
+    {
+        QFETCH(QString, cd);
+        QFETCH(QString, dvd);
+        QFETCH(QString, depth);
+        QFETCH(PropField, failed);
+        QFETCH(QString, cdAfter);
+        QFETCH(QString, dvdAfter);
+
+        QVERIFY(TestFiles::writeFile(m_folders->path("music/track.mp3")));
+        const QString dir = m_folders->path();
+        const auto at = [&dir](QString s) { return s.replace(QLatin1Char('@'), dir); };
+
+        PropValues v;
+        v.cdPath = at(cd);
+        v.dvdPath = at(dvd);
+        v.dvdName = depth;
+        const PropCheckFailure failure = PropSettings::check(v, &PropSettings::folderExists);
+        // Each failure's message: failedCheck.
+        QCOMPARE(failure.field, failed);
+        QCOMPARE(v.cdPath, at(cdAfter));
+        QCOMPARE(v.dvdPath, at(dvdAfter));
+    }
+
+    void driveLetterOnlyWhenFolderKeepsExisting()
+    {
+        QSet<QString> folders{QStringLiteral("d:/music"), QStringLiteral("D:/music"),
+                              QStringLiteral("e:/films"), QStringLiteral("/home/x"),
+                              QStringLiteral("/Home/x")};
+        const auto exists = [&folders](const QString &p) { return folders.contains(p); };
+        PropValues v;
+        v.cdPath = QStringLiteral("d:/music/");
+        v.dvdPath = QStringLiteral("e:/films");
+        QVERIFY(!PropSettings::check(v, exists).failed());
+        QCOMPARE(v.cdPath, QStringLiteral("D:/music"));
+        // "E:/films" is not there: upper-casing would point the root elsewhere.
+        QCOMPARE(v.dvdPath, QStringLiteral("e:/films"));
+        // A Linux path's first letter is never touched.
+        QCOMPARE(PropSettings::upperDriveLetter(QStringLiteral("/home/x"), exists),
+                 QStringLiteral("/home/x"));
+    }
+
     void init()
     {
         // A fresh settings file per test and row.
@@ -57,10 +180,8 @@ private slots:
         QCOMPARE(child("txtCDCoverArt")->text(), QStringLiteral("None"));
         QCOMPARE(child("txtDVDCoverArt")->text(), QStringLiteral("None"));
         QCOMPARE(child("txtDVDName")->text(), QStringLiteral("1"));
-        const auto boxes = m_dlg->findChildren<QCheckBox *>();
-        QCOMPARE(boxes.size(), kGenreCount + 6);
-        QVERIFY(
-            std::none_of(boxes.begin(), boxes.end(), [](QCheckBox *b) { return b->isChecked(); }));
+        // None of them ticked: eachKey.
+        QCOMPARE(m_dlg->findChildren<QCheckBox *>().size(), kGenreCount + 6);
         QCOMPARE(child<QCheckBox>("chkMusicG(6)")->text(), QStringLiteral("R&&B/Soul"));
         QCOMPARE(child<QCheckBox>("chkReplaceLarger")->text(),
                  QStringLiteral("Only replace with a larger picture"));
