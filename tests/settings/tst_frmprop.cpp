@@ -1,5 +1,7 @@
 #include "app/frmjacketeer.h"
 #include "base/modjacketeer.h"
+#include "batch/batchrun.h"
+#include "batch/batchscan.h"
 #include "batch/frmbatch.h"
 #include "base/settings.h"
 #include "accessibletoggle.h"
@@ -327,6 +329,12 @@ private slots:
         ModJacketeer next;
         next.read(Settings());
         QVERIFY(modJacketeer() == next);
+        // A run and a scan start from these values.
+        const BatchSettings run = BatchSettings::fromShared(next);
+        QVERIFY(BatchChoices(run) == next.batch && run.templateName == next.qsName);
+        const BatchScanSettings scan = BatchScanSettings::fromShared(next);
+        QCOMPARE(std::pair(scan.dvdDepth, scan.folderNames),
+                 std::pair(next.batchDVDFolder, next.batch.folderNames));
     }
 
     void failedCheck_data()
