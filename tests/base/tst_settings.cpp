@@ -133,7 +133,6 @@ private slots:
         QTest::newRow("concurrency: one") << QByteArray("[Sites]\nSearchConcurrency=1\n") << "SearchConcurrency" << QVariant(1);
         QTest::newRow("concurrency: above six") << QByteArray("[Sites]\nSearchConcurrency=250\n") << "SearchConcurrency" << QVariant(6);
         QTest::newRow("concurrency: zero") << QByteArray("[Sites]\nSearchConcurrency=0\n") << "SearchConcurrency" << QVariant(4);
-        QTest::newRow("concurrency: a word") << QByteArray("[Sites]\nSearchConcurrency=fast\n") << "SearchConcurrency" << QVariant(4);
         // clang-format on
     }
 
