@@ -45,7 +45,7 @@ private slots:
         row("QSName", "StartUp", "folder", "@artist@ - @album@", "QSName=@@artist@ - @album@");
         row("BatchCDPath", "StartUp", "None", "/srv/CD Rips", "BatchCDPath=/srv/CD Rips");
         row("BatchDVDPath", "StartUp", "None", "/srv/DVD", "BatchDVDPath=/srv/DVD");
-        // The captions as the file spells them in a key ("/" and "&" encoded twice).
+        // The captions as the file spells them in a key ("/" encoded twice, "&" and blanks once).
         const QList<QPair<const char *, const char *>> genres{
             {"Rock", "Rock"}, {"Blues", "Blues"}, {"Country", "Country"}, {"Dance", "Dance"},
             {"Jazz", "Jazz"}, {"Christian", "Christian"}, {"R&&B/Soul", "R%26%26B%252FSoul"},

@@ -36,6 +36,25 @@ class tst_frmProp : public QObject
     Q_OBJECT
 
 private slots:
+    void init()
+    {
+        // A fresh settings file per test and row.
+        m_folders = std::make_unique<TestFolders>();
+        QVERIFY(QDir(m_folders->path()).mkpath(QStringLiteral("music")));
+        QVERIFY(QDir(m_folders->path()).mkpath(QStringLiteral("films")));
+        modJacketeer() = ModJacketeer{};
+        m_box = std::make_unique<ScopedRecordingMessageBox>();
+    }
+
+    void cleanup()
+    {
+        if (frmProp *dlg = frmProp::instance())
+            dlg->close();
+        QTRY_VERIFY(frmProp::instance() == nullptr);
+        frmProp::setBrowseRunner({});
+        m_box.reset();
+    }
+
     void preview_data()
     {
         QTest::addColumn<QString>("templ");
@@ -152,25 +171,6 @@ private slots:
         // A Linux path's first letter is never touched.
         QCOMPARE(PropSettings::upperDriveLetter(QStringLiteral("/home/x"), exists),
                  QStringLiteral("/home/x"));
-    }
-
-    void init()
-    {
-        // A fresh settings file per test and row.
-        m_folders = std::make_unique<TestFolders>();
-        QVERIFY(QDir(m_folders->path()).mkpath(QStringLiteral("music")));
-        QVERIFY(QDir(m_folders->path()).mkpath(QStringLiteral("films")));
-        modJacketeer() = ModJacketeer{};
-        m_box = std::make_unique<ScopedRecordingMessageBox>();
-    }
-
-    void cleanup()
-    {
-        if (frmProp *dlg = frmProp::instance())
-            dlg->close();
-        QTRY_VERIFY(frmProp::instance() == nullptr);
-        frmProp::setBrowseRunner({});
-        m_box.reset();
     }
 
     void emptyStoreShowsDefaults()
