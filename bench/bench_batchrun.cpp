@@ -11,7 +11,7 @@
 #include "base/appfolder.h"
 #include "base/modjacketeer.h"
 #include "base/pagefetcher.h"
-#include "base/settingsstore.h"
+#include "base/settings.h"
 #include "batch/batchrun.h"
 #include "batch/batchscan.h"
 #include "batch/frmbatch.h"
@@ -238,16 +238,17 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "%s\n", qPrintable(sim.errorString()));
         return 1;
     }
-    SettingsStore store;
+    Settings store;
     sim.configureSites(store);
-    for (const char *key : {"BatchVantory", "BatchBrinsell", "BatchGenreRock", "BatchGenrePop"})
-        store.write(key, "1");
+    for (const SettingKey &key :
+         {Keys::BatchVantory, Keys::BatchBrinsell, Keys::batchGenre(0), Keys::batchGenre(11)})
+        store.setOn(key, true);
     store.sync();
-    modJacketeer().loadFromStore(store);
+    modJacketeer().read(store);
     // "core" or "window" runs only that one.
     const QString only = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     if (only != "window")
-        coreRun(dir.filePath("core"), readSiteEndpoints(store));
+        coreRun(dir.filePath("core"), store.sites());
     if (only != "core")
         windowRun(dir.filePath("window"));
     return 0;

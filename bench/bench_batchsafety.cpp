@@ -7,7 +7,7 @@
 // Built from a tree without the journal, only the plain run is measured.
 #include "base/appfolder.h"
 #include "base/pagefetcher.h"
-#include "base/settingsstore.h"
+#include "base/settings.h"
 #include "batch/batchrun.h"
 #include "batch/batchscan.h"
 #include "batch/samplecollection.h"
@@ -154,9 +154,9 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "%s\n", qPrintable(sim.errorString()));
         return 1;
     }
-    SettingsStore store;
+    Settings store;
     sim.configureSites(store);
-    g_sites = readSiteEndpoints(store);
+    g_sites = store.sites();
     g_cd = dir.filePath(QStringLiteral("CD"));
     g_dvd = dir.filePath(QStringLiteral("DVD"));
     if (!makeDemoCollection(g_cd, g_dvd).ok())

@@ -7,7 +7,7 @@
 
 #include "base/downloadservice.h"
 #include "base/modjacketeer.h"
-#include "base/settingsstore.h"
+#include "base/settings.h"
 #include "batch/batchresultsfile.h"
 #include "batch/frmbatch.h"
 #include "simulatorprocess.h"
@@ -98,7 +98,7 @@ int main(int argc, char **argv)
         return 1;
     }
     g_sim = &sim;
-    SettingsStore store;
+    Settings store;
     sim.configureSites(store);
     const QString root = dir.filePath(QStringLiteral("cd"));
     g_folder = root + QStringLiteral("/Metallica/Black");
@@ -110,9 +110,9 @@ int main(int argc, char **argv)
                             {QStringLiteral("Metallica"), QStringLiteral("Black"),
                              sim.url(QStringLiteral("/pic/500x500-vantory-h%1.jpg").arg(i))});
     results.close();
-    store.write(QStringLiteral("BatchCDPath"), root);
-    store.write(QStringLiteral("BatchDVDPath"), QStringLiteral("None"));
-    modJacketeer().loadFromStore(store);
+    store.setText(Keys::BatchCDPath, root);
+    store.setText(Keys::BatchDVDPath, QStringLiteral("None"));
+    modJacketeer().read(store);
 
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -14,7 +14,7 @@
 #include "base/appfolder.h"
 #include "base/pagesource.h"
 #include "base/pagefetcher.h"
-#include "base/settingsstore.h"
+#include "base/settings.h"
 #include "search/brinsellparser.h"
 #include "search/resultspagewriter.h"
 #include "search/searchdriver.h"
@@ -301,9 +301,9 @@ void BM_SimulatorSearch19Pages(benchmark::State &state)
         state.SkipWithError(qPrintable(sim.errorString()));
         return;
     }
-    SettingsStore store;
+    Settings store;
     sim.configureSites(store);
-    const SiteEndpoints sites = readSiteEndpoints(store);
+    const SiteEndpoints sites = store.sites();
     SearchCriteria criteria;
     criteria.text = QStringLiteral("simbulk50");
     criteria.vantory = true;
@@ -384,7 +384,7 @@ int windowSearchOnce(int argc, char **argv, int genres, int latencyMs)
     SimulatorProcess sim;
     if (!sim.start(simulatorCatalogue(), {QStringLiteral("--latency"), QString::number(latencyMs)}))
         return 1;
-    SettingsStore store;
+    Settings store;
     sim.configureSites(store);
     frmJacketeer window(&store);
     window.show();

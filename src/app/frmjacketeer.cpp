@@ -9,7 +9,7 @@
 #include "widgets/menutexts.h"
 #include "base/modjacketeer.h"
 #include "base/pagefetcher.h"
-#include "base/settingsstore.h"
+#include "base/settings.h"
 #include "app/websearchview.h"
 #include "batch/frmbatch.h"
 #include "search/searchtexts.h"
@@ -69,12 +69,12 @@ QPixmap emblem(int size)
 
 } // namespace
 
-frmJacketeer::frmJacketeer(SettingsStore *store, QWidget *parent)
-    : QMainWindow(parent), m_store(store)
+frmJacketeer::frmJacketeer(Settings *settings, QWidget *parent)
+    : QMainWindow(parent), m_settings(settings)
 {
-    if (!m_store) {
-        m_ownStore = std::make_unique<SettingsStore>();
-        m_store = m_ownStore.get();
+    if (!m_settings) {
+        m_ownSettings = std::make_unique<Settings>();
+        m_settings = m_ownSettings.get();
     }
     setObjectName(QStringLiteral("frmJacketeer"));
     setWindowTitle(QString::fromLatin1(kMainCaption));
@@ -282,20 +282,14 @@ void frmJacketeer::buildControls()
 
 void frmJacketeer::Form_Load()
 {
-    SettingsStore &s = *m_store;
-    ModJacketeer &state = modJacketeer();
-    state.loadTemplateAndRoots(s);
-    for (int i = 0; i < kGenreCount; ++i) {
-        const int16_t v = storedInt16(s.read(QStringLiteral("Genre") + genreCaption(i), "0"));
-        chkMusicG[i]->setChecked(v != 0);
-    }
-    const bool music = storedBool(s.read(QStringLiteral("SearchTypeCD"), QStringLiteral("False")));
-    const bool dvd = storedBool(s.read(QStringLiteral("SearchTypeDVD"), QStringLiteral("False")));
-    setSearchType(music, dvd);
-    const char *siteKeys[3] = {"Vantory", "Brinsell", "Amazon"};
-    for (int i = 0; i < 3; ++i)
-        chkSite[i]->setChecked(storedInt16(s.read(QLatin1String(siteKeys[i]), "0")) != 0);
-    state.loadBatchFlags(s);
+    const Settings &s = *m_settings;
+    modJacketeer().read(s);
+    for (int i = 0; i < kGenreCount; ++i)
+        chkMusicG[i]->setChecked(s.isOn(Keys::genre(i)));
+    setSearchType(s.isOn(Keys::SearchTypeCD), s.isOn(Keys::SearchTypeDVD));
+    chkSite[0]->setChecked(s.isOn(Keys::Vantory));
+    chkSite[1]->setChecked(s.isOn(Keys::Brinsell));
+    chkSite[2]->setChecked(s.isOn(Keys::Amazon));
 
     // The lists start on the home folder's drive; a stored drive or folder
     // that is gone leaves them there, silently.
@@ -304,8 +298,8 @@ void frmJacketeer::Form_Load()
     m_driveFolders[drSearch->drive()] = home;
     dirSearch->setPath(home);
     // Choosing the drive moves the folder list to it (drSearch_Change).
-    drSearch->setDrive(s.read(QStringLiteral("SearchDrive"), drSearch->drive()));
-    dirSearch->setPath(s.read(QStringLiteral("SearchPath"), dirSearch->path()));
+    drSearch->setDrive(s.stored(Keys::SearchDrive).value_or(drSearch->drive()));
+    dirSearch->setPath(s.stored(Keys::SearchPath).value_or(dirSearch->path()));
 
     // Setting the type and the Vantory box above ran their handlers; a first
     // start sets neither, and the genres must still be hidden.
@@ -330,19 +324,16 @@ void frmJacketeer::Form_Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
-    SettingsStore &s = *m_store;
+    Settings &s = *m_settings;
     for (int i = 0; i < kGenreCount; ++i)
-        s.write(QStringLiteral("Genre") + genreCaption(i),
-                chkMusicG[i]->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
-    const auto boolText = [](bool b) { return b ? QStringLiteral("True") : QStringLiteral("False"); };
-    s.write(QStringLiteral("SearchTypeCD"), boolText(optSearch[0]->isChecked()));
-    s.write(QStringLiteral("SearchTypeDVD"), boolText(optSearch[1]->isChecked()));
-    const char *siteKeys[3] = {"Vantory", "Brinsell", "Amazon"};
-    for (int i = 0; i < 3; ++i)
-        s.write(QLatin1String(siteKeys[i]),
-                chkSite[i]->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
-    s.write(QStringLiteral("SearchDrive"), drSearch->drive());
-    s.write(QStringLiteral("SearchPath"), dirSearch->path());
+        s.setOn(Keys::genre(i), chkMusicG[i]->isChecked());
+    s.setOn(Keys::SearchTypeCD, optSearch[0]->isChecked());
+    s.setOn(Keys::SearchTypeDVD, optSearch[1]->isChecked());
+    s.setOn(Keys::Vantory, chkSite[0]->isChecked());
+    s.setOn(Keys::Brinsell, chkSite[1]->isChecked());
+    s.setOn(Keys::Amazon, chkSite[2]->isChecked());
+    s.setText(Keys::SearchDrive, drSearch->drive());
+    s.setText(Keys::SearchPath, dirSearch->path());
     s.sync();
 
     for (QWidget *w : QApplication::topLevelWidgets()) {
@@ -440,8 +431,8 @@ void frmJacketeer::cmdSearch_Click()
             },
             Qt::QueuedConnection);
     };
-    m_driver.start(searchCriteria(), readSiteEndpoints(*m_store), io,
-                   appFile(QString(kResultsFile)), m_store->searchConcurrency());
+    m_driver.start(searchCriteria(), m_settings->sites(), io, appFile(QString(kResultsFile)),
+                   m_settings->number(Keys::SearchConcurrency));
     // The results view's engine takes a while to start: it starts now, while
     // the pages are on their way, rather than once they are all in.
     websearch->warmUp();

@@ -16,7 +16,7 @@ class frmList;
 class IAsyncPageSource;
 class DriveListBox;
 class PageFetcher;
-class SettingsStore;
+class Settings;
 class WebSearchView;
 class QAction;
 class QCheckBox;
@@ -34,9 +34,9 @@ class frmJacketeer : public QMainWindow
 {
     Q_OBJECT
 public:
-    // `store` is where the window reads and writes its settings; it must
+    // `settings` is where the window reads and writes its settings; it must
     // outlive the window. With nullptr the window uses its own.
-    explicit frmJacketeer(SettingsStore *store = nullptr, QWidget *parent = nullptr);
+    explicit frmJacketeer(Settings *settings = nullptr, QWidget *parent = nullptr);
     ~frmJacketeer() override;
 
     void Form_Load();
@@ -74,7 +74,6 @@ public:
 
     // Whether the genre area is shown (Vantory ticked and Music chosen).
     bool genresVisible() const;
-    SettingsStore &store() { return *m_store; }
 
     // Controls, named as the window's design names them. Other windows and the
     // handlers in other files reach the controls through these.
@@ -129,8 +128,8 @@ private:
     template <typename Open> void withStatus(const char *text, Open open, bool repaintAfter);
     template <typename Window> void openSingle(QPointer<Window> &slot, bool &opening);
 
-    SettingsStore *m_store;
-    std::unique_ptr<SettingsStore> m_ownStore;
+    Settings *m_settings;
+    std::unique_ptr<Settings> m_ownSettings;
     // Each drive's last open folder, so changing drives comes back to it.
     QHash<QString, QString> m_driveFolders;
     bool m_unloaded = false;

@@ -2,7 +2,7 @@
 #include "app/frmjacketeer.h"
 #include "app/headlessbatch.h"
 #include "base/messagebox.h"
-#include "base/settingsstore.h"
+#include "base/settings.h"
 #include "base/version.h"
 #include "widgets/qtmessagebox.h"
 
@@ -48,7 +48,7 @@ int main(int argc, char *argv[])
         if (line.action != CommandLine::Action::Batch)
             return answer(line);
         if (!line.settingsFile.isEmpty())
-            SettingsStore::useFile(line.settingsFile);
+            Settings::useFile(line.settingsFile);
         return runHeadlessBatch(line);
     }
 
@@ -61,7 +61,7 @@ int main(int argc, char *argv[])
     if (line.action != CommandLine::Action::Run)
         return answer(line);
     if (!line.settingsFile.isEmpty())
-        SettingsStore::useFile(line.settingsFile);
+        Settings::useFile(line.settingsFile);
 
     QtMessageBox boxes;
     setMessageBox(&boxes);

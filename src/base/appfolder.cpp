@@ -1,7 +1,5 @@
 #include "base/appfolder.h"
 
-#include "base/settingsstore.h"
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -30,22 +28,4 @@ QString appFolder()
 QString appFile(const QString &name)
 {
     return appFolder() + QLatin1Char('/') + name;
-}
-
-SiteEndpoints readSiteEndpoints(const SettingsStore &store)
-{
-    // The real retailers' hosts are the defaults; the demo and the tests point
-    // these keys at the local simulator.
-    SiteEndpoints e;
-    e.vantoryHost =
-        store.readSite(QStringLiteral("VantoryHost"), QStringLiteral("www.vantory.com"));
-    e.brinsellHost =
-        store.readSite(QStringLiteral("BrinsellHost"), QStringLiteral("www.brinsell.com"));
-    e.brinsellImageHost =
-        store.readSite(QStringLiteral("BrinsellImageHost"), QStringLiteral("images.brinsell.com"));
-    e.updateInfoUrl = store.readSite(QStringLiteral("UpdateInfoUrl"),
-                                     QStringLiteral("http://www.jacketeer.net/version.html"));
-    e.downloadPageUrl = store.readSite(QStringLiteral("DownloadPageUrl"),
-                                       QStringLiteral("http://www.jacketeer.net/download.html"));
-    return e;
 }

@@ -18,15 +18,3 @@ QString appFolderFor(const QString &programFolder);
 
 // appFolder() + "/" + name.
 QString appFile(const QString &name);
-
-// Retailer and update endpoints from the store's "Sites" section.
-struct SiteEndpoints {
-    QString vantoryHost;       // host[:port]
-    QString brinsellHost;      // host[:port]
-    QString brinsellImageHost; // host[:port]
-    QString updateInfoUrl;
-    QString downloadPageUrl;
-};
-
-class SettingsStore;
-SiteEndpoints readSiteEndpoints(const SettingsStore &store);

@@ -406,16 +406,7 @@ bool BatchRun::saveAutomatically(const QString &url, bool fromVantory)
 
 BatchSettings BatchSettings::fromShared(const ModJacketeer &mod)
 {
-    BatchSettings settings;
-    for (int g = 0; g < kGenreCount; ++g)
-        settings.genres[static_cast<size_t>(g)] = mod.batchGenre[static_cast<size_t>(g)] == 1;
-    settings.vantory = mod.batchVantory == 1;
-    settings.brinsell = mod.batchBrinsell == 1;
-    settings.replace = mod.batchReplace == 1;
-    settings.autoCrop = mod.autoCrop == 1;
-    settings.replaceLarger = mod.batchReplaceLarger == 1;
-    settings.templateName = mod.qsName;
-    return settings;
+    return {mod.batch, mod.qsName};
 }
 
 BatchRunOutcome runBatch(BatchType type, const std::vector<QueueEntry> &queue,

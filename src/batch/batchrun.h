@@ -16,18 +16,9 @@ class IPageSource;
 struct SiteEndpoints;
 
 // The settings a batch run reads, taken from the shared settings state when
-// Start is pressed.
-struct BatchSettings {
-    std::array<bool, kGenreCount> genres{}; // Vantory genres to search (CD)
-    bool vantory = false;
-    bool brinsell = false;
-    bool replace = false; // an automatic save may replace a picture already there
-    // Auto-Crop: a saved 500x500 Vantory DVD picture is cut to 350x500.
-    bool autoCrop = false;
-    // With replace: a picture already there stays when the new one has fewer
-    // pixels.
-    bool replaceLarger = false;
-    QString templateName = QStringLiteral("folder"); // the Quick Save template, without ".jpg"
+// Start is pressed (a later Apply does not change a run under way).
+struct BatchSettings : BatchChoices {
+    QString templateName = Keys::QSName.text(); // the Quick Save template, without ".jpg"
 
     static BatchSettings fromShared(const ModJacketeer &mod);
 };

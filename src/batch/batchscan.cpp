@@ -23,7 +23,7 @@ bool audioFilter(const char *name, size_t length)
 
 BatchScanSettings BatchScanSettings::fromShared(const ModJacketeer &mod)
 {
-    return {mod.batchDVDFolder, mod.batchFolderNames == 1};
+    return {mod.batchDVDFolder, mod.batch.folderNames};
 }
 
 BatchScanner::BatchScanner(FolderTree &tree, std::vector<QueueEntry> &queue, WalkYield yield)

@@ -5,7 +5,7 @@
 #include "base/modjacketeer.h"
 #include "base/pagefetcher.h"
 #include "base/requestpacer.h"
-#include "base/settingsstore.h"
+#include "base/settings.h"
 #include "batch/batchjournal.h"
 #include "batch/batchlog.h"
 #include "batch/batchmissing.h"
@@ -82,14 +82,13 @@ int ConsoleBatch::cannotRun(const QString &why)
 
 int ConsoleBatch::prepare()
 {
-    SettingsStore store;
+    Settings store;
     ModJacketeer &mod = modJacketeer();
-    mod.loadFromStore(store);
+    mod.read(store);
     m_settings = BatchSettings::fromShared(mod);
-    m_sites = readSiteEndpoints(store);
-    m_intervalMs = store.requestIntervalMs();
+    m_sites = store.sites();
+    m_intervalMs = store.number(Keys::RequestIntervalMs);
     const bool cd = m_request.type == BatchType::CD;
-    const QString rootKey = QLatin1String(cd ? "BatchCDPath" : "BatchDVDPath");
     const QString configured = cd ? mod.batchCDPath : mod.batchDVDPath;
 
     m_root = m_request.root.isEmpty() ? configured : m_request.root;
@@ -134,8 +133,10 @@ int ConsoleBatch::prepare()
 
     QTextStream &out = *m_streams.out;
     if (recordRoot) {
-        store.write(rootKey, m_root);
-        store.sync();
+        store.setText(cd ? Keys::BatchCDPath : Keys::BatchDVDPath, m_root);
+        if (!store.sync())
+            return cannotRun(
+                QString::fromUtf8(kSettingsUnwritable).arg(store.fileName(), typeName()));
         out << QString::fromUtf8(kRootRecorded).arg(typeName(), m_root) << '\n';
     }
     const QString skipped =

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/appfolder.h"
+#include "base/settings.h"
 #include "base/foldertree.h"
 #include "batch/batchrun.h"
 #include "batch/consoleprogress.h"

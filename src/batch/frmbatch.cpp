@@ -5,7 +5,7 @@
 #include "base/modjacketeer.h"
 #include "base/pagefetcher.h"
 #include "base/requestpacer.h"
-#include "base/settingsstore.h"
+#include "base/settings.h"
 #include "batch/batchcrop.h"
 #include "batch/batchdownload.h"
 #include "batch/batchpreview.h"
@@ -811,10 +811,10 @@ void frmBatch::runBatch(int type)
     m_stopRun = false;
     m_runType = type;
     m_runFailed = 0;
-    const SettingsStore store;
+    const Settings settings;
     BatchRunView view(*this, type);
     // One pacer for the whole run, so its interval holds across entries.
-    RequestPacer pacer(store.requestIntervalMs(), m_webBrowser1);
+    RequestPacer pacer(settings.number(Keys::RequestIntervalMs), m_webBrowser1);
     pacer.setCancelTest([this] { return m_stopRun; });
     BatchJournal journal;
     BatchLog log(appFile(QLatin1String(kLogFileName)));
@@ -830,7 +830,7 @@ void frmBatch::runBatch(int type)
     io.stopRequested = [this] { return m_stopRun; };
     const BatchRunOutcome outcome =
         ::runBatch(static_cast<BatchType>(type), m_queue[type],
-                   BatchSettings::fromShared(modJacketeer()), readSiteEndpoints(store), io);
+                   BatchSettings::fromShared(modJacketeer()), settings.sites(), io);
     log.finish(outcome.summary);
     m_lblSummary[type]->setText(outcome.summary.text());
     m_runFailed = outcome.failed;
@@ -961,7 +961,7 @@ QString frmBatch::DownloadSelectedHit(int index, bool autoCrop)
     job.type = static_cast<BatchType>(m_batchTypeIndex);
     job.templateName = mod.qsName;
     job.appDir = appFolder();
-    job.autoCrop = autoCrop && mod.autoCrop == 1;
+    job.autoCrop = autoCrop && mod.batch.autoCrop;
     BatchDownloadIo io;
     io.status = [this](const QString &status) { m_lblStatusRight->setText(status); };
     io.closeCompareWindows = [] { frmCompare::closeAll(); };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/appfolder.h"
+#include "base/settings.h"
 #include "search/pagehit.h"
 #include "search/searchrequests.h"
 

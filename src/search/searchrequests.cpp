@@ -1,6 +1,6 @@
 #include "search/searchrequests.h"
 
-#include "base/appfolder.h"
+#include "base/settings.h"
 
 const std::array<int32_t, kGenreCount> GenreCategoryId = {4118, 4105, 4109, 4110, 4107, 4112,
                                                           4116, 4120, 4111, 4114, 4124, 4115,

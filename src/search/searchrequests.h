@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/modjacketeer.h"
+#include "base/settings.h"
 
 #include <QList>
 #include <QString>

@@ -2,7 +2,7 @@
 
 #include "base/messagebox.h"
 #include "base/modjacketeer.h"
-#include "base/settingsstore.h"
+#include "base/settings.h"
 #include "cover/covertexts.h"
 #include "settings/frmbrowse.h"
 #include "settings/propsettings.h"
@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabBar>
 #include <QVBoxLayout>
 
@@ -72,11 +73,6 @@ QPushButton *button(const QString &name, const QString &text, QWidget *parent)
     b->setObjectName(name);
     b->setAutoDefault(false);
     return b;
-}
-
-int16_t boxValue(const QCheckBox *box)
-{
-    return box->isChecked() ? 1 : 0;
 }
 
 } // namespace
@@ -170,6 +166,8 @@ frmProp::frmProp(QWidget *parent) : QDialog(parent)
     connect(m_ChkBatchReplace, &QCheckBox::toggled, this, [this] { ChkBatchReplace_Click(); });
     connect(m_chkReplaceLarger, &QCheckBox::toggled, this, [this] { chkReplaceLarger_Click(); });
     connect(m_chkFolderNames, &QCheckBox::toggled, this, [this] { chkFolderNames_Click(); });
+    connect(m_spnRequestInterval, &QSpinBox::valueChanged, this,
+            [this] { spnRequestInterval_Change(); });
     connect(m_cmdCDBrowse, &QPushButton::clicked, this, [this] { cmdCDBrowse_Click(); });
     connect(m_cmdDVDBrowse, &QPushButton::clicked, this, [this] { cmdDVDBrowse_Click(); });
     connect(m_cmdApply, &QPushButton::clicked, this, [this] { cmdApply_Click(); });
@@ -271,31 +269,43 @@ void frmProp::buildBatchPage(QFrame *page)
     flags->addWidget(m_chkReplaceLarger, 2, 0);
     flags->addWidget(m_chkFolderNames, 2, 1);
 
+    m_spnRequestInterval = new QSpinBox(page);
+    m_spnRequestInterval->setObjectName(QStringLiteral("spnRequestInterval"));
+    m_spnRequestInterval->setRange(Keys::RequestIntervalMs.min, Keys::RequestIntervalMs.max);
+    m_spnRequestInterval->setSingleStep(100);
+    auto *interval = new QHBoxLayout;
+    auto *intervalLabel = label(QStringLiteral("lblRequestInterval"), kRequestInterval, page);
+    intervalLabel->setBuddy(m_spnRequestInterval);
+    interval->addWidget(intervalLabel);
+    interval->addWidget(m_spnRequestInterval);
+    interval->addStretch(1);
+
     auto *layout = new QVBoxLayout(page);
     layout->addWidget(directory);
     layout->addWidget(genres);
     layout->addLayout(flags);
+    layout->addLayout(interval);
     layout->addStretch(1);
 }
 
 void frmProp::Form_Load()
 {
-    SettingsStore store;
-    const PropValues v = PropSettings::load(store);
+    const PropValues v = PropSettings::load(Settings());
     // Setting each control runs its change handler, as a user's edit would.
     m_txtQSName->setText(v.qsName);
     m_txtCDCoverArt->setText(v.cdPath);
     m_txtDVDCoverArt->setText(v.dvdPath);
     for (int i = 0; i < kGenreCount; ++i)
-        m_chkMusicG[static_cast<std::size_t>(i)]->setChecked(v.genre[static_cast<std::size_t>(i)] !=
-                                                             0);
-    m_ChkBatchReplace->setChecked(v.replace != 0);
+        m_chkMusicG[static_cast<std::size_t>(i)]->setChecked(
+            v.batch.genres[static_cast<std::size_t>(i)]);
+    m_ChkBatchReplace->setChecked(v.batch.replace);
     m_txtDVDName->setText(v.dvdName);
-    m_chkSearchBrinsell->setChecked(v.brinsell != 0);
-    m_chkSearchVantory->setChecked(v.vantory != 0);
-    m_chkAutoCrop->setChecked(v.autoCrop != 0);
-    m_chkReplaceLarger->setChecked(v.replaceLarger != 0);
-    m_chkFolderNames->setChecked(v.folderNames != 0);
+    m_chkSearchBrinsell->setChecked(v.batch.brinsell);
+    m_chkSearchVantory->setChecked(v.batch.vantory);
+    m_chkAutoCrop->setChecked(v.batch.autoCrop);
+    m_chkReplaceLarger->setChecked(v.batch.replaceLarger);
+    m_chkFolderNames->setChecked(v.batch.folderNames);
+    m_spnRequestInterval->setValue(v.requestIntervalMs);
 }
 
 void frmProp::tsProp_Click()
@@ -373,6 +383,11 @@ void frmProp::chkFolderNames_Click()
     m_cmdApply->setEnabled(true);
 }
 
+void frmProp::spnRequestInterval_Change()
+{
+    m_cmdApply->setEnabled(true);
+}
+
 void frmProp::txtDVDName_Change()
 {
     replaceText(m_txtDVDName, PropSettings::depthText(m_txtDVDName->text()),
@@ -409,13 +424,15 @@ PropValues frmProp::readControls() const
     v.dvdPath = m_txtDVDCoverArt->text();
     v.dvdName = m_txtDVDName->text();
     for (int i = 0; i < kGenreCount; ++i)
-        v.genre[static_cast<std::size_t>(i)] = boxValue(m_chkMusicG[static_cast<std::size_t>(i)]);
-    v.replace = boxValue(m_ChkBatchReplace);
-    v.vantory = boxValue(m_chkSearchVantory);
-    v.brinsell = boxValue(m_chkSearchBrinsell);
-    v.autoCrop = boxValue(m_chkAutoCrop);
-    v.replaceLarger = boxValue(m_chkReplaceLarger);
-    v.folderNames = boxValue(m_chkFolderNames);
+        v.batch.genres[static_cast<std::size_t>(i)] =
+            m_chkMusicG[static_cast<std::size_t>(i)]->isChecked();
+    v.batch.replace = m_ChkBatchReplace->isChecked();
+    v.batch.vantory = m_chkSearchVantory->isChecked();
+    v.batch.brinsell = m_chkSearchBrinsell->isChecked();
+    v.batch.autoCrop = m_chkAutoCrop->isChecked();
+    v.batch.replaceLarger = m_chkReplaceLarger->isChecked();
+    v.batch.folderNames = m_chkFolderNames->isChecked();
+    v.requestIntervalMs = m_spnRequestInterval->value();
     return v;
 }
 
@@ -435,9 +452,8 @@ void frmProp::cmdApply_Click()
         box->selectAll();
         return;
     }
-    PropSettings::applyToState(v, modJacketeer());
-    SettingsStore store;
-    PropSettings::writeToStore(v, store);
+    Settings settings;
+    PropSettings::apply(v, modJacketeer(), settings);
     m_cmdApply->setEnabled(false);
 }
 

@@ -10,6 +10,7 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSpinBox;
 class QTabBar;
 struct PropValues;
 
@@ -47,6 +48,7 @@ public:
     void ChkBatchReplace_Click();
     void chkReplaceLarger_Click();
     void chkFolderNames_Click();
+    void spnRequestInterval_Change();
     void txtDVDName_Change();
     void cmdCDBrowse_Click();
     void cmdDVDBrowse_Click();
@@ -80,6 +82,7 @@ private:
     QCheckBox *m_chkReplaceLarger = nullptr;
     QCheckBox *m_chkFolderNames = nullptr;
     QCheckBox *m_chkAutoCrop = nullptr;
+    QSpinBox *m_spnRequestInterval = nullptr;
     QPushButton *m_Command1 = nullptr;
     QPushButton *m_cmdApply = nullptr;
     QPushButton *m_cmdCancel = nullptr;

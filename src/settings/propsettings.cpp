@@ -1,6 +1,5 @@
 #include "settings/propsettings.h"
 
-#include "base/settingsstore.h"
 #include "cover/coverfile.h"
 #include "settings/settingstexts.h"
 
@@ -10,11 +9,6 @@ using namespace SettingsTexts;
 
 namespace
 {
-
-QString flagText(int16_t value)
-{
-    return QString::number(value);
-}
 
 // Leading blanks, an optional sign and the digits after it; the digits come
 // back without leading zeros, "" when there are none.
@@ -47,25 +41,17 @@ LeadingNumber leadingNumber(const QString &text)
 
 } // namespace
 
-PropValues PropSettings::load(const SettingsStore &store)
+PropValues PropSettings::load(const Settings &settings)
 {
-    // The keys the shared state holds, read by its one reader.
     ModJacketeer stored;
-    stored.loadFromStore(store);
-    const auto box = [](int16_t flag) { return static_cast<int16_t>(flag != 0 ? 1 : 0); };
+    stored.read(settings);
     PropValues v;
     v.qsName = stored.qsName;
     v.cdPath = stored.batchCDPath;
     v.dvdPath = stored.batchDVDPath;
-    for (std::size_t i = 0; i < v.genre.size(); ++i)
-        v.genre[i] = box(stored.batchGenre[i]);
-    v.replace = box(stored.batchReplace);
     v.dvdName = QString::number(stored.batchDVDFolder);
-    v.brinsell = box(stored.batchBrinsell);
-    v.vantory = box(stored.batchVantory);
-    v.autoCrop = box(stored.autoCrop);
-    v.replaceLarger = box(stored.batchReplaceLarger);
-    v.folderNames = box(stored.batchFolderNames);
+    v.batch = stored.batch;
+    v.requestIntervalMs = settings.number(Keys::RequestIntervalMs);
     return v;
 }
 
@@ -157,42 +143,20 @@ PropCheckFailure PropSettings::check(PropValues &values, const FolderExists &exi
             return {PropField::DVDPath, kDVDMissing, kDVDErrorTitle};
         values.dvdPath = upperDriveLetter(values.dvdPath, exists);
     }
-    // The depth is kept as a 16-bit number, so a larger one would wrap.
     const qint64 depth = depthValue(values.dvdName);
-    if (depth < 1 || depth > kMaxDepth)
+    if (depth < Keys::BatchDVDFolder.min || depth > Keys::BatchDVDFolder.max)
         return {PropField::DVDName, kDepthTooSmall, kDVDErrorTitle};
     return {};
 }
 
-void PropSettings::applyToState(const PropValues &values, ModJacketeer &state)
+bool PropSettings::apply(const PropValues &values, ModJacketeer &state, Settings &settings)
 {
     state.qsName = values.qsName.trimmed();
     state.batchCDPath = values.cdPath.trimmed();
     state.batchDVDPath = values.dvdPath.trimmed();
-    state.batchReplace = values.replace;
-    state.batchDVDFolder = static_cast<int16_t>(depthValue(values.dvdName));
-    state.batchGenre = values.genre;
-    state.batchVantory = values.vantory;
-    state.batchBrinsell = values.brinsell;
-    state.autoCrop = values.autoCrop;
-    state.batchReplaceLarger = values.replaceLarger;
-    state.batchFolderNames = values.folderNames;
-}
-
-void PropSettings::writeToStore(const PropValues &values, SettingsStore &store)
-{
-    store.write(QStringLiteral("QSName"), values.qsName.trimmed());
-    store.write(QStringLiteral("BatchCDPath"), values.cdPath.trimmed());
-    store.write(QStringLiteral("BatchDVDPath"), values.dvdPath.trimmed());
-    for (int i = 0; i < kGenreCount; ++i)
-        store.write(QStringLiteral("BatchGenre") + genreCaption(i),
-                    flagText(values.genre[static_cast<std::size_t>(i)]));
-    store.write(QStringLiteral("BatchReplace"), flagText(values.replace));
-    store.write(QStringLiteral("BatchDVDFolder"), QString::number(depthValue(values.dvdName)));
-    store.write(QStringLiteral("BatchVantory"), flagText(values.vantory));
-    store.write(QStringLiteral("BatchBrinsell"), flagText(values.brinsell));
-    store.write(QStringLiteral("AutoCrop"), flagText(values.autoCrop));
-    store.write(QStringLiteral("BatchReplaceLarger"), flagText(values.replaceLarger));
-    store.write(QStringLiteral("BatchFolderNames"), flagText(values.folderNames));
-    store.sync();
+    state.batchDVDFolder = static_cast<int>(depthValue(values.dvdName));
+    state.batch = values.batch;
+    state.write(settings);
+    settings.setNumber(Keys::RequestIntervalMs, values.requestIntervalMs);
+    return settings.sync();
 }

@@ -5,25 +5,17 @@
 #include <QString>
 
 #include <array>
-#include <cstdint>
 #include <functional>
 
-class SettingsStore;
-
 // What the properties dialog edits, as its controls hold it: texts as typed,
-// check boxes as 0/1.
+// check boxes as on/off.
 struct PropValues {
-    QString qsName;                           // txtQSName
-    QString cdPath = QStringLiteral("None");  // txtCDCoverArt
-    QString dvdPath = QStringLiteral("None"); // txtDVDCoverArt
-    QString dvdName = QStringLiteral("1");    // txtDVDName (depth box text)
-    std::array<int16_t, kGenreCount> genre{}; // chkMusicG(0..17)
-    int16_t replace = 0;                      // ChkBatchReplace
-    int16_t vantory = 0;                      // chkSearchVantory
-    int16_t brinsell = 0;                     // chkSearchBrinsell
-    int16_t autoCrop = 0;                     // chkAutoCrop
-    int16_t replaceLarger = 0;                // chkReplaceLarger
-    int16_t folderNames = 0;                  // chkFolderNames
+    QString qsName = Keys::QSName.text();                     // txtQSName
+    QString cdPath = Keys::BatchCDPath.text();                // txtCDCoverArt
+    QString dvdPath = Keys::BatchDVDPath.text();              // txtDVDCoverArt
+    QString dvdName = Keys::BatchDVDFolder.defaultText;       // txtDVDName (depth box text)
+    BatchChoices batch;                                       // the genre and batch check boxes
+    int requestIntervalMs = Keys::RequestIntervalMs.number(); // spnRequestInterval
 };
 
 // The box whose check failed in Apply; the dialog puts the focus there.
@@ -44,9 +36,8 @@ public:
     using FolderExists = std::function<bool(const QString &path)>;
 
     // The dialog's values as the store holds them, read by the shared
-    // state's reader (ModJacketeer::loadFromStore), so both see the same
-    // keys, order and defaults.
-    static PropValues load(const SettingsStore &store);
+    // state's reader, so both see the same keys and defaults.
+    static PropValues load(const Settings &settings);
 
     // The template box after an edit: every backslash removed.
     static QString cleanTemplate(const QString &text);
@@ -61,7 +52,7 @@ public:
     // ("3x" -> "3", "" -> "0", "007" -> "7").
     static QString depthText(const QString &text);
     // The numeric value of the depth box's text; saturates far above the
-    // 16-bit range instead of overflowing.
+    // depth's range instead of overflowing.
     static qint64 depthValue(const QString &text);
 
     // Apply step 1 for one root box: one trailing separator removed from the
@@ -81,13 +72,12 @@ public:
     // nothing is to be saved.
     static PropCheckFailure check(PropValues &values, const FolderExists &exists);
 
-    // Apply step 6: the checked values into the shared settings state.
-    static void applyToState(const PropValues &values, ModJacketeer &state);
-    // Apply step 7: the checked values into the store, in the dialog's order.
-    static void writeToStore(const PropValues &values, SettingsStore &store);
+    // Apply steps 6 and 7: the checked values into the shared settings state,
+    // then what the state now holds into the store in the dialog's order,
+    // followed by the pause between requests. False when the file could not
+    // be written (reported already).
+    static bool apply(const PropValues &values, ModJacketeer &state, Settings &settings);
 
     // The default existence test: a folder at path + "/".
     static bool folderExists(const QString &path);
-
-    static constexpr qint64 kMaxDepth = 32767;
 };

@@ -47,6 +47,7 @@ inline const QString kSearchBrinsell = QStringLiteral("Search Brinsell");
 inline const QString kBatchReplace = QStringLiteral("Replace existing Cover Art");
 inline const QString kReplaceLarger = QStringLiteral("Only replace with a larger picture");
 inline const QString kFolderNames = QStringLiteral("Use folder names for untagged albums");
+inline const QString kRequestInterval = QStringLiteral("Pause between requests to one site (ms)");
 inline const QString kAutoCrop =
     QStringLiteral("Auto-Crop Vantory 500x500 DVD cover art to 350x500");
 

@@ -2,7 +2,7 @@
 
 #include "base/appfolder.h"
 #include "base/messagebox.h"
-#include "base/settingsstore.h"
+#include "base/settings.h"
 #include "base/version.h"
 #include "update/updatetexts.h"
 
@@ -106,8 +106,7 @@ UpdateOutcome UpdateCheck::run()
 
 UpdateOutcome runAutoUpdate()
 {
-    const SettingsStore store;
-    const SiteEndpoints sites = readSiteEndpoints(store);
+    const SiteEndpoints sites = Settings().sites();
     UpdateCheck check(&URLDownloadToFile, messageBox(), urlOpener());
     check.appFolder = ::appFolder();
     check.updateInfoUrl = sites.updateInfoUrl;

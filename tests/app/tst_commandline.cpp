@@ -1,6 +1,6 @@
 #include "app/commandline.h"
 #include "base/appfolder.h"
-#include "base/settingsstore.h"
+#include "base/settings.h"
 
 #include <QDir>
 #include <QFile>
@@ -115,17 +115,16 @@ private slots:
     void settingsFileTakesTheStore()
     {
         qputenv("XDG_CONFIG_HOME", m_dir.filePath("config").toLocal8Bit());
-        SettingsStore::useFile(
-            CommandLine::parse({"jacketeer", "--settings", "o/s.ini"}).settingsFile);
-        SettingsStore{}.write("QSName", "cover");
+        Settings::useFile(CommandLine::parse({"jacketeer", "--settings", "o/s.ini"}).settingsFile);
+        Settings{}.setText(Keys::QSName, "cover");
         QFile file(m_dir.filePath("o/s.ini"));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QVERIFY(file.readAll().contains("\nQSName=cover\n"));
 
-        SettingsStore::useFile({});
-        const SettingsStore own;
+        Settings::useFile({});
+        const Settings own;
         QCOMPARE(own.fileName(), m_dir.filePath("config/Jacketeer/Jacketeer.ini"));
-        QCOMPARE(own.read("QSName", "folder"), QString("folder"));
+        QCOMPARE(own.stored(Keys::QSName), std::nullopt);
     }
 
     void scratchFolder_data()

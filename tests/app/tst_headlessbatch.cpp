@@ -1,5 +1,5 @@
 #include "base/modjacketeer.h"
-#include "base/settingsstore.h"
+#include "base/settings.h"
 #include "batch/consolebatch.h"
 #include "batch/frmbatch.h"
 #include "batch/samplecollection.h"
@@ -33,14 +33,15 @@ class tst_HeadlessBatch : public QObject
     QString settingsFor(const SimulatorProcess &sim, const QString &name, const QString &cdRoot,
                         const QString &dvdRoot = "None")
     {
-        SettingsStore::useFile(path(name));
-        SettingsStore store;
+        Settings::useFile(path(name));
+        Settings store;
         sim.configureSites(store);
-        for (const char *key : {"BatchVantory", "BatchBrinsell", "BatchGenreRock", "BatchGenrePop"})
-            store.write(key, "1");
-        store.write("QSName", "@artist@ - @album@");
-        store.write("BatchCDPath", cdRoot);
-        store.write("BatchDVDPath", dvdRoot);
+        for (const SettingKey &key :
+             {Keys::BatchVantory, Keys::BatchBrinsell, Keys::batchGenre(0), Keys::batchGenre(11)})
+            store.setOn(key, true);
+        store.setText(Keys::QSName, "@artist@ - @album@");
+        store.setText(Keys::BatchCDPath, cdRoot);
+        store.setText(Keys::BatchDVDPath, dvdRoot);
         return path(name);
     }
 
@@ -130,19 +131,20 @@ private slots:
         QFETCH(QString, err);
         QFETCH(QString, recordedRoot);
         const auto here = [this](QString text) { return text.replace("<d>", m_dir.path()); };
-        SettingsStore::useFile(path(file));
+        Settings::useFile(path(file));
         for (const QString &setting : settings)
-            SettingsStore().write(setting.section('=', 0, 0), here(setting.section('=', 1)));
+            for (const SettingKey &key : Keys::all())
+                if (key.name == setting.section('=', 0, 0))
+                    Settings().setStored(key, here(setting.section('=', 1)));
         QString outText, errText;
         QTextStream out(&outText), errStream(&errText);
         ConsoleBatch batch({dvd ? BatchType::DVD : BatchType::CD, here(root), missingOnly},
                            {&out, &errStream, false, 80});
         QCOMPARE(batch.prepare(), err.isEmpty() ? 0 : 2);
         QCOMPARE(errText, here(err));
-        QCOMPARE(SettingsStore().read(dvd ? "BatchDVDPath" : "BatchCDPath", "None"),
-                 here(recordedRoot));
+        QCOMPARE(Settings().text(dvd ? Keys::BatchDVDPath : Keys::BatchCDPath), here(recordedRoot));
         QTEST(int(batch.tickedNodes().size()), "ticked");
-        SettingsStore::useFile({});
+        Settings::useFile({});
     }
 
     void progress()
@@ -243,7 +245,7 @@ private slots:
         qputenv("JACKETEER_APPDIR", path(name + "-window-app").toUtf8());
         settingsFor(m_sim, name + "-window.ini", type == 0 ? window : "None",
                     type == 1 ? window : "None");
-        modJacketeer().loadFromStore(SettingsStore());
+        modJacketeer().read(Settings());
         {
             frmBatch w;
             w.findChild<QRadioButton *>(QStringLiteral("optType(%1)").arg(type))->setChecked(true);
@@ -267,8 +269,8 @@ private slots:
         }
 
         // The program recorded its root: the window's restore shows its hits.
-        SettingsStore::useFile(settings);
-        modJacketeer().loadFromStore(SettingsStore());
+        Settings::useFile(settings);
+        modJacketeer().read(Settings());
         frmBatch w;
         w.RestoreLastBatch();
         int hitNodes = 0;
@@ -276,7 +278,7 @@ private slots:
             hitNodes += frmBatch::nodeImage(*it) == NodeImage::HitNotSaved ? 1 : 0;
         QVERIFY(records > 0);
         QCOMPARE(hitNodes, records);
-        SettingsStore::useFile({});
+        Settings::useFile({});
     }
 
     void addressesAndNetworkFailures()
@@ -300,8 +302,8 @@ private slots:
         oldFile.close();
         const QString settings =
             settingsFor(sim, "trouble.ini", path("Trouble/CD"), path("Trouble/DVD"));
-        SettingsStore().write("BatchReplace", "1");
-        SettingsStore::useFile({});
+        Settings().setOn(Keys::BatchReplace, true);
+        Settings::useFile({});
         const auto run = [&](const QStringList &arguments) {
             QScopedPointer<QProcess> program(
                 startProgram(arguments + QStringList{"--settings", settings}, path("trouble-app")));
@@ -346,7 +348,7 @@ private slots:
         const QString root = path("Interrupted");
         QVERIFY(makeDemoCollection(root, {}).ok());
         const QString settings = settingsFor(slow, "interrupted.ini", root);
-        SettingsStore::useFile({});
+        Settings::useFile({});
         QScopedPointer<QProcess> run(
             startProgram({"--batch", "cd", "--settings", settings}, path("interrupted-app")));
         QString out;

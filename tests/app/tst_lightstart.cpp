@@ -1,6 +1,6 @@
 #include "app/frmjacketeer.h"
 #include "app/websearchview.h"
-#include "base/settingsstore.h"
+#include "base/settings.h"
 #include "guitestmain.h"
 #include "recordingmessagebox.h"
 #include "testfolders.h"
@@ -36,7 +36,7 @@ private slots:
     void init()
     {
         m_dir = std::make_unique<TestFolders>();
-        m_store = std::make_unique<SettingsStore>();
+        m_store = std::make_unique<Settings>();
         m_boxes = std::make_unique<ScopedRecordingMessageBox>();
         m_window = std::make_unique<frmJacketeer>(m_store.get());
         m_window->show();
@@ -105,7 +105,7 @@ private slots:
 
 private:
     std::unique_ptr<TestFolders> m_dir;
-    std::unique_ptr<SettingsStore> m_store;
+    std::unique_ptr<Settings> m_store;
     std::unique_ptr<ScopedRecordingMessageBox> m_boxes;
     std::unique_ptr<frmJacketeer> m_window;
 };

@@ -1,7 +1,7 @@
 #include "app/frmjacketeer.h"
 #include "base/appfolder.h"
 #include "base/downloadservice.h"
-#include "base/settingsstore.h"
+#include "base/settings.h"
 
 #include "accessibletoggle.h"
 #include "guitestmain.h"
@@ -71,9 +71,9 @@ private slots:
         QFETCH(QString, exit);
 
         ScopedRecordingMessageBox boxes;
-        SettingsStore store;
-        store.write("BatchCDPath", "None");
-        store.write("BatchDVDPath", m_dir.path("DVD"));
+        Settings store;
+        store.setText(Keys::BatchCDPath, "None");
+        store.setText(Keys::BatchDVDPath, m_dir.path("DVD"));
         frmJacketeer main(&store);
         main.show();
         QVERIFY(QTest::qWaitForWindowExposed(&main));
@@ -119,7 +119,7 @@ private slots:
     void autoUpdateRunsTheCheck()
     {
         ScopedRecordingMessageBox boxes;
-        SettingsStore store;
+        Settings store;
         frmJacketeer main(&store);
         QStringList downloads;
         setDownloadFunction([&downloads](const QString &url, const QString &path) {

@@ -1,5 +1,5 @@
 #include "../search/searchpages.h"
-#include "base/appfolder.h"
+#include "base/settings.h"
 #include "base/pagesource.h"
 #include "batch/batchcrop.h"
 #include "batch/batchhit.h"

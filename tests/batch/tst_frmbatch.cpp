@@ -1,6 +1,6 @@
 #include "base/downloadservice.h"
 #include "base/modjacketeer.h"
-#include "base/settingsstore.h"
+#include "base/settings.h"
 #include "batch/batchresultsfile.h"
 #include "batch/batchtexts.h"
 #include "batch/frmbatch.h"
@@ -46,11 +46,11 @@ private:
 
     void setRoots(const QString &cd, const QString &dvd, int depth = 1)
     {
-        SettingsStore store;
-        store.write("BatchCDPath", cd);
-        store.write("BatchDVDPath", dvd);
-        store.write("BatchDVDFolder", QString::number(depth));
-        modJacketeer().loadFromStore(store);
+        Settings store;
+        store.setText(Keys::BatchCDPath, cd);
+        store.setText(Keys::BatchDVDPath, dvd);
+        store.setNumber(Keys::BatchDVDFolder, depth);
+        modJacketeer().read(store);
     }
 
     template <typename T> static T *child(QWidget *w, const QString &name)
@@ -214,11 +214,12 @@ private slots:
         makeFolder(m_dvd + "/Heat");
         // Runs search the simulator and read the test's clock.
         QVERIFY2(m_sim.start(), qPrintable(m_sim.errorString()));
-        SettingsStore store;
+        Settings store;
         m_sim.configureSites(store);
-        for (const char *key : {"BatchVantory", "BatchBrinsell", "BatchGenreRock", "BatchGenrePop"})
-            store.write(key, "1");
-        store.write("QSName", "@artist@ - @album@");
+        for (const SettingKey &key :
+             {Keys::BatchVantory, Keys::BatchBrinsell, Keys::batchGenre(0), Keys::batchGenre(11)})
+            store.setOn(key, true);
+        store.setText(Keys::QSName, "@artist@ - @album@");
         QVERIFY(makeDemoCollection(m_dir.filePath("Demo"), {}).ok());
         frmBatch::setClock([this] { return m_now; });
     }
@@ -784,7 +785,7 @@ private slots:
             boxes.box.answers = {how == "No" ? MsgAnswer::No : MsgAnswer::Yes};
         }
         modJacketeer().qsName = tmpl;
-        modJacketeer().autoCrop = autoCrop;
+        modJacketeer().batch.autoCrop = autoCrop;
         frmCompare::setExecFunction([&how](frmCompare &c) {
             how.endsWith("replace") ? c.cmdQuickSave_Click(1) : c.reject();
         });
@@ -793,7 +794,7 @@ private slots:
         QTest::mouseClick(child<QPushButton>(w.get(), how == "crop" ? "cmdCrop" : "cmdDownload"),
                           Qt::LeftButton);
         frmCompare::setExecFunction({});
-        modJacketeer().autoCrop = 0;
+        modJacketeer().batch.autoCrop = false;
 
         const QString path = folder + '/' + saved.section(' ', 0, -2);
         QCOMPARE(w->lblStatusRight()->text(), status.contains("%1") ? status.arg(path) : status);
@@ -831,13 +832,13 @@ private slots:
         makeFolder(root + "/Cold Creek Trilogy");
         makeFolder(root + "/Sideways Scan");
         setRoots("None", root);
-        modJacketeer().autoCrop = 1;
+        modJacketeer().batch.autoCrop = true;
         frmBatch w;
         w.show();
         child<QRadioButton>(&w, "optType(1)")->click();
         w.cmdCheckAll_Click();
         QTest::mouseClick(w.cmdStart(), Qt::LeftButton);
-        modJacketeer().autoCrop = 0;
+        modJacketeer().batch.autoCrop = false;
         // Auto-Crop cut the 500x500 Vantory picture and left the 400x500 one.
         QCOMPARE(QImage(root + "/Harbour Lights/Harbour Lights - .jpg").size(), QSize(350, 500));
         const QString trilogy = root + "/Cold Creek Trilogy";
@@ -888,13 +889,13 @@ private slots:
         const QByteArray old = TestFiles::readFile(TestFiles::writePicture(kept, 40, 40));
         TestFiles::writePicture(root + "/Image Server/WebP Sent/Image Server - WebP Sent.jpg", 40,
                                 40);
-        SettingsStore().write("BatchReplace", "1");
+        Settings().setOn(Keys::BatchReplace, true);
         setRoots(root, "None");
         frmBatch w;
         w.show();
         w.cmdCheckAll_Click();
         QTest::mouseClick(w.cmdStart(), Qt::LeftButton);
-        SettingsStore().write("BatchReplace", "0");
+        Settings().setOn(Keys::BatchReplace, false);
         QCOMPARE(TestFiles::readFile(kept), old);
         for (const QString sent : {"WebP", "PNG"}) {
             const QString saved =
@@ -920,9 +921,9 @@ private slots:
         QVERIFY(QImage(500, 500, QImage::Format_RGB32).save(square300));
         QVERIFY(QImage(100, 100, QImage::Format_RGB32).save(square500));
         {
-            SettingsStore store;
-            store.write("BatchReplace", "1");
-            store.write("BatchReplaceLarger", "1");
+            Settings store;
+            store.setOn(Keys::BatchReplace, true);
+            store.setOn(Keys::BatchReplaceLarger, true);
         }
         setRoots(root, "None");
         ScopedRecordingMessageBox boxes;
@@ -986,9 +987,9 @@ private slots:
         undo->trigger();
         QCOMPARE(boxes.box.shown.last().text, QStringLiteral("There is no batch to undo."));
 
-        SettingsStore store;
-        store.write("BatchReplace", "0");
-        store.write("BatchReplaceLarger", "0");
+        Settings store;
+        store.setOn(Keys::BatchReplace, false);
+        store.setOn(Keys::BatchReplaceLarger, false);
     }
 
     void pacedRunAndCancelDuringRetryWait()
@@ -998,9 +999,9 @@ private slots:
         const QString log = m_dir.filePath("paced.log");
         QVERIFY2(sim.start(qEnvironmentVariable("JACKETEER_SIM_CATALOGUE"), {"--log", log}),
                  qPrintable(sim.errorString()));
-        SettingsStore store;
+        Settings store;
         sim.configureSites(store);
-        store.writeSite("RequestIntervalMs", "300");
+        store.setNumber(Keys::RequestIntervalMs, 300);
         store.sync();
         const QString root = m_dir.filePath("Paced");
         QVERIFY(writeTagged(root + "/Metallica/Black/01.mp3", "Metallica", "Black"));
@@ -1022,7 +1023,7 @@ private slots:
 
         // A page turned away is asked for again after 2 s; Cancel ends that
         // wait at once.
-        store.writeSite("RequestIntervalMs", "0");
+        store.setNumber(Keys::RequestIntervalMs, 0);
         store.sync();
         QVERIFY(writeTagged(root + "/Busy/Shop/01.mp3", "Metallica", "Black simerror503"));
         w.cmdNew_Click();

@@ -1,4 +1,4 @@
-#include "base/appfolder.h"
+#include "base/settings.h"
 #include "base/pagesource.h"
 #include "search/resultspagewriter.h"
 #include "search/retailersearch.h"

@@ -7,7 +7,7 @@
 #include "base/downloadservice.h"
 #include "base/modjacketeer.h"
 #include "base/pagefetcher.h"
-#include "base/settingsstore.h"
+#include "base/settings.h"
 #include "cover/frmcompare.h"
 #include "cover/picturefacts.h"
 #include "guitestmain.h"
@@ -85,9 +85,9 @@ private slots:
 
     void init()
     {
-        m_store = std::make_unique<SettingsStore>();
+        m_store = std::make_unique<Settings>();
         m_sim.configureSites(*m_store);
-        m_store->writeSite("SearchConcurrency", "4");
+        m_store->setNumber(Keys::SearchConcurrency, 4);
         m_boxes = std::make_unique<ScopedRecordingMessageBox>();
         for (const QString &f : QDir(m_folder).entryList(QDir::Files | QDir::Hidden))
             QFile::remove(m_folder + '/' + f);
@@ -229,7 +229,7 @@ private slots:
     {
         chooseCriteria({0, 12}, true, true);
         m_window->txtSearch->setText("Metallica");
-        m_store->writeSite("SearchConcurrency", "2");
+        m_store->setNumber(Keys::SearchConcurrency, 2);
         WatchedPages pages;
         m_window->setPageSource(&pages);
         QTest::mouseClick(m_window->cmdSearch, Qt::LeftButton);
@@ -270,7 +270,7 @@ private slots:
         chooseCriteria({0, 2, 12}, true, true);
         m_window->txtSearch->setText("Metallica simonlycountry simslow5000");
         QFile::remove(appFile("results.html"));
-        m_store->write("Vantory", "0");
+        m_store->setOn(Keys::Vantory, false);
         QTest::mouseClick(m_window->cmdSearch, Qt::LeftButton);
         QTRY_COMPARE(m_window->lblResults->text(), "Searching Country...");
         if (close)
@@ -289,7 +289,7 @@ private slots:
         QCOMPARE(m_window->lblResults->text(), close ? "Searching Country..." : "Results Found: 4");
         QCOMPARE(m_window->isVisible(), !close);
         // A close writes the criteria as at any close.
-        QCOMPARE(m_store->read("Vantory", QString()), close ? "1" : "0");
+        QCOMPARE(m_store->stored(Keys::Vantory), close ? "1" : "0");
     }
 
     // A Quick Save link saves into the highlighted folder, here over a read-only
@@ -657,7 +657,7 @@ private:
     TestFolders m_root;
     SimulatorProcess m_sim;
     SimulatorProcess m_slowSim; // answers after 100 ms, as a distant server would
-    std::unique_ptr<SettingsStore> m_store;
+    std::unique_ptr<Settings> m_store;
     std::unique_ptr<ScopedRecordingMessageBox> m_boxes;
     std::unique_ptr<frmJacketeer> m_window;
     QString m_folder;

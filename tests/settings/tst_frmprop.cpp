@@ -1,11 +1,15 @@
 #include "app/frmjacketeer.h"
 #include "base/modjacketeer.h"
+#include "batch/batchrun.h"
+#include "batch/batchscan.h"
 #include "batch/frmbatch.h"
-#include "base/settingsstore.h"
+#include "base/settings.h"
 #include "accessibletoggle.h"
 #include "guitestmain.h"
 #include "recordingmessagebox.h"
 #include "settings/frmprop.h"
+#include "settings/propsettings.h"
+#include "testfiles.h"
 #include "testfolders.h"
 
 #include <QAction>
@@ -15,27 +19,29 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSet>
+#include <QSpinBox>
 #include <QTabBar>
 #include <QTest>
 
 #include <algorithm>
 #include <memory>
 
-// The properties dialog driven as a user would, offscreen.
+Q_DECLARE_METATYPE(PropField)
+
+// The properties dialog's rules, then the dialog driven as a user would,
+// offscreen.
 class tst_frmProp : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(QDir(m_folders.path()).mkpath(QStringLiteral("music")));
-        QVERIFY(QDir(m_folders.path()).mkpath(QStringLiteral("films")));
-    }
-
     void init()
     {
-        QFile::remove(SettingsStore().fileName());
+        // A fresh settings file per test and row.
+        m_folders = std::make_unique<TestFolders>();
+        QVERIFY(QDir(m_folders->path()).mkpath(QStringLiteral("music")));
+        QVERIFY(QDir(m_folders->path()).mkpath(QStringLiteral("films")));
         modJacketeer() = ModJacketeer{};
         m_box = std::make_unique<ScopedRecordingMessageBox>();
     }
@@ -49,6 +55,124 @@ private slots:
         m_box.reset();
     }
 
+    void preview_data()
+    {
+        QTest::addColumn<QString>("templ");
+        QTest::addColumn<QString>("expected");
+        // clang-format off
+        QTest::newRow("default") << "folder" << "folder.jpg";
+        QTest::newRow("artist and album") << "@artist@ - @album@" << "Metallica - Black.jpg";
+        QTest::newRow("folder") << "@folder@" << "Metallica - Black.jpg";
+        QTest::newRow("blanks trimmed") << "  @album@  " << "Black.jpg";
+        // The preview shows the name a save would really write (the template's
+        // rules are tst_quicksave's target test).
+        QTest::newRow("cleaned as Quick Save cleans") << "AC/DC: <Live>?" << "AC-DC- -Live--.jpg";
+        // clang-format on
+    }
+
+    void preview()
+    {
+        QFETCH(QString, templ);
+        QTEST(PropSettings::previewName(templ), "expected");
+    }
+
+    void depth_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<qint64>("value");
+        // clang-format off
+        QTest::newRow("trailing letter") << "3x" << "3" << qint64(3);
+        QTest::newRow("emptied") << "" << "0" << qint64(0);
+        QTest::newRow("letter first") << "x3" << "0" << qint64(0);
+        QTest::newRow("trailing point") << "3." << "3" << qint64(3);
+        QTest::newRow("fraction dropped") << "3.7" << "3" << qint64(3);
+        QTest::newRow("leading zeros and blanks") << "  007" << "7" << qint64(7);
+        QTest::newRow("negative") << "-2" << "-2" << qint64(-2);
+        QTest::newRow("lone sign") << "-" << "0" << qint64(0);
+        QTest::newRow("above 16 bits") << "40000" << "40000" << qint64(40000);
+        QTest::newRow("far too long saturates") << "123456789012345678901234567890"
+                                                << "123456789012345678901234567890" << qint64(999999999);
+        // clang-format on
+    }
+
+    void depth()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        QCOMPARE(PropSettings::depthText(text), expected);
+        QTEST(PropSettings::depthValue(text), "value");
+        QCOMPARE(PropSettings::depthText(expected), expected);
+    }
+
+    void check_data()
+    {
+        QTest::addColumn<QString>("cd");
+        QTest::addColumn<QString>("dvd");
+        QTest::addColumn<QString>("depth");
+        QTest::addColumn<PropField>("failed");
+        QTest::addColumn<QString>("cdAfter");
+        QTest::addColumn<QString>("dvdAfter");
+        const PropField ok = PropField::None;
+        // "@" stands for the test's folder holding "music", "films" and "music/track.mp3".
+        // clang-format off
+        QTest::newRow("existing roots") << "@/music" << "@/films" << "2" << ok << "@/music" << "@/films";
+        QTest::newRow("one trailing separator removed") << " @/music/ " << "@/films//" << "1" << ok << "@/music" << "@/films/";
+        QTest::newRow("root stays root") << "/" << " / " << "1" << ok << "/" << " / ";
+        QTest::newRow("emptied roots become None") << "   " << "" << "1" << ok << "None" << "None";
+        QTest::newRow("none in any case not checked") << "none" << " NoNe " << "1" << ok << "none" << " NoNe ";
+        QTest::newRow("missing cd root") << "@/nowhere" << "@/nowhere" << "1" << PropField::CDPath << "@/nowhere" << "@/nowhere";
+        QTest::newRow("missing dvd root") << "@/music/" << "@/nowhere/" << "1" << PropField::DVDPath << "@/music" << "@/nowhere";
+        QTest::newRow("a file is not a folder") << "@/music/track.mp3" << "None" << "1" << PropField::CDPath << "@/music/track.mp3" << "None";
+        QTest::newRow("roots checked before depth") << "@/nowhere" << "None" << "0" << PropField::CDPath << "@/nowhere" << "None";
+        QTest::newRow("depth zero") << "None" << "None" << "0" << PropField::DVDName << "None" << "None";
+        QTest::newRow("depth largest") << "None" << "None" << "32767" << ok << "None" << "None";
+        QTest::newRow("depth beyond 16 bits") << "None" << "None" << "32768" << PropField::DVDName << "None" << "None";
+        // clang-format on
+    }
+
+    void check()
+    {
+        QFETCH(QString, cd);
+        QFETCH(QString, dvd);
+        QFETCH(QString, depth);
+        QFETCH(PropField, failed);
+        QFETCH(QString, cdAfter);
+        QFETCH(QString, dvdAfter);
+
+        QVERIFY(TestFiles::writeFile(m_folders->path("music/track.mp3")));
+        const QString dir = m_folders->path();
+        const auto at = [&dir](QString s) { return s.replace(QLatin1Char('@'), dir); };
+
+        PropValues v;
+        v.cdPath = at(cd);
+        v.dvdPath = at(dvd);
+        v.dvdName = depth;
+        const PropCheckFailure failure = PropSettings::check(v, &PropSettings::folderExists);
+        // Each failure's message: failedCheck.
+        QCOMPARE(failure.field, failed);
+        QCOMPARE(v.cdPath, at(cdAfter));
+        QCOMPARE(v.dvdPath, at(dvdAfter));
+    }
+
+    void driveLetterOnlyWhenFolderKeepsExisting()
+    {
+        QSet<QString> folders{QStringLiteral("d:/music"), QStringLiteral("D:/music"),
+                              QStringLiteral("e:/films"), QStringLiteral("/home/x"),
+                              QStringLiteral("/Home/x")};
+        const auto exists = [&folders](const QString &p) { return folders.contains(p); };
+        PropValues v;
+        v.cdPath = QStringLiteral("d:/music/");
+        v.dvdPath = QStringLiteral("e:/films");
+        QVERIFY(!PropSettings::check(v, exists).failed());
+        QCOMPARE(v.cdPath, QStringLiteral("D:/music"));
+        // "E:/films" is not there: upper-casing would point the root elsewhere.
+        QCOMPARE(v.dvdPath, QStringLiteral("e:/films"));
+        // A Linux path's first letter is never touched.
+        QCOMPARE(PropSettings::upperDriveLetter(QStringLiteral("/home/x"), exists),
+                 QStringLiteral("/home/x"));
+    }
+
     void emptyStoreShowsDefaults()
     {
         QVERIFY(open());
@@ -58,10 +182,8 @@ private slots:
         QCOMPARE(child("txtCDCoverArt")->text(), QStringLiteral("None"));
         QCOMPARE(child("txtDVDCoverArt")->text(), QStringLiteral("None"));
         QCOMPARE(child("txtDVDName")->text(), QStringLiteral("1"));
-        const auto boxes = m_dlg->findChildren<QCheckBox *>();
-        QCOMPARE(boxes.size(), kGenreCount + 6);
-        QVERIFY(
-            std::none_of(boxes.begin(), boxes.end(), [](QCheckBox *b) { return b->isChecked(); }));
+        // None of them ticked: eachKey.
+        QCOMPARE(m_dlg->findChildren<QCheckBox *>().size(), kGenreCount + 6);
         QCOMPARE(child<QCheckBox>("chkMusicG(6)")->text(), QStringLiteral("R&&B/Soul"));
         QCOMPARE(child<QCheckBox>("chkReplaceLarger")->text(),
                  QStringLiteral("Only replace with a larger picture"));
@@ -74,7 +196,10 @@ private slots:
         QVERIFY(child<QFrame>("fraProp(0)")->isVisible());
         QVERIFY(!child<QFrame>("fraProp(1)")->isVisible());
         QVERIFY(child<QPushButton>("cmdApply")->isEnabled());
-        QCOMPARE(stored(QStringLiteral("QSName")), QStringLiteral("<missing>"));
+        QCOMPARE(child<QSpinBox>("spnRequestInterval")->value(), 1000);
+        QCOMPARE(child<QLabel>("lblRequestInterval")->text(),
+                 QStringLiteral("Pause between requests to one site (ms)"));
+        QVERIFY(!QFile::exists(settingsFile()));
 
         // Captions whose blanks matter.
         QCOMPARE(child<QLabel>("Label6")->text(), QStringLiteral("                Album: Black"));
@@ -127,6 +252,7 @@ private slots:
             [&] { QTest::keyClick(child("txtQSName"), Qt::Key_X); },
             [&] { QTest::keyClick(child("txtCDCoverArt"), Qt::Key_Space); },
             [&] { QTest::keyClick(child("txtDVDCoverArt"), Qt::Key_Space); },
+            [&] { QTest::keyClick(child<QSpinBox>("spnRequestInterval"), Qt::Key_Up); },
         };
         for (int i = 0; i < edits.size(); ++i) {
             edits[i]();
@@ -135,33 +261,80 @@ private slots:
             QVERIFY(!apply->isEnabled());
         }
         QVERIFY(m_box->box.shown.isEmpty());
-        QCOMPARE(stored(QStringLiteral("BatchDVDFolder")), QStringLiteral("5"));
-        QCOMPARE(stored(QStringLiteral("BatchReplaceLarger")), QStringLiteral("1"));
-        QCOMPARE(modJacketeer().batchReplaceLarger, int16_t(1));
-        QCOMPARE(stored(QStringLiteral("BatchFolderNames")), QStringLiteral("1"));
-        QCOMPARE(modJacketeer().batchFolderNames, int16_t(1));
+        QCOMPARE(Settings().number(Keys::RequestIntervalMs), 1100);
     }
 
     void applySavesNormalisedRoots()
     {
         QVERIFY(open());
-        const QString music = m_folders.path(QStringLiteral("music"));
+        const QString music = m_folders->path(QStringLiteral("music"));
         child("txtQSName")->setText(QStringLiteral(" @artist@ - @album@ "));
         child("txtCDCoverArt")->setText(music + QStringLiteral("/ "));
         child("txtDVDCoverArt")->setText(QStringLiteral("   "));
-        child("txtDVDName")->setText(QStringLiteral("2"));
-        child<QCheckBox>("chkMusicG(4)")->click();
         click("cmdApply");
         QVERIFY(m_box->box.shown.isEmpty());
         QCOMPARE(child("txtCDCoverArt")->text(), music);
         QCOMPARE(child("txtDVDCoverArt")->text(), QStringLiteral("None"));
-        QCOMPARE(stored(QStringLiteral("BatchCDPath")), music);
-        QCOMPARE(stored(QStringLiteral("BatchDVDPath")), QStringLiteral("None"));
-        QCOMPARE(stored(QStringLiteral("BatchGenreJazz")), QStringLiteral("1"));
+        const QByteArray file = TestFiles::readFile(settingsFile());
+        QVERIFY(file.contains("\nBatchCDPath=" + music.toUtf8() + "\n"));
+        QVERIFY(file.contains("\nBatchDVDPath=None\n"));
+        QVERIFY(file.contains("\nQSName=@@artist@ - @album@\n"));
         // The shared state changes at once, for the next Quick Save or batch scan.
         QCOMPARE(modJacketeer().qsName, QStringLiteral("@artist@ - @album@"));
         QCOMPARE(modJacketeer().batchCDPath, music);
         QVERIFY(m_dlg->isVisible());
+    }
+
+    // One stored key at a time: the dialog shows it on its control alone;
+    // Apply writes it back as it was, and the shared state then equals what
+    // the next start reads.
+    void eachKey_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QVariant>("shown");
+        // clang-format off
+        QTest::newRow("template") << "txtQSName" << QByteArray("[StartUp]\nQSName=cover\n") << QVariant("cover");
+        QTest::newRow("depth") << "txtDVDName" << QByteArray("[StartUp]\nBatchDVDFolder=3\n") << QVariant("3");
+        QTest::newRow("first genre") << "chkMusicG(0)" << QByteArray("[StartUp]\nBatchGenreRock=1\n") << QVariant(true);
+        QTest::newRow("R&B genre") << "chkMusicG(6)" << QByteArray("[StartUp]\nBatchGenreR%26%26B%252FSoul=1\n") << QVariant(true);
+        QTest::newRow("last genre") << "chkMusicG(17)" << QByteArray("[StartUp]\nBatchGenreCompilation=1\n") << QVariant(true);
+        QTest::newRow("replace") << "ChkBatchReplace" << QByteArray("[StartUp]\nBatchReplace=1\n") << QVariant(true);
+        QTest::newRow("replace larger") << "chkReplaceLarger" << QByteArray("[StartUp]\nBatchReplaceLarger=1\n") << QVariant(true);
+        QTest::newRow("folder names") << "chkFolderNames" << QByteArray("[StartUp]\nBatchFolderNames=1\n") << QVariant(true);
+        QTest::newRow("Vantory") << "chkSearchVantory" << QByteArray("[StartUp]\nBatchVantory=1\n") << QVariant(true);
+        QTest::newRow("Brinsell") << "chkSearchBrinsell" << QByteArray("[StartUp]\nBatchBrinsell=1\n") << QVariant(true);
+        QTest::newRow("auto-crop") << "chkAutoCrop" << QByteArray("[StartUp]\nAutoCrop=1\n") << QVariant(true);
+        QTest::newRow("pause") << "spnRequestInterval" << QByteArray("[Sites]\nRequestIntervalMs=250\n") << QVariant(250);
+        // clang-format on
+    }
+
+    void eachKey()
+    {
+        QFETCH(QString, control);
+        QFETCH(QByteArray, file);
+        QFETCH(QVariant, shown);
+        QVERIFY(TestFiles::writeFile(settingsFile(), file));
+        QVERIFY(open());
+        for (QCheckBox *box : m_dlg->findChildren<QCheckBox *>())
+            QCOMPARE(box->isChecked(), box->objectName() == control);
+        QObject *c = m_dlg->findChild<QObject *>(control);
+        const QVariant value = c->property(qobject_cast<QCheckBox *>(c)  ? "checked"
+                                           : qobject_cast<QSpinBox *>(c) ? "value"
+                                                                         : "text");
+        QCOMPARE(value, shown);
+
+        click("cmdApply");
+        QVERIFY(TestFiles::readFile(settingsFile()).contains(file.mid(file.indexOf('\n'))));
+        ModJacketeer next;
+        next.read(Settings());
+        QVERIFY(modJacketeer() == next);
+        // A run and a scan start from these values.
+        const BatchSettings run = BatchSettings::fromShared(next);
+        QVERIFY(BatchChoices(run) == next.batch && run.templateName == next.qsName);
+        const BatchScanSettings scan = BatchScanSettings::fromShared(next);
+        QCOMPARE(std::pair(scan.dvdDepth, scan.folderNames),
+                 std::pair(next.batchDVDFolder, next.batch.folderNames));
     }
 
     void failedCheck_data()
@@ -190,8 +363,8 @@ private slots:
         QVERIFY(open());
         m_dlg->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_dlg));
-        child("txtCDCoverArt")->setText(m_folders.path(cd));
-        child("txtDVDCoverArt")->setText(m_folders.path(dvd));
+        child("txtCDCoverArt")->setText(m_folders->path(cd));
+        child("txtDVDCoverArt")->setText(m_folders->path(dvd));
         child("txtDVDName")->setText(depth);
         click("cmdApply");
 
@@ -203,7 +376,7 @@ private slots:
         QCOMPARE(shown.icon, MsgIcon::Exclamation);
         QCOMPARE(QApplication::focusWidget(), m_dlg->findChild<QLineEdit *>(focus));
         QVERIFY(child<QPushButton>("cmdApply")->isEnabled());
-        QCOMPARE(stored(QStringLiteral("QSName")), QStringLiteral("<missing>"));
+        QVERIFY(!QFile::exists(settingsFile()));
         QCOMPARE(modJacketeer().batchCDPath, QStringLiteral("None"));
     }
 
@@ -212,12 +385,12 @@ private slots:
         // Ok after a failed check shows the message and closes without saving.
         QVERIFY(open());
         child("txtQSName")->setText(QStringLiteral("changed"));
-        child("txtCDCoverArt")->setText(m_folders.path(QStringLiteral("nowhere")));
+        child("txtCDCoverArt")->setText(m_folders->path(QStringLiteral("nowhere")));
         click("Command1");
         QCOMPARE(m_box->box.shown.size(), 1);
         QCOMPARE(m_box->box.shown[0].text, QStringLiteral("Batch CD Directory does not exist."));
         QTRY_VERIFY(m_dlg.isNull());
-        QCOMPARE(stored(QStringLiteral("QSName")), QStringLiteral("<missing>"));
+        QVERIFY(!QFile::exists(settingsFile()));
 
         // Ok saves a box that does not enable Apply.
         QVERIFY(open());
@@ -225,8 +398,8 @@ private slots:
         child<QCheckBox>("chkSearchVantory")->click();
         click("Command1");
         QTRY_VERIFY(m_dlg.isNull());
-        QCOMPARE(stored(QStringLiteral("BatchVantory")), QStringLiteral("1"));
-        QCOMPARE(modJacketeer().batchVantory, int16_t(1));
+        QVERIFY(TestFiles::readFile(settingsFile()).contains("\nBatchVantory=1\n"));
+        QVERIFY(modJacketeer().batch.vantory);
 
         // Cancel and the close box discard; the next opening reloads the store.
         for (bool closeBox : {false, true}) {
@@ -239,7 +412,7 @@ private slots:
             else
                 click("cmdCancel");
             QTRY_VERIFY(m_dlg.isNull());
-            QCOMPARE(stored(QStringLiteral("QSName")), QStringLiteral("folder"));
+            QCOMPARE(Settings().text(Keys::QSName), QStringLiteral("folder"));
         }
     }
 
@@ -247,7 +420,7 @@ private slots:
     {
         QVERIFY(open());
         click("cmdApply");
-        const QString music = m_folders.path(QStringLiteral("music"));
+        const QString music = m_folders->path(QStringLiteral("music"));
         QString seenBefore = QStringLiteral("<not run>");
         modJacketeer().browseResult = QStringLiteral("stale");
         frmProp::setBrowseRunner([&](QWidget *parent) {
@@ -270,8 +443,8 @@ private slots:
 
     void openedFromTheMenus()
     {
-        SettingsStore store;
-        frmJacketeer main(&store);
+        Settings settings;
+        frmJacketeer main(&settings);
         QAction *properties = main.findChild<QAction *>(QStringLiteral("mnuOptionsProperties"));
         QVERIFY(properties->isEnabled());
         properties->trigger();
@@ -318,12 +491,9 @@ private:
     {
         QTest::mouseClick(child<QPushButton>(button), Qt::LeftButton);
     }
-    static QString stored(const QString &key)
-    {
-        return SettingsStore().read(key, QStringLiteral("<missing>"));
-    }
+    QString settingsFile() const { return m_folders->path("config/Jacketeer/Jacketeer.ini"); }
 
-    TestFolders m_folders;
+    std::unique_ptr<TestFolders> m_folders;
     QPointer<frmProp> m_dlg;
     std::unique_ptr<ScopedRecordingMessageBox> m_box;
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/settingsstore.h"
+#include "base/settings.h"
 
 #include <QByteArray>
 #include <QDeadlineTimer>
@@ -17,8 +17,8 @@
 //
 //     SimulatorProcess sim;
 //     QVERIFY2(sim.start(), qPrintable(sim.errorString()));
-//     SettingsStore store;
-//     sim.configureSites(store);
+//     Settings settings;
+//     sim.configureSites(settings);
 class SimulatorProcess
 {
 public:
@@ -92,18 +92,17 @@ public:
     QString url(const QString &path) const { return QStringLiteral("http://") + hostPort() + path; }
     QString errorString() const { return m_error; }
 
-    // Points every retailer and update endpoint of the store at this server,
-    // with no pause between requests (the simulator needs none).
-    void configureSites(SettingsStore &store) const
+    // Points every retailer and update endpoint of the settings at this
+    // server, with no pause between requests (the simulator needs none).
+    void configureSites(Settings &settings) const
     {
-        store.writeSite(QStringLiteral("VantoryHost"), hostPort());
-        store.writeSite(QStringLiteral("BrinsellHost"), hostPort());
-        store.writeSite(QStringLiteral("BrinsellImageHost"), hostPort());
-        store.writeSite(QStringLiteral("UpdateInfoUrl"),
-                        url(QStringLiteral("/update/3.0/version.html")));
-        store.writeSite(QStringLiteral("DownloadPageUrl"), url(QStringLiteral("/download.html")));
-        store.writeSite(QStringLiteral("RequestIntervalMs"), QStringLiteral("0"));
-        store.sync();
+        settings.setText(Keys::VantoryHost, hostPort());
+        settings.setText(Keys::BrinsellHost, hostPort());
+        settings.setText(Keys::BrinsellImageHost, hostPort());
+        settings.setText(Keys::UpdateInfoUrl, url(QStringLiteral("/update/3.0/version.html")));
+        settings.setText(Keys::DownloadPageUrl, url(QStringLiteral("/download.html")));
+        settings.setNumber(Keys::RequestIntervalMs, 0);
+        settings.sync();
     }
 
 private:

@@ -1,5 +1,5 @@
 #include "base/appfolder.h"
-#include "base/settingsstore.h"
+#include "base/settings.h"
 #include "recordingmessagebox.h"
 #include "simulatorprocess.h"
 #include "testfolders.h"
@@ -34,7 +34,7 @@ private slots:
     void initTestCase()
     {
         QVERIFY2(m_sim.start(), qPrintable(m_sim.errorString()));
-        SettingsStore store;
+        Settings store;
         m_sim.configureSites(store);
     }
 
@@ -109,12 +109,12 @@ private slots:
         QFETCH(bool, yes);
         QFETCH(UpdateOutcome, outcome);
 
-        SettingsStore store;
+        Settings store;
         // Port 1 on the loopback refuses at once, as a machine without a network does.
-        store.writeSite(QStringLiteral("UpdateInfoUrl"),
-                        folder == QLatin1String("<offline>")
-                            ? QStringLiteral("http://127.0.0.1:1/update/3.1/version.html")
-                            : m_sim.url(QStringLiteral("/update/%1/version.html").arg(folder)));
+        store.setText(Keys::UpdateInfoUrl,
+                      folder == QLatin1String("<offline>")
+                          ? QStringLiteral("http://127.0.0.1:1/update/3.1/version.html")
+                          : m_sim.url(QStringLiteral("/update/%1/version.html").arg(folder)));
         store.sync();
         if (present.endsWith(QLatin1Char('/'))) {
             QVERIFY(QDir(appFolder()).mkpath(present));
