@@ -219,7 +219,7 @@ private slots:
             QCOMPARE(written, oneAtATime);
             if (expectedFile.isEmpty())
                 continue;
-            QByteArray expected = TestFiles::readFile(QFINDTESTDATA("data/" + expectedFile));
+            QByteArray expected = TestFiles::readFile(TestFiles::testData("results/" + expectedFile));
             expected.replace("@HOST@", m_slowSim.hostPort().toLatin1());
             QCOMPARE(written, expected);
         }
