@@ -22,23 +22,6 @@ using TestFiles::channelDistance;
 using TestFiles::readFile;
 using TestFiles::writePicture;
 
-namespace
-{
-
-// Smooth in both directions (so JPEG keeps it close) and different in every
-// channel, so a shifted or flipped picture or swapped red and blue shows.
-QImage gradientPicture(int w, int h)
-{
-    QImage image(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            image.setPixel(x, y,
-                           qRgb(x * 255 / (w - 1), y * 255 / (h - 1), 255 - x * 255 / (w - 1)));
-    return image;
-}
-
-} // namespace
-
 class tst_CoverFile : public QObject
 {
     Q_OBJECT
@@ -378,7 +361,7 @@ private slots:
 
     void crops500SquareToCover()
     {
-        const QImage source = gradientPicture(500, 500);
+        const QImage source(TestFiles::testData("pictures/gradient-500x500.png"));
         const QString target = m_dir.filePath(QStringLiteral("Harbour Lights.jpg"));
         QVERIFY(source.save(target, "JPG"));
 
@@ -393,9 +376,7 @@ private slots:
 
         // A baseline 350x500 JPEG, 4:2:0, with the standard tables at quality 85.
         const QByteArray written = readFile(target);
-        QVERIFY(written.contains(QByteArray::fromHex("ffc0001108"
-                                                     "01f4015e"
-                                                     "03012200021101031101")));
+        QVERIFY(written.contains(QByteArray::fromHex("ffc000110801f4015e03012200021101031101")));
         QVERIFY(written.contains(QByteArray::fromHex(
             "000503040404030504040405050506070c08070707070f0b0b090c110f1212110f111113161c1713141a15"
             "11111821181a1d1d1f1f1f13172224221e241c1e1f1e")));
@@ -456,7 +437,7 @@ private slots:
         // A name so long that the new file cannot be made beside it.
         QTemporaryDir dir;
         const QString target = dir.filePath(QString(250, 'x') + ".jpg");
-        const QImage source = gradientPicture(500, 500);
+        const QImage source(TestFiles::testData("pictures/gradient-500x500.png"));
         QVERIFY(source.save(target, "JPG"));
         const QByteArray before = readFile(target);
         RecordingMessageBox box;
