@@ -165,10 +165,8 @@ private slots:
         QTest::addColumn<QString>("lands"); // in the loaded address
         QTest::addColumn<QString>("lost");  // no longer in it
         QTest::addColumn<QString>("hit");   // on the page
-        QTest::newRow("Vantory moved")
-            << vantoryRock("Metallica simredirect") << "/catalog/moved.gsp"
-            << "4118"
-            << "_60X60";
+        // clang-format off
+        QTest::newRow("Vantory moved") << vantoryRock("Metallica simredirect") << "/catalog/moved.gsp" << "4118" << "_60X60";
         QTest::newRow("Vantory kept")
             << vantoryRock("Metallica simredirectkeep") << "CATEGORY_ID=4118&cat=4118&redirected=1"
             << "moved"
@@ -176,6 +174,7 @@ private slots:
         QTest::newRow("Brinsell moved")
             << brinsellMusic("Metallica simredirect") << "/retail/moved.asp"
             << "searchresults" << m_sim.url("/db_assets/prod_images/");
+        // clang-format on
     }
 
     void redirects()

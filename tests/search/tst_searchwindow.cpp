@@ -132,11 +132,6 @@ private slots:
         QTest::newRow("DVD on both sites")
             << " Harbour Lights " << true << QList<int>{0} << "harbour_dvd.html"
             << QStringList{"Searching...", "Searching Brinsell...", "Results Found: 4"} << -1 << "";
-        QTest::newRow("nothing found")
-            << "Nonexistent Band" << false << QList<int>{0} << "empty.html"
-            << QStringList{"Searching...", "Searching Rock...", "Searching Brinsell...",
-                           "Results Found: 0"}
-            << -1 << "";
         QList<int> all(18);
         std::iota(all.begin(), all.end(), 0);
         QStringList allStatuses{"Searching..."};
