@@ -55,16 +55,21 @@ public:
     // A page name, or "moved" (sent to a page without the category) or "failed".
     LoadedPage page(const QString &url) const
     {
-        LoadedPage page{true, url, {}, 200};
+        LoadedPage page;
+        page.ok = true;
+        page.locationUrl = url;
+        page.httpStatus = 200;
         for (auto it = pages.cbegin(); it != pages.cend(); ++it) {
             if (!url.contains(it.key()))
                 continue;
-            if (it.value() == "moved")
+            if (it.value() == "moved") {
                 page.locationUrl = "http://vantory.test/catalog/moved.gsp?CATEGORY_ID=moved";
-            else if (it.value() == "failed")
-                page = {false, url, {}, 500};
-            else
+            } else if (it.value() == "failed") {
+                page.ok = false;
+                page.httpStatus = 500;
+            } else {
                 page.body = TestFiles::page(it.value());
+            }
         }
         return page;
     }
@@ -270,7 +275,10 @@ private slots:
         r.site = request == -2 ? RetailerSite::Brinsell : RetailerSite::Vantory;
         r.type = request == -1 ? SearchType::DVD : SearchType::Music;
         r.genreIndex = request;
-        QTEST(RetailerSearch::accepted(r, {ok, loaded}), "accepted");
+        LoadedPage page;
+        page.ok = ok;
+        page.locationUrl = loaded;
+        QTEST(RetailerSearch::accepted(r, page), "accepted");
     }
 
     // The batch run's way: its own checks between requests, the hit count of each.
