@@ -299,7 +299,9 @@ private slots:
         search("Size Test");
         if (QTest::currentTestFailed())
             return;
-        clickQuickSave(1); // Square 300
+        // The second hit's "Quick Save" link: Square 300.
+        evaluate(
+            "Array.from(document.links).filter(a => a.textContent == 'Quick Save')[1].click()");
         // The save runs to its end within the event processing that shows the question.
         QTRY_VERIFY_WITH_TIMEOUT(!m_boxes->box.shown.isEmpty(), 15000);
         QCOMPARE(m_boxes->box.shown[0].text, "Cover Art already exists in this folder.  Do you "
@@ -338,7 +340,8 @@ private slots:
         search("Size Test");
         if (QTest::currentTestFailed())
             return;
-        tickForms({2, 3}); // Wide 500x400, Tall 400x500
+        // Wide 500x400, Tall 400x500
+        evaluate("for (const f of [2, 3]) document.forms[f].elements['C1'].checked = true");
         m_window->lblResults->setText("Results Found: 6");
         QStringList statusDuringDownloads;
         setDownloadFunction([&](const QString &url, const QString &path) {
@@ -546,20 +549,6 @@ private:
                                            "return a.textContent=='Quick Save';}).length")
                                       .toInt(),
                                   hits, 15000);
-    }
-
-    // Clicks the k-th "Quick Save" link (from 0) of the shown page.
-    void clickQuickSave(int k)
-    {
-        evaluate(QString("Array.from(document.links).filter(function(a){"
-                         "return a.textContent=='Quick Save';})[%1].click()")
-                     .arg(k));
-    }
-
-    void tickForms(const QList<int> &forms)
-    {
-        for (int f : forms)
-            evaluate(QString("document.forms[%1].elements['C1'].checked=true").arg(f));
     }
 
     QVariant evaluate(const QString &script)
