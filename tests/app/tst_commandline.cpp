@@ -30,31 +30,29 @@ private slots:
             QTest::newRow(name) << (QStringList{"/usr/bin/jacketeer"} + args) << lenient << action
                                 << file << text;
         };
+        // clang-format off
         row("nothing", {}, false, Action::Run, "", "");
         row("settings file", {"--settings", "sub/j.ini"}, false, Action::Run, "sub/j.ini", "");
         row("help", {"-h", "--settings", "x.ini"}, false, Action::Help, "", "Usage: ");
         row("version", {"--version"}, false, Action::Version, "", kVersion);
         // "-reverse" is not -r -e -v (version) ...
         row("Qt's options, leniently", {"-platform", "xcb", "-reverse"}, true, Action::Run, "", "");
-        row("Qt's options, strictly", {"-reverse"}, false, Action::Error, "",
-            "jacketeer: Unknown option 'reverse'.\n");
+        row("Qt's options, strictly", {"-reverse"}, false, Action::Error, "", "jacketeer: Unknown option 'reverse'.\n");
         row("settings without a file", {"--settings"}, true, Action::Error, "",
             "jacketeer: Missing value after '--settings'.\n"
             "Try 'jacketeer --help' for more information.\n");
         row("settings naming a folder", {"--settings", "folder"}, false, Action::Error, "",
             "jacketeer: 'folder' is a folder, not a settings file.\n");
-        row("stray argument", {"cover.jpg"}, true, Action::Error, "",
-            "jacketeer: Unexpected argument 'cover.jpg'.\n");
+        row("stray argument", {"cover.jpg"}, true, Action::Error, "", "jacketeer: Unexpected argument 'cover.jpg'.\n");
         row("batch of no known type", {"--batch", "bluray"}, true, Action::Error, "",
             "jacketeer: --batch takes cd or dvd, not 'bluray'.\n");
         row("batch, all and missing", {"--batch", "cd", "--all", "--missing"}, false, Action::Error,
             "", "jacketeer: --all and --missing cannot be used together.\n");
         row("folder names without batch", {"--folder-names"}, false, Action::Error, "",
             "jacketeer: --root, --all, --missing and --folder-names go with --batch.\n");
-        row("batch with folder names", {"--batch", "cd", "--folder-names"}, false, Action::Batch,
-            "", "");
-        row("batch, empty root", {"--batch", "cd", "--root", ""}, false, Action::Error, "",
-            "jacketeer: --root needs a folder.\n");
+        row("batch with folder names", {"--batch", "cd", "--folder-names"}, false, Action::Batch, "", "");
+        row("batch, empty root", {"--batch", "cd", "--root", ""}, false, Action::Error, "", "jacketeer: --root needs a folder.\n");
+        // clang-format on
     }
 
     void parse()
@@ -83,11 +81,11 @@ private slots:
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("out");
         QTest::addColumn<QString>("err");
-        QTest::newRow("help") << QStringList{"--help"} << 0 << "Usage: "
-                              << "";
+        // clang-format off
+        QTest::newRow("help") << QStringList{"--help"} << 0 << "Usage: " << "";
         QTest::newRow("version") << QStringList{"-platform", "xcb", "-v"} << 0 << kVersion << "";
-        QTest::newRow("mistake") << QStringList{"--settings"} << 1 << ""
-                                 << "jacketeer: Missing value after '--settings'.\n";
+        QTest::newRow("mistake") << QStringList{"--settings"} << 1 << "" << "jacketeer: Missing value after '--settings'.\n";
+        // clang-format on
     }
 
     void answersWithoutDisplay()
@@ -136,11 +134,12 @@ private slots:
         QTest::addColumn<bool>("readOnly");
         QTest::addColumn<bool>("absolute");
         QTest::addColumn<QString>("expected");
+        // clang-format off
         QTest::newRow("build folder") << "build" << false << true << "";
         QTest::newRow("installed, bin writable") << "usr/bin" << false << true << "d/Jacketeer";
         QTest::newRow("read-only") << "opt/j" << true << true << "d/Jacketeer";
-        QTest::newRow("relative data home")
-            << "bin" << false << false << "h/.local/share/Jacketeer";
+        QTest::newRow("relative data home") << "bin" << false << false << "h/.local/share/Jacketeer";
+        // clang-format on
     }
 
     void scratchFolder()

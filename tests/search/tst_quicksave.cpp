@@ -36,9 +36,9 @@ private slots:
                             const char *address = "") {
             QTest::newRow(name) << target << quickSave << number << address;
         };
+        // clang-format off
         row("hit link", "0001http://img.example/a.jpg", true, 1, "http://img.example/a.jpg");
-        row("ten thousandth keeps its address", "10000http://a/b.jpg", true, 10000,
-            "http://a/b.jpg");
+        row("ten thousandth keeps its address", "10000http://a/b.jpg", true, 10000, "http://a/b.jpg");
         row("huge number", "99999999999999http://a", true, -1, "http://a");
         row("web address", "http://img.example/a.jpg", false);
         row("upper-case HTTP", "HTTP://x", false);
@@ -50,6 +50,7 @@ private slots:
         row("absolute path", "/tmp/x", true);
         row("empty", "", true);
         row("after Z colon", "[x", true);
+        // clang-format on
     }
 
     void linkParsing()
@@ -71,16 +72,15 @@ private slots:
         QTest::addColumn<QString>("target");
         QTest::addColumn<bool>("known");
         QTest::addColumn<QString>("artist");
+        // clang-format off
         QTest::newRow("first hit") << "0001http://h/a.jpg" << true << "Metallica";
-        QTest::newRow("second hit, escaped blank")
-            << "0002http://h/b c.jpg" << true << "Neon Parade";
-        QTest::newRow("dot segments resolved by the view")
-            << "0003http://h/y/c.jpg" << true << "Sofia Anders";
+        QTest::newRow("second hit, escaped blank") << "0002http://h/b c.jpg" << true << "Neon Parade";
+        QTest::newRow("dot segments resolved by the view") << "0003http://h/y/c.jpg" << true << "Sofia Anders";
         QTest::newRow("number past the lists") << "0004http://h/a.jpg" << false << "";
         QTest::newRow("number zero") << "0000http://h/a.jpg" << false << "";
-        QTest::newRow("earlier search's picture under that number")
-            << "0001http://h/old.jpg" << false << "";
+        QTest::newRow("earlier search's picture under that number") << "0001http://h/old.jpg" << false << "";
         QTest::newRow("no number") << "/x" << false << "";
+        // clang-format on
     }
 
     void resolveAgainstResults()
@@ -108,6 +108,7 @@ private slots:
         QTest::addColumn<bool>("matches");
         const QStringList current{"0001http://img/1.jpg", "0002http://img/2.jpg",
                                   "0003http://img/3.jpg"};
+        // clang-format off
         QTest::newRow("current page") << QList<bool>{true, false, true} << current << true;
         QTest::newRow("nothing ticked on an old page")
             << QList<bool>{false, false}
@@ -127,10 +128,9 @@ private slots:
         QTest::newRow("link numbers another hit")
             << QList<bool>{true, true}
             << QStringList{"0002http://img/1.jpg", "0002http://img/2.jpg"} << false;
-        QTest::newRow("form without a link")
-            << QList<bool>{true, true} << QStringList{"", current[1]} << false;
-        QTest::newRow("fewer links than forms")
-            << QList<bool>{true, true} << QStringList{current[0]} << false;
+        QTest::newRow("form without a link") << QList<bool>{true, true} << QStringList{"", current[1]} << false;
+        QTest::newRow("fewer links than forms") << QList<bool>{true, true} << QStringList{current[0]} << false;
+        // clang-format on
     }
 
     void ticksOfEarlierPage()
@@ -178,30 +178,25 @@ private slots:
         };
         const MsgIcon none = MsgIcon::None, ask = MsgIcon::Question, warn = MsgIcon::Exclamation;
         const QSize big(500, 500);
+        // clang-format off
         row("new picture", false, "", big, 0, {}, O::Saved, "", none, "new");
-        row("download failed", false, "", big, 404, {}, O::DownloadFailed, downloadFailed, warn,
-            "none");
-        row("error page instead of picture", false, "", QSize(0, 0), 0, {}, O::DownloadFailed,
-            downloadFailed, warn, "none");
+        row("download failed", false, "", big, 404, {}, O::DownloadFailed, downloadFailed, warn, "none");
+        row("error page instead of picture", false, "", QSize(0, 0), 0, {}, O::DownloadFailed, downloadFailed, warn, "none");
         row("1x1 placeholder", false, "", QSize(1, 1), 0, {}, O::EmptyPicture,
             "Download Error|Cover Art not downloaded.  Empty .jpg detected", MsgIcon::Information,
             "none");
-        row("No replaces at once", false, "picture", big, 0, {no}, O::Replaced, replace, ask,
-            "new");
-        row("Yes, new picture chosen", false, "picture", big, 0, {kYes, 0}, O::Replaced, replace,
-            ask, "new");
-        row("Yes, existing kept", false, "picture", big, 0, {kYes, 1}, O::KeptExisting, replace,
-            ask, "old");
+        row("No replaces at once", false, "picture", big, 0, {no}, O::Replaced, replace, ask, "new");
+        row("Yes, new picture chosen", false, "picture", big, 0, {kYes, 0}, O::Replaced, replace, ask, "new");
+        row("Yes, existing kept", false, "picture", big, 0, {kYes, 1}, O::KeptExisting, replace, ask, "old");
         row("name taken by a folder", false, "subfolder", big, 0, {}, O::SaveFailed,
             "Save Error|Cover Art could not be saved as @/Metallica - Black.jpg", warn, "none");
-        row("folder gone", false, "gone", big, 0, {}, O::NoFolder, "Quick Save|" + noFolder, warn,
-            "none");
+        row("folder gone", false, "gone", big, 0, {}, O::NoFolder, "Quick Save|" + noFolder, warn, "none");
         // The compare window's choice is made: no question.
         row("compared picture replaces", true, "picture", big, 0, {}, O::Replaced, "", none, "new");
         row("compared picture gone", true, "", QSize(), 0, {}, O::SaveFailed,
             "Save Error|Cover Art could not be saved as @/Metallica - Black.jpg", warn, "none");
-        row("compared, folder gone", true, "gone", big, 0, {}, O::NoFolder,
-            "Save Error|" + noFolder, warn, "none");
+        row("compared, folder gone", true, "gone", big, 0, {}, O::NoFolder, "Save Error|" + noFolder, warn, "none");
+        // clang-format on
     }
 
     void saveByHand()

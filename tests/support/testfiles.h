@@ -10,6 +10,8 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <QStringList>
+#include <QTest>
 
 #include <algorithm>
 #include <cstdlib>
@@ -78,6 +80,42 @@ inline void writeServed(const QString &path, QSize size)
         TestFiles::writePicture(path, size.width(), size.height());
     else if (size.isValid())
         TestFiles::writeFile(path, "<html><body>Not found</body></html>");
+}
+
+// A page of tests/data/pages: the lines before its "----" line (what the
+// page must give, one line each), and the page itself after it.
+struct PageFixture {
+    QStringList expected;
+    QString body;
+};
+
+inline PageFixture pageFixture(const QString &path)
+{
+    const QString text = '\n' + QString::fromUtf8(readFile(path));
+    const qsizetype cut = text.indexOf("\n----\n");
+    if (cut < 0)
+        qFatal("no \"----\" line in %s", qPrintable(path));
+    return {text.left(cut).split('\n', Qt::SkipEmptyParts), text.mid(cut + 6)};
+}
+
+// The page body of a fixture, by its name below tests/data/pages.
+inline QString page(const QString &name)
+{
+    return pageFixture(testData("pages/" + name)).body;
+}
+
+// One data row per page of the named folders of tests/data/pages, named
+// "folder/page", in a "path" column.
+inline void addPageRows(const QStringList &folders)
+{
+    for (const QString &folder : folders) {
+        const QDir dir(testData("pages/" + folder));
+        const QStringList names = dir.entryList({"*.txt"}, QDir::Files);
+        if (names.isEmpty())
+            qFatal("no pages in %s", qPrintable(dir.path()));
+        for (const QString &name : names)
+            QTest::newRow(qPrintable(folder + '/' + name.chopped(4))) << dir.filePath(name);
+    }
 }
 
 } // namespace TestFiles

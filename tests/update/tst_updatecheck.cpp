@@ -2,6 +2,7 @@
 #include "base/settings.h"
 #include "recordingmessagebox.h"
 #include "simulatorprocess.h"
+#include "testfiles.h"
 #include "testfolders.h"
 #include "update/updatecheck.h"
 
@@ -116,17 +117,10 @@ private slots:
                           ? QStringLiteral("http://127.0.0.1:1/update/3.1/version.html")
                           : m_sim.url(QStringLiteral("/update/%1/version.html").arg(folder)));
         store.sync();
-        if (present.endsWith(QLatin1Char('/'))) {
-            QVERIFY(QDir(appFolder()).mkpath(present));
-        } else {
-            QFile program(appFile(present));
-            QVERIFY(program.open(QIODevice::WriteOnly));
-        }
+        // A folder ends in "/".
+        QVERIFY(TestFiles::writeFile(appFile(present)) || QFileInfo(appFile(present)).isDir());
         // A copy left by an earlier check answered No must never pass for a fresh answer.
-        QFile stale(appFile(QStringLiteral("version.jkv")));
-        QVERIFY(stale.open(QIODevice::WriteOnly));
-        stale.write("<body>3.1</body>");
-        stale.close();
+        QVERIFY(TestFiles::writeFile(appFile("version.jkv"), "<body>3.1</body>"));
 
         RecordingMessageBox box;
         box.answers = {yes ? MsgAnswer::Yes : MsgAnswer::No};
@@ -143,27 +137,17 @@ private slots:
         QCOMPARE(box.shown.size(), 1);
         const RecordingMessageBox::Shown &shown = box.shown[0];
         QCOMPARE(shown.title, QStringLiteral("Auto Update"));
-        switch (outcome) {
-        case UpdateOutcome::Current:
-            QCOMPARE(shown.text,
-                     QStringLiteral("Your version is the most current version availiable"));
-            QCOMPARE(shown.buttons, MsgButtons::OkOnly);
-            QCOMPARE(shown.icon, MsgIcon::Information);
-            break;
-        case UpdateOutcome::NoInformation:
-            QCOMPARE(shown.text,
-                     QStringLiteral("Unable to retrieve update information.  Please try "
-                                    "again later."));
-            QCOMPARE(shown.buttons, MsgButtons::OkOnly);
-            QCOMPARE(shown.icon, MsgIcon::None);
-            break;
-        default:
-            QCOMPARE(shown.text,
-                     QStringLiteral("A new version of Jacketeer is availiable.  Would you "
-                                    "like to download it now?"));
-            QCOMPARE(shown.buttons, MsgButtons::YesNo);
-            QCOMPARE(shown.icon, MsgIcon::Question);
-        }
+        const bool current = outcome == UpdateOutcome::Current;
+        const bool none = outcome == UpdateOutcome::NoInformation;
+        QCOMPARE(shown.text, current ? "Your version is the most current version availiable"
+                             : none
+                                 ? "Unable to retrieve update information.  Please try again later."
+                                 : "A new version of Jacketeer is availiable.  Would you like to "
+                                   "download it now?");
+        QCOMPARE(shown.buttons, current || none ? MsgButtons::OkOnly : MsgButtons::YesNo);
+        QCOMPARE(shown.icon, current ? MsgIcon::Information
+                             : none  ? MsgIcon::None
+                                     : MsgIcon::Question);
         QTEST(QFile::exists(appFile(QStringLiteral("version.jkv"))), "copyLeft");
         const QList<QUrl> expectedOpen{QUrl(m_sim.url(QStringLiteral("/download.html")))};
         QCOMPARE(opened, outcome == UpdateOutcome::Opened ? expectedOpen : QList<QUrl>{});

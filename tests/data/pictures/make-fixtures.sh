@@ -44,3 +44,8 @@ printf '\xff\xd5\x00\x00' | dd of=corrupt.jpg bs=1 seek=$((size * 2 / 3)) conv=n
 # and Huffman-optimised by jpegtran: about 0.5 MB.
 { printf 'P5\n12000 12000\n255\n'; head -c 144000000 /dev/zero | tr '\0' '\200'; } |
   cjpeg -grayscale -quality 75 | jpegtran -optimize >gray-12000x12000.jpg
+
+# 500x500, red growing left to right, green top to bottom, blue the other
+# way: smooth for JPEG, and a shifted, flipped or channel-swapped copy shows.
+convert -size 500x500 xc: -channel R -fx 'i/(w-1)' -channel G -fx 'j/(h-1)' \
+  -channel B -fx '1-i/(w-1)' +channel -depth 8 PNG24:gradient-500x500.png
