@@ -8,7 +8,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -26,6 +28,10 @@ namespace
 // this many a job names its folder by path, so a walk far ahead of the
 // workers cannot exhaust the process's descriptors.
 constexpr int kMaxHeldFolders = 64;
+
+// One worker per core the process may run on, but no more than this: past a
+// few, one walk cannot hand out folders fast enough to keep them busy.
+constexpr int kMaxWorkers = 8;
 
 // How long the scan, its walk done, waits for the workers before it gives
 // the event loop a turn.
@@ -143,8 +149,8 @@ private:
     void start()
     {
         m_started = true;
-        const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-        for (unsigned i = 0; i < cores; ++i) {
+        const int workers = std::clamp(QThread::idealThreadCount(), 1, kMaxWorkers);
+        for (int i = 0; i < workers; ++i) {
             try {
                 m_threads.emplace_back([this] { work(); });
             } catch (const std::system_error &) {
