@@ -3,6 +3,10 @@
 #include "base/trimblanks.h"
 
 #include <taglib/fileref.h>
+#include <taglib/id3v2framefactory.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
+#include <taglib/textidentificationframe.h>
 #include <taglib/tiostream.h>
 #include <taglib/tpropertymap.h>
 
@@ -11,7 +15,6 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <string>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace
@@ -19,28 +22,36 @@ namespace
 
 // A file opened relative to its open folder and only ever read. TagLib
 // seeks before nearly every read; pread at a position kept here, and the
-// length known from one fstat, spare the seeks and the refills of a stdio
-// buffer that a file stream costs for each of them. Under its own name, so
-// TagLib picks the format by the extension as it would for a path.
+// length known from one seek to the end, spare the seeks and the refills of
+// a stdio buffer that a file stream costs for each of them. Under its own
+// name, so TagLib picks the format by the extension as it would for a path.
 class FolderFileStream : public TagLib::IOStream
 {
 public:
     FolderFileStream(int folderFd, const char *name) : m_name(name)
     {
-        // O_NONBLOCK: a FIFO that carries an audio name does not block the scan.
+        // O_NONBLOCK: a FIFO that carries an audio name does not block the
+        // scan, and it cannot seek, so it counts as unreadable. The walk
+        // hands over plain files only; a seek to the end is all the length
+        // costs.
         m_fd = ::openat(folderFd, name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-        struct stat st {
-        };
-        if (m_fd >= 0 && (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+        const off_t end = m_fd >= 0 ? ::lseek(m_fd, 0, SEEK_END) : -1;
+        if (m_fd >= 0 && end < 0) {
             ::close(m_fd);
             m_fd = -1;
         }
-        m_length = m_fd >= 0 ? static_cast<long>(st.st_size) : 0;
+        m_length = end > 0 ? static_cast<long>(end) : 0;
+        for (Window &w : m_windows) {
+            w.data.swap(t_spareWindows[&w - m_windows]);
+            w.data.resize(0); // holds the last file's bytes
+        }
     }
     ~FolderFileStream() override
     {
         if (m_fd >= 0)
             ::close(m_fd);
+        for (Window &w : m_windows)
+            w.data.swap(t_spareWindows[&w - m_windows]);
     }
     FolderFileStream(const FolderFileStream &) = delete;
     FolderFileStream &operator=(const FolderFileStream &) = delete;
@@ -68,17 +79,24 @@ public:
             Window &w = m_windows[m_nextWindow];
             m_nextWindow = 1 - m_nextWindow;
             w.start = std::min(m_position, std::max(0L, m_length - kWindow));
-            w.data = readAt(w.start, std::min(kWindow, m_length - w.start));
+            readInto(w.data, w.start, std::min(kWindow, m_length - w.start));
             window = &w;
         }
-        TagLib::ByteVector block;
-        if (!window)
-            block = readAt(m_position, size);
-        else if (m_position - window->start < long(window->data.size())) // short when cut meanwhile
-            block = window->data.mid(static_cast<unsigned int>(m_position - window->start),
-                                     static_cast<unsigned int>(size));
-        m_position += long(block.size());
-        return block;
+        if (!window) {
+            TagLib::ByteVector block;
+            readInto(block, m_position, size);
+            m_position += long(block.size());
+            return block;
+        }
+        // A part of the window shares its bytes; a block made empty first
+        // and assigned would cost TagLib's four allocations more, and the
+        // parsers read a few bytes at a time.
+        const long offset = m_position - window->start;
+        if (offset >= long(window->data.size())) // short when cut meanwhile
+            return {};
+        const long got = std::min(size, long(window->data.size()) - offset);
+        m_position += got;
+        return window->data.mid(static_cast<unsigned int>(offset), static_cast<unsigned int>(got));
     }
 
     void seek(long offset, Position from) override
@@ -102,12 +120,15 @@ private:
         TagLib::ByteVector data;
     };
 
-    TagLib::ByteVector readAt(long start, long size) const
+    // Reads into a block, reusing its bytes unless parts of it are still
+    // in use (TagLib's blocks copy on write).
+    void readInto(TagLib::ByteVector &block, long start, long size) const
     {
-        TagLib::ByteVector block(static_cast<unsigned int>(size), '\0');
+        block.resize(static_cast<unsigned int>(size));
+        char *data = block.data();
         size_t got = 0;
         while (got < size_t(size)) {
-            const ssize_t n = ::pread(m_fd, block.data() + got, size_t(size) - got,
+            const ssize_t n = ::pread(m_fd, data + got, size_t(size) - got,
                                       static_cast<off_t>(start) + static_cast<off_t>(got));
             if (n < 0 && errno == EINTR)
                 continue;
@@ -116,8 +137,11 @@ private:
             got += static_cast<size_t>(n);
         }
         block.resize(static_cast<unsigned int>(got));
-        return block;
     }
+
+    // The windows of the last stream this thread closed: a fresh 8 KiB block
+    // for each file costs the allocator more than parsing a small tag does.
+    static thread_local TagLib::ByteVector t_spareWindows[2];
 
     std::string m_name;
     int m_fd = -1;
@@ -127,13 +151,81 @@ private:
     int m_nextWindow = 0;
 };
 
+thread_local TagLib::ByteVector FolderFileStream::t_spareWindows[2];
+
+QString text(const TagLib::String &value)
+{
+    const std::string utf8 = value.to8Bit(true);
+    return trimBlanks(QString::fromUtf8(utf8.c_str())); // fromUtf8(char *) stops at a NUL
+}
+
 QString firstValue(const TagLib::PropertyMap &properties, const char *key)
 {
     const auto it = properties.find(key);
     if (it == properties.end() || it->second.isEmpty())
         return {};
-    const std::string utf8 = it->second.front().to8Bit(true);
-    return trimBlanks(QString::fromUtf8(utf8.c_str())); // fromUtf8(char *) stops at a NUL
+    return text(it->second.front());
+}
+
+AudioTags fromProperties(const TagLib::PropertyMap &properties)
+{
+    AudioTags tags;
+    tags.artist = firstValue(properties, "ALBUMARTIST");
+    if (tags.artist.isEmpty())
+        tags.artist = firstValue(properties, "ALBUM ARTIST");
+    if (tags.artist.isEmpty())
+        tags.artist = firstValue(properties, "ARTIST");
+    tags.album = firstValue(properties, "ALBUM");
+    return tags;
+}
+
+// The four keys of an ID3v2 tag's property map that name the album, taken
+// from the frames that can carry them only: the whole map costs half as much
+// again as reading the tag. Frames count in the tag's order and a key's
+// first value is its first frame's, as in the whole map.
+AudioTags fromId3v2(const TagLib::ID3v2::Tag &tag)
+{
+    static const char *const kKeys[] = {"ALBUMARTIST", "ALBUM ARTIST", "ARTIST", "ALBUM"};
+    TagLib::String values[4];
+    bool found[4] = {};
+    for (const TagLib::ID3v2::Frame *frame : tag.frameList()) {
+        // The frames whose property key can be one of the four: the text
+        // frames of artist, album artist and album, and free-text frames,
+        // whose key is their description.
+        const TagLib::ByteVector &id = frame->frameID();
+        if (!(id == "TPE1" || id == "TPE2" || id == "TALB" || id == "TXXX"))
+            continue;
+        TagLib::PropertyMap properties;
+        if (id == "TXXX") {
+            if (const auto *userText =
+                    dynamic_cast<const TagLib::ID3v2::UserTextIdentificationFrame *>(frame))
+                properties = userText->asProperties();
+        } else if (const auto *frameText =
+                       dynamic_cast<const TagLib::ID3v2::TextIdentificationFrame *>(frame)) {
+            properties = frameText->asProperties();
+        }
+        for (int k = 0; k < 4; ++k) {
+            const auto it = properties.find(kKeys[k]);
+            if (!found[k] && it != properties.end() && !it->second.isEmpty()) {
+                values[k] = it->second.front();
+                found[k] = true;
+            }
+        }
+    }
+    AudioTags tags;
+    for (int k = 0; k < 3 && tags.artist.isEmpty(); ++k)
+        tags.artist = found[k] ? text(values[k]) : QString();
+    tags.album = found[3] ? text(values[3]) : QString();
+    return tags;
+}
+
+bool isMp3Name(std::string_view name)
+{
+    if (name.size() < 4 || name[name.size() - 4] != '.')
+        return false;
+    const auto up = [](char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; };
+    return up(name[name.size() - 3]) == 'M' && up(name[name.size() - 2]) == 'P' &&
+           name[name.size() - 1] == '3';
 }
 
 } // namespace
@@ -163,16 +255,21 @@ std::optional<AudioTags> readAudioTagsAt(int folderFd, const char *name)
     FolderFileStream stream(folderFd, name);
     if (!stream.isOpen())
         return std::nullopt;
+    if (isMp3Name(name)) {
+        // What TagLib would open for the name, without its properties: a
+        // tag with any frame is the one whose properties it would give.
+        TagLib::MPEG::File file(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
+        if (file.isValid()) {
+            const TagLib::ID3v2::Tag *id3v2 = file.ID3v2Tag();
+            if (id3v2 && !id3v2->isEmpty())
+                return fromId3v2(*id3v2);
+            return fromProperties(file.properties());
+        }
+        // Not an MPEG file after all: TagLib looks at the content next.
+        stream.seek(0, TagLib::IOStream::Beginning);
+    }
     const TagLib::FileRef file(&stream, false);
     if (file.isNull())
         return std::nullopt;
-    const TagLib::PropertyMap properties = file.file()->properties();
-    AudioTags tags;
-    tags.artist = firstValue(properties, "ALBUMARTIST");
-    if (tags.artist.isEmpty())
-        tags.artist = firstValue(properties, "ALBUM ARTIST");
-    if (tags.artist.isEmpty())
-        tags.artist = firstValue(properties, "ARTIST");
-    tags.album = firstValue(properties, "ALBUM");
-    return tags;
+    return fromProperties(file.file()->properties());
 }

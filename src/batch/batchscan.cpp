@@ -6,10 +6,36 @@
 #include "batch/id3v1.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QThread>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <fcntl.h>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <unistd.h>
 
 namespace
 {
+
+// Duplicates of folder descriptors held by jobs waiting for a worker; past
+// this many a job names its folder by path, so a walk far ahead of the
+// workers cannot exhaust the process's descriptors.
+constexpr int kMaxHeldFolders = 64;
+
+// One worker per core the process may run on, but no more than this: past a
+// few, one walk cannot hand out folders fast enough to keep them busy.
+constexpr int kMaxWorkers = 8;
+
+// How long the scan, its walk done, waits for the workers before it gives
+// the event loop a turn.
+constexpr std::chrono::milliseconds kWaitTurn(20);
 
 // The ID3v1 names first: on a collection that carries ID3v1 tags they are
 // nearly every file, and the longer list is not needed for them.
@@ -21,6 +47,178 @@ bool audioFilter(const char *name, size_t length)
 
 } // namespace
 
+// Reads the tags other than ID3v1 of leaf folders on worker threads while
+// the walk goes on: on a slow disk or a network share the waits for the
+// files overlap, and on a fast one the parsing spreads over the cores. A job
+// is one folder's audio files, tried in order until one names an artist or
+// an album; jobs are numbered in the order they came.
+class BatchScanner::TagReaders
+{
+public:
+    TagReaders() = default;
+    ~TagReaders() { cancel(); }
+    TagReaders(const TagReaders &) = delete;
+    TagReaders &operator=(const TagReaders &) = delete;
+
+    void submit(int folderFd, const QString &folderPath, std::vector<std::string> names)
+    {
+        if (!m_started)
+            start();
+        Job job;
+        job.names = std::move(names);
+        if (m_heldFolders.load(std::memory_order_relaxed) < kMaxHeldFolders)
+            job.folderFd = ::fcntl(folderFd, F_DUPFD_CLOEXEC, 0);
+        if (job.folderFd >= 0)
+            m_heldFolders.fetch_add(1, std::memory_order_relaxed);
+        else
+            job.folderPath = QFile::encodeName(folderPath).toStdString();
+        const std::lock_guard lock(m_mutex);
+        m_jobs.push_back(std::move(job));
+        if (m_idle > 0)
+            m_wake.notify_one();
+    }
+
+    // Waits for every job, running jobs itself meanwhile, and gives yield a
+    // turn after each of those and while it waits. False when yield asked
+    // to stop; then no job runs any more.
+    bool finish(const WalkYield &yield)
+    {
+        std::unique_lock lock(m_mutex);
+        while (m_done < m_jobs.size()) {
+            if (m_next < m_jobs.size()) {
+                Job &job = m_jobs[m_next++];
+                lock.unlock();
+                run(job);
+                lock.lock();
+                done(job);
+            } else {
+                m_waiting = true;
+                m_allDone.wait_for(lock, kWaitTurn);
+                m_waiting = false;
+            }
+            if (yield) {
+                lock.unlock();
+                const bool go = yield();
+                lock.lock();
+                if (!go) {
+                    lock.unlock();
+                    cancel();
+                    return false;
+                }
+            }
+        }
+        lock.unlock();
+        cancel();
+        return true;
+    }
+
+    // Drops the jobs no one has taken, lets the running ones end and waits
+    // for the threads; afterwards nothing touches the jobs but the caller.
+    void cancel()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_ending = true;
+        }
+        m_wake.notify_all();
+        for (std::thread &thread : m_threads)
+            thread.join();
+        m_threads.clear();
+        for (size_t i = m_next; i < m_jobs.size(); ++i) {
+            if (m_jobs[i].folderFd >= 0)
+                ::close(m_jobs[i].folderFd);
+            m_jobs[i].folderFd = -1;
+        }
+        m_next = m_jobs.size();
+    }
+
+    // Whether job number `job` ran, and what it found. Only after finish or
+    // cancel.
+    bool ran(size_t job) const { return m_jobs[job].ran; }
+    const std::optional<AudioTags> &tags(size_t job) const { return m_jobs[job].tags; }
+
+private:
+    struct Job {
+        int folderFd = -1;      // a duplicate of the folder's descriptor, else
+        std::string folderPath; // the folder's path
+        std::vector<std::string> names;
+        std::optional<AudioTags> tags;
+        bool ran = false;
+    };
+
+    void start()
+    {
+        m_started = true;
+        const int workers = std::clamp(QThread::idealThreadCount(), 1, kMaxWorkers);
+        for (int i = 0; i < workers; ++i) {
+            try {
+                m_threads.emplace_back([this] { work(); });
+            } catch (const std::system_error &) {
+                break; // fewer threads; finish runs whatever is left
+            }
+        }
+    }
+
+    void work()
+    {
+        std::unique_lock lock(m_mutex);
+        while (!m_ending) {
+            if (m_next == m_jobs.size()) {
+                ++m_idle;
+                m_wake.wait(lock);
+                --m_idle;
+                continue;
+            }
+            // A reference taken under the lock stays good while the scan
+            // appends further jobs.
+            Job &job = m_jobs[m_next++];
+            lock.unlock();
+            run(job);
+            lock.lock();
+            done(job);
+        }
+    }
+
+    void run(Job &job)
+    {
+        for (const std::string &name : job.names) {
+            auto tags = job.folderFd >= 0
+                            ? readAudioTagsAt(job.folderFd, name.c_str())
+                            : readAudioTagsAt(AT_FDCWD, (job.folderPath + '/' + name).c_str());
+            if (tags && !(tags->artist.isEmpty() && tags->album.isEmpty())) {
+                job.tags = std::move(tags);
+                break;
+            }
+        }
+        if (job.folderFd >= 0) {
+            ::close(job.folderFd);
+            job.folderFd = -1;
+            m_heldFolders.fetch_sub(1, std::memory_order_relaxed);
+        }
+    }
+
+    // Under the lock.
+    void done(Job &job)
+    {
+        job.ran = true;
+        if (++m_done == m_jobs.size() && m_waiting)
+            m_allDone.notify_one();
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;    // a job came, or the threads are to end
+    std::condition_variable m_allDone; // the last job is done
+    std::deque<Job> m_jobs;            // appended to only, so references stay good
+    size_t m_next = 0;                 // the first job no one has taken
+    size_t m_done = 0;
+    int m_idle = 0;
+    bool m_waiting = false;
+    bool m_ending = false;
+    bool m_started = false;
+    std::atomic<int> m_heldFolders = 0;
+    std::vector<std::thread> m_threads;
+};
+
 BatchScanSettings BatchScanSettings::fromShared(const ModJacketeer &mod)
 {
     return {mod.batchDVDFolder, mod.batch.folderNames};
@@ -30,6 +228,8 @@ BatchScanner::BatchScanner(FolderTree &tree, std::vector<QueueEntry> &queue, Wal
     : m_tree(tree), m_queue(queue), m_yield(std::move(yield))
 {
 }
+
+BatchScanner::~BatchScanner() = default;
 
 void BatchScanner::setDvdDepth(int depth)
 {
@@ -64,7 +264,16 @@ void BatchScanner::scan(const QString &path, int nodeIndex, bool dvd)
         else
             queueCDLeaf(leaf);
     };
+    m_readers = std::make_unique<TagReaders>();
+    m_pending.clear();
     m_report = walkFolders(path, nodeIndex, dvd ? nullptr : audioFilter, visitor, m_yield);
+    if (m_report.stopped)
+        m_readers->cancel();
+    else if (!m_readers->finish(m_yield))
+        m_report.stopped = true;
+    insertPendingRows();
+    m_readers.reset();
+    m_pending.clear();
 }
 
 void BatchScanner::queueCDLeaf(const WalkLeaf &leaf)
@@ -80,23 +289,62 @@ void BatchScanner::queueCDLeaf(const WalkLeaf &leaf)
         if (tag && !(tag->artist.isEmpty() && tag->album.isEmpty()))
             return queue(tag->artist, tag->album);
     }
-    // Only then the other tags: ID3v1 stays first wherever a file has one.
+    // Only then the other tags, on a worker: ID3v1 stays first wherever a
+    // file has one.
+    std::vector<std::string> audio;
     for (const std::string &name : leaf.files) {
-        if (!isAudioName(name))
-            continue;
-        const auto tags = readAudioTagsAt(leaf.folderFd, name.c_str());
-        if (tags && !(tags->artist.isEmpty() && tags->album.isEmpty()))
-            return queue(tags->artist, tags->album);
+        if (isAudioName(name))
+            audio.push_back(name);
     }
-    if (!m_folderNames || leaf.files.empty())
+    auto names = folderNamesOf(leaf);
+    if (audio.empty()) {
+        if (names)
+            queue(names->first, names->second);
         return;
+    }
+    m_pending.push_back({m_queue.size(), leaf.path, leaf.node, std::move(names)});
+    m_readers->submit(leaf.folderFd, leaf.path, std::move(audio));
+}
+
+std::optional<std::pair<QString, QString>> BatchScanner::folderNamesOf(const WalkLeaf &leaf) const
+{
+    if (!m_folderNames || leaf.files.empty())
+        return std::nullopt;
     const QString own = trimBlanks(folderName(leaf.below, 0));
     const qsizetype dash = own.indexOf(QLatin1String(" - "));
     if (dash >= 0)
-        return queue(trimBlanks(own.left(dash)), trimBlanks(own.mid(dash + 3)));
+        return std::pair(trimBlanks(own.left(dash)), trimBlanks(own.mid(dash + 3)));
     const QString parent = trimBlanks(folderName(leaf.below, 1));
-    if (!parent.isEmpty() || !own.isEmpty())
-        queue(parent, own);
+    if (parent.isEmpty() && own.isEmpty())
+        return std::nullopt;
+    return std::pair(parent, own);
+}
+
+// The rows of the folders whose tags the workers read, each where the walk
+// met its folder.
+void BatchScanner::insertPendingRows()
+{
+    if (m_pending.empty())
+        return;
+    std::vector<QueueEntry> rows;
+    rows.reserve(m_queue.size() + m_pending.size());
+    size_t from = 0;
+    for (size_t job = 0; job < m_pending.size(); ++job) {
+        PendingLeaf &leaf = m_pending[job];
+        for (; from < leaf.queuePosition; ++from)
+            rows.push_back(std::move(m_queue[from]));
+        if (!m_readers->ran(job))
+            continue; // stopped before its turn
+        const std::optional<AudioTags> &tags = m_readers->tags(job);
+        if (!tags && !leaf.folderNames)
+            continue;
+        rows.push_back({tags ? tags->artist : leaf.folderNames->first,
+                        tags ? tags->album : leaf.folderNames->second, std::move(leaf.path),
+                        QString::fromLatin1(BatchTexts::kStatusQueued), leaf.node});
+    }
+    for (; from < m_queue.size(); ++from)
+        rows.push_back(std::move(m_queue[from]));
+    m_queue = std::move(rows);
 }
 
 QString BatchScanner::folderName(const std::vector<QString> &below, size_t up) const

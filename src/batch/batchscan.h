@@ -6,6 +6,9 @@
 
 #include <QString>
 
+#include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
 // What one tree build produced, with what it had to pass over.
@@ -31,6 +34,9 @@ class BatchScanner
 {
 public:
     BatchScanner(FolderTree &tree, std::vector<QueueEntry> &queue, WalkYield yield = {});
+    ~BatchScanner();
+    BatchScanner(const BatchScanner &) = delete;
+    BatchScanner &operator=(const BatchScanner &) = delete;
 
     // How many levels below the DVD root the title folder lies. A depth
     // below 1 counts as 1.
@@ -43,7 +49,10 @@ public:
     // Nodes for every folder below path (image 1) and a CD queue row for
     // every leaf folder whose tags name an artist or an album: the first file
     // with an ID3v1 tag that does, else the first audio file whose other tags
-    // do. folderNodeIndex is the node of path itself.
+    // do. folderNodeIndex is the node of path itself. The tags other than
+    // ID3v1 are read on worker threads while the walk goes on; the rows come
+    // in the walk's order all the same, and none of the threads outlives the
+    // call, even when the yield hook stops it.
     void ScanCDFolder(const QString &path, FolderTree &tree, int folderNodeIndex);
     // Nodes for every folder below path (image 3) and a DVD queue row for
     // every leaf folder at least depth levels below path, which is taken as
@@ -53,10 +62,22 @@ public:
     const WalkReport &report() const { return m_report; }
 
 private:
+    class TagReaders;
+
+    // A leaf folder whose row waits for its tags from a worker.
+    struct PendingLeaf {
+        size_t queuePosition; // rows of the walk's earlier folders before it
+        QString path;
+        int node;
+        std::optional<std::pair<QString, QString>> folderNames; // when its tags name nothing
+    };
+
     void scan(const QString &path, int nodeIndex, bool dvd);
     void queueCDLeaf(const WalkLeaf &leaf);
     void queueDVDLeaf(const WalkLeaf &leaf);
+    std::optional<std::pair<QString, QString>> folderNamesOf(const WalkLeaf &leaf) const;
     QString folderName(const std::vector<QString> &below, size_t up) const;
+    void insertPendingRows();
 
     FolderTree &m_tree;
     std::vector<QueueEntry> &m_queue;
@@ -65,6 +86,8 @@ private:
     QString m_root;
     int m_dvdDepth = 1;
     bool m_folderNames = false;
+    std::unique_ptr<TagReaders> m_readers;
+    std::vector<PendingLeaf> m_pending;
 };
 
 // Builds one batch tree: empty for no root ("None" in any case), else the

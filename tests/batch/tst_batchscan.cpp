@@ -138,6 +138,64 @@ private slots:
                     QStringLiteral("%1|%2|Queued|%3").arg(row, folder).arg(build.tree.count())});
     }
 
+    void rowsInWalkOrder_data()
+    {
+        QTest::addColumn<int>("stopAtTurn"); // the yield hook's turn that stops the scan, or 0
+        QTest::newRow("whole scan") << 0;
+        QTest::newRow("stopped while the other tags are read") << 25;
+    }
+
+    // Folders whose other tags (or, lacking them, names) are read aside come
+    // in the walk's order among those queued at once by an ID3v1 tag, and a
+    // stopped scan leaves no folder open behind it.
+    void rowsInWalkOrder()
+    {
+        QFETCH(int, stopAtTurn);
+        const QString root = newRoot();
+        // In turn: ID3v1, FLAC, M4A, untagged (folder names), ID3v2 only.
+        const QStringList fixtures = {"", "flac-albumartist.flac", "m4a.m4a", "untagged.flac",
+                                      "v24-cyrillic.mp3"};
+        const QStringList rows = {"Tagged|@", "冨田勲|月の光", "Mirror Lake|Glass Tides",
+                                  "Artist|@", "Кино|Группа крови"};
+        QStringList expected;
+        QStringList atOnce; // the ID3v1 rows of the folders the stopped walk reaches
+        for (int i = 0; i < 40; ++i) {
+            const QString album = QStringLiteral("Album %1").arg(i, 2, 10, QLatin1Char('0'));
+            const QString folder = root + "/Artist/" + album;
+            const int kind = i % 5;
+            if (kind == 0)
+                QVERIFY(writeTagged(folder + "/01.mp3", "Tagged", album));
+            else
+                QVERIFY(writeFile(folder + "/01." + fixtures[kind].section('.', -1),
+                                  fileBytes(QFINDTESTDATA("../data/tags/" + fixtures[kind]))));
+            expected << QString(rows[kind]).replace('@', album) + '|' + folder;
+            // The yield before the root is turn 1, before Artist turn 2.
+            if (kind == 0 && i + 3 < stopAtTurn)
+                atOnce << expected.last();
+        }
+        const qsizetype descriptors = QDir("/proc/self/fd").count();
+        int turns = 0;
+        const BatchTreeBuild build =
+            buildBatchTree(BatchType::CD, root, {1, true}, [&] { return ++turns != stopAtTurn; });
+        QCOMPARE(QDir("/proc/self/fd").count(), descriptors);
+        QStringList got;
+        for (const QueueEntry &e : build.queue)
+            got << e.artist + '|' + e.album + '|' + e.directory;
+        QCOMPARE(build.stopped, stopAtTurn > 0);
+        if (stopAtTurn == 0) {
+            QCOMPARE(got, expected);
+            return;
+        }
+        // What came, came in order; the ID3v1 rows all came.
+        qsizetype next = 0;
+        for (const QString &row : got) {
+            next = expected.indexOf(row, next);
+            QVERIFY2(next >= 0, qPrintable(row));
+        }
+        for (const QString &row : atOnce)
+            QVERIFY2(got.contains(row), qPrintable(row));
+    }
+
     void onlyLeafFoldersQueued()
     {
         const QString root = newRoot();
