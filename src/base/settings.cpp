@@ -111,46 +111,27 @@ QString SettingKey::storedForm(bool on) const
 
 SettingKey Keys::batchGenre(int index)
 {
-    SettingKey key = startUp("BatchGenre", Check, "0");
-    key.name += genreCaption(index);
-    return key;
+    return {"StartUp", QStringLiteral("BatchGenre") + genreCaption(index), SettingForm::Check,
+            QStringLiteral("0")};
 }
 
 SettingKey Keys::genre(int index)
 {
-    SettingKey key = startUp("Genre", Check, "0");
-    key.name += genreCaption(index);
-    return key;
+    return {"StartUp", QStringLiteral("Genre") + genreCaption(index), SettingForm::Check,
+            QStringLiteral("0")};
 }
 
 std::vector<SettingKey> Keys::all()
 {
-    std::vector<SettingKey> keys{QSName, BatchCDPath, BatchDVDPath};
-    for (int i = 0; i < kGenreCount; ++i)
+    std::vector<SettingKey> keys{
+#define JACKETEER_KEY(group, key, ...) key,
+#include "base/settingkeys.def"
+#undef JACKETEER_KEY
+    };
+    for (int i = 0; i < kGenreCount; ++i) {
         keys.push_back(batchGenre(i));
-    for (int i = 0; i < kGenreCount; ++i)
         keys.push_back(genre(i));
-    keys.insert(keys.end(), {SearchTypeCD,
-                             SearchTypeDVD,
-                             Vantory,
-                             Brinsell,
-                             Amazon,
-                             BatchReplace,
-                             BatchDVDFolder,
-                             BatchBrinsell,
-                             BatchVantory,
-                             AutoCrop,
-                             SearchDrive,
-                             SearchPath,
-                             BatchReplaceLarger,
-                             BatchFolderNames,
-                             VantoryHost,
-                             BrinsellHost,
-                             BrinsellImageHost,
-                             UpdateInfoUrl,
-                             DownloadPageUrl,
-                             RequestIntervalMs,
-                             SearchConcurrency});
+    }
     return keys;
 }
 

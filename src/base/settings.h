@@ -54,69 +54,23 @@ struct SettingKey {
     QString storedForm(bool on) const;
 };
 
-// The declaration. Keys of the main window and the properties dialog in the
-// order the main window reads them at start-up, then the program's own
-// additions, then the retailer and update endpoints.
+// The declaration, one constant per key.
 namespace Keys
 {
 
-using enum SettingForm;
+// clang-format off
+#define JACKETEER_KEY(group, key, form, defaultText, least, greatest) \
+    inline const SettingKey key{#group, QLatin1String(#key), SettingForm::form, \
+                                QLatin1String(defaultText), least, greatest};
+// clang-format on
+#include "base/settingkeys.def"
+#undef JACKETEER_KEY
 
-inline SettingKey startUp(const char *name, SettingForm form, const char *defaultText, int min = 0,
-                          int max = 0)
-{
-    return {"StartUp", QLatin1String(name), form, QLatin1String(defaultText), min, max};
-}
-
-inline SettingKey site(const char *name, SettingForm form, const char *defaultText, int min = 0,
-                       int max = 0)
-{
-    return {"Sites", QLatin1String(name), form, QLatin1String(defaultText), min, max};
-}
-
-inline const SettingKey QSName = startUp("QSName", Text, "folder");
-inline const SettingKey BatchCDPath = startUp("BatchCDPath", Text, "None");
-inline const SettingKey BatchDVDPath = startUp("BatchDVDPath", Text, "None");
 // The batch's genre (properties dialog) and the main window's genre box.
 SettingKey batchGenre(int index);
 SettingKey genre(int index);
-inline const SettingKey SearchTypeCD = startUp("SearchTypeCD", Option, "False");
-inline const SettingKey SearchTypeDVD = startUp("SearchTypeDVD", Option, "False");
-inline const SettingKey Vantory = startUp("Vantory", Check, "0");
-inline const SettingKey Brinsell = startUp("Brinsell", Check, "0");
-inline const SettingKey Amazon = startUp("Amazon", Check, "0");
-inline const SettingKey BatchReplace = startUp("BatchReplace", Check, "0");
-// How many folder levels below the DVD root a DVD's own folder lies.
-inline const SettingKey BatchDVDFolder = startUp("BatchDVDFolder", Int16, "1", 1, 32767);
-inline const SettingKey BatchBrinsell = startUp("BatchBrinsell", Check, "0");
-inline const SettingKey BatchVantory = startUp("BatchVantory", Check, "0");
-inline const SettingKey AutoCrop = startUp("AutoCrop", Check, "0");
-// The drive and folder lists; a missing key leaves them where they are.
-inline const SettingKey SearchDrive = startUp("SearchDrive", Text, "");
-inline const SettingKey SearchPath = startUp("SearchPath", Text, "");
-// With BatchReplace: never replace a picture by one of fewer pixels.
-inline const SettingKey BatchReplaceLarger = startUp("BatchReplaceLarger", Check, "0");
-// Untagged album folders are queued under their folder names.
-inline const SettingKey BatchFolderNames = startUp("BatchFolderNames", Check, "0");
 
-// host[:port] of each retailer; the real retailers unless the demo or a test
-// points them at the local simulator.
-inline const SettingKey VantoryHost = site("VantoryHost", Text, "www.vantory.com");
-inline const SettingKey BrinsellHost = site("BrinsellHost", Text, "www.brinsell.com");
-inline const SettingKey BrinsellImageHost = site("BrinsellImageHost", Text, "images.brinsell.com");
-inline const SettingKey UpdateInfoUrl =
-    site("UpdateInfoUrl", Text, "http://www.jacketeer.net/version.html");
-inline const SettingKey DownloadPageUrl =
-    site("DownloadPageUrl", Text, "http://www.jacketeer.net/download.html");
-// The least time in milliseconds between the starts of two requests to one
-// host during a batch.
-inline const SettingKey RequestIntervalMs =
-    site("RequestIntervalMs", Number, "1000", 0, std::numeric_limits<int>::max());
-// How many pages an interactive search loads at a time from one host; a
-// browser keeps at most six connections to a host open.
-inline const SettingKey SearchConcurrency = site("SearchConcurrency", Number, "4", 1, 6);
-
-// Every key, in the order above.
+// Every key: those above, then the genres'.
 std::vector<SettingKey> all();
 
 } // namespace Keys

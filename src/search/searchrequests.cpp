@@ -9,11 +9,6 @@ const std::array<int32_t, kGenreCount> GenreCategoryId = {4118, 4105, 4109, 4110
 namespace
 {
 
-QString base(const QString &host)
-{
-    return QStringLiteral("http://") + host;
-}
-
 // The search text as it goes into an address: surrounding blanks dropped and
 // nothing escaped, except "#", which would end the address there and lose the
 // category and every later parameter.
@@ -22,39 +17,45 @@ QString queryText(const QString &text)
     return text.trimmed().replace(QLatin1Char('#'), QLatin1String("%23"));
 }
 
+// Every search address is the host, a fixed head, the search text and a fixed tail.
+QString address(const QString &host, const QString &head, const QString &text, const QString &tail)
+{
+    return QStringLiteral("http://") + host + head + queryText(text) + tail;
+}
+
 } // namespace
 
 QString vantoryMusicUrl(const QString &host, const QString &text, int32_t categoryId)
 {
     const QString id = QString::number(categoryId);
-    return base(host) + QStringLiteral("/catalog/search-ng.gsp?dept=4104&search_query=") +
-           queryText(text) + QStringLiteral("&CATEGORY_ID=") + id + QStringLiteral("&cat=") + id;
+    return address(host, QStringLiteral("/catalog/search-ng.gsp?dept=4104&search_query="), text,
+                   QStringLiteral("&CATEGORY_ID=") + id + QStringLiteral("&cat=") + id);
 }
 
 QString vantoryDvdUrl(const QString &host, const QString &text)
 {
-    return base(host) + QStringLiteral("/catalog/search-ng.gsp?dept=4096&search_query=") +
-           queryText(text) + QStringLiteral("&CATEGORY_ID=41938&cat=41938");
+    return address(host, QStringLiteral("/catalog/search-ng.gsp?dept=4096&search_query="), text,
+                   QStringLiteral("&CATEGORY_ID=41938&cat=41938"));
 }
 
 QString brinsellMusicUrl(const QString &host, const QString &text)
 {
-    return base(host) +
-           QStringLiteral("/retail/searchresults.asp?querytype=music&qutype=&pagereq=1&alpha2=&"
-                          "alpha=&search_store=6&searchid=&qu=") +
-           queryText(text) +
-           QStringLiteral("=&mfgid=&deptid=&format=&formatid=&systid=&nrecpage=&loc=109&mfgnm=&"
-                          "cscat=&ra=&cvsnid=");
+    return address(host,
+                   QStringLiteral("/retail/searchresults.asp?querytype=music&qutype=&pagereq=1&"
+                                  "alpha2=&alpha=&search_store=6&searchid=&qu="),
+                   text,
+                   QStringLiteral("=&mfgid=&deptid=&format=&formatid=&systid=&nrecpage=&loc=109&"
+                                  "mfgnm=&cscat=&ra=&cvsnid="));
 }
 
 QString brinsellDvdUrl(const QString &host, const QString &text)
 {
-    return base(host) +
-           QStringLiteral("/retail/searchresults.asp?querytype=video_dvd&qutype=&pagereq=2&"
-                          "alpha2=&alpha=&search_store=4&searchid=&qu=") +
-           queryText(text) +
-           QStringLiteral("&orderby=&mfgid=&deptid=&format=16&formatid=&systid=&nrecpage=&"
-                          "loc=322&mfgnm=&cscat=&ra=&cvsnid=&sbxs=");
+    return address(host,
+                   QStringLiteral("/retail/searchresults.asp?querytype=video_dvd&qutype=&"
+                                  "pagereq=2&alpha2=&alpha=&search_store=4&searchid=&qu="),
+                   text,
+                   QStringLiteral("&orderby=&mfgid=&deptid=&format=16&formatid=&systid=&"
+                                  "nrecpage=&loc=322&mfgnm=&cscat=&ra=&cvsnid=&sbxs="));
 }
 
 QList<SearchRequest> planRequests(const SearchCriteria &criteria, const SiteEndpoints &sites)
