@@ -1,6 +1,7 @@
 #include "search/searchrequests.h"
 
 #include "base/settings.h"
+#include "search/searchtexts.h"
 
 const std::array<int32_t, kGenreCount> GenreCategoryId = {4118, 4105, 4109, 4110, 4107, 4112,
                                                           4116, 4120, 4111, 4114, 4124, 4115,
@@ -17,8 +18,8 @@ QString queryText(const QString &text)
     return text.trimmed().replace(QLatin1Char('#'), QLatin1String("%23"));
 }
 
-// Every search address is the host, a fixed head, the search text and a fixed tail.
-QString address(const QString &host, const QString &head, const QString &text, const QString &tail)
+QString address(const QString &host, QLatin1StringView head, const QString &text,
+                const QString &tail)
 {
     return QStringLiteral("http://") + host + head + queryText(text) + tail;
 }
@@ -27,35 +28,23 @@ QString address(const QString &host, const QString &head, const QString &text, c
 
 QString vantoryMusicUrl(const QString &host, const QString &text, int32_t categoryId)
 {
-    const QString id = QString::number(categoryId);
-    return address(host, QStringLiteral("/catalog/search-ng.gsp?dept=4104&search_query="), text,
-                   QStringLiteral("&CATEGORY_ID=") + id + QStringLiteral("&cat=") + id);
+    return address(host, SearchTexts::kVantoryMusicHead, text,
+                   QString(SearchTexts::kVantoryMusicTail).arg(categoryId));
 }
 
 QString vantoryDvdUrl(const QString &host, const QString &text)
 {
-    return address(host, QStringLiteral("/catalog/search-ng.gsp?dept=4096&search_query="), text,
-                   QStringLiteral("&CATEGORY_ID=41938&cat=41938"));
+    return address(host, SearchTexts::kVantoryDvdHead, text, SearchTexts::kVantoryDvdTail);
 }
 
 QString brinsellMusicUrl(const QString &host, const QString &text)
 {
-    return address(host,
-                   QStringLiteral("/retail/searchresults.asp?querytype=music&qutype=&pagereq=1&"
-                                  "alpha2=&alpha=&search_store=6&searchid=&qu="),
-                   text,
-                   QStringLiteral("=&mfgid=&deptid=&format=&formatid=&systid=&nrecpage=&loc=109&"
-                                  "mfgnm=&cscat=&ra=&cvsnid="));
+    return address(host, SearchTexts::kBrinsellMusicHead, text, SearchTexts::kBrinsellMusicTail);
 }
 
 QString brinsellDvdUrl(const QString &host, const QString &text)
 {
-    return address(host,
-                   QStringLiteral("/retail/searchresults.asp?querytype=video_dvd&qutype=&"
-                                  "pagereq=2&alpha2=&alpha=&search_store=4&searchid=&qu="),
-                   text,
-                   QStringLiteral("&orderby=&mfgid=&deptid=&format=16&formatid=&systid=&"
-                                  "nrecpage=&loc=322&mfgnm=&cscat=&ra=&cvsnid=&sbxs="));
+    return address(host, SearchTexts::kBrinsellDvdHead, text, SearchTexts::kBrinsellDvdTail);
 }
 
 QList<SearchRequest> planRequests(const SearchCriteria &criteria, const SiteEndpoints &sites)

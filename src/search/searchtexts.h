@@ -28,6 +28,26 @@ inline constexpr QLatin1StringView kPageErrorTitle{"Search Error"};
 inline constexpr QLatin1StringView kResultsFile{"results.html"};
 inline constexpr QLatin1StringView kTempFile{"temp.html"};
 
+// The search addresses: "http://", the host, a head, the search text and a
+// tail ("%1" in a tail is the genre's category).
+inline constexpr QLatin1StringView kVantoryMusicHead{
+    "/catalog/search-ng.gsp?dept=4104&search_query="};
+inline constexpr QLatin1StringView kVantoryMusicTail{"&CATEGORY_ID=%1&cat=%1"};
+inline constexpr QLatin1StringView kVantoryDvdHead{
+    "/catalog/search-ng.gsp?dept=4096&search_query="};
+inline constexpr QLatin1StringView kVantoryDvdTail{"&CATEGORY_ID=41938&cat=41938"};
+inline constexpr QLatin1StringView kBrinsellMusicHead{
+    "/retail/searchresults.asp?querytype=music&qutype=&pagereq=1&alpha2=&alpha=&search_store=6&"
+    "searchid=&qu="};
+inline constexpr QLatin1StringView kBrinsellMusicTail{
+    "=&mfgid=&deptid=&format=&formatid=&systid=&nrecpage=&loc=109&mfgnm=&cscat=&ra=&cvsnid="};
+inline constexpr QLatin1StringView kBrinsellDvdHead{
+    "/retail/searchresults.asp?querytype=video_dvd&qutype=&pagereq=2&alpha2=&alpha=&"
+    "search_store=4&searchid=&qu="};
+inline constexpr QLatin1StringView kBrinsellDvdTail{
+    "&orderby=&mfgid=&deptid=&format=16&formatid=&systid=&nrecpage=&loc=322&mfgnm=&cscat=&ra=&"
+    "cvsnid=&sbxs="};
+
 // Both retailers say this when nothing matched.
 inline constexpr QLatin1StringView kNoMatches{"no matches found"};
 
