@@ -6,23 +6,7 @@ using namespace BatchTexts;
 
 QString batchEntryStatusText(BatchEntryStatus status)
 {
-    switch (status) {
-    case BatchEntryStatus::Saved:
-        return QString::fromLatin1(kLogSaved);
-    case BatchEntryStatus::Replaced:
-        return QString::fromLatin1(kLogReplaced);
-    case BatchEntryStatus::Kept:
-        return QString::fromLatin1(kLogKept);
-    case BatchEntryStatus::NoMatch:
-        return QString::fromLatin1(kLogNoMatch);
-    case BatchEntryStatus::NoHits:
-        return QString::fromLatin1(kLogNoHits);
-    case BatchEntryStatus::Failed:
-        return QString::fromLatin1(kLogFailed);
-    case BatchEntryStatus::Cancelled:
-        break;
-    }
-    return QString::fromLatin1(kLogCancelled);
+    return QString::fromLatin1(kLogStatus.at(static_cast<std::size_t>(status)));
 }
 
 BatchEntryStatus BatchEntryNotes::status() const
@@ -72,37 +56,14 @@ BatchEntryResult BatchEntryNotes::result(const QString &folder) const
 
 void BatchSummary::add(BatchEntryStatus status)
 {
-    switch (status) {
-    case BatchEntryStatus::Saved:
-        ++saved;
-        break;
-    case BatchEntryStatus::Replaced:
-        ++replaced;
-        break;
-    case BatchEntryStatus::Kept:
-        ++kept;
-        break;
-    case BatchEntryStatus::NoMatch:
-        ++noMatch;
-        break;
-    case BatchEntryStatus::NoHits:
-        ++noHits;
-        break;
-    case BatchEntryStatus::Failed:
-        ++failed;
-        break;
-    case BatchEntryStatus::Cancelled:
-        break;
-    }
+    if (status != BatchEntryStatus::Cancelled)
+        ++counts.at(static_cast<std::size_t>(status));
 }
 
 QString BatchSummary::text() const
 {
-    return QString::fromLatin1(kSummary)
-        .arg(saved)
-        .arg(replaced)
-        .arg(kept)
-        .arg(noMatch)
-        .arg(noHits)
-        .arg(failed);
+    QString text = QString::fromLatin1(kSummary);
+    for (const int count : counts)
+        text = text.arg(count);
+    return text;
 }

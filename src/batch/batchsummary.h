@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <array>
+
 // How a queue entry ended, as the summary and the batch log count it.
 enum class BatchEntryStatus { Saved, Replaced, Kept, NoMatch, NoHits, Failed, Cancelled };
 
@@ -50,12 +52,9 @@ struct BatchEntryNotes {
 
 // The counts of a run, shown under the queue and written to the batch log.
 struct BatchSummary {
-    int saved = 0;
-    int replaced = 0;
-    int kept = 0;
-    int noMatch = 0;
-    int noHits = 0;
-    int failed = 0;
+    // Saved, replaced, kept, no match, no hits and failed: the statuses in
+    // their order, all but Cancelled.
+    std::array<int, 6> counts{};
 
     // A cancelled entry is not counted.
     void add(BatchEntryStatus status);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+
 // Fixed texts of the batch window: captions, column headers, statuses and
 // markers. Tests compare against these, so each text lives here only.
 namespace BatchTexts
@@ -122,13 +124,9 @@ inline constexpr char kSummary[] =
 inline constexpr char kLogFileName[] = "batch-log.csv";
 inline constexpr char kLogHeader[] = "Folder,Status,Hits,Saved file or reason";
 inline constexpr char kLogSummary[] = "summary";
-inline constexpr char kLogSaved[] = "saved";
-inline constexpr char kLogReplaced[] = "replaced";
-inline constexpr char kLogKept[] = "kept";
-inline constexpr char kLogNoMatch[] = "no match";
-inline constexpr char kLogNoHits[] = "no hits";
-inline constexpr char kLogFailed[] = "failed";
-inline constexpr char kLogCancelled[] = "cancelled";
+// The word for each way an entry ends, in the order of BatchEntryStatus.
+inline constexpr std::array<const char *, 7> kLogStatus = {
+    "saved", "replaced", "kept", "no match", "no hits", "failed", "cancelled"};
 inline constexpr char kWhyReplaceOff[] = "existing picture kept: Replace existing Cover Art is off";
 inline constexpr char kWhySmaller[] = "existing %1 picture kept: the new one is %2";
 inline constexpr char kWhyNoMatch[] = "no hit matched";
