@@ -275,7 +275,7 @@ private slots:
         w.RestoreLastBatch();
         int hitNodes = 0;
         for (QTreeWidgetItemIterator it(w.tvBatch(type)); *it; ++it)
-            hitNodes += frmBatch::nodeImage(*it) == NodeImage::HitNotSaved ? 1 : 0;
+            hitNodes += w.model().node(BatchType(type), w.nodeIndex(*it))->image == NodeImage::HitNotSaved;
         QVERIFY(records > 0);
         QCOMPARE(hitNodes, records);
         Settings::useFile({});

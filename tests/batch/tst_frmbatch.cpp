@@ -3,6 +3,7 @@
 #include "base/settings.h"
 #include "batch/batchresultsfile.h"
 #include "batch/batchtexts.h"
+#include "batch/batchsession.h"
 #include "batch/frmbatch.h"
 #include "batch/samplecollection.h"
 #include "cover/frmcompare.h"
@@ -31,6 +32,25 @@
 #include <algorithm>
 #include <memory>
 #include <unistd.h>
+
+// The window an item of a batch tree belongs to.
+static const frmBatch &windowOf(const QTreeWidgetItem *node)
+{
+    return *qobject_cast<const frmBatch *>(node->treeWidget()->window());
+}
+static const BatchModel::Node *nodeOf(const QTreeWidgetItem *node)
+{
+    const frmBatch &w = windowOf(node);
+    return w.model().node(BatchType(node->treeWidget() == w.tvBatch(1)), w.nodeIndex(node));
+}
+static QString keyOf(const QTreeWidgetItem *node)
+{
+    return node ? nodeOf(node)->key : QString();
+}
+static NodeImage imageOf(const QTreeWidgetItem *node)
+{
+    return nodeOf(node)->image;
+}
 
 // The batch window through its controls, with the roots set in the store.
 class TestFrmBatch : public QObject
@@ -92,7 +112,7 @@ private:
     static QTreeWidgetItem *byKey(QTreeWidget *tree, const QString &key)
     {
         for (QTreeWidgetItem *n : allNodes(tree)) {
-            if (frmBatch::nodeKey(n) == key)
+            if (keyOf(n) == key)
                 return n;
         }
         return nullptr;
@@ -114,9 +134,9 @@ private:
         QTreeWidgetItem *node = byKey(tree, folder);
         for (int i = 0; node && i < node->childCount(); ++i)
             out << QStringLiteral("%1|%2|%3")
-                       .arg(hitRecordNumber(frmBatch::nodeKey(node->child(i)), folder))
+                       .arg(hitRecordNumber(keyOf(node->child(i)), folder))
                        .arg(node->child(i)->text(0))
-                       .arg(int(frmBatch::nodeImage(node->child(i))));
+                       .arg(int(imageOf(node->child(i))));
         return out;
     }
 
@@ -221,7 +241,7 @@ private slots:
             store.setOn(key, true);
         store.setText(Keys::QSName, "@artist@ - @album@");
         QVERIFY(makeDemoCollection(m_dir.filePath("Demo"), {}).ok());
-        frmBatch::setClock([this] { return m_now; });
+        BatchSession::setClock([this] { return m_now; });
     }
 
     void controlsAndCaptions()
@@ -300,20 +320,20 @@ private slots:
         QCOMPARE(tree->topLevelItemCount(), 1);
         QTreeWidgetItem *root = tree->topLevelItem(0);
         QCOMPARE(root->text(0), m_cd);
-        QCOMPARE(frmBatch::nodeKey(root), m_cd);
-        QCOMPARE(frmBatch::nodeImage(root), NodeImage::Root);
+        QCOMPARE(keyOf(root), m_cd);
+        QCOMPARE(imageOf(root), NodeImage::Root);
         QCOMPARE(tree->currentItem(), root);
         for (QTreeWidgetItem *n : allNodes(tree)) {
             QVERIFY(n->isExpanded() || n->childCount() == 0);
             QCOMPARE(n->checkState(0), Qt::Unchecked);
             if (n != root)
-                QCOMPARE(frmBatch::nodeImage(n), NodeImage::MusicFolder);
+                QCOMPARE(imageOf(n), NodeImage::MusicFolder);
         }
 
         QTreeWidgetItem *album = byText(tree, "Album B");
         QVERIFY(album);
-        QCOMPARE(frmBatch::fullTreePath(album), m_cd + "/Artist A/Album B");
-        QCOMPARE(w.nodeKeyAt(0, 3), frmBatch::nodeKey(album));
+        QCOMPARE(w.model().fullPath(BatchType::CD, w.nodeIndex(album)), m_cd + "/Artist A/Album B");
+        QCOMPARE(w.model().node(BatchType::CD, 3)->key, keyOf(album));
         QCOMPARE(queueRows(w.lvBatch(0)),
                  (QStringList{"Artist A|Album B|" + m_cd + "/Artist A/Album B|Queued|3",
                               "Tag Artist|Tag Album|" + m_cd + "/Artist A/Misc|Queued|4"}));
@@ -323,8 +343,8 @@ private slots:
         QCOMPARE(dvdRows, (QStringList{"Alien|" + m_dvd + "/Alien/Disc 1|Queued|3",
                                        "Alien|" + m_dvd + "/Alien/Disc 2|Queued|4",
                                        "Heat|" + m_dvd + "/Heat|Queued|5"}));
-        QCOMPARE(frmBatch::nodeImage(byKey(w.tvBatch(1), w.nodeKeyAt(1, 3))), NodeImage::DvdFolder);
-        QCOMPARE(w.nodeKeyAt(1, 5), m_dvd + "/Heat");
+        QCOMPARE(imageOf(byKey(w.tvBatch(1), w.model().node(BatchType::DVD, 3)->key)), NodeImage::DvdFolder);
+        QCOMPARE(w.model().node(BatchType::DVD, 5)->key, m_dvd + "/Heat");
         QCOMPARE(w.lblStatusLeft()->text(), QString());
     }
 
@@ -489,7 +509,7 @@ private slots:
             shownWhileRunning = w.lblStatusLeft()->text();
             disabledWhileRunning = !w.findChild<QPushButton *>("cmdNew")->isEnabled() &&
                                    !w.findChild<QRadioButton *>("optType(1)")->isEnabled() &&
-                                   w.cmdStart()->text() == "&Cancel" && w.tmrBatch()->isActive();
+                                   w.cmdStart()->text() == "&Cancel" && w.findChild<QTimer *>("tmrBatch")->isActive();
             m_now += 3'660'000;
         });
         QTest::mouseClick(w.cmdStart(), Qt::LeftButton);
@@ -508,12 +528,12 @@ private slots:
         QVERIFY(w.lvBatch(0)->topLevelItem(4)->toolTip(3).startsWith(
             "the folder could not be written: batch.rlt ("));
         QCOMPARE(
-            (QStringList{w.lblArtist(0)->text(), w.lblAlbum()->text(), w.lblSite(0)->text(),
-                         w.lblResults(0)->text(), w.cmdStart()->text()}),
+            (QStringList{child<QLabel>(&w, "lblArtist(0)")->text(), child<QLabel>(&w, "lblAlbum(0)")->text(), child<QLabel>(&w, "lblSite(0)")->text(),
+                         child<QLabel>(&w, "lblResults(0)")->text(), w.cmdStart()->text()}),
             (QStringList{"The Quiet Harbours", "Lantern Season", "Brinsell...", "1", "&Start"}));
-        QCOMPARE(w.prgTotal(0)->maximum(), 9);
-        QCOMPARE(w.prgTotal(0)->value() + w.prgSearch(0)->value(), 0);
-        QVERIFY(!w.cmdStart()->isEnabled() && !w.tmrBatch()->isActive());
+        QCOMPARE(child<QProgressBar>(&w, "prgTotal(0)")->maximum(), 9);
+        QCOMPARE(child<QProgressBar>(&w, "prgTotal(0)")->value() + child<QProgressBar>(&w, "prgSearch(0)")->value(), 0);
+        QVERIFY(!w.cmdStart()->isEnabled() && !w.findChild<QTimer *>("tmrBatch")->isActive());
 
         // Metallica's Vantory hit is its first match and is saved; the
         // Brinsell ones are recorded after it. Copper Valley has only a
@@ -553,7 +573,7 @@ private slots:
         QCOMPARE(statuses(w, 0), QStringList(10, "Queued"));
         for (QTreeWidgetItem *n : allNodes(w.tvBatch(0))) {
             QCOMPARE(n->checkState(0), Qt::Unchecked);
-            QVERIFY(frmBatch::nodeImage(n) < NodeImage::HitSaved);
+            QVERIFY(imageOf(n) < NodeImage::HitSaved);
         }
     }
 
@@ -672,7 +692,7 @@ private slots:
             child<QLabel>(w.get(), "lblPreviewSite")->text(), texts(boxes.box).join(',')};
         QTEST(shown.join('|'), "shown");
         const QFileInfo preview(m_dir.filePath("app/preview.jpg"));
-        const QImage onShow = w->imgPreview()->pixmap().toImage();
+        const QImage onShow = child<QLabel>(w.get(), "imgPreview")->pixmap().toImage();
         if (shown[0] == "Preview Complete") {
             QCOMPARE(child<QLabel>(w.get(), "lblSize")->text(),
                      QString::number(qRound(preview.size() / 1024.0)) + " Kbytes");
@@ -800,7 +820,7 @@ private slots:
         QCOMPARE(w->lblStatusRight()->text(), status.contains("%1") ? status.arg(path) : status);
         QTEST(texts(boxes.box).join(','), "messages");
         const bool green = status.startsWith("Downloaded") || status.endsWith("Complete");
-        QCOMPARE(frmBatch::nodeImage(hit), green ? NodeImage::HitSaved : NodeImage::HitNotSaved);
+        QCOMPARE(imageOf(hit), green ? NodeImage::HitSaved : NodeImage::HitNotSaved);
         if (saved.isEmpty()) {
             QCOMPARE(QDir(folder).entryList({"*.jpg"}), QStringList());
             return;
@@ -872,7 +892,7 @@ private slots:
         QCOMPARE(w.lblStatusRight()->text(),
                  "Downloaded as " + trilogy + "/Cold Creek Trilogy - .jpg");
         QCOMPARE(boxes.box.shown.size(), 1);
-        QCOMPARE(frmBatch::nodeImage(folder->child(0)), NodeImage::HitSaved);
+        QCOMPARE(imageOf(folder->child(0)), NodeImage::HitSaved);
     }
 
     // Pictures as image servers send them, saved by a run with Replace on: a
@@ -935,7 +955,7 @@ private slots:
         // The status line keeps its text; the counts go under the queue.
         QCOMPARE(w.lblStatusLeft()->text(),
                  QStringLiteral("Batch Process Complete - 000:00 (1 folder(s) failed)"));
-        QCOMPARE(w.lblSummary(0)->text(),
+        QCOMPARE(child<QLabel>(&w, "lblSummary(0)")->text(),
                  QStringLiteral("Saved 1, replaced 1, kept 1, no match 1, no hits 1, failed 1"));
         QFile csv(m_dir.filePath("app/batch-log.csv"));
         QVERIFY(csv.open(QIODevice::ReadOnly));
@@ -983,7 +1003,7 @@ private slots:
         QCOMPARE(QImage(square500).size(), QSize(100, 100));
         QVERIFY(!QFileInfo::exists(root + "/Metallica/Black/Metallica - Black.jpg"));
         for (QTreeWidgetItem *n : allNodes(w.tvBatch(0)))
-            QVERIFY(frmBatch::nodeImage(n) != NodeImage::HitSaved);
+            QVERIFY(imageOf(n) != NodeImage::HitSaved);
         undo->trigger();
         QCOMPARE(boxes.box.shown.last().text, QStringLiteral("There is no batch to undo."));
 
@@ -1034,7 +1054,7 @@ private slots:
         w.cmdStart_Click();
         QVERIFY2(clock.elapsed() < 1500, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(statuses(w, 0).first(), QStringLiteral("Searching"));
-        QCOMPARE(w.lblSummary(0)->text(),
+        QCOMPARE(child<QLabel>(&w, "lblSummary(0)")->text(),
                  QStringLiteral("Saved 0, replaced 0, kept 0, no match 0, no hits 0, failed 0"));
         m_sim.configureSites(store);
     }
