@@ -275,7 +275,8 @@ private slots:
         w.RestoreLastBatch();
         int hitNodes = 0;
         for (QTreeWidgetItemIterator it(w.tvBatch(type)); *it; ++it)
-            hitNodes += w.model().node(BatchType(type), w.nodeIndex(*it))->image == NodeImage::HitNotSaved;
+            hitNodes +=
+                w.model().node(BatchType(type), w.nodeIndex(*it))->image == NodeImage::HitNotSaved;
         QVERIFY(records > 0);
         QCOMPARE(hitNodes, records);
         Settings::useFile({});
