@@ -38,7 +38,7 @@ void BM_PreviewClick(benchmark::State &state)
     QTreeWidget *tree = window.tvBatch(0);
     QTreeWidgetItem *folder = nullptr;
     for (QTreeWidgetItemIterator it(tree); *it; ++it) {
-        if (frmBatch::nodeKey(*it) == g_folder)
+        if (window.model().node(BatchType::CD, window.nodeIndex(*it))->key == g_folder)
             folder = *it;
     }
     if (!folder || folder->childCount() != kHits) {
@@ -55,7 +55,7 @@ void BM_PreviewClick(benchmark::State &state)
             return;
         }
     }
-    state.counters["shown_px"] = window.imgPreview()->pixmap().width();
+    state.counters["shown_px"] = window.findChild<QLabel *>("imgPreview")->pixmap().width();
 }
 
 void BM_DownloadOnly(benchmark::State &state)

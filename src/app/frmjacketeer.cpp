@@ -36,7 +36,8 @@
 
 using namespace AppTexts;
 
-namespace {
+namespace
+{
 
 constexpr int kLabelWidth = 78;
 
@@ -121,10 +122,36 @@ void frmJacketeer::buildControls()
     central->setObjectName(QStringLiteral("centralWidget"));
     setCentralWidget(central);
     auto *mainLayout = new QHBoxLayout(central);
+    mainLayout->addWidget(buildCriteria(central));
+    mainLayout->addWidget(buildResults(central), 1);
 
-    // --- Search criteria, top to bottom: search text, drive and folder lists,
-    // type, sites, genres.
-    frmSearch = new QGroupBox(QString::fromLatin1(kSearchCriteria), central);
+    // Hidden helpers: the page fetcher and the picture box of the empty-picture test.
+    WebBrowser1 = new PageFetcher(this);
+    WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
+    picTest = new QLabel(this);
+    picTest->setObjectName(QStringLiteral("picTest"));
+    picTest->hide();
+
+    connect(txtSearch, &QLineEdit::returnPressed, this, &frmJacketeer::cmdSearch_Click);
+    connect(cmdSearch, &QPushButton::clicked, this, &frmJacketeer::cmdSearch_Click);
+    connect(cmdReset, &QPushButton::clicked, this, &frmJacketeer::cmdReset_Click);
+    connect(cmdBack, &QPushButton::clicked, this, &frmJacketeer::cmdBack_Click);
+    connect(cmdCompare, &QPushButton::clicked, this, &frmJacketeer::cmdCompare_Click);
+    websearch->setBeforeNavigate(
+        [this](const QString &target, bool &cancel) { websearch_BeforeNavigate2(target, cancel); });
+    connect(drSearch, &DriveListBox::driveChanged, this, &frmJacketeer::drSearch_Change);
+    connect(dirSearch, &DirListBox::folderClicked, this, &frmJacketeer::dirSearch_Click);
+    connect(dirSearch, &DirListBox::pathChanged, this,
+            [this](const QString &path) { m_driveFolders[drSearch->drive()] = path; });
+
+    resize(1180, 800);
+}
+
+// The search criteria, top to bottom: search text, drive and folder lists,
+// type, sites, genres.
+QWidget *frmJacketeer::buildCriteria(QWidget *parent)
+{
+    frmSearch = new QGroupBox(QString::fromLatin1(kSearchCriteria), parent);
     frmSearch->setObjectName(QStringLiteral("frmSearch"));
     frmSearch->setFixedWidth(400);
     auto *criteria = new QGridLayout(frmSearch);
@@ -143,7 +170,31 @@ void frmJacketeer::buildControls()
     header->addWidget(Picture2, 1);
     criteria->addLayout(header, row++, 0, 1, 2);
 
-    Frame3 = new QFrame(frmSearch);
+    criteria->addWidget(buildFolderChoice(frmSearch), row++, 0, 1, 2);
+    addChoices(criteria, row);
+
+    Label2 = new QLabel(QString::fromLatin1(kGenreHint), frmSearch);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setWordWrap(true);
+    criteria->addWidget(Label2, row++, 1);
+    criteria->setRowStretch(row++, 1);
+
+    cmdSearch = new QPushButton(QString::fromLatin1(kSearch), frmSearch);
+    cmdSearch->setObjectName(QStringLiteral("cmdSearch"));
+    cmdReset = new QPushButton(QString::fromLatin1(kReset), frmSearch);
+    cmdReset->setObjectName(QStringLiteral("cmdReset"));
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdSearch);
+    buttons->addWidget(cmdReset);
+    criteria->addLayout(buttons, row++, 0, 1, 2);
+    return frmSearch;
+}
+
+// The search text and the Quick Save folder.
+QWidget *frmJacketeer::buildFolderChoice(QWidget *parent)
+{
+    Frame3 = new QFrame(parent);
     Frame3->setObjectName(QStringLiteral("Frame3"));
     auto *f3 = new QGridLayout(Frame3);
     f3->setContentsMargins(0, 0, 0, 0);
@@ -163,8 +214,12 @@ void frmJacketeer::buildControls()
     f3->addWidget(drSearch, 1, 1);
     f3->addWidget(Label4, 2, 0);
     f3->addWidget(dirSearch, 2, 1);
-    criteria->addWidget(Frame3, row++, 0, 1, 2);
+    return Frame3;
+}
 
+// The type, the sites and the genres, each a row of the criteria.
+void frmJacketeer::addChoices(QGridLayout *criteria, int &row)
+{
     lblOpt = criteriaLabel(kTypeLabel, "lblOpt", frmSearch);
     fraOpt = new QFrame(frmSearch);
     fraOpt->setObjectName(QStringLiteral("fraOpt"));
@@ -215,26 +270,11 @@ void frmJacketeer::buildControls()
     }
     criteria->addWidget(lblGenre, row, 0);
     criteria->addWidget(fraMusicG, row++, 1);
+}
 
-    Label2 = new QLabel(QString::fromLatin1(kGenreHint), frmSearch);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setWordWrap(true);
-    criteria->addWidget(Label2, row++, 1);
-    criteria->setRowStretch(row++, 1);
-
-    cmdSearch = new QPushButton(QString::fromLatin1(kSearch), frmSearch);
-    cmdSearch->setObjectName(QStringLiteral("cmdSearch"));
-    cmdReset = new QPushButton(QString::fromLatin1(kReset), frmSearch);
-    cmdReset->setObjectName(QStringLiteral("cmdReset"));
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdSearch);
-    buttons->addWidget(cmdReset);
-    criteria->addLayout(buttons, row++, 0, 1, 2);
-    mainLayout->addWidget(frmSearch);
-
-    // --- Results.
-    Frame2 = new QGroupBox(QString::fromLatin1(kResults), central);
+QWidget *frmJacketeer::buildResults(QWidget *parent)
+{
+    Frame2 = new QGroupBox(QString::fromLatin1(kResults), parent);
     Frame2->setObjectName(QStringLiteral("Frame2"));
     auto *results = new QVBoxLayout(Frame2);
     websearch = new WebSearchView(Frame2);
@@ -256,28 +296,7 @@ void frmJacketeer::buildControls()
     resultButtons->addWidget(cmdCompare);
     resultButtons->addWidget(lblResults, 1);
     results->addLayout(resultButtons);
-    mainLayout->addWidget(Frame2, 1);
-
-    // Hidden helpers: the page fetcher and the picture box of the empty-picture test.
-    WebBrowser1 = new PageFetcher(this);
-    WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
-    picTest = new QLabel(this);
-    picTest->setObjectName(QStringLiteral("picTest"));
-    picTest->hide();
-
-    connect(txtSearch, &QLineEdit::returnPressed, this, &frmJacketeer::cmdSearch_Click);
-    connect(cmdSearch, &QPushButton::clicked, this, &frmJacketeer::cmdSearch_Click);
-    connect(cmdReset, &QPushButton::clicked, this, &frmJacketeer::cmdReset_Click);
-    connect(cmdBack, &QPushButton::clicked, this, &frmJacketeer::cmdBack_Click);
-    connect(cmdCompare, &QPushButton::clicked, this, &frmJacketeer::cmdCompare_Click);
-    websearch->setBeforeNavigate(
-        [this](const QString &target, bool &cancel) { websearch_BeforeNavigate2(target, cancel); });
-    connect(drSearch, &DriveListBox::driveChanged, this, &frmJacketeer::drSearch_Change);
-    connect(dirSearch, &DirListBox::folderClicked, this, &frmJacketeer::dirSearch_Click);
-    connect(dirSearch, &DirListBox::pathChanged, this,
-            [this](const QString &path) { m_driveFolders[drSearch->drive()] = path; });
-
-    resize(1180, 800);
+    return Frame2;
 }
 
 void frmJacketeer::Form_Load()
@@ -477,12 +496,14 @@ void frmJacketeer::mnuFileUpdate_Click()
 
 void frmJacketeer::mnuFileView_Click()
 {
-    withStatus(kPopulatingViewer, [this] { openSingle(m_viewer, m_viewerOpening); }, false);
+    withStatus(
+        kPopulatingViewer, [this] { openSingle(m_viewer, m_viewerOpening); }, false);
 }
 
 void frmJacketeer::mnuFileBatch_Click()
 {
-    withStatus(kPopulatingBatch, [this] { openSingle(m_batch, m_batchOpening); }, true);
+    withStatus(
+        kPopulatingBatch, [this] { openSingle(m_batch, m_batchOpening); }, true);
 }
 
 template <typename Window> void frmJacketeer::openSingle(QPointer<Window> &slot, bool &opening)

@@ -21,6 +21,7 @@ class WebSearchView;
 class QAction;
 class QCheckBox;
 class QFrame;
+class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -121,6 +122,10 @@ protected:
 
 private:
     void buildControls();
+    QWidget *buildCriteria(QWidget *parent);
+    QWidget *buildFolderChoice(QWidget *parent);
+    void addChoices(QGridLayout *criteria, int &row);
+    QWidget *buildResults(QWidget *parent);
     void buildMenus();
     void applyGenreVisibility();
     void setSearchType(bool music, bool dvd);

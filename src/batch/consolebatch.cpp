@@ -1,22 +1,18 @@
 #include "batch/consolebatch.h"
 
-#include "base/appfolder.h"
 #include "base/folderwalk.h"
 #include "base/modjacketeer.h"
 #include "base/pagefetcher.h"
-#include "base/requestpacer.h"
 #include "base/settings.h"
-#include "batch/batchjournal.h"
-#include "batch/batchlog.h"
 #include "batch/batchmissing.h"
 #include "batch/batchrun.h"
 #include "batch/batchscan.h"
+#include "batch/batchsession.h"
 #include "batch/batchtexts.h"
 #include "batch/consoletexts.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTextStream>
 
@@ -86,8 +82,6 @@ int ConsoleBatch::prepare()
     ModJacketeer &mod = modJacketeer();
     mod.read(store);
     m_settings = BatchSettings::fromShared(mod);
-    m_sites = store.sites();
-    m_intervalMs = store.number(Keys::RequestIntervalMs);
     const bool cd = m_request.type == BatchType::CD;
     const QString configured = cd ? mod.batchCDPath : mod.batchDVDPath;
 
@@ -124,7 +118,8 @@ int ConsoleBatch::prepare()
             QString::fromUtf8(kNothingQueued).arg(text(BatchTexts::kEmptyQueueText), m_root));
     m_queue = build.queue;
     if (m_request.missingOnly) {
-        for (const int node : foldersWithoutPicture(m_request.type, m_queue, m_settings.templateName))
+        for (const int node :
+             foldersWithoutPicture(m_request.type, m_queue, m_settings.templateName))
             m_ticked.insert(node);
     } else {
         for (const QueueEntry &entry : m_queue)
@@ -153,31 +148,11 @@ int ConsoleBatch::prepare()
 int ConsoleBatch::run()
 {
     PageFetcher fetcher;
-    fetcher.setCancelTest([this] { return m_stop; });
-    // Requests to one host keep the settings' distance, as a long run must.
-    RequestPacer pacer(m_intervalMs, &fetcher);
-    pacer.setCancelTest([this] { return m_stop; });
     ConsoleProgress progress(m_streams, m_queue,
                              [this](int node) { return m_ticked.contains(node); });
-    BatchRunIo io;
-    io.pages = &pacer;
-    io.download = pacer.downloadFunction();
-    // The same undo journal and log as a run in the window: Undo Last Batch
-    // there takes back what a night's run here did.
-    BatchJournal journal;
-    BatchLog log(appFile(QLatin1String(BatchTexts::kLogFileName)));
-    log.start();
-    io.journal = &journal;
-    io.entryDone = [&log](const BatchEntryResult &result) { log.add(result); };
-    io.observer = &progress;
-    io.yield = [] { QCoreApplication::processEvents(); };
-    io.stopRequested = [this] { return m_stop; };
-
-    QElapsedTimer clock;
-    clock.start();
-    const BatchRunOutcome outcome = runBatch(m_request.type, m_queue, m_settings, m_sites, io);
+    BatchSession session(fetcher, [this] { return m_stop; });
+    const BatchRunOutcome outcome = session.run(m_request.type, m_queue, m_settings, progress);
     progress.finish();
-    log.finish(outcome.summary);
 
     QTextStream &out = *m_streams.out;
     if (outcome.stopped) {
@@ -188,10 +163,7 @@ int ConsoleBatch::run()
         m_streams.err->flush();
         out << text(BatchTexts::kRunCancelled) << '\n';
     } else {
-        out << text(BatchTexts::kRunComplete) << batchElapsedText(clock.elapsed() / 1000);
-        if (outcome.failed > 0)
-            out << QString::fromUtf8(BatchTexts::kRunFailedFolders).arg(outcome.failed);
-        out << '\n';
+        out << session.completeText() << '\n';
     }
     qint64 saved = 0;
     qint64 hits = 0;

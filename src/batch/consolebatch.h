@@ -1,6 +1,5 @@
 #pragma once
 
-#include "base/settings.h"
 #include "base/foldertree.h"
 #include "batch/batchrun.h"
 #include "batch/consoleprogress.h"
@@ -46,7 +45,6 @@ public:
     // once in a wait between requests. Also ends a scan.
     void requestStop();
 
-
     // The folder nodes of the queue a run searches.
     const QSet<int> &tickedNodes() const { return m_ticked; }
 
@@ -57,8 +55,6 @@ private:
     ConsoleBatchRequest m_request;
     ConsoleStreams m_streams;
     BatchSettings m_settings;
-    SiteEndpoints m_sites;
-    int m_intervalMs = 0;
     QString m_root;
     std::vector<QueueEntry> m_queue;
     QSet<int> m_ticked;

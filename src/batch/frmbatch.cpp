@@ -4,17 +4,15 @@
 #include "base/messagebox.h"
 #include "base/modjacketeer.h"
 #include "base/pagefetcher.h"
-#include "base/requestpacer.h"
-#include "base/settings.h"
 #include "batch/batchcrop.h"
 #include "batch/batchdownload.h"
-#include "batch/batchpreview.h"
 #include "batch/batchjournal.h"
-#include "batch/batchlog.h"
 #include "batch/batchmissing.h"
+#include "batch/batchpreview.h"
 #include "batch/batchrestore.h"
 #include "batch/batchrun.h"
 #include "batch/batchscan.h"
+#include "batch/batchsession.h"
 #include "batch/batchtexts.h"
 #include "cover/coverfile.h"
 #include "cover/covertexts.h"
@@ -31,6 +29,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMap>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
@@ -40,20 +39,20 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
 
-#include <chrono>
 #include <optional>
+#include <set>
 
 using namespace BatchTexts;
 
 namespace
 {
 
-constexpr int kKeyRole = Qt::UserRole;
-constexpr int kImageRole = Qt::UserRole + 1;
-constexpr int kTickRole = Qt::UserRole + 2; // the tick as last seen, to tell tick changes apart
-constexpr int kTagRole = Qt::UserRole;      // queue rows: the folder node's index
+constexpr int kKeyRole = Qt::UserRole;       // queue headers: the column's key
+constexpr int kIndexRole = Qt::UserRole + 1; // tree items: the node's index in the model
+constexpr int kTagRole = Qt::UserRole;       // queue rows: the folder node's index
 
 frmBatch::PropertiesOpener &propertiesOpener()
 {
@@ -64,6 +63,16 @@ frmBatch::PropertiesOpener &propertiesOpener()
 QString text(const char *latin1)
 {
     return QString::fromUtf8(latin1);
+}
+
+BatchType typeAt(int index)
+{
+    return static_cast<BatchType>(index);
+}
+
+Qt::CheckState checkState(bool ticked)
+{
+    return ticked ? Qt::Checked : Qt::Unchecked;
 }
 
 QLabel *captionLabel(const char *caption, QWidget *parent)
@@ -102,23 +111,6 @@ int directoryColumn(int type)
     return type == 0 ? 2 : 1;
 }
 
-frmBatch::Clock &runClock()
-{
-    static frmBatch::Clock clock;
-    return clock;
-}
-
-// A clock that never goes back, so a changed system time cannot make a run
-// seem to take hours or no time at all.
-qint64 nowMs()
-{
-    if (runClock())
-        return runClock()();
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 } // namespace
 
 frmBatch::frmBatch(QWidget *parent) : QMainWindow(parent)
@@ -136,15 +128,7 @@ void frmBatch::setPropertiesOpener(PropertiesOpener opener)
     propertiesOpener() = std::move(opener);
 }
 
-void frmBatch::setClock(Clock clock)
-{
-    runClock() = std::move(clock);
-}
-
-QIcon frmBatch::imgView(NodeImage image)
-{
-    return nodeIcon(image);
-}
+// Controls ----------------------------------------------------------------
 
 void frmBatch::buildUi()
 {
@@ -155,8 +139,33 @@ void frmBatch::buildUi()
     auto *frame1 = new QGroupBox(text(kFrameResults), central);
     frame1->setObjectName(QStringLiteral("Frame1"));
     auto *resultsLayout = new QGridLayout(frame1);
+    resultsLayout->addWidget(buildTrees(frame1), 0, 0, 2, 1);
+    auto *rightColumn = new QVBoxLayout;
+    for (int t = 0; t < 2; ++t) {
+        buildQueue(t, frame1);
+        rightColumn->addWidget(m_types[t].fraBatched, 3);
+    }
+    for (int t = 0; t < 2; ++t)
+        rightColumn->addWidget(buildSearchFrame(t, frame1), 0);
+    resultsLayout->addLayout(rightColumn, 0, 1, 2, 1);
+    resultsLayout->addLayout(buildTypeAndButtons(frame1), 2, 0, 1, 2);
+    resultsLayout->setColumnStretch(0, 2);
+    resultsLayout->setColumnStretch(1, 3);
+    // The trees and queues take the height; the type and buttons row keeps
+    // its own.
+    resultsLayout->setRowStretch(0, 1);
+    resultsLayout->setRowStretch(1, 1);
+    outer->addWidget(frame1, 1);
+    outer->addWidget(buildPreview(central), 0);
 
-    auto *treeHolder = new QWidget(frame1);
+    buildMenus();
+    buildStatusAndHelpers();
+    resize(1180, 720);
+}
+
+QWidget *frmBatch::buildTrees(QWidget *parent)
+{
+    auto *treeHolder = new QWidget(parent);
     auto *treeLayout = new QVBoxLayout(treeHolder);
     treeLayout->setContentsMargins(0, 0, 0, 0);
     for (int t = 0; t < 2; ++t) {
@@ -168,105 +177,128 @@ void frmBatch::buildUi()
         tree->setIconSize(QSize(16, 16));
         tree->setMinimumWidth(300);
         treeLayout->addWidget(tree);
-        m_tvBatch[t] = tree;
+        m_types[t].tvBatch = tree;
         connect(tree, &QTreeWidget::itemChanged, this,
                 [this, t](QTreeWidgetItem *item, int) { tvBatch_NodeCheck(t, item); });
         connect(tree, &QTreeWidget::itemClicked, this, [this, t] { tvBatch_Click(t); });
         connect(tree, &QTreeWidget::itemDoubleClicked, this, [this, t] { tvBatch_DblClick(t); });
     }
-    resultsLayout->addWidget(treeHolder, 0, 0, 2, 1);
+    return treeHolder;
+}
 
-    auto *rightColumn = new QVBoxLayout;
-    for (int t = 0; t < 2; ++t) {
-        auto *batched = new QGroupBox(text(t == 0 ? kFrameBatched : kFrameQueued), frame1);
-        batched->setObjectName(controlArrayName("fraBatched", t));
-        auto *batchedLayout = new QVBoxLayout(batched);
-        auto *queue = new QTreeWidget(batched);
-        queue->setObjectName(controlArrayName("lvBatch", t));
-        queue->setRootIsDecorated(false);
-        queue->setUniformRowHeights(true);
-        queue->setAllColumnsShowFocus(true);
-        QStringList headers;
-        QStringList keys;
-        if (t == 0) {
-            headers = {text(kColArtist), text(kColAlbum), text(kColDirectory), text(kColStatus)};
-            keys = {text(kKeyArtist), text(kKeyAlbum), text(kKeyDirectory), text(kKeyStatus)};
-        } else {
-            headers = {text(kColTitle), text(kColDirectory), text(kColStatus)};
-            keys = {text(kKeyArtist), text(kKeyDirectory), text(kKeyStatus)};
-        }
-        queue->setHeaderLabels(headers);
-        for (int c = 0; c < keys.size(); ++c)
-            queue->headerItem()->setData(c, kKeyRole, keys.at(c));
-        queue->header()->resizeSection(0, 120);
-        if (t == 0)
-            queue->header()->resizeSection(1, 120);
-        queue->header()->resizeSection(directoryColumn(t), t == 0 ? 170 : 220);
-        batchedLayout->addWidget(queue);
-        auto *total = new QProgressBar(batched);
-        total->setObjectName(controlArrayName("prgTotal", t));
-        total->setTextVisible(false);
-        batchedLayout->addWidget(total);
-        m_lblSummary[t] = valueLabel(controlArrayName("lblSummary", t), batched);
-        batchedLayout->addWidget(m_lblSummary[t]);
-        m_lvBatch[t] = queue;
-        m_prgTotal[t] = total;
-        m_fraBatched[t] = batched;
-        rightColumn->addWidget(batched, 3);
+void frmBatch::buildQueue(int index, QWidget *parent)
+{
+    TypeControls &type = m_types[index];
+    auto *batched = new QGroupBox(text(index == 0 ? kFrameBatched : kFrameQueued), parent);
+    batched->setObjectName(controlArrayName("fraBatched", index));
+    auto *batchedLayout = new QVBoxLayout(batched);
+    auto *queue = new QTreeWidget(batched);
+    queue->setObjectName(controlArrayName("lvBatch", index));
+    queue->setRootIsDecorated(false);
+    queue->setUniformRowHeights(true);
+    queue->setAllColumnsShowFocus(true);
+    QStringList headers;
+    QStringList keys;
+    if (index == 0) {
+        headers = {text(kColArtist), text(kColAlbum), text(kColDirectory), text(kColStatus)};
+        keys = {text(kKeyArtist), text(kKeyAlbum), text(kKeyDirectory), text(kKeyStatus)};
+    } else {
+        headers = {text(kColTitle), text(kColDirectory), text(kColStatus)};
+        keys = {text(kKeyArtist), text(kKeyDirectory), text(kKeyStatus)};
     }
-    for (int t = 0; t < 2; ++t)
-        rightColumn->addWidget(buildSearchFrame(t), 0);
-    resultsLayout->addLayout(rightColumn, 0, 1, 2, 1);
+    queue->setHeaderLabels(headers);
+    for (int c = 0; c < keys.size(); ++c)
+        queue->headerItem()->setData(c, kKeyRole, keys.at(c));
+    queue->header()->resizeSection(0, 120);
+    if (index == 0)
+        queue->header()->resizeSection(1, 120);
+    queue->header()->resizeSection(directoryColumn(index), index == 0 ? 170 : 220);
+    batchedLayout->addWidget(queue);
+    auto *total = new QProgressBar(batched);
+    total->setObjectName(controlArrayName("prgTotal", index));
+    total->setTextVisible(false);
+    batchedLayout->addWidget(total);
+    type.lblSummary = valueLabel(controlArrayName("lblSummary", index), batched);
+    batchedLayout->addWidget(type.lblSummary);
+    type.lvBatch = queue;
+    type.prgTotal = total;
+    type.fraBatched = batched;
+}
 
+QWidget *frmBatch::buildSearchFrame(int index, QWidget *parent)
+{
+    TypeControls &type = m_types[index];
+    auto *frame = new QGroupBox(text(kFrameSearch), parent);
+    frame->setObjectName(controlArrayName("fraSearch", index));
+    auto *layout = new QGridLayout(frame);
+    int row = 0;
+    const auto addLabel = [&](const char *caption, const char *name) {
+        layout->addWidget(captionLabel(caption, frame), row, 0);
+        QLabel *label = valueLabel(controlArrayName(name, index), frame);
+        layout->addWidget(label, row++, 1);
+        return label;
+    };
+    type.lblArtist = addLabel(index == 0 ? kLabelArtist : kLabelDVD, "lblArtist");
+    if (index == 0)
+        type.lblAlbum = addLabel(kLabelAlbum, "lblAlbum");
+    type.lblSite = addLabel(kLabelSite, "lblSite");
+    type.lblResults = addLabel(kLabelResults, "lblResults");
+    auto *bar = new QProgressBar(frame);
+    bar->setObjectName(controlArrayName("prgSearch", index));
+    bar->setTextVisible(false);
+    layout->addWidget(bar, row, 0, 1, 2);
+    layout->setColumnStretch(1, 1);
+    type.prgSearch = bar;
+    type.fraSearch = frame;
+    for (QLabel *label : {type.lblArtist, type.lblSite, type.lblResults})
+        makeRunLabel(label);
+    if (index == 0)
+        makeRunLabel(type.lblAlbum);
+    return frame;
+}
+
+QBoxLayout *frmBatch::buildTypeAndButtons(QWidget *parent)
+{
     auto *controls = new QHBoxLayout;
-    auto *frame4 = new QGroupBox(text(kFrameType), frame1);
+    auto *frame4 = new QGroupBox(text(kFrameType), parent);
     frame4->setObjectName(QStringLiteral("Frame4"));
+    frame4->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     auto *typeLayout = new QHBoxLayout(frame4);
     for (int t = 0; t < 2; ++t) {
         auto *option = new QRadioButton(text(t == 0 ? kOptCD : kOptDVD), frame4);
         option->setObjectName(controlArrayName("optType", t));
         typeLayout->addWidget(option);
-        m_optType[t] = option;
+        m_types[t].optType = option;
     }
-    m_optType[0]->setChecked(true);
+    m_types[0].optType->setChecked(true);
     // The switch follows the value, however it changes (mouse, keys, code or
     // an assistive tool's toggle); of the pair only the one going on acts.
     for (int t = 0; t < 2; ++t)
-        connect(m_optType[t], &QRadioButton::toggled, this, [this, t](bool on) {
+        connect(m_types[t].optType, &QRadioButton::toggled, this, [this, t](bool on) {
             if (on)
                 optType_Click(t);
         });
     controls->addWidget(frame4);
-    auto makeButton = [&](const char *caption, const char *name) {
-        auto *button = new QPushButton(text(caption), frame1);
+    const auto addButton = [&](const char *caption, const char *name, void (frmBatch::*handler)()) {
+        auto *button = new QPushButton(text(caption), parent);
         button->setObjectName(QLatin1String(name));
         controls->addWidget(button, 0, Qt::AlignBottom);
+        connect(button, &QPushButton::clicked, this, handler);
         return button;
     };
-    m_cmdNew = makeButton(kCmdNew, "cmdNew");
-    m_cmdStart = makeButton(kCmdStart, "cmdStart");
-    m_cmdCheckAll = makeButton(kCmdCheckAll, "cmdCheckAll");
-    m_cmdCheckMissing = makeButton(kCmdCheckMissing, "cmdCheckMissing");
-    m_cmdUncheckAll = makeButton(kCmdUncheckAll, "cmdUncheckAll");
+    m_cmdNew = addButton(kCmdNew, "cmdNew", &frmBatch::cmdNew_Click);
+    m_cmdStart = addButton(kCmdStart, "cmdStart", &frmBatch::cmdStart_Click);
+    addButton(kCmdCheckAll, "cmdCheckAll", &frmBatch::cmdCheckAll_Click);
+    addButton(kCmdCheckMissing, "cmdCheckMissing", &frmBatch::cmdCheckMissing_Click);
+    addButton(kCmdUncheckAll, "cmdUncheckAll", &frmBatch::cmdUncheckAll_Click);
     controls->addStretch(1);
-    resultsLayout->addLayout(controls, 2, 0, 1, 2);
-    resultsLayout->setColumnStretch(0, 2);
-    resultsLayout->setColumnStretch(1, 3);
-    // The trees and queues take the height; the type and buttons row keeps
-    // its own.
-    resultsLayout->setRowStretch(0, 1);
-    resultsLayout->setRowStretch(1, 1);
-    frame4->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
-    outer->addWidget(frame1, 1);
+    return controls;
+}
 
-    connect(m_cmdNew, &QPushButton::clicked, this, &frmBatch::cmdNew_Click);
-    connect(m_cmdStart, &QPushButton::clicked, this, &frmBatch::cmdStart_Click);
-    connect(m_cmdCheckAll, &QPushButton::clicked, this, &frmBatch::cmdCheckAll_Click);
-    connect(m_cmdUncheckAll, &QPushButton::clicked, this, &frmBatch::cmdUncheckAll_Click);
-    connect(m_cmdCheckMissing, &QPushButton::clicked, this, &frmBatch::cmdCheckMissing_Click);
-
-    // The preview: filled by the hit preview and download.
-    auto *frame2 = new QGroupBox(text(kFramePreview), central);
+QWidget *frmBatch::buildPreview(QWidget *parent)
+{
+    // Filled by the hit preview and download.
+    auto *frame2 = new QGroupBox(text(kFramePreview), parent);
     frame2->setObjectName(QStringLiteral("Frame2"));
     auto *previewLayout = new QGridLayout(frame2);
     auto *imgPreview = new QLabel(frame2);
@@ -285,12 +317,12 @@ void frmBatch::buildUi()
         previewLayout->addWidget(valueLabel(QLatin1String(name), frame2), row, 1);
         ++row;
     }
-    m_cmdDownload = new QPushButton(text(kCmdDownload), frame2);
-    m_cmdDownload->setObjectName(QStringLiteral("cmdDownload"));
-    m_cmdCrop = new QPushButton(QString::fromLatin1(kCmdCrop), frame2);
-    m_cmdCrop->setObjectName(QStringLiteral("cmdCrop"));
-    previewLayout->addWidget(m_cmdDownload, row, 0);
-    previewLayout->addWidget(m_cmdCrop, row, 1);
+    auto *cmdDownload = new QPushButton(text(kCmdDownload), frame2);
+    cmdDownload->setObjectName(QStringLiteral("cmdDownload"));
+    auto *cmdCrop = new QPushButton(QString::fromLatin1(kCmdCrop), frame2);
+    cmdCrop->setObjectName(QStringLiteral("cmdCrop"));
+    previewLayout->addWidget(cmdDownload, row, 0);
+    previewLayout->addWidget(cmdCrop, row, 1);
     ++row;
     // Picture holders that measure or transform pictures; never shown.
     for (const char *name : {"picPreview", "picCropBefore", "picCropAfter", "picTest"}) {
@@ -299,41 +331,49 @@ void frmBatch::buildUi()
         holder->hide();
     }
     previewLayout->setRowStretch(row, 1);
-    outer->addWidget(frame2, 0);
-    const auto previewControl = [frame2](const char *name) {
+    const auto control = [frame2](const char *name) {
         return frame2->findChild<QLabel *>(QLatin1String(name));
     };
-    m_imgPreview = imgPreview;
-    m_picPreview = previewControl("picPreview");
-    m_picCropBefore = previewControl("picCropBefore");
-    m_picCropAfter = previewControl("picCropAfter");
-    m_lblPreviewSite = previewControl("lblPreviewSite");
-    m_lblRes = previewControl("lblRes");
-    m_lblSize = previewControl("lblSize");
-    connect(m_cmdDownload, &QPushButton::clicked, this, &frmBatch::cmdDownload_Click);
-    connect(m_cmdCrop, &QPushButton::clicked, this, &frmBatch::cmdCrop_Click);
+    m_preview = {imgPreview,
+                 control("picPreview"),
+                 control("picCropBefore"),
+                 control("picCropAfter"),
+                 control("lblPreviewSite"),
+                 control("lblRes"),
+                 control("lblSize"),
+                 cmdCrop};
+    connect(cmdDownload, &QPushButton::clicked, this, &frmBatch::cmdDownload_Click);
+    connect(cmdCrop, &QPushButton::clicked, this, &frmBatch::cmdCrop_Click);
+    return frame2;
+}
 
+void frmBatch::buildMenus()
+{
+    const auto addAction = [this](QMenu *menu, const char *caption, const char *name,
+                                  void (frmBatch::*handler)()) {
+        QAction *action = menu->addAction(text(caption));
+        action->setObjectName(QLatin1String(name));
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
     auto *file = menuBar()->addMenu(text(MenuTexts::kFile));
     file->menuAction()->setObjectName(QStringLiteral("mnuFile"));
-    auto *exitAction = file->addAction(text(MenuTexts::kExit));
-    exitAction->setObjectName(QStringLiteral("mnuFileExit"));
-    connect(exitAction, &QAction::triggered, this, &frmBatch::mnuFileExit_Click);
+    addAction(file, MenuTexts::kExit, "mnuFileExit", &frmBatch::mnuFileExit_Click);
     auto *options = menuBar()->addMenu(text(MenuTexts::kOptions));
     options->menuAction()->setObjectName(QStringLiteral("mnuOptions"));
-    m_mnuOptionsRestore = options->addAction(text(kMenuOptionsRestore));
-    m_mnuOptionsRestore->setObjectName(QStringLiteral("mnuOptionsRestore"));
-    connect(m_mnuOptionsRestore, &QAction::triggered, this, &frmBatch::mnuOptionsRestore_Click);
-    m_mnuOptionsUndo = options->addAction(text(kMenuOptionsUndo));
-    m_mnuOptionsUndo->setObjectName(QStringLiteral("mnuOptionsUndo"));
-    connect(m_mnuOptionsUndo, &QAction::triggered, this, &frmBatch::mnuOptionsUndo_Click);
+    m_mnuOptionsRestore = addAction(options, kMenuOptionsRestore, "mnuOptionsRestore",
+                                    &frmBatch::mnuOptionsRestore_Click);
+    QAction *undo =
+        addAction(options, kMenuOptionsUndo, "mnuOptionsUndo", &frmBatch::mnuOptionsUndo_Click);
     // Offered whenever no scan, restore or run is busy with the folders.
-    connect(options, &QMenu::aboutToShow, this, [this] { m_mnuOptionsUndo->setEnabled(!m_busy); });
-    m_mnuOptionsProperties = options->addAction(text(MenuTexts::kProperties));
-    m_mnuOptionsProperties->setObjectName(QStringLiteral("mnuOptionsProperties"));
-    m_mnuOptionsProperties->setEnabled(static_cast<bool>(propertiesOpener()));
-    connect(m_mnuOptionsProperties, &QAction::triggered, this,
-            &frmBatch::mnuOptionsProperties_Click);
+    connect(options, &QMenu::aboutToShow, this, [this, undo] { undo->setEnabled(!m_busy); });
+    QAction *properties = addAction(options, MenuTexts::kProperties, "mnuOptionsProperties",
+                                    &frmBatch::mnuOptionsProperties_Click);
+    properties->setEnabled(static_cast<bool>(propertiesOpener()));
+}
 
+void frmBatch::buildStatusAndHelpers()
+{
     m_lblStatusLeft = new QLabel(statusBar());
     m_lblStatusLeft->setObjectName(QStringLiteral("lblStatusLeft"));
     m_lblStatusRight = new QLabel(statusBar());
@@ -346,106 +386,69 @@ void frmBatch::buildUi()
     m_tmrBatch->setInterval(1000);
     connect(m_tmrBatch, &QTimer::timeout, this, &frmBatch::tmrBatch_Timer);
     m_webBrowser1 = new PageFetcher(this);
-    // A Cancel or a close gives up the page being loaded instead of waiting
-    // for it (up to the fetcher's time-out).
-    m_webBrowser1->setCancelTest([this] { return m_stopRun; });
     m_webBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
-
-    resize(1180, 720);
 }
 
-QWidget *frmBatch::buildSearchFrame(int index)
+// Trees and queues --------------------------------------------------------
+
+int frmBatch::queueRowCount(int type) const
 {
-    auto *frame = new QGroupBox(text(kFrameSearch), m_fraBatched[index]->parentWidget());
-    frame->setObjectName(controlArrayName("fraSearch", index));
-    auto *layout = new QGridLayout(frame);
-    int row = 0;
-    layout->addWidget(captionLabel(index == 0 ? kLabelArtist : kLabelDVD, frame), row, 0);
-    m_lblArtist[index] = valueLabel(controlArrayName("lblArtist", index), frame);
-    layout->addWidget(m_lblArtist[index], row++, 1);
-    if (index == 0) {
-        layout->addWidget(captionLabel(kLabelAlbum, frame), row, 0);
-        m_lblAlbum = valueLabel(controlArrayName("lblAlbum", 0), frame);
-        layout->addWidget(m_lblAlbum, row++, 1);
-    }
-    layout->addWidget(captionLabel(kLabelSite, frame), row, 0);
-    m_lblSite[index] = valueLabel(controlArrayName("lblSite", index), frame);
-    layout->addWidget(m_lblSite[index], row++, 1);
-    layout->addWidget(captionLabel(kLabelResults, frame), row, 0);
-    m_lblResults[index] = valueLabel(controlArrayName("lblResults", index), frame);
-    layout->addWidget(m_lblResults[index], row++, 1);
-    auto *bar = new QProgressBar(frame);
-    bar->setObjectName(controlArrayName("prgSearch", index));
-    bar->setTextVisible(false);
-    layout->addWidget(bar, row, 0, 1, 2);
-    layout->setColumnStretch(1, 1);
-    m_prgSearch[index] = bar;
-    m_fraSearch[index] = frame;
-    for (QLabel *label : {m_lblArtist[index], m_lblSite[index], m_lblResults[index]})
-        makeRunLabel(label);
-    if (index == 0)
-        makeRunLabel(m_lblAlbum);
-    return frame;
+    return m_types.at(type).lvBatch->topLevelItemCount();
 }
 
-// Scanning ----------------------------------------------------------------
-
-bool frmBatch::yieldToEvents()
+int frmBatch::nodeIndex(const QTreeWidgetItem *item) const
 {
-    QCoreApplication::processEvents();
-    return !m_closeRequested;
+    return item ? item->data(0, kIndexRole).toInt() : 0;
+}
+
+QTreeWidgetItem *frmBatch::item(int type, int index) const
+{
+    const BatchModel::Node *node = m_model.node(typeAt(type), index);
+    if (!node)
+        return nullptr;
+    if (node->parent == 0)
+        return m_types[type].tvBatch->topLevelItem(node->row);
+    QTreeWidgetItem *parent = item(type, node->parent);
+    return parent ? parent->child(node->row) : nullptr;
+}
+
+QTreeWidgetItem *frmBatch::newItem(int type, int index) const
+{
+    const BatchModel::Node &node = *m_model.node(typeAt(type), index);
+    auto *item = new QTreeWidgetItem;
+    item->setText(0, node.text);
+    item->setIcon(0, nodeIcon(node.image));
+    item->setData(0, kIndexRole, index);
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+    item->setCheckState(0, checkState(node.ticked));
+    return item;
 }
 
 void frmBatch::clearTree(int type)
 {
-    const QSignalBlocker blocker(m_tvBatch[type]);
-    m_tvBatch[type]->clear();
-    m_nodes[type].byIndex.clear();
-    m_nodes[type].byKey.clear();
+    const QSignalBlocker blocker(m_types[type].tvBatch);
+    m_types[type].tvBatch->clear();
+    m_model.clear(typeAt(type));
 }
 
-void frmBatch::buildTree(int type)
+void frmBatch::showTree(int type, const FolderTree &tree)
 {
-    clearTree(type);
-    const ModJacketeer &mod = modJacketeer();
-    const QString root = type == 0 ? mod.batchCDPath : mod.batchDVDPath;
-    const BatchTreeBuild build =
-        buildBatchTree(static_cast<BatchType>(type), root, BatchScanSettings::fromShared(mod),
-                       [this] { return yieldToEvents(); });
-    m_skippedFolders += build.skippedFolders;
-    if (build.rootMissing)
-        m_missingRoots.append(root);
-    fillTree(type, build.tree);
-    fillQueue(type, build.queue);
-}
-
-void frmBatch::fillTree(int type, const FolderTree &tree)
-{
-    QTreeWidget *view = m_tvBatch[type];
-    TreeNodes &nodes = m_nodes[type];
+    QTreeWidget *view = m_types[type].tvBatch;
+    const int offset = m_model.nodeCount(typeAt(type));
+    m_model.addTree(typeAt(type), tree);
     const QSignalBlocker blocker(view);
-    nodes.byIndex.reserve(nodes.byIndex.size() + static_cast<size_t>(tree.count()));
-    nodes.byKey.reserve(static_cast<qsizetype>(nodes.byIndex.size()) + tree.count());
     // Built detached and attached in one step: a view that took the items
     // one by one would lay itself out again for every folder.
     QList<QTreeWidgetItem *> roots;
-    const Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable;
-    const size_t offset = nodes.byIndex.size();
+    std::vector<QTreeWidgetItem *> made;
+    made.reserve(static_cast<size_t>(tree.count()));
     for (const FolderNode &node : tree.nodes()) {
-        auto *item = new QTreeWidgetItem;
-        item->setText(0, node.text);
-        item->setIcon(0, imgView(node.image));
-        item->setData(0, kKeyRole, node.key);
-        item->setData(0, kImageRole, static_cast<int>(node.image));
-        item->setFlags(flags);
-        item->setCheckState(0, Qt::Unchecked);
-        item->setData(0, kTickRole, false);
+        QTreeWidgetItem *item = newItem(type, offset + static_cast<int>(made.size()) + 1);
         if (node.parent == 0)
             roots.append(item);
         else
-            nodes.byIndex.at(offset + static_cast<size_t>(node.parent) - 1)->addChild(item);
-        nodes.byIndex.push_back(item);
-        nodes.byKey.insert(node.key, item);
+            made.at(static_cast<size_t>(node.parent) - 1)->addChild(item);
+        made.push_back(item);
     }
     view->addTopLevelItems(roots);
     // Every folder is made visible as it is added, so the whole tree ends
@@ -453,10 +456,10 @@ void frmBatch::fillTree(int type, const FolderTree &tree)
     view->expandAll();
 }
 
-void frmBatch::fillQueue(int type, const std::vector<QueueEntry> &queue)
+void frmBatch::showQueue(int type)
 {
-    m_queue[type] = queue;
     QList<QTreeWidgetItem *> rows;
+    const std::vector<QueueEntry> &queue = m_model.queue(typeAt(type));
     rows.reserve(static_cast<qsizetype>(queue.size()));
     for (const QueueEntry &entry : queue) {
         QStringList cells;
@@ -468,13 +471,72 @@ void frmBatch::fillQueue(int type, const std::vector<QueueEntry> &queue)
         row->setData(0, kTagRole, QString::number(entry.nodeIndex));
         rows.append(row);
     }
-    m_lvBatch[type]->addTopLevelItems(rows);
+    m_types[type].lvBatch->addTopLevelItems(rows);
+}
+
+void frmBatch::showHits(int type, const std::vector<int> &hits)
+{
+    const BatchType t = typeAt(type);
+    for (size_t i = 0; i < hits.size();) {
+        const int folder = m_model.node(t, hits[i])->parent;
+        QList<QTreeWidgetItem *> items;
+        for (; i < hits.size() && m_model.node(t, hits[i])->parent == folder; ++i)
+            items.append(newItem(type, hits[i]));
+        QTreeWidgetItem *parent = item(type, folder);
+        if (!parent) {
+            qDeleteAll(items);
+            continue;
+        }
+        {
+            const QSignalBlocker blocker(m_types[type].tvBatch);
+            parent->addChildren(items);
+        }
+        for (QTreeWidgetItem *up = parent; up; up = up->parent())
+            up->setExpanded(true);
+    }
+}
+
+void frmBatch::showImage(int type, int index)
+{
+    if (QTreeWidgetItem *node = item(type, index))
+        node->setIcon(0, nodeIcon(m_model.node(typeAt(type), index)->image));
+}
+
+void frmBatch::showStatus(int type, int row, const QString &why)
+{
+    const std::vector<QueueEntry> &queue = m_model.queue(typeAt(type));
+    QTreeWidgetItem *item = m_types.at(type).lvBatch->topLevelItem(row);
+    if (item && static_cast<size_t>(row) < queue.size()) {
+        item->setText(statusColumn(type), queue[static_cast<size_t>(row)].status);
+        item->setToolTip(statusColumn(type), why);
+    }
+}
+
+// Scanning ----------------------------------------------------------------
+
+bool frmBatch::yieldToEvents()
+{
+    QCoreApplication::processEvents();
+    return !m_closeRequested;
+}
+
+void frmBatch::buildTree(int type)
+{
+    clearTree(type);
+    const ModJacketeer &mod = modJacketeer();
+    const QString root = type == 0 ? mod.batchCDPath : mod.batchDVDPath;
+    BatchTreeBuild build = buildBatchTree(typeAt(type), root, BatchScanSettings::fromShared(mod),
+                                          [this] { return yieldToEvents(); });
+    m_model.notePassedOver(build.skippedFolders, build.rootMissing ? root : QString());
+    showTree(type, build.tree);
+    m_model.setQueue(typeAt(type), std::move(build.queue));
+    showQueue(type);
 }
 
 void frmBatch::resetProgressBars()
 {
-    for (int t = 0; t < 2; ++t) {
-        for (QProgressBar *bar : {m_prgSearch[t], m_prgTotal[t]}) {
+    for (const TypeControls &type : m_types) {
+        for (QProgressBar *bar : {type.prgSearch, type.prgTotal}) {
             bar->setMinimum(0);
             bar->setValue(0);
         }
@@ -483,20 +545,10 @@ void frmBatch::resetProgressBars()
 
 void frmBatch::selectRoots()
 {
-    for (int t = 0; t < 2; ++t) {
-        if (m_tvBatch[t]->topLevelItemCount() > 0)
-            m_tvBatch[t]->setCurrentItem(m_tvBatch[t]->topLevelItem(0));
+    for (const TypeControls &type : m_types) {
+        if (type.tvBatch->topLevelItemCount() > 0)
+            type.tvBatch->setCurrentItem(type.tvBatch->topLevelItem(0));
     }
-}
-
-QString frmBatch::problemNote() const
-{
-    QString note;
-    for (const QString &root : m_missingRoots)
-        note += QString::fromUtf8(kRootMissing).arg(root);
-    if (m_skippedFolders > 0)
-        note += QString::fromUtf8(kSkippedFolders).arg(m_skippedFolders);
-    return note;
 }
 
 void frmBatch::setBusy(bool busy)
@@ -512,16 +564,15 @@ void frmBatch::setBusy(bool busy)
 void frmBatch::Form_Load()
 {
     m_busy = true;
-    m_skippedFolders = 0;
-    m_missingRoots.clear();
+    m_model.forgetPassedOver();
     buildTree(0);
     buildTree(1);
     resetProgressBars();
     optType_Click(0);
     selectRoots();
     // Only when something was passed over: the load itself shows no status.
-    if (!problemNote().isEmpty())
-        m_lblStatusLeft->setText(text(kFoldersComplete) + problemNote());
+    if (!m_model.passedOverNote().isEmpty())
+        m_lblStatusLeft->setText(text(kFoldersComplete) + m_model.passedOverNote());
     setBusy(false);
 }
 
@@ -535,18 +586,17 @@ bool frmBatch::beginReload(const char *status)
     m_cmdNew->setEnabled(false);
     m_mnuOptionsRestore->setEnabled(false);
     for (int t = 0; t < 2; ++t) {
-        m_lvBatch[t]->clear();
-        m_queue[t].clear();
-        m_lblSummary[t]->clear();
+        m_types[t].lvBatch->clear();
+        m_model.setQueue(typeAt(t), {});
+        m_types[t].lblSummary->clear();
     }
-    m_skippedFolders = 0;
-    m_missingRoots.clear();
+    m_model.forgetPassedOver();
     return true;
 }
 
 void frmBatch::cmdNew_Click()
 {
-    if (m_running) {
+    if (m_runState != RunState::Idle) {
         // A cancelled run is still winding down: rescan once it has.
         m_afterRun = [this] { cmdNew_Click(); };
         return;
@@ -557,26 +607,26 @@ void frmBatch::cmdNew_Click()
     buildTree(1);
     resetProgressBars();
     optType_Click(0);
-    m_optType[0]->setChecked(true);
+    m_types[0].optType->setChecked(true);
     m_cmdStart->setEnabled(true);
     m_mnuOptionsRestore->setEnabled(true);
     m_cmdNew->setEnabled(true);
     selectRoots();
-    m_lblStatusLeft->setText(text(kFoldersComplete) + problemNote());
+    m_lblStatusLeft->setText(text(kFoldersComplete) + m_model.passedOverNote());
     setBusy(false);
 }
 
 void frmBatch::optType_Click(int index)
 {
     m_batchTypeIndex = index;
-    const int other = 1 - index;
-    m_tvBatch[other]->hide();
-    m_fraSearch[other]->hide();
-    m_fraBatched[other]->hide();
-    m_tvBatch[index]->show();
-    m_fraSearch[index]->show();
-    m_fraBatched[index]->show();
-    m_cmdCrop->setVisible(index == 1);
+    const TypeControls &other = m_types[1 - index];
+    other.tvBatch->hide();
+    other.fraSearch->hide();
+    other.fraBatched->hide();
+    m_types[index].tvBatch->show();
+    m_types[index].fraSearch->show();
+    m_types[index].fraBatched->show();
+    m_preview.cmdCrop->setVisible(index == 1);
 }
 
 void frmBatch::mnuFileExit_Click()
@@ -596,7 +646,6 @@ void frmBatch::closeEvent(QCloseEvent *event)
     // the window closes once the handler that runs it has returned.
     if (m_busy || m_hitBusy) {
         m_closeRequested = true;
-        m_stopRun = true;
         event->ignore();
         return;
     }
@@ -607,7 +656,7 @@ void frmBatch::closeEvent(QCloseEvent *event)
 
 void frmBatch::RestoreLastBatch()
 {
-    if (m_running) {
+    if (m_runState != RunState::Idle) {
         m_afterRun = [this] { RestoreLastBatch(); };
         return;
     }
@@ -618,46 +667,44 @@ void frmBatch::RestoreLastBatch()
         clearTree(t);
         const QString root = t == 0 ? mod.batchCDPath : mod.batchDVDPath;
         const BatchTreeRestore restore =
-            restoreBatchTree(static_cast<BatchType>(t), root, [this] { return yieldToEvents(); });
-        m_skippedFolders += restore.skippedFolders;
-        if (restore.rootMissing)
-            m_missingRoots.append(root);
-        fillTree(t, restore.tree);
+            restoreBatchTree(typeAt(t), root, [this] { return yieldToEvents(); });
+        m_model.notePassedOver(restore.skippedFolders, restore.rootMissing ? root : QString());
+        showTree(t, restore.tree);
     }
     resetProgressBars();
     optType_Click(0);
-    m_optType[0]->setChecked(true);
+    m_types[0].optType->setChecked(true);
     selectRoots();
     m_cmdNew->setEnabled(true);
     m_mnuOptionsRestore->setEnabled(true);
-    m_lblStatusLeft->setText(text(kResultsComplete) + problemNote());
+    m_lblStatusLeft->setText(text(kResultsComplete) + m_model.passedOverNote());
     setBusy(false);
 }
 
 // Run ---------------------------------------------------------------------
 
-// What a run reports, shown in the controls of the run's own type.
+// What a run reports: into the model at once, and into the controls of the
+// run's own type five times a second. Painting the bars, rows and tree for
+// every page and hit, and laying out all the tree's rows again for every new
+// node, would cost more than the run's own work.
 class BatchRunView : public IBatchRunObserver
 {
 public:
-    BatchRunView(frmBatch &window, int type) : m_w(window), m_t(type)
+    BatchRunView(frmBatch &window, int type)
+        : m_w(window), m_model(window.m_model), m_t(type), m_type(typeAt(type))
     {
-        // What a run reports reaches the controls five times a second, not
-        // as it happens: painting the bars, rows and tree for every page and
-        // hit, and laying out all the tree's rows again for every new node,
-        // would cost more than the run's own work.
         m_flush.setInterval(200);
         QObject::connect(&m_flush, &QTimer::timeout, [this] { flush(); });
         m_flush.start();
     }
     ~BatchRunView() override { flush(); }
 
-    bool isTicked(int nodeIndex) override
+    bool isTicked(int nodeIndex) override { return m_model.isTicked(m_type, nodeIndex); }
+    void setRowStatus(int row, const QString &status) override
     {
-        const QTreeWidgetItem *node = m_w.nodeByIndex(m_t, nodeIndex);
-        return node && node->checkState(0) == Qt::Checked;
+        m_model.setStatus(m_type, row, status);
+        m_rows.insert(row);
     }
-    void setRowStatus(int row, const QString &status) override { m_statuses[row] = status; }
     // A failed row says why in its status cell's tooltip.
     void setRowFailure(int row, const QString &, const QString &detail) override
     {
@@ -678,98 +725,89 @@ public:
     void addHitNode(const QString &folderKey, const QString &nodeKey, const QString &text,
                     NodeImage image, bool scrollTo) override
     {
-        QTreeWidgetItem *folder = m_w.nodeByKey(m_t, folderKey);
-        if (!folder)
+        const int index = m_model.addHit(m_type, folderKey, nodeKey, text, image);
+        if (index == 0)
             return;
-        if (m_hits.isEmpty() || m_hits.last().first != folder)
-            m_hits.append(std::make_pair(folder, QList<QTreeWidgetItem *>()));
-        QTreeWidgetItem *node = m_w.newHitNode(m_t, nodeKey, text, image);
-        m_hits.last().second.append(node);
+        m_hits.push_back(index);
         if (scrollTo)
-            m_scrollTo = node;
+            m_scrollTo = index;
     }
     void setNodeImage(const QString &nodeKey, NodeImage image) override
     {
-        m_w.setNodeImage(m_w.nodeByKey(m_t, nodeKey), image);
+        const int index = m_model.indexOf(m_type, nodeKey);
+        m_model.setImage(m_type, index, image);
+        m_images.push_back(index);
     }
 
     void flush()
     {
-        for (auto it = m_statuses.cbegin(); it != m_statuses.cend(); ++it)
-            m_w.setQueueStatus(m_t, it.key(), it.value(), m_failures.take(it.key()));
-        m_statuses.clear();
-        const std::array<QLabel *, 4> labels{m_w.m_lblArtist[m_t],
-                                             m_t == 0 ? m_w.m_lblAlbum : nullptr,
-                                             m_w.m_lblSite[m_t], m_w.m_lblResults[m_t]};
+        for (const int row : m_rows)
+            m_w.showStatus(m_t, row, m_failures.take(row));
+        m_rows.clear();
+        const frmBatch::TypeControls &controls = m_w.m_types[m_t];
+        const std::array<QLabel *, 4> labels{controls.lblArtist, controls.lblAlbum,
+                                             controls.lblSite, controls.lblResults};
         for (size_t i = 0; i < labels.size(); ++i) {
             if (labels[i] && m_labels[i])
                 labels[i]->setText(*m_labels[i]);
             m_labels[i].reset();
         }
-        const std::array<QProgressBar *, 2> bars{m_w.m_prgTotal[m_t], m_w.m_prgSearch[m_t]};
+        const std::array<QProgressBar *, 2> bars{controls.prgTotal, controls.prgSearch};
         for (size_t i = 0; i < bars.size(); ++i) {
             if (m_maxima[i])
                 bars[i]->setMaximum(*std::exchange(m_maxima[i], std::nullopt));
             if (m_values[i])
                 bars[i]->setValue(*std::exchange(m_values[i], std::nullopt));
         }
-        for (const auto &[folder, hits] : std::as_const(m_hits))
-            m_w.attachHitNodes(m_t, folder, hits);
-        m_hits.clear();
-        if (m_scrollTo)
-            m_w.m_tvBatch[m_t]->scrollToItem(std::exchange(m_scrollTo, nullptr));
+        m_w.showHits(m_t, std::exchange(m_hits, {}));
+        for (const int index : std::exchange(m_images, {}))
+            m_w.showImage(m_t, index);
+        if (QTreeWidgetItem *node = m_w.item(m_t, std::exchange(m_scrollTo, 0)))
+            controls.tvBatch->scrollToItem(node);
     }
 
 private:
     frmBatch &m_w;
+    BatchModel &m_model;
     const int m_t;
+    const BatchType m_type;
     QTimer m_flush;
-    QMap<int, QString> m_statuses;
+    std::set<int> m_rows;
     QMap<int, QString> m_failures;
     std::array<std::optional<QString>, 4> m_labels;
     std::array<std::optional<int>, 2> m_maxima;
     std::array<std::optional<int>, 2> m_values;
-    QList<std::pair<QTreeWidgetItem *, QList<QTreeWidgetItem *>>> m_hits;
-    QTreeWidgetItem *m_scrollTo = nullptr;
+    std::vector<int> m_hits;
+    std::vector<int> m_images;
+    int m_scrollTo = 0;
 };
 
-qint64 frmBatch::elapsedSeconds() const
+void frmBatch::setRunLocks(bool running)
 {
-    return std::max<qint64>(0, nowMs() - m_runStartMs) / 1000;
+    m_cmdNew->setEnabled(!running);
+    m_mnuOptionsRestore->setEnabled(!running);
+    for (const TypeControls &type : m_types)
+        type.optType->setEnabled(!running);
 }
 
 void frmBatch::cmdStart_Click()
 {
-    const int t = m_batchTypeIndex;
-    if (m_cmdStart->text() != text(kCmdStart)) {
-        // Cancel: the run notices at its next check point, page or hit.
-        m_stopRun = true;
-        m_tmrBatch->stop();
-        m_cmdStart->setText(text(kCmdStart));
-        m_cmdStart->setEnabled(false);
-        m_cmdNew->setEnabled(true);
-        m_mnuOptionsRestore->setEnabled(true);
-        m_optType[0]->setEnabled(true);
-        m_optType[1]->setEnabled(true);
-        m_prgTotal[m_runType]->setValue(0);
-        m_prgSearch[m_runType]->setValue(0);
-        m_lblStatusLeft->setText(text(kRunCancelled));
+    if (m_runState == RunState::Running) {
+        cancelRun();
         return;
     }
-    if (m_running || m_busy)
+    // A cancelled run still winding down, or the folders busy otherwise.
+    if (m_runState != RunState::Idle || m_busy)
         return;
-    if (m_queue[t].empty()) {
+    const int t = m_batchTypeIndex;
+    if (m_model.queue(typeAt(t)).empty()) {
         messageBox().show(text(kEmptyQueueText), text(kEmptyQueueTitle), MsgButtons::OkOnly,
                           MsgIcon::Exclamation);
         return;
     }
-    m_runStartMs = nowMs();
     m_tmrBatch->start();
     m_cmdStart->setText(text(kCmdCancel));
-    m_cmdNew->setEnabled(false);
-    m_mnuOptionsRestore->setEnabled(false);
-    m_optType[0]->setEnabled(false);
-    m_optType[1]->setEnabled(false);
+    setRunLocks(true);
 
     if (t != 0)
         RunDVDBatch();
@@ -777,21 +815,28 @@ void frmBatch::cmdStart_Click()
         RunCDBatch();
 
     m_cmdStart->setEnabled(false);
-    m_cmdNew->setEnabled(true);
-    m_mnuOptionsRestore->setEnabled(true);
-    m_optType[0]->setEnabled(true);
-    m_optType[1]->setEnabled(true);
-    m_prgTotal[t]->setValue(0);
-    m_prgSearch[t]->setValue(0);
+    setRunLocks(false);
+    m_types[t].prgTotal->setValue(0);
+    m_types[t].prgSearch->setValue(0);
     m_cmdStart->setText(text(kCmdStart));
     m_tmrBatch->stop();
-    QString status = text(kRunComplete) + batchElapsedText(elapsedSeconds());
-    if (m_runFailed > 0)
-        status += QString::fromLatin1(kRunFailedFolders).arg(m_runFailed);
-    m_lblStatusLeft->setText(status);
+    m_lblStatusLeft->setText(m_session->completeText());
     if (m_afterRun)
         QTimer::singleShot(0, this, std::exchange(m_afterRun, {}));
     setBusy(false);
+}
+
+void frmBatch::cancelRun()
+{
+    // The run notices at its next check point, page or hit.
+    m_runState = RunState::Stopping;
+    m_tmrBatch->stop();
+    m_cmdStart->setText(text(kCmdStart));
+    m_cmdStart->setEnabled(false);
+    setRunLocks(false);
+    m_types[m_runType].prgTotal->setValue(0);
+    m_types[m_runType].prgSearch->setValue(0);
+    m_lblStatusLeft->setText(text(kRunCancelled));
 }
 
 void frmBatch::RunCDBatch()
@@ -807,113 +852,89 @@ void frmBatch::RunDVDBatch()
 void frmBatch::runBatch(int type)
 {
     m_busy = true;
-    m_running = true;
-    m_stopRun = false;
+    m_runState = RunState::Running;
     m_runType = type;
-    m_runFailed = 0;
-    const Settings settings;
+    m_session = std::make_unique<BatchSession>(
+        *m_webBrowser1, [this] { return m_runState == RunState::Stopping || m_closeRequested; });
+    m_types[type].lblSummary->clear();
+    // Its own copy: the model's rows take the statuses as the run goes.
+    const std::vector<QueueEntry> queue = m_model.queue(typeAt(type));
     BatchRunView view(*this, type);
-    // One pacer for the whole run, so its interval holds across entries.
-    RequestPacer pacer(settings.number(Keys::RequestIntervalMs), m_webBrowser1);
-    pacer.setCancelTest([this] { return m_stopRun; });
-    BatchJournal journal;
-    BatchLog log(appFile(QLatin1String(kLogFileName)));
-    log.start();
-    m_lblSummary[type]->clear();
-    BatchRunIo io;
-    io.pages = &pacer;
-    io.download = pacer.downloadFunction();
-    io.journal = &journal;
-    io.entryDone = [&log](const BatchEntryResult &result) { log.add(result); };
-    io.observer = &view;
-    io.yield = [] { QCoreApplication::processEvents(); };
-    io.stopRequested = [this] { return m_stopRun; };
     const BatchRunOutcome outcome =
-        ::runBatch(static_cast<BatchType>(type), m_queue[type],
-                   BatchSettings::fromShared(modJacketeer()), settings.sites(), io);
-    log.finish(outcome.summary);
-    m_lblSummary[type]->setText(outcome.summary.text());
-    m_runFailed = outcome.failed;
-    m_running = false;
+        m_session->run(typeAt(type), queue, BatchSettings::fromShared(modJacketeer()), view);
+    m_types[type].lblSummary->setText(outcome.summary.text());
+    m_runState = RunState::Idle;
 }
 
 void frmBatch::tmrBatch_Timer()
 {
-    m_lblStatusLeft->setText(text(kRunStarted) + batchElapsedText(elapsedSeconds()));
+    if (m_session)
+        m_lblStatusLeft->setText(text(kRunStarted) + batchElapsedText(m_session->elapsedSeconds()));
 }
 
 // Ticks -------------------------------------------------------------------
 
 void frmBatch::tvBatch_NodeCheck(int index, QTreeWidgetItem *node)
 {
-    Q_UNUSED(index);
-    if (!node)
+    const int n = nodeIndex(node);
+    if (n == 0)
         return;
     const bool ticked = node->checkState(0) == Qt::Checked;
     // itemChanged also reports new images and texts; only a changed tick
-    // is propagated.
-    if (node->data(0, kTickRole).toBool() == ticked)
+    // is carried on.
+    if (m_model.isTicked(typeAt(index), n) == ticked)
         return;
-    node->setData(0, kTickRole, ticked);
-    if (m_propagating)
-        return;
-    m_propagating = true;
-    if (ticked) {
-        for (QTreeWidgetItem *up = node->parent(); up; up = up->parent()) {
-            up->setCheckState(0, Qt::Checked);
-            up->setData(0, kTickRole, true);
-        }
-    } else {
-        untickSubtree(node);
-    }
-    m_propagating = false;
-}
-
-void frmBatch::untickSubtree(QTreeWidgetItem *node)
-{
-    for (int i = 0; i < node->childCount(); ++i) {
-        QTreeWidgetItem *child = node->child(i);
-        child->setCheckState(0, Qt::Unchecked);
-        child->setData(0, kTickRole, false);
-        untickSubtree(child);
+    const QSignalBlocker blocker(m_types[index].tvBatch);
+    for (const int changed : m_model.setTicked(typeAt(index), n, ticked)) {
+        if (QTreeWidgetItem *other = item(index, changed))
+            other->setCheckState(0, checkState(ticked));
     }
 }
 
-void frmBatch::setAllTicks(Qt::CheckState state)
+void frmBatch::showTicks(int type)
 {
-    QTreeWidget *tree = m_optType[0]->isChecked() ? m_tvBatch[0] : m_tvBatch[1];
-    const int type = tree == m_tvBatch[0] ? 0 : 1;
-    const bool ticked = state == Qt::Checked;
-    const QSignalBlocker blocker(tree);
-    for (QTreeWidgetItem *node : m_nodes[type].byIndex) {
-        node->setCheckState(0, state);
-        node->setData(0, kTickRole, ticked);
-    }
+    const QSignalBlocker blocker(m_types[type].tvBatch);
+    for (QTreeWidgetItemIterator it(m_types[type].tvBatch); *it; ++it)
+        (*it)->setCheckState(0, checkState(m_model.isTicked(typeAt(type), nodeIndex(*it))));
+}
+
+void frmBatch::setAllTicks(bool ticked)
+{
+    const int type = m_types[0].optType->isChecked() ? 0 : 1;
+    m_model.setAllTicked(typeAt(type), ticked);
+    showTicks(type);
 }
 
 void frmBatch::cmdCheckAll_Click()
 {
-    setAllTicks(Qt::Checked);
+    setAllTicks(true);
 }
 
 void frmBatch::cmdUncheckAll_Click()
 {
-    setAllTicks(Qt::Unchecked);
+    setAllTicks(false);
+}
+
+void frmBatch::cmdCheckMissing_Click()
+{
+    const int type = m_types[0].optType->isChecked() ? 0 : 1;
+    const BatchType t = typeAt(type);
+    m_model.setAllTicked(t, false);
+    for (const int index : foldersWithoutPicture(t, m_model.queue(t), modJacketeer().qsName))
+        m_model.setTicked(t, index, true);
+    showTicks(type);
 }
 
 // Preview and download ----------------------------------------------------
 
 std::optional<BatchHit> frmBatch::selectedHit(int index) const
 {
-    const QTreeWidget *tree = m_tvBatch.at(index);
+    const QTreeWidget *tree = m_types.at(index).tvBatch;
     const QTreeWidgetItem *node = tree->currentItem();
     if (tree->topLevelItemCount() == 0 || !node || !node->isSelected() || node->childCount() > 0)
         return std::nullopt;
-    const NodeImage image = nodeImage(node);
-    if ((image != NodeImage::HitSaved && image != NodeImage::HitNotSaved) || !node->parent())
-        return std::nullopt;
     // Taken now: a rescan or restore while the picture loads replaces the nodes.
-    return BatchHit{nodeKey(node), nodeKey(node->parent()), fullTreePath(node->parent())};
+    return m_model.hit(typeAt(index), nodeIndex(node));
 }
 
 void frmBatch::endHitOperation()
@@ -938,15 +959,15 @@ void frmBatch::tvBatch_Click(int index)
     io.yield = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
     io.previewFile = appFile(QString::fromLatin1(kPreviewPicture));
     // Larger pictures are fitted into the preview area, smaller ones shown at their size.
-    io.fit = m_imgPreview->contentsRect().size();
+    io.fit = m_preview.imgPreview->contentsRect().size();
     const BatchPreview preview = previewBatchHit(*hit, io);
     // A failed preview leaves nothing of the hit before on show.
-    m_imgPreview->setPixmap(QPixmap::fromImage(preview.picture));
-    m_picPreview->setPixmap(QPixmap::fromImage(preview.picture));
-    m_picPreview->resize(preview.size);
-    m_lblSize->setText(preview.sizeText);
-    m_lblRes->setText(preview.resolution);
-    m_lblPreviewSite->setText(preview.site);
+    m_preview.imgPreview->setPixmap(QPixmap::fromImage(preview.picture));
+    m_preview.picPreview->setPixmap(QPixmap::fromImage(preview.picture));
+    m_preview.picPreview->resize(preview.size);
+    m_preview.lblSize->setText(preview.sizeText);
+    m_preview.lblRes->setText(preview.resolution);
+    m_preview.lblPreviewSite->setText(preview.site);
     endHitOperation();
 }
 
@@ -958,7 +979,7 @@ QString frmBatch::DownloadSelectedHit(int index, bool autoCrop)
     const ModJacketeer &mod = modJacketeer();
     BatchDownloadJob job;
     job.hit = *hit;
-    job.type = static_cast<BatchType>(m_batchTypeIndex);
+    job.type = typeAt(m_batchTypeIndex);
     job.templateName = mod.qsName;
     job.appDir = appFolder();
     job.autoCrop = autoCrop && mod.batch.autoCrop;
@@ -967,8 +988,11 @@ QString frmBatch::DownloadSelectedHit(int index, bool autoCrop)
     io.closeCompareWindows = [] { frmCompare::closeAll(); };
     io.compareFirst = frmCompare::replaceHook(this);
     const BatchDownload result = downloadBatchHit(job, io);
-    if (result.saved())
-        setNodeImage(nodeByKey(index, hit->nodeKey), NodeImage::HitSaved);
+    if (result.saved()) {
+        const int node = m_model.indexOf(typeAt(index), hit->nodeKey);
+        m_model.setImage(typeAt(index), node, NodeImage::HitSaved);
+        showImage(index, node);
+    }
     return result.savedPath;
 }
 
@@ -994,29 +1018,15 @@ void frmBatch::cmdCrop_Click()
     const QString saved = DownloadSelectedHit(m_batchTypeIndex, false);
     if (!saved.isEmpty()) {
         const QImage picture = CoverFile::readPicture(saved);
-        m_picCropBefore->setPixmap(QPixmap::fromImage(picture));
+        m_preview.picCropBefore->setPixmap(QPixmap::fromImage(picture));
         const QImage cropped =
             cropSavedPicture(picture, saved, messageBox(),
                              [this](const QString &status) { m_lblStatusRight->setText(status); });
-        m_picCropAfter->setFixedSize(350, 500);
+        m_preview.picCropAfter->setFixedSize(350, 500);
         if (!cropped.isNull())
-            m_picCropAfter->setPixmap(QPixmap::fromImage(cropped));
+            m_preview.picCropAfter->setPixmap(QPixmap::fromImage(cropped));
     }
     endHitOperation();
-}
-
-void frmBatch::cmdCheckMissing_Click()
-{
-    setAllTicks(Qt::Unchecked);
-    const int type = m_optType[0]->isChecked() ? 0 : 1;
-    const QSignalBlocker blocker(m_tvBatch[type]);
-    for (const int index : foldersWithoutPicture(static_cast<BatchType>(type), m_queue[type],
-                                                 modJacketeer().qsName)) {
-        for (QTreeWidgetItem *node = nodeByIndex(type, index); node; node = node->parent()) {
-            node->setCheckState(0, Qt::Checked);
-            node->setData(0, kTickRole, true);
-        }
-    }
 }
 
 // Undo --------------------------------------------------------------------
@@ -1038,106 +1048,10 @@ void frmBatch::mnuOptionsUndo_Click()
     const BatchJournal::UndoResult undone = journal.undo();
     // The pictures the last run saved are gone from the folders.
     for (int t = 0; t < 2; ++t) {
-        for (QTreeWidgetItem *node : m_nodes[t].byIndex) {
-            if (nodeImage(node) == NodeImage::HitSaved)
-                setNodeImage(node, NodeImage::HitNotSaved);
-        }
+        for (const int node : m_model.unmarkSaved(typeAt(t)))
+            showImage(t, node);
     }
     const bool clean = undone.leftAlone.isEmpty() && undone.failed.isEmpty();
     messageBox().show(BatchJournal::report(undone, journal.backupFolder()), text(kUndoTitle),
                       MsgButtons::OkOnly, clean ? MsgIcon::Information : MsgIcon::Exclamation);
-}
-
-// Node and queue access ---------------------------------------------------
-
-QTreeWidgetItem *frmBatch::nodeByIndex(int type, int index) const
-{
-    const auto &byIndex = m_nodes.at(type).byIndex;
-    if (index < 1 || static_cast<size_t>(index) > byIndex.size())
-        return nullptr;
-    return byIndex[static_cast<size_t>(index) - 1];
-}
-
-QTreeWidgetItem *frmBatch::nodeByKey(int type, const QString &key) const
-{
-    return m_nodes.at(type).byKey.value(key, nullptr);
-}
-
-QString frmBatch::nodeKeyAt(int type, int index) const
-{
-    return nodeKey(nodeByIndex(type, index));
-}
-
-int frmBatch::nodeCount(int type) const
-{
-    return static_cast<int>(m_nodes.at(type).byIndex.size());
-}
-
-QTreeWidgetItem *frmBatch::newHitNode(int type, const QString &key, const QString &text,
-                                      NodeImage image)
-{
-    auto *item = new QTreeWidgetItem;
-    item->setText(0, text);
-    item->setIcon(0, imgView(image));
-    item->setData(0, kKeyRole, key);
-    item->setData(0, kImageRole, static_cast<int>(image));
-    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-    item->setCheckState(0, Qt::Unchecked);
-    item->setData(0, kTickRole, false);
-    m_nodes[type].byIndex.push_back(item);
-    m_nodes[type].byKey.insert(key, item);
-    return item;
-}
-
-void frmBatch::attachHitNodes(int type, QTreeWidgetItem *folder,
-                              const QList<QTreeWidgetItem *> &hits)
-{
-    {
-        const QSignalBlocker blocker(m_tvBatch[type]);
-        folder->addChildren(hits);
-    }
-    for (QTreeWidgetItem *up = folder; up; up = up->parent())
-        up->setExpanded(true);
-}
-
-QString frmBatch::nodeKey(const QTreeWidgetItem *node)
-{
-    return node ? node->data(0, kKeyRole).toString() : QString();
-}
-
-NodeImage frmBatch::nodeImage(const QTreeWidgetItem *node)
-{
-    return static_cast<NodeImage>(node ? node->data(0, kImageRole).toInt() : 0);
-}
-
-void frmBatch::setNodeImage(QTreeWidgetItem *node, NodeImage image)
-{
-    if (!node)
-        return;
-    node->setData(0, kImageRole, static_cast<int>(image));
-    node->setIcon(0, imgView(image));
-}
-
-QString frmBatch::fullTreePath(const QTreeWidgetItem *node)
-{
-    QStringList parts;
-    for (; node; node = node->parent())
-        parts.prepend(node->text(0));
-    QString path;
-    for (const QString &part : parts)
-        path = path.isEmpty() ? part : childPath(path, part);
-    return path;
-}
-
-int frmBatch::queueRowCount(int type) const
-{
-    return m_lvBatch.at(type)->topLevelItemCount();
-}
-
-void frmBatch::setQueueStatus(int type, int row, const QString &status, const QString &why)
-{
-    if (QTreeWidgetItem *item = m_lvBatch.at(type)->topLevelItem(row)) {
-        item->setText(statusColumn(type), status);
-        item->setToolTip(statusColumn(type), why);
-    }
 }

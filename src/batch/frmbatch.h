@@ -1,20 +1,20 @@
 #pragma once
 
-#include "base/foldertree.h"
 #include "batch/batchhit.h"
+#include "batch/batchmodel.h"
 
-#include <QHash>
-#include <QIcon>
 #include <QMainWindow>
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
-#include <vector>
 
 class BatchRunView;
+class BatchSession;
 class PageFetcher;
 class QAction;
+class QBoxLayout;
 class QGroupBox;
 class QLabel;
 class QProgressBar;
@@ -26,8 +26,9 @@ class QTreeWidgetItem;
 
 // The batch window: a CD and a DVD folder tree with their queues, the
 // controls of a batch run and the cover preview. The scan, the restore and
-// the run work in the core library; this window turns their results into
-// items and shows what a run reports.
+// the run work in the core library and the trees and queues are held by a
+// BatchModel; this window shows the model in its controls and shows what a
+// run reports.
 class frmBatch : public QMainWindow
 {
     Q_OBJECT
@@ -39,11 +40,6 @@ public:
     // entry stays disabled until the application sets this.
     using PropertiesOpener = std::function<void(QWidget *batchWindow)>;
     static void setPropertiesOpener(PropertiesOpener opener);
-
-    // The clock the elapsed time of a run is read from, in milliseconds;
-    // tests set their own. An empty function restores the real one.
-    using Clock = std::function<qint64()>;
-    static void setClock(Clock clock);
 
     // Handlers.
     void Form_Load();
@@ -76,42 +72,19 @@ public:
     // The batch type on show, 0 CD or 1 DVD.
     int BatchTypeIndex() const { return m_batchTypeIndex; }
 
-    // Per-type controls.
-    QTreeWidget *tvBatch(int index) const { return m_tvBatch.at(index); }
-    QTreeWidget *lvBatch(int index) const { return m_lvBatch.at(index); }
-    QProgressBar *prgTotal(int index) const { return m_prgTotal.at(index); }
-    QProgressBar *prgSearch(int index) const { return m_prgSearch.at(index); }
-    QLabel *lblArtist(int index) const { return m_lblArtist.at(index); }
-    QLabel *lblAlbum() const { return m_lblAlbum; } // CD only
-    QLabel *lblSite(int index) const { return m_lblSite.at(index); }
-    QLabel *lblResults(int index) const { return m_lblResults.at(index); }
-    // The counts of the type's last run, under its queue.
-    QLabel *lblSummary(int index) const { return m_lblSummary.at(index); }
+    // The controls the handlers name; the others are found by their names.
+    QTreeWidget *tvBatch(int index) const { return m_types.at(index).tvBatch; }
+    QTreeWidget *lvBatch(int index) const { return m_types.at(index).lvBatch; }
     QPushButton *cmdStart() const { return m_cmdStart; }
     QLabel *lblStatusLeft() const { return m_lblStatusLeft; }
     QLabel *lblStatusRight() const { return m_lblStatusRight; }
-    QLabel *imgPreview() const { return m_imgPreview; }
-    QLabel *picPreview() const { return m_picPreview; }
-    QTimer *tmrBatch() const { return m_tmrBatch; }
-    PageFetcher *WebBrowser1() const { return m_webBrowser1; }
 
-    // Nodes: how many a tree holds, the key of a node by its 1-based index
-    // (as the queue rows' tags hold it), what an item is.
-    int nodeCount(int type) const;
-    QString nodeKeyAt(int type, int index) const;
-    static QString nodeKey(const QTreeWidgetItem *node);
-    static NodeImage nodeImage(const QTreeWidgetItem *node);
-    // A node's texts from the root down, joined by the path separator: the
-    // folder on disk for a folder node.
-    static QString fullTreePath(const QTreeWidgetItem *node);
-
-    // The queue of a type as the last scan made it (the rows' statuses are
-    // in the list view).
-    const std::vector<QueueEntry> &queue(int type) const { return m_queue.at(type); }
+    // What the trees and queues hold, and the node an item of either tree
+    // shows (0 for none).
+    const BatchModel &model() const { return m_model; }
+    int nodeIndex(const QTreeWidgetItem *item) const;
+    int nodeCount(int type) const { return m_model.nodeCount(static_cast<BatchType>(type)); }
     int queueRowCount(int type) const;
-
-    // The image list imgView (1-based), shared by both trees.
-    static QIcon imgView(NodeImage image);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -119,11 +92,48 @@ protected:
 private:
     friend class BatchRunView;
 
+    // The controls a batch type has of its own.
+    struct TypeControls {
+        QTreeWidget *tvBatch = nullptr;
+        QTreeWidget *lvBatch = nullptr;
+        QGroupBox *fraBatched = nullptr;
+        QGroupBox *fraSearch = nullptr;
+        QProgressBar *prgTotal = nullptr;
+        QProgressBar *prgSearch = nullptr;
+        QRadioButton *optType = nullptr;
+        QLabel *lblArtist = nullptr;
+        QLabel *lblAlbum = nullptr; // CD only
+        QLabel *lblSite = nullptr;
+        QLabel *lblResults = nullptr;
+        QLabel *lblSummary = nullptr;
+    };
+    // The preview and what measures or crops the picture shown.
+    struct PreviewControls {
+        QLabel *imgPreview = nullptr;
+        QLabel *picPreview = nullptr;
+        QLabel *picCropBefore = nullptr;
+        QLabel *picCropAfter = nullptr;
+        QLabel *lblPreviewSite = nullptr;
+        QLabel *lblRes = nullptr;
+        QLabel *lblSize = nullptr;
+        QPushButton *cmdCrop = nullptr;
+    };
+    // A run: none; searching; cancelled, but still running up to its next
+    // check point.
+    enum class RunState { Idle, Running, Stopping };
+
     void buildUi();
-    QWidget *buildSearchFrame(int index);
+    QWidget *buildTrees(QWidget *parent);
+    void buildQueue(int index, QWidget *parent);
+    QWidget *buildSearchFrame(int index, QWidget *parent);
+    QBoxLayout *buildTypeAndButtons(QWidget *parent);
+    QWidget *buildPreview(QWidget *parent);
+    void buildMenus();
+    void buildStatusAndHelpers();
+
     void buildTree(int type);
-    void fillTree(int type, const FolderTree &tree);
-    void fillQueue(int type, const std::vector<QueueEntry> &queue);
+    void showTree(int type, const FolderTree &tree);
+    void showQueue(int type);
     void clearTree(int type);
     void resetProgressBars();
     void selectRoots();
@@ -131,87 +141,55 @@ private:
     // Marks the window busy and clears what a rescan or a restore replaces;
     // false, and nothing done, while another one runs.
     bool beginReload(const char *status);
-    void setAllTicks(Qt::CheckState state);
-    void untickSubtree(QTreeWidgetItem *node);
+    // New, Restore and the type switch are offered only without a run.
+    void setRunLocks(bool running);
+    void cancelRun();
+    // The tick of every node of the tree on show, or as the model now holds them.
+    void setAllTicks(bool ticked);
+    void showTicks(int type);
     bool yieldToEvents();
-    QString problemNote() const;
     void runBatch(int type);
-    qint64 elapsedSeconds() const;
     // The hit a preview or download acts on: the selected node of the tree
     // when it is a hit (a leaf with a hit's image); nothing otherwise.
     std::optional<BatchHit> selectedHit(int index) const;
     // Ends a preview or download; a close asked for meanwhile happens now.
     void endHitOperation();
 
-    QTreeWidgetItem *nodeByIndex(int type, int index) const;
-    QTreeWidgetItem *nodeByKey(int type, const QString &key) const;
-    // A hit node, known by its key and index at once but shown only once
-    // attached under its folder.
-    QTreeWidgetItem *newHitNode(int type, const QString &key, const QString &text, NodeImage image);
-    void attachHitNodes(int type, QTreeWidgetItem *folder, const QList<QTreeWidgetItem *> &hits);
-    void setNodeImage(QTreeWidgetItem *node, NodeImage image);
-    // The row's status; `why` becomes the status cell's tooltip (none when empty).
-    void setQueueStatus(int type, int row, const QString &status, const QString &why = {});
+    // A node's item: found by its row under its parent's item, so null for
+    // a hit not shown yet.
+    QTreeWidgetItem *item(int type, int index) const;
+    QTreeWidgetItem *newItem(int type, int index) const;
+    // Hit nodes made since they were last shown, in the order they were made.
+    void showHits(int type, const std::vector<int> &hits);
+    void showImage(int type, int index);
+    // The row's status as the model holds it; `why` becomes the status
+    // cell's tooltip (none when empty).
+    void showStatus(int type, int row, const QString &why = {});
 
-    struct TreeNodes {
-        std::vector<QTreeWidgetItem *> byIndex;
-        QHash<QString, QTreeWidgetItem *> byKey;
-    };
-
-    int m_batchTypeIndex = 0;
-    std::array<QTreeWidget *, 2> m_tvBatch{};
-    std::array<QTreeWidget *, 2> m_lvBatch{};
-    std::array<QGroupBox *, 2> m_fraBatched{};
-    std::array<QGroupBox *, 2> m_fraSearch{};
-    std::array<QProgressBar *, 2> m_prgTotal{};
-    std::array<QProgressBar *, 2> m_prgSearch{};
-    std::array<QRadioButton *, 2> m_optType{};
-    std::array<QLabel *, 2> m_lblArtist{};
-    std::array<QLabel *, 2> m_lblSite{};
-    std::array<QLabel *, 2> m_lblResults{};
-    std::array<QLabel *, 2> m_lblSummary{};
-    QLabel *m_lblAlbum = nullptr;
-    std::array<TreeNodes, 2> m_nodes;
-    std::array<std::vector<QueueEntry>, 2> m_queue;
+    BatchModel m_model;
+    std::array<TypeControls, 2> m_types;
+    PreviewControls m_preview;
     QPushButton *m_cmdNew = nullptr;
     QPushButton *m_cmdStart = nullptr;
-    QPushButton *m_cmdCheckAll = nullptr;
-    QPushButton *m_cmdUncheckAll = nullptr;
-    QPushButton *m_cmdCheckMissing = nullptr;
-    QPushButton *m_cmdDownload = nullptr;
-    QPushButton *m_cmdCrop = nullptr;
     QAction *m_mnuOptionsRestore = nullptr;
-    QAction *m_mnuOptionsUndo = nullptr;
-    QAction *m_mnuOptionsProperties = nullptr;
     QLabel *m_lblStatusLeft = nullptr;
     QLabel *m_lblStatusRight = nullptr;
-    QLabel *m_imgPreview = nullptr;
-    QLabel *m_picPreview = nullptr;
-    QLabel *m_picCropBefore = nullptr;
-    QLabel *m_picCropAfter = nullptr;
-    QLabel *m_lblPreviewSite = nullptr;
-    QLabel *m_lblRes = nullptr;
-    QLabel *m_lblSize = nullptr;
-    // A preview or download is running: its waits let other events in, and
-    // a second one started meanwhile would work on its scratch files.
-    bool m_hitBusy = false;
     QTimer *m_tmrBatch = nullptr;
     PageFetcher *m_webBrowser1 = nullptr;
 
-    // What the last scan or restore had to pass over, for the status line.
-    int m_skippedFolders = 0;
-    QStringList m_missingRoots;
+    int m_batchTypeIndex = 0;
+    // A scan, restore or run is busy with the folders; a preview or download
+    // is running (its waits let other events in, and a second one started
+    // meanwhile would work on its scratch files); the window was asked to
+    // close meanwhile.
     bool m_busy = false;
+    bool m_hitBusy = false;
     bool m_closeRequested = false;
-    bool m_propagating = false;
 
-    // The run: when it started, whether it is still on the stack (a cancel
-    // leaves it running up to its next check point) and whether it is to
-    // stop; a New or Restore asked for meanwhile waits for it.
-    qint64 m_runStartMs = 0;
+    // The last run, its type and state; a New or Restore asked for while it
+    // winds down waits for it.
+    std::unique_ptr<BatchSession> m_session;
     int m_runType = 0;
-    int m_runFailed = 0;
-    bool m_running = false;
-    bool m_stopRun = false;
+    RunState m_runState = RunState::Idle;
     std::function<void()> m_afterRun;
 };

@@ -39,7 +39,31 @@ constexpr int kImageRole = Qt::UserRole + 1;
 frmList::frmList(QWidget *parent) : QWidget(parent)
 {
     setWindowTitle(T::kCaption);
+    QWidget *frame1 = buildTrees();
+    QWidget *frame4 = buildTypeChoice();
+    QWidget *frame2 = buildPicture();
 
+    m_lblStatus = new QLabel(this);
+    m_lblStatus->setObjectName(QStringLiteral("lblStatus"));
+    m_lblStatus->setWordWrap(true);
+    m_lblStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    auto *left = new QVBoxLayout;
+    left->addWidget(frame1, 1);
+    left->addWidget(frame4);
+    auto *columns = new QHBoxLayout;
+    columns->addLayout(left, 2);
+    columns->addWidget(frame2, 3);
+    auto *outer = new QVBoxLayout(this);
+    outer->addLayout(columns, 1);
+    outer->addWidget(m_lblStatus);
+    resize(1000, 680);
+
+    Form_Load();
+}
+
+QWidget *frmList::buildTrees()
+{
     auto *frame1 = new QGroupBox(T::kTreesFrame, this);
     frame1->setObjectName(QStringLiteral("Frame1"));
     auto *treeLayout = new QVBoxLayout(frame1);
@@ -57,6 +81,11 @@ frmList::frmList(QWidget *parent) : QWidget(parent)
     }
     m_tvViewer[1]->hide();
 
+    return frame1;
+}
+
+QWidget *frmList::buildTypeChoice()
+{
     auto *frame4 = new QGroupBox(T::kTypeFrame, this);
     frame4->setObjectName(QStringLiteral("Frame4"));
     auto *typeLayout = new QHBoxLayout(frame4);
@@ -74,6 +103,11 @@ frmList::frmList(QWidget *parent) : QWidget(parent)
                 optType_Click(i);
         });
 
+    return frame4;
+}
+
+QWidget *frmList::buildPicture()
+{
     auto *frame2 = new QGroupBox(T::kPictureFrame, this);
     frame2->setObjectName(QStringLiteral("Frame2"));
     auto *pictureLayout = new QGridLayout(frame2);
@@ -112,24 +146,7 @@ frmList::frmList(QWidget *parent) : QWidget(parent)
     pictureLayout->addWidget(m_lblRes, 1, 3);
     pictureLayout->addWidget(m_cmdCrop, 1, 4, Qt::AlignRight);
     pictureLayout->setColumnStretch(3, 1);
-
-    m_lblStatus = new QLabel(this);
-    m_lblStatus->setObjectName(QStringLiteral("lblStatus"));
-    m_lblStatus->setWordWrap(true);
-    m_lblStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
-
-    auto *left = new QVBoxLayout;
-    left->addWidget(frame1, 1);
-    left->addWidget(frame4);
-    auto *columns = new QHBoxLayout;
-    columns->addLayout(left, 2);
-    columns->addWidget(frame2, 3);
-    auto *outer = new QVBoxLayout(this);
-    outer->addLayout(columns, 1);
-    outer->addWidget(m_lblStatus);
-    resize(1000, 680);
-
-    Form_Load();
+    return frame2;
 }
 
 void frmList::Form_Load()

@@ -34,6 +34,9 @@ public:
     const QImage &shownPicture() const { return m_picture; }
 
 private:
+    QWidget *buildTrees();
+    QWidget *buildTypeChoice();
+    QWidget *buildPicture();
     void fillTree(int index, const QString &root);
     void showSelectedPicture(int index);
     bool loadPicture(const QString &path);

@@ -5,6 +5,7 @@
 #include "batch/samplecollection.h"
 #include "guitestmain.h"
 #include "simulatorprocess.h"
+#include "testfiles.h"
 
 #include <QDirIterator>
 #include <QImage>
@@ -178,18 +179,8 @@ private slots:
         p.finish();
         // 46 columns, none of which may be filled: the folder's start goes
         // first, then the folder; a failure is kept whole on its own line.
-        QCOMPARE(text, QString("\rEntry 1 of 4: Vantory, no hits - ...ist A/One\x1b[K"
-                               "\rEntry 1 of 4: Vantory, 1 hit - ...rtist A/One\x1b[K"
-                               "\rEntry 1 of 4: Brinsell..., 1 hit\x1b[K"
-                               "\rEntry 1 of 4: Brinsell..., 2 hits\x1b[K"
-                               "\rEntry 1 of 4: 2 hits, saved - ...Artist A/One\x1b[K"
-                               "\rEntry 2 of 4: skipped - /m/B\x1b[K"
-                               "\rEntry 3 of 4: Vantory, no hits - /m/C\x1b[K"
-                               "\rEntry 3 of 4: failed, page not loaded (HTTP 503) - "
-                               "/m/C\x1b[K\n"
-                               "\rEntry 4 of 4: Vantory, no hits - /m/D\x1b[K"
-                               "\rEntry 4 of 4: Vantory, 1 hit - /m/D\x1b[K"
-                               "\rEntry 4 of 4: stopped, 1 hit - /m/D\x1b[K\n"));
+        QCOMPARE(text, QString::fromUtf8(
+                           TestFiles::readFile(TestFiles::testData("batch/console-progress.txt"))));
     }
 
     void sameAsTheWindow_data()
@@ -275,69 +266,11 @@ private slots:
         w.RestoreLastBatch();
         int hitNodes = 0;
         for (QTreeWidgetItemIterator it(w.tvBatch(type)); *it; ++it)
-            hitNodes += frmBatch::nodeImage(*it) == NodeImage::HitNotSaved ? 1 : 0;
+            hitNodes +=
+                w.model().node(BatchType(type), w.nodeIndex(*it))->image == NodeImage::HitNotSaved;
         QVERIFY(records > 0);
         QCOMPARE(hitNodes, records);
         Settings::useFile({});
-    }
-
-    void addressesAndNetworkFailures()
-    {
-        // A simulator of its own: a fresh request count, and its log.
-        SimulatorProcess sim;
-        const QString simLog = path("trouble-sim.log");
-        QVERIFY2(sim.start(qEnvironmentVariable("JACKETEER_SIM_CATALOGUE"), {"--log", simLog}),
-                 qPrintable(sim.errorString()));
-        SampleCollectionReport made;
-        QVERIFY(QDir().mkpath(path("Trouble/CD/B/S")));
-        QVERIFY(writeTaggedAudioFile(path("Trouble/CD/B/S/01.mp3"), "I", "Beethoven",
-                                     "Sonata No. 14 in C# Minor", 32, made));
-        // Vantory answers 503 (Retry-After: 1) three times; Brinsell has a match.
-        const QString dvd =
-            path("Trouble/DVD/Harbour Lights simfail3 simerror503 simretryafter1 simonlydvd");
-        const QString old = dvd + '/' + QFileInfo(dvd).fileName() + " - .jpg";
-        QVERIFY(QDir().mkpath(dvd));
-        QFile oldFile(old);
-        QVERIFY(oldFile.open(QIODevice::WriteOnly) && oldFile.write("the old picture") == 15);
-        oldFile.close();
-        const QString settings =
-            settingsFor(sim, "trouble.ini", path("Trouble/CD"), path("Trouble/DVD"));
-        Settings().setOn(Keys::BatchReplace, true);
-        Settings::useFile({});
-        const auto run = [&](const QStringList &arguments) {
-            QScopedPointer<QProcess> program(
-                startProgram(arguments + QStringList{"--settings", settings}, path("trouble-app")));
-            program->waitForFinished(60000);
-            return QString(program->readAllStandardOutput());
-        };
-        const auto fileText = [](const QString &file) {
-            QFile f(file);
-            return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-        };
-
-        // The whole search text reaches both sites.
-        run({"--batch", "cd"});
-        const QString whole = "Beethoven%20Sonata%20No.%2014%20in%20C%23%20Minor";
-        QVERIFY2(fileText(simLog).contains("search_query=" + whole + "&CATEGORY_ID=4118") &&
-                     fileText(simLog).contains("&qu=" + whole + "=&mfgid="),
-                 qPrintable(fileText(simLog)));
-
-        // The Brinsell match is not saved: the folder is Failed, its picture kept.
-        QString out = run({"--batch", "dvd"});
-        QVERIFY2(out.contains("Entry 1 of 1: failed, page not loaded (HTTP 503) - " + dvd + '\n'),
-                 qPrintable(out));
-        QCOMPARE(fileText(simLog).count("dept=4096"), 3);
-        const QString line = fileText(path("trouble-app/batch-log.csv")).split("\r\n").value(1);
-        QVERIFY2(line.startsWith(dvd + ",failed,") &&
-                     line.contains(",page not loaded (HTTP 503): " + sim.url("/catalog/")),
-                 qPrintable(line));
-        QCOMPARE(fileText(old), QStringLiteral("the old picture"));
-
-        // Without its picture, a run of the missing ones picks the folder up.
-        QVERIFY(QFile::remove(old));
-        out = run({"--batch", "dvd", "--missing"});
-        QVERIFY2(out.contains(", saved - " + dvd + '\n'), qPrintable(out));
-        QVERIFY(!QImage(old).isNull());
     }
 
     void ctrlCStopsCleanly()

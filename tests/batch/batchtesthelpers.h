@@ -1,23 +1,15 @@
 #pragma once
 
 #include "batch/id3v1.h"
+#include "testfiles.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QString>
+using TestFiles::writeFile;
 
 // Writes a file of some audio-like bytes ending in the given 128 tag bytes
 // (or no tag when tag is empty).
 inline bool writeAudio(const QString &path, const QByteArray &tag, int payload = 200)
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    file.write(QByteArray(payload, 'x'));
-    file.write(tag);
-    return true;
+    return writeFile(path, QByteArray(payload, 'x') + tag);
 }
 
 inline bool writeTagged(const QString &path, const QString &artist, const QString &album)
@@ -25,22 +17,13 @@ inline bool writeTagged(const QString &path, const QString &artist, const QStrin
     return writeAudio(path, makeId3v1Tag(QStringLiteral("Song"), artist, album));
 }
 
-inline bool makeFolder(const QString &path)
-{
-    return QDir().mkpath(path);
-}
-
-// Writes a file of these bytes, making its folder first.
-inline bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
 // A file's bytes, or "(none)" when it cannot be read.
 inline QByteArray fileBytes(const QString &path)
 {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(none)");
+    return QFileInfo(path).isFile() ? TestFiles::readFile(path) : QByteArray("(none)");
+}
+
+inline bool makeFolder(const QString &path)
+{
+    return QDir().mkpath(path);
 }

@@ -1,30 +1,28 @@
-#include "../search/searchpages.h"
-#include "base/settings.h"
-#include "base/pagesource.h"
-#include "batch/batchcrop.h"
-#include "batch/batchhit.h"
 #include "base/fileops.h"
+#include "base/pagesource.h"
+#include "base/settings.h"
 #include "batch/batchjournal.h"
 #include "batch/batchmissing.h"
 #include "batch/batchrestore.h"
 #include "batch/batchresultsfile.h"
 #include "batch/batchrun.h"
 #include "batchtesthelpers.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QImage>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
-
-#include <cstdio>
-
-using namespace SearchPages;
 
 namespace
 {
+
+// A page of tests/data/batch.
+QString page(const QString &name)
+{
+    return QString::fromUtf8(TestFiles::readFile(TestFiles::testData("batch/" + name + ".html")));
+}
 
 // One run through the seam. Pages come by request label ("V4118", "V41938",
 // "BM", "BD"; "no matches found" for the rest), requests are written down as
@@ -35,17 +33,15 @@ struct Rig : IPageSource, IBatchRunObserver {
     QTemporaryDir dir;
     BatchSettings settings;
     QMap<QString, QString> bodies;
-    QStringList requests, log, nodes, downloads;
-    QStringList urls;
+    QSet<QString> failingPages; // labels answered 503
+    QStringList requests, urls, log, nodes, downloads;
     QMap<int, QString> statuses;
     QSet<int> unticked;
-    QSet<QString> failingPages; // labels answered 503
     QList<BatchEntryResult> results;
     std::function<void()> onLoad;
     int stopAtLoad = 0, stopAtHit = 0;
     bool stop = false;
     QString picture = "500x500";
-    BatchJournal *journal = nullptr;
 
     Rig()
     {
@@ -59,10 +55,9 @@ struct Rig : IPageSource, IBatchRunObserver {
         const QString label = vantory ? 'V' + url.section("CATEGORY_ID=", 1).section('&', 0, 0)
                               : url.contains("=music") ? "BM"
                                                        : "BD";
-        QString text = url.section(vantory ? "search_query=" : "&qu=", 1).section('&', 0, 0);
-        if (text.endsWith('='))
-            text.chop(1);
-        requests << label + ':' + text;
+        requests << label + ':' +
+                        url.section(vantory ? "search_query=" : "&qu=", 1).section('&', 0, 0);
+        requests.last().remove(QRegularExpression("=$"));
         urls << url;
         stop = stop || requests.size() == stopAtLoad;
         if (onLoad)
@@ -95,11 +90,8 @@ struct Rig : IPageSource, IBatchRunObserver {
     }
     QStringList logOf(const QString &prefix) const
     {
-        QStringList out;
-        for (const QString &l : log)
-            if (l.startsWith(prefix + ' '))
-                out << l.mid(prefix.size() + 1);
-        return out;
+        return QStringList(log.filter(QRegularExpression('^' + prefix + ' ')))
+            .replaceInStrings(QRegularExpression("^\\S+ "), "");
     }
     QueueEntry entry(const QString &artist, const QString &album, const QString &name, int node = 2)
     {
@@ -109,15 +101,14 @@ struct Rig : IPageSource, IBatchRunObserver {
     DownloadResult download(const QString &url, const QString &path)
     {
         downloads << url;
-        QImage image(picture.section('x', 0, 0).toInt(), picture.section('x', 1).toInt(),
-                     QImage::Format_RGB32);
-        image.fill(Qt::darkCyan);
-        const bool written =
-            picture == "garbage" ? writeFile(path, "not a picture") : image.save(path, "JPG");
         DownloadResult r;
-        r.status = picture == "fail" ? DownloadResult::Status::TimedOut
-                   : written         ? DownloadResult::Status::Ok
-                                     : DownloadResult::Status::WriteFailed;
+        r.status =
+            picture == "fail" ? DownloadResult::Status::TimedOut : DownloadResult::Status::Ok;
+        if (picture == "garbage")
+            writeFile(path, "not a picture");
+        else if (r.ok())
+            TestFiles::writePicture(path, picture.section('x', 0, 0).toInt(),
+                                    picture.section('x', 1).toInt());
         return r;
     }
     BatchRunOutcome run(BatchType type, const std::vector<QueueEntry> &queue)
@@ -127,45 +118,14 @@ struct Rig : IPageSource, IBatchRunObserver {
         io.observer = this;
         io.stopRequested = [this] { return stop; };
         io.scratchFolder = dir.filePath("app");
-        io.journal = journal;
         io.download = [this](const QString &url, const QString &path) {
             return download(url, path);
         };
         io.entryDone = [this](const BatchEntryResult &result) { results << result; };
-        const SiteEndpoints sites{"v.test", "b.test", kBrinsellImageHost, {}, {}};
+        const SiteEndpoints sites{"v.test", "b.test", "images.brinsell.test", {}, {}};
         return runBatch(type, queue, settings, sites, io);
     }
-    void setGenres(const QList<int> &genres)
-    {
-        settings.genres = {};
-        for (int g : genres)
-            settings.genres[size_t(g)] = true;
-    }
 };
-
-// The child's side of the crash test: a run over the albums A, B and C of
-// `dir` that saves two pictures, says so, and waits at the third to be killed.
-int runUntilKilled(const QString &dir)
-{
-    Rig r;
-    BatchJournal journal(dir + "/undo");
-    r.journal = &journal;
-    r.settings.brinsell = false;
-    r.settings.replace = true;
-    r.bodies["V4118"] = vantoryHit(vantoryThumb("a"), "Black", "Metallica");
-    r.onLoad = [&r] {
-        if (r.requests.size() == 3) {
-            std::puts("ready");
-            std::fflush(stdout);
-            QThread::sleep(60);
-        }
-    };
-    std::vector<QueueEntry> queue;
-    for (const char *album : {"A", "B", "C"})
-        queue.push_back({"Metallica", "Black", dir + '/' + album, "Queued", 2});
-    r.run(BatchType::CD, queue);
-    return 0;
-}
 
 } // namespace
 
@@ -206,9 +166,10 @@ private slots:
         QFETCH(bool, dvd);
         QFETCH(QList<int>, genres);
         QFETCH(QString, artist);
-        QFETCH(QString, searchBar);
         Rig r;
-        r.setGenres(genres);
+        r.settings.genres = {};
+        for (int g : genres)
+            r.settings.genres[size_t(g)] = true;
         QFETCH(bool, vantory);
         QFETCH(bool, brinsell);
         r.settings.vantory = vantory;
@@ -218,7 +179,7 @@ private slots:
         QVERIFY(writeFile(e.directory + "/batch.rlt", QByteArray(710, 'x')));
         QCOMPARE(r.run(dvd ? BatchType::DVD : BatchType::CD, {e}).searched, 1);
         QTEST(r.requests, "requests");
-        QCOMPARE((r.logOf("M1") + r.logOf("B1")).join(' '), searchBar);
+        QTEST((r.logOf("M1") + r.logOf("B1")).join(' '), "searchBar");
         QCOMPARE(r.statuses, (QMap<int, QString>{{0, "Complete"}}));
         QCOMPARE(QFileInfo(e.directory + "/batch.rlt").size(), 0);
         QCOMPARE(r.logOf("L0"), QStringList{artist.trimmed()});
@@ -231,7 +192,7 @@ private slots:
         // Ticks are read when the run reaches an entry: the second folder is
         // unticked while the first is searched.
         r.onLoad = [&r] { r.unticked.insert(3); };
-        r.bodies["V4118"] = vantoryHit(vantoryThumb("a"), "T", "X");
+        r.bodies["V4118"] = page("vantory-two-matches");
         const std::vector<QueueEntry> queue{r.entry(" Padded ", " Album ", "A", 2),
                                             r.entry("B", "B", "B", 3), r.entry("C", "C", "C", 4)};
         QVERIFY(writeFile(queue[1].directory + "/batch.rlt", QByteArray(355, 'x')));
@@ -240,7 +201,9 @@ private slots:
         QCOMPARE(QFileInfo(queue[1].directory + "/batch.rlt").size(), 355); // left as it was
         QCOMPARE(r.logOf("M0") + r.logOf("B0"), (QStringList{"2", "0", "1", "2"}));
         QCOMPARE(r.logOf("L0"), (QStringList{"Padded", "B", "C"}));
-        QCOMPARE(r.logOf("L3"), (QStringList{" 0", "1", "1", " 0", " 0", "1", "1"}));
+        QCOMPARE(r.logOf("L2"),
+                 (QStringList{"Vantory", "Brinsell...", "Vantory", "Vantory", "Brinsell..."}));
+        QCOMPARE(r.logOf("L3"), (QStringList{" 0", "2", "2", " 0", " 0", "2", "2"}));
         QCOMPARE(r.requests.first(), QStringLiteral("V4118:Padded Album"));
     }
 
@@ -255,7 +218,7 @@ private slots:
         QTest::newRow("cancel before the first page") << 1 << 0 << "" << 1 << "Searching" << 0;
         QTest::newRow("cancel during a page: one more hit at most")
             << 0 << 1 << "" << 1 << "Searching" << 1;
-        QTest::newRow("cancel between stages") << 2 << 0 << "" << 2 << "Searching" << 3;
+        QTest::newRow("cancel between stages") << 2 << 0 << "" << 2 << "Searching" << 2;
         QTest::newRow("folder deleted since the scan")
             << 0 << 0 << "deleted" << 3 << "Failed Complete" << 0;
         QTest::newRow("a folder in the results file's place")
@@ -270,10 +233,8 @@ private slots:
         QFETCH(int, stopAtHit);
         r.stopAtLoad = stopAtLoad;
         r.stopAtHit = stopAtHit;
-        r.setGenres({0, 11});
-        r.bodies["V4118"] = vantoryHit(vantoryThumb("a"), "One", "X") +
-                            vantoryHit(vantoryThumb("b"), "Two", "X") +
-                            vantoryHit(vantoryThumb("c"), "Three", "X");
+        r.settings.genres[11] = true;
+        r.bodies["V4118"] = page("vantory-two-matches");
         const QueueEntry first = r.entry("A", "B", "A");
         if (broken == "deleted")
             QDir(first.directory).removeRecursively();
@@ -298,38 +259,33 @@ private slots:
         QTest::addColumn<bool>("dvd");
         QTest::addColumn<QStringList>("nodes"); // after the key's number and folder
         QTest::addColumn<QString>("saved");     // the picture's name in the folder
-        QTest::newRow("CD")
-            << false
-            << QStringList{"\\VantoryOtherBlack|Other Black|6|1",
-                           "\\VantoryMetallicaBlack Album|Metallica Black Album|5|1",
-                           "\\BrinsellMetallicaBlack|Metallica Black|6|0",
-                           "\\BrinsellN/AOffer|N/A Offer|6|0",
-                           "\\BrinsellN/ASecond Offer|N/A Second Offer|6|0"}
-            << "Metallica - Black (Black).jpg";
-        QTest::newRow("DVD")
-            << true
-            << QStringList{"\\VantoryOtherBlack|Other Black|5|1",
-                           "\\VantoryMetallicaBlack Album|Metallica Black Album|6|1",
-                           "\\BrinsellBlack| Black|6|0", "\\BrinsellOffer| Offer|6|0",
-                           "\\BrinsellSecond Offer| Second Offer|6|0"}
-            << "Black -  (Black).jpg";
+        QTest::newRow("CD") << false
+                            << QStringList{"\\VantoryMETALLICAThe Black Album|METALLICA The Black "
+                                           "Album|5|1",
+                                           "\\VantoryMetallicaBlack|Metallica Black|6|1",
+                                           "\\BrinsellMetallicaBlack|Metallica Black|6|0",
+                                           "\\BrinsellN/AOffer|N/A Offer|6|0",
+                                           "\\BrinsellN/ASecond Offer|N/A Second Offer|6|0"}
+                            << "Metallica - Black (Black).jpg";
+        QTest::newRow("DVD") << true
+                             << QStringList{"\\VantoryMETALLICAThe Black Album|METALLICA The "
+                                            "Black Album|5|1",
+                                            "\\VantoryMetallicaBlack|Metallica Black|6|1",
+                                            "\\BrinsellBlack| Black|6|0",
+                                            "\\BrinsellOffer| Offer|6|0",
+                                            "\\BrinsellSecond Offer| Second Offer|6|0"}
+                             << "Black -  (Black).jpg";
     }
 
     void recordsAndNodes()
     {
         QFETCH(bool, dvd);
         QFETCH(QStringList, nodes);
-        QFETCH(QString, saved);
         Rig r;
         r.settings.templateName = "@artist@ - @album@ (@folder@)";
-        r.bodies[dvd ? "V41938" : "V4118"] =
-            vantoryHit(vantoryThumb("a", ".gif"), "Black", "Other") +
-            vantoryHit(vantoryThumb("b"), "Black Album", "Metallica");
+        r.bodies[dvd ? "V41938" : "V4118"] = page("vantory-two-matches");
         // Records 3, 4 and 5 follow the two Vantory ones.
-        r.bodies[dvd ? "BD" : "BM"] =
-            brinsellProdHit(brinsellPicture("prod_images", "p.gif"), "Ignored", "Ignored") +
-            brinsellAdHit(brinsellPicture("ad_images", "x.jpg"), "Offer", "Someone") +
-            brinsellAdHit(brinsellPicture("ad_images", "y.jpg"), "Second Offer", "Someone");
+        r.bodies[dvd ? "BD" : "BM"] = page("brinsell-product-and-offers");
         const QueueEntry e =
             dvd ? r.entry("Black", "", "Black") : r.entry("Metallica", "Black", "Black");
         r.run(dvd ? BatchType::DVD : BatchType::CD, {e});
@@ -341,9 +297,12 @@ private slots:
         const auto records = readBatchRecords(e.directory + "/batch.rlt");
         QCOMPARE(int(records.size()), 5);
         QCOMPARE(records[0].url, QStringLiteral("http://img.vantory.test/covers/a_500X500.jpg"));
-        QCOMPARE(records[2].url, brinsellPicture("large_images", "p.jpg"));
-        QCOMPARE(records[3].url, brinsellPicture("large_images", "x.jpg"));
+        QCOMPARE(records[2].url,
+                 QStringLiteral("http://images.brinsell.test/db_assets/large_images/p.jpg"));
+        QCOMPARE(records[3].url,
+                 QStringLiteral("http://images.brinsell.test/db_assets/large_images/x.jpg"));
         QCOMPARE(r.downloads.size(), 1);
+        QFETCH(QString, saved);
         QCOMPARE(QImage(e.directory + '/' + saved).size(), QSize(500, 500));
     }
 
@@ -365,140 +324,98 @@ private slots:
                      qPrintable(t.join('|')));
     }
 
+    // The automatic save, entry Metallica / Black, template "folder", both
+    // Vantory hits matching: what the folder keeps, what the log says.
     void automaticSave_data()
     {
-        QTest::addColumn<bool>("existing");
-        QTest::addColumn<bool>("replace");
-        QTest::addColumn<QString>("picture");
+        QTest::addColumn<QString>("existing"); // the read-only picture there: "WxH", "garbage", ""
+        QTest::addColumn<QString>(
+            "settings"); // "replace", "larger" (only replace with a larger one)
+        QTest::addColumn<QString>("picture"); // what every download gives
+        QTest::addColumn<QString>("pages");   // what the sites answer
         QTest::addColumn<int>("downloads");
-        QTest::addColumn<bool>("saved");
         QTest::addColumn<QString>("status");
-        QTest::newRow("first match saved, second not downloaded")
-            << false << false << "500x500" << 1 << true << "Complete";
-        QTest::newRow("replace off: nothing downloaded")
-            << true << false << "500x500" << 0 << false << "Complete";
-        QTest::newRow("replace on") << true << true << "500x500" << 1 << true << "Complete";
-        QTest::newRow("empty picture: next match tried")
-            << true << true << "1x1" << 2 << false << "Complete";
-        QTest::newRow("undecodable picture") << true << true << "garbage" << 2 << false << "Failed";
-        QTest::newRow("failed download: no later match tried")
-            << true << true << "fail" << 1 << false << "Failed";
+        QTest::addColumn<QString>("detail"); // "*" at its end: its start
+        const QString target = "{target}", url = "{url}";
+        const QString m = "match";
+        // clang-format off
+        QTest::newRow("saved; the second match not downloaded") << "" << "" << "500x500" << m << 1 << "saved" << target;
+        QTest::newRow("replace off: kept, nothing downloaded") << "600x600" << "" << "500x500" << m << 0 << "kept" << "existing picture kept: Replace existing Cover Art is off";
+        QTest::newRow("smaller kept") << "600x600" << "replace larger" << "500x500" << m << 2 << "kept" << "existing 600x600 picture kept: the new one is 500x500";
+        QTest::newRow("larger replaces") << "100x100" << "replace larger" << "500x500" << m << 1 << "replaced" << target;
+        QTest::newRow("as many pixels replace") << "250x1000" << "replace larger" << "500x500" << m << 1 << "replaced" << target;
+        QTest::newRow("smaller replaces without the rule") << "600x600" << "replace" << "500x500" << m << 1 << "replaced" << target;
+        QTest::newRow("unreadable old one replaced") << "garbage" << "replace larger" << "500x500" << m << 1 << "replaced" << target;
+        QTest::newRow("no match") << "" << "" << "500x500" << "other" << 0 << "no match" << "no hit matched";
+        QTest::newRow("empty picture: the next match tried") << "600x600" << "replace" << "1x1" << m << 2 << "no match" << "the matching picture was empty: " + url;
+        QTest::newRow("no hits") << "" << "" << "500x500" << "none" << 0 << "no hits" << "nothing found";
+        QTest::newRow("page not loaded") << "" << "" << "500x500" << "fails" << 0 << "failed" << "page not loaded (HTTP 503): {page}";
+        QTest::newRow("download failed: no later match tried") << "600x600" << "replace" << "fail" << m << 1 << "failed" << "picture not downloaded (time-out): " + url;
+        QTest::newRow("refused picture: the next match tried") << "600x600" << "replace" << "garbage" << m << 2 << "failed" << "the matching download was not a picture: " + url;
+        QTest::newRow("a lost page stops a later save") << "600x600" << "replace" << "500x500" << "fails, Brinsell" << 0 << "failed" << "page not loaded (HTTP 503): {page}";
+        QTest::newRow("Cyrillic entry matches") << "" << "" << "500x500" << "Cyrillic, Brinsell" << 1 << "saved" << target;
         // The replacement's temporary name beside the target is too long.
-        QTest::newRow("replace that cannot be written")
-            << true << true << "long name" << 1 << false << "Failed";
+        QTest::newRow("replace that cannot be written") << "600x600" << "replace long" << "500x500" << m << 1 << "failed" << "the folder could not be written: *";
+        // clang-format on
     }
 
     void automaticSave()
     {
-        QFETCH(bool, existing);
-        QFETCH(QString, picture);
-        QFETCH(bool, saved);
-        Rig r;
-        QFETCH(bool, replace);
-        r.settings.replace = replace;
-        r.picture = picture == "long name" ? "500x500" : picture;
-        if (picture == "long name")
-            r.settings.templateName = QString(250, 'x');
-        r.bodies["V4118"] = vantoryHit(vantoryThumb("a"), "The Black Album", "METALLICA") +
-                            vantoryHit(vantoryThumb("b"), "Black", "Metallica");
-        const QueueEntry e = r.entry("Metallica", "Black", "Black");
-        const QString target = e.directory + '/' + r.settings.templateName + ".jpg";
-        const QByteArray old("the old picture");
-        if (existing) {
-            QVERIFY(writeFile(target, old));
-            QFile::setPermissions(target, QFileDevice::ReadOwner); // read-only counts too
-        }
-        r.run(BatchType::CD, {e});
-        QTEST(int(r.downloads.size()), "downloads");
-        QTEST(r.statuses.value(0), "status");
-        QCOMPARE(r.nodes.first().section('|', 2, 2), saved ? "5" : "6");
-        QCOMPARE(r.nodes.last().section('|', 2, 2), QStringLiteral("6"));
-        if (saved)
-            QCOMPARE(QImage(target).size(), QSize(500, 500));
-        else
-            QCOMPARE(fileBytes(target), existing ? old : QByteArray("(none)"));
-        // Nothing left behind: no scratch picture, no half-written copy.
-        QCOMPARE(QDir(e.directory).entryList(QDir::Files | QDir::Hidden).size(),
-                 existing || saved ? 2 : 1);
-        QVERIFY(QDir(r.dir.filePath("app")).isEmpty());
-    }
-
-    void entryResults_data()
-    {
-        QTest::addColumn<QString>("existing"); // the picture there before: "WxH", "garbage", ""
-        QTest::addColumn<bool>("replace");
-        QTest::addColumn<bool>("larger");
-        QTest::addColumn<QString>("picture"); // what the download gives
-        QTest::addColumn<QString>("pages");   // what the sites answer
-        QTest::addColumn<QString>("status");
-        QTest::addColumn<QString>("detail");
-        QTest::addColumn<QString>("row");
-        const QString target = "{target}", url = "{url}";
-        // clang-format off
-        QTest::newRow("saved") << "" << false << false << "500x500" << "match" << "saved" << target << "Complete";
-        QTest::newRow("replace off keeps") << "600x600" << false << false << "500x500" << "match" << "kept" << "existing picture kept: Replace existing Cover Art is off" << "Complete";
-        QTest::newRow("smaller kept") << "600x600" << true << true << "500x500" << "match" << "kept" << "existing 600x600 picture kept: the new one is 500x500" << "Complete";
-        QTest::newRow("larger replaces") << "100x100" << true << true << "500x500" << "match" << "replaced" << target << "Complete";
-        QTest::newRow("as many pixels replace") << "250x1000" << true << true << "500x500" << "match" << "replaced" << target << "Complete";
-        QTest::newRow("smaller replaces without the rule") << "600x600" << true << false << "500x500" << "match" << "replaced" << target << "Complete";
-        QTest::newRow("unreadable old one replaced") << "garbage" << true << true << "500x500" << "match" << "replaced" << target << "Complete";
-        QTest::newRow("no match") << "" << false << false << "500x500" << "other" << "no match" << "no hit matched" << "Complete";
-        QTest::newRow("empty picture") << "" << false << false << "1x1" << "match" << "no match" << "the matching picture was empty: " + url << "Complete";
-        QTest::newRow("no hits") << "" << false << false << "500x500" << "none" << "no hits" << "nothing found" << "Complete";
-        QTest::newRow("page not loaded") << "" << false << false << "500x500" << "fails" << "failed" << "page not loaded (HTTP 503): {page}" << "Failed";
-        QTest::newRow("download failed") << "" << false << false << "fail" << "match" << "failed" << "picture not downloaded (time-out): " + url << "Failed";
-        QTest::newRow("refused picture") << "" << false << false << "garbage" << "match" << "failed" << "the matching download was not a picture: " + url << "Failed";
-        QTest::newRow("a lost page stops a later save") << "600x600" << true << false << "500x500" << "fails, Brinsell" << "failed" << "page not loaded (HTTP 503): {page}" << "Failed";
-        QTest::newRow("Cyrillic entry matches") << "" << false << false << "500x500" << "Cyrillic, Brinsell" << "saved" << target << "Complete";
-        // clang-format on
-    }
-
-    void entryResults()
-    {
         QFETCH(QString, existing);
+        QFETCH(QString, settings);
         QFETCH(QString, pages);
         QFETCH(QString, status);
         QFETCH(QString, detail);
         Rig r;
-        QFETCH(bool, replace);
-        QFETCH(bool, larger);
+        r.settings.replace = settings.contains("replace");
+        r.settings.replaceLarger = settings.contains("larger");
+        r.settings.templateName = settings.contains("long") ? QString(250, 'x') : "folder";
         QFETCH(QString, picture);
-        r.settings.replace = replace;
-        r.settings.replaceLarger = larger;
         r.picture = picture;
-        if (pages == "match")
-            r.bodies["V4118"] = vantoryHit(vantoryThumb("a"), "Black", "Metallica");
-        else if (pages == "other")
-            r.bodies["V4118"] = vantoryHit(vantoryThumb("a"), "White", "Metallica");
+        if (pages == "match" || pages == "other")
+            r.bodies["V4118"] = page("vantory-two-matches");
         else if (pages.startsWith("fails"))
             r.failingPages << "V4118";
         if (pages.endsWith("Brinsell"))
-            r.bodies["BM"] = brinsellProdHit(brinsellPicture("prod_images", "p.gif"), "X", "Y");
+            r.bodies["BM"] = page("brinsell-product-and-offers");
         const bool cyrillic = pages.startsWith("Cyrillic");
         const QueueEntry e = cyrillic ? r.entry("Кино", "Группа крови", "Kino")
-                                      : r.entry("Metallica", "Black", "Black");
-        const QString target = e.directory + "/folder.jpg";
-        const QSize old(existing.section('x', 0, 0).toInt(), existing.section('x', 1).toInt());
+                             : pages == "other" ? r.entry("Metallica", "White", "White")
+                                                : r.entry("Metallica", "Black", "Black");
+        const QString target = e.directory + '/' + r.settings.templateName + ".jpg";
         if (existing == "garbage")
             QVERIFY(writeFile(target, "not a picture"));
         else if (!existing.isEmpty())
-            QVERIFY(QImage(old, QImage::Format_RGB32).save(target, "JPG"));
+            TestFiles::writePicture(target, existing.section('x', 0, 0).toInt(),
+                                    existing.section('x', 1).toInt());
+        QFile::setPermissions(target, QFileDevice::ReadOwner); // read-only counts too
         const QByteArray before = fileBytes(target);
         const BatchRunOutcome outcome = r.run(BatchType::CD, {e});
+        QTEST(int(r.downloads.size()), "downloads");
         QCOMPARE(r.results.size(), 1);
-        const BatchEntryResult result = r.results[0];
+        const BatchEntryResult result = r.results.value(0);
         QCOMPARE(batchEntryStatusText(result.status), status);
         detail.replace("{target}", target).replace("{page}", r.urls.value(0));
-        QCOMPARE(result.detail, detail.replace("{url}", r.downloads.value(0)));
-        QCOMPARE(result.hits, r.nodes.size());
-        QTEST(r.statuses.value(0), "row");
+        detail.replace("{url}", r.downloads.value(0));
+        if (detail.endsWith('*'))
+            QVERIFY2(result.detail.startsWith(detail.chopped(1)), qPrintable(result.detail));
+        else
+            QCOMPARE(result.detail, detail);
+        QCOMPARE(r.statuses.value(0), status == "failed" ? "Failed" : "Complete");
         QCOMPARE(outcome.failed, status == "failed" ? 1 : 0);
-        if (status == "saved" || status == "replaced")
+        const bool saved = status == "saved" || status == "replaced";
+        // The first hit is the one saved, and no other.
+        QCOMPARE(r.nodes.filter("|5|").size() + r.nodes.value(0).contains("|5|"), saved ? 2 : 0);
+        if (saved)
             QCOMPARE(QImage(target).size(), QSize(500, 500));
         else // kept, or nothing to save: the folder's picture as it was
             QCOMPARE(fileBytes(target), before);
         if (cyrillic) // the record holds what Windows-1252 can
             QCOMPARE(readBatchRecords(e.directory + "/batch.rlt")[0].album, "?????? ?????");
+        // Nothing left behind: no scratch picture, no half-written copy.
+        QCOMPARE(QDir(e.directory).entryList(QDir::Files | QDir::Hidden).size(),
+                 existing.isEmpty() && !saved ? 1 : 2);
+        QVERIFY(QDir(r.dir.filePath("app")).isEmpty());
     }
 
     void foldersWithoutTheirPicture()
@@ -517,8 +434,7 @@ private slots:
     void countsPastSixteenBits()
     {
         Rig r;
-        for (int i = 0; i < 33000; ++i)
-            r.bodies["V4118"] += vantoryHit(vantoryThumb(QString::number(i)), "T", "X");
+        r.bodies["V4118"] = page("vantory-two-matches").repeated(16500);
         const QueueEntry e = r.entry("A", "B", "A");
         r.run(BatchType::CD, {e});
         QCOMPARE(r.logOf("L3").last(), QStringLiteral("33000"));
@@ -526,20 +442,6 @@ private slots:
         QVERIFY(key.startsWith("33000" + e.directory));
         QCOMPARE(hitRecordNumber(key, e.directory), 33000);
         QCOMPARE(restoreBatchTree(BatchType::CD, r.dir.path()).hitCount, 33000);
-    }
-
-    void vantoryPictures()
-    {
-        // A run's node says where it was found even when the address does not;
-        // a restored one always names Brinsell, so only its address counts.
-        const QString local = "http://127.0.0.1:4000/images/V/c_500X500.jpg";
-        const BatchHit found{"0001/m/Heat\\VantoryHeat", "/m/Heat", "/m/Heat"};
-        const BatchHit restored{"0001/m/Heat\\BrinsellHeat", "/m/Heat", "/m/Heat"};
-        QVERIFY(hitFromVantory(found, local));
-        QVERIFY(!hitFromVantory(restored, local));
-        QVERIFY(hitFromVantory(restored, "http://images.VANTORY.com/a_500X500.jpg"));
-        QVERIFY(!autoCropDue(BatchType::CD, true, {500, 500}));
-        QVERIFY(!autoCropDue(BatchType::DVD, false, {500, 500}));
     }
 
     void undo_data()
@@ -613,12 +515,6 @@ private slots:
         leftAlone.replaceInStrings(QRegularExpression(".*/"), "");
         QTEST(leftAlone, "leftAlone");
         QVERIFY(result.failed.isEmpty());
-        const QString listed = "\n\nChanged since the batch, so left as they are:\n" + oldPic +
-                               "\n\nThe pictures the batch replaced there stay in /b until the "
-                               "next batch.";
-        if (since == "edit old")
-            QCOMPARE(BatchJournal::report(result, "/b"),
-                     "Put back 0 replaced picture(s) and removed 1 new picture(s)." + listed);
         QTEST(fileBytes(oldPic), "oldAfter");
         QTEST(fileBytes(newPic), "newAfter");
         if (result.restored == 1)
@@ -634,52 +530,14 @@ private slots:
         QVERIFY(QDir(journal.backupFolder()).isEmpty());
     }
 
-    void killedMidRunThenUndoneElsewhere()
-    {
-        QTemporaryDir dir;
-        QVERIFY(writeFile(dir.filePath("B/folder.jpg"), "the old B picture"));
-        QDir().mkpath(dir.filePath("A"));
-        QDir().mkpath(dir.filePath("C"));
-        QProcess child;
-        // The child's own scratch folders go with ours.
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("TMPDIR", dir.path());
-        child.setProcessEnvironment(env);
-        child.start(QCoreApplication::applicationFilePath(), {"--run-until-killed", dir.path()});
-        QVERIFY(child.waitForStarted());
-        while (!child.readAllStandardOutput().contains("ready"))
-            QVERIFY2(child.waitForReadyRead(20000), "the run in the child never got to C");
-        child.kill(); // SIGKILL
-        QVERIFY(child.waitForFinished());
-        QCOMPARE(child.exitStatus(), QProcess::CrashExit);
-        QCOMPARE(QImage(dir.filePath("A/folder.jpg")).size(), QSize(500, 500));
-        QCOMPARE(QImage(dir.filePath("B/folder.jpg")).size(), QSize(500, 500));
-
-        BatchJournal journal(dir.filePath("undo"));
-        const BatchJournal::UndoResult result = journal.undo();
-        QCOMPARE(result.restored, 1);
-        QCOMPARE(result.removed, 1);
-        QVERIFY(!QFile::exists(dir.filePath("A/folder.jpg")));
-        QCOMPARE(fileBytes(dir.filePath("B/folder.jpg")), QByteArray("the old B picture"));
-        QCOMPARE(QDir(dir.filePath("C")).entryList(QDir::Files), QStringList{"batch.rlt"});
-    }
-
     void elapsedText()
     {
-        const QList<std::pair<qint64, QString>> rows{
-            {0, "000:00"}, {125, "002:05"}, {3725, "062:05"}, {60000, "1000:00"}};
-        for (const auto &[seconds, text] : rows)
-            QCOMPARE(batchElapsedText(seconds), text);
+        QStringList texts;
+        for (const qint64 seconds : {0, 125, 3725, 60000})
+            texts << batchElapsedText(seconds);
+        QCOMPARE(texts, (QStringList{"000:00", "002:05", "062:05", "1000:00"}));
     }
 };
 
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    if (argc == 3 && qstrcmp(argv[1], "--run-until-killed") == 0)
-        return runUntilKilled(QString::fromLocal8Bit(argv[2]));
-    TestBatchRun test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_GUILESS_MAIN(TestBatchRun)
 #include "tst_batchrun.moc"

@@ -1,5 +1,4 @@
 #include "batch/batchrestore.h"
-#include "batch/batchresultsfile.h"
 #include "batch/batchscan.h"
 #include "batchtesthelpers.h"
 
@@ -34,13 +33,16 @@ private:
         return out;
     }
 
-    static int indexOfKey(const FolderTree &tree, const QString &key)
+    // Nodes as "key|text|image|parent", the root's path shown as R.
+    static QStringList nodes(const FolderTree &tree, const QString &root)
     {
-        for (int i = 1; i <= tree.count(); ++i) {
-            if (tree.node(i).key == key)
-                return i;
-        }
-        return 0;
+        QStringList out;
+        for (const FolderNode &n : tree.nodes())
+            out << QStringLiteral("%1|%2|%3|%4")
+                       .arg(QString(n.key).replace(root, "R"), QString(n.text).replace(root, "R"))
+                       .arg(int(n.image))
+                       .arg(n.parent);
+        return out;
     }
 
 private slots:
@@ -198,23 +200,17 @@ private slots:
 
     void onlyLeafFoldersQueued()
     {
+        // A root given with a trailing separator keeps it in its own key only.
         const QString root = newRoot();
         QVERIFY(writeTagged(root + "/Artist/loose.mp3", "Loose", "File"));
         QVERIFY(writeTagged(root + "/Artist/Album 1/01.mp3", "Artist", "Album 1"));
         QVERIFY(writeTagged(root + "/Artist/Album 2/01.mp3", "Artist", "Album 2"));
-        const BatchTreeBuild build = buildBatchTree(BatchType::CD, root, {});
+        const BatchTreeBuild build = buildBatchTree(BatchType::CD, root + '/', {});
         QCOMPARE(rows(build), (QStringList{"Artist|Album 1|" + root + "/Artist/Album 1|Queued|3",
                                            "Artist|Album 2|" + root + "/Artist/Album 2|Queued|4"}));
-    }
-
-    void rootWithTrailingSeparator()
-    {
-        const QString root = newRoot();
-        QVERIFY(writeTagged(root + "/A/B/01.mp3", "A", "B"));
-        const BatchTreeBuild build = buildBatchTree(BatchType::CD, root + '/', {});
-        QCOMPARE(build.tree.node(1).key, root + '/');
-        QCOMPARE(build.tree.node(2).key, root + "/A");
-        QCOMPARE(build.queue.at(0).directory, root + "/A/B");
+        QCOMPARE(nodes(build.tree, root),
+                 (QStringList{"R/|R/|2|0", "R/Artist|Artist|1|1", "R/Artist/Album 1|Album 1|1|2",
+                              "R/Artist/Album 2|Album 2|1|2"}));
     }
 
     void dvdDepth_data()
@@ -222,7 +218,6 @@ private slots:
         QTest::addColumn<QStringList>("folders"); // below the root
         QTest::addColumn<int>("depth");
         QTest::addColumn<QStringList>("rows"); // title|directory below the root
-
         QTest::newRow("depth 2, too shallow") << QStringList{"Comedy"} << 2 << QStringList{};
         QTest::newRow("root without subfolders") << QStringList{} << 1 << QStringList{};
         QTest::newRow("depth 2, mixed") << QStringList{"Comedy", "Horror/Alien/Disc 1"} << 2
@@ -237,7 +232,6 @@ private slots:
     {
         QFETCH(QStringList, folders);
         QFETCH(int, depth);
-        QFETCH(QStringList, rows);
         const QString root = newRoot();
         for (const QString &f : folders)
             makeFolder(root + '/' + f);
@@ -248,47 +242,32 @@ private slots:
             QCOMPARE(build.tree.node(e.nodeIndex).key, e.directory);
             got << e.artist + '|' + e.directory.mid(root.size() + 1);
         }
-        QCOMPARE(got, rows);
+        QTEST(got, "rows");
         for (int i = 2; i <= build.tree.count(); ++i)
             QCOMPARE(build.tree.node(i).image, NodeImage::DvdFolder);
     }
 
     void restoreWalk()
     {
+        // Hit nodes from the records of a leaf folder's results file, all
+        // not saved; a folder with subfolders is not read even when it holds
+        // one, an empty file gives no hits.
         const QString root = newRoot();
-        makeFolder(root + "/Artist/Album");
-        makeFolder(root + "/Artist/Empty");
-        BatchResultsFile writer;
-        QVERIFY(writer.create(root + "/Artist/Album/batch.rlt"));
-        QVERIFY(writer.writeRecord(1, {QString(60, 'x'), "Black", "http://v/1.jpg"}));
-        QVERIFY(writer.writeRecord(2, {"N/A", "Second", "http://b/2.jpg"}));
-        writer.close();
-        QVERIFY(writer.create(root + "/Artist/Empty/batch.rlt"));
-        writer.close();
-        // A folder with subfolders is not read even when it holds a file.
-        QVERIFY(writer.create(root + "/Artist/batch.rlt"));
-        QVERIFY(writer.writeRecord(1, {"Never", "Shown", "u"}));
-        writer.close();
-
+        const QByteArray records = fileBytes(QFINDTESTDATA("../data/batch/three-records.rlt"));
+        QVERIFY(writeFile(root + "/Artist/Album/batch.rlt", records));
+        QVERIFY(writeFile(root + "/Artist/batch.rlt", records));
+        QVERIFY(writeFile(root + "/Artist/Empty/batch.rlt", {}));
         const BatchTreeRestore restore = restoreBatchTree(BatchType::CD, root);
-        QCOMPARE(restore.hitCount, 2);
-        const FolderTree &tree = restore.tree;
-        const int album = indexOfKey(tree, root + "/Artist/Album");
-        QVERIFY(album > 0);
-        const QString folder = root + "/Artist/Album";
-        const int first =
-            indexOfKey(tree, "0001" + folder + "\\Brinsell" + QString(50, 'x') + "Black");
-        QVERIFY(first > 0);
-        QCOMPARE(tree.node(first).parent, album);
-        QCOMPARE(tree.node(first).text, QString(50, 'x') + " Black");
-        QCOMPARE(tree.node(first).image, NodeImage::HitNotSaved);
-        const int second = indexOfKey(tree, "0002" + folder + "\\BrinsellN/ASecond");
-        QVERIFY(second > 0);
-        QCOMPARE(tree.node(second).text, QStringLiteral("N/A Second"));
-
+        QCOMPARE(restore.hitCount, 3);
+        const QString a = QString(50, 'A'), c = QString(50, 'c');
+        QCOMPARE(nodes(restore.tree, root),
+                 (QStringList{"R|R|2|0", "R/Artist|Artist|1|1", "R/Artist/Album|Album|1|2",
+                              "0001R/Artist/Album\\BrinsellBjörkCafé €|Björk Café €|6|3",
+                              "0002R/Artist/Album\\Brinsell" + a + c + '|' + a + ' ' + c + "|6|3",
+                              "0003R/Artist/Album\\Brinsell??Padded|?? Padded|6|3",
+                              "R/Artist/Empty|Empty|1|2"}));
         // DVD folders keep their film-strip image when restored.
-        const BatchTreeRestore dvd = restoreBatchTree(BatchType::DVD, root);
-        QCOMPARE(dvd.tree.node(2).image, NodeImage::DvdFolder);
+        QCOMPARE(restoreBatchTree(BatchType::DVD, root).tree.node(2).image, NodeImage::DvdFolder);
         QVERIFY(restoreBatchTree(BatchType::CD, "nOnE").tree.isEmpty());
     }
 };
