@@ -13,7 +13,8 @@
 #include <QTimer>
 #include <QUrl>
 
-namespace {
+namespace
+{
 
 constexpr qint64 kMaxPageBytes = 16 * 1024 * 1024;
 
@@ -58,42 +59,47 @@ quint64 PageFetcher::start(const QString &url, Done done)
     connect(reply, &QNetworkReply::finished, this, [this, id] { finish(id); });
     // A result page is never this large; an endless answer must not fill memory.
     connect(reply, &QNetworkReply::downloadProgress, this, [this, id](qint64 received, qint64) {
-        const auto it = m_loads.find(id);
-        if (received > kMaxPageBytes && it != m_loads.end()) {
-            it->second.tooLarge = true;
-            it->second.reply->abort();
-        }
+        if (received > kMaxPageBytes)
+            cutShort(id, &Load::tooLarge);
     });
     auto *timer = new QTimer(reply);
     timer->setSingleShot(true);
-    connect(timer, &QTimer::timeout, this, [this, id] {
-        const auto it = m_loads.find(id);
-        if (it != m_loads.end()) {
-            it->second.timedOut = true;
-            it->second.reply->abort();
-        }
-    });
+    connect(timer, &QTimer::timeout, this, [this, id] { cutShort(id, &Load::timedOut); });
     timer->start(m_timeoutMs);
     return id;
 }
 
+void PageFetcher::cutShort(quint64 id, bool Load::*why)
+{
+    const auto it = m_loads.find(id);
+    if (it != m_loads.end()) {
+        it->second.*why = true;
+        it->second.reply->abort();
+    }
+}
+
+std::optional<PageFetcher::Load> PageFetcher::take(quint64 id)
+{
+    const auto it = m_loads.find(id);
+    if (it == m_loads.end())
+        return std::nullopt;
+    Load load = std::move(it->second);
+    m_loads.erase(it);
+    return load;
+}
+
 void PageFetcher::abort(quint64 load)
 {
-    const auto it = m_loads.find(load);
-    if (it == m_loads.end())
-        return;
-    Load gone = std::move(it->second);
-    m_loads.erase(it);
-    drop(gone);
+    if (std::optional<Load> gone = take(load))
+        drop(*gone);
 }
 
 void PageFetcher::finish(quint64 id)
 {
-    const auto it = m_loads.find(id);
-    if (it == m_loads.end())
+    std::optional<Load> taken = take(id);
+    if (!taken)
         return;
-    Load load = std::move(it->second);
-    m_loads.erase(it);
+    Load &load = *taken;
     QNetworkReply *reply = load.reply;
     LoadedPage page;
     page.httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
@@ -200,8 +206,8 @@ QString PageFetcher::decode(const QByteArray &bytes, const QByteArray &contentTy
     const QRegularExpressionMatch m = charsetRe.match(QString::fromLatin1(contentType));
     if (m.hasMatch()) {
         const QByteArray name = m.captured(1).toLatin1().toLower();
-        if (name == "windows-1252" || name == "cp1252" || name == "iso-8859-1"
-            || name == "latin1" || name == "us-ascii")
+        if (name == "windows-1252" || name == "cp1252" || name == "iso-8859-1" ||
+            name == "latin1" || name == "us-ascii")
             return fromCp1252(bytes);
         QStringDecoder decoder(name.constData());
         if (decoder.isValid())

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 
 class QNetworkAccessManager;
 class QNetworkReply;
@@ -75,6 +76,10 @@ private:
         bool tooLarge = false;
     };
     void finish(quint64 id);
+    // Cuts a load short, noting why in its flag; finish then reports it.
+    void cutShort(quint64 id, bool Load::*why);
+    // The load out of the pending ones, or nothing when it has already ended.
+    std::optional<Load> take(quint64 id);
     // Stops the reply of a load that is no longer wanted.
     void drop(Load &load);
 

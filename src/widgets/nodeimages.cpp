@@ -89,24 +89,21 @@ QImage nodeImage(NodeImage which, int size)
     const qreal s = size;
     switch (which) {
     case NodeImage::MusicFolder:
-        drawFolder(p, s);
-        drawNote(p, s);
-        break;
     case NodeImage::Root:
-        drawFolder(p, s);
-        break;
     case NodeImage::DvdFolder:
         drawFolder(p, s);
-        drawFilmStrip(p, s);
+        if (which == NodeImage::MusicFolder)
+            drawNote(p, s);
+        else if (which == NodeImage::DvdFolder)
+            drawFilmStrip(p, s);
         break;
     case NodeImage::Disc:
         drawDisc(p, s);
         break;
     case NodeImage::HitSaved:
-        drawDot(p, s, QColor(30, 160, 50));
-        break;
     case NodeImage::HitNotSaved:
-        drawDot(p, s, QColor(200, 30, 30));
+        // Green for a hit whose picture is in the folder, red for the others.
+        drawDot(p, s, which == NodeImage::HitSaved ? QColor(30, 160, 50) : QColor(200, 30, 30));
         break;
     }
     return image;

@@ -3,56 +3,40 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include <array>
+#include <utility>
+
+namespace
+{
+
+// Qt's forms of the icons and button sets, in the order of MsgIcon and MsgButtons.
+constexpr std::array kIcons{QMessageBox::NoIcon, QMessageBox::Critical, QMessageBox::Question,
+                            QMessageBox::Warning, QMessageBox::Information};
+const std::array<QMessageBox::StandardButtons, 5> kButtonSets{
+    QMessageBox::Ok, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Yes | QMessageBox::No,
+    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+    QMessageBox::Retry | QMessageBox::Cancel};
+constexpr std::array<std::pair<int, MsgAnswer>, 5> kAnswers{
+    {{QMessageBox::Ok, MsgAnswer::Ok},
+     {QMessageBox::Cancel, MsgAnswer::Cancel},
+     {QMessageBox::Yes, MsgAnswer::Yes},
+     {QMessageBox::No, MsgAnswer::No},
+     {QMessageBox::Retry, MsgAnswer::Retry}}};
+
+} // namespace
+
 MsgAnswer QtMessageBox::show(const QString &text, const QString &title, MsgButtons buttons,
                              MsgIcon icon)
 {
     QMessageBox box(QApplication::activeWindow());
     box.setText(text);
     box.setWindowTitle(title);
-    switch (icon) {
-    case MsgIcon::None:
-        box.setIcon(QMessageBox::NoIcon);
-        break;
-    case MsgIcon::Critical:
-        box.setIcon(QMessageBox::Critical);
-        break;
-    case MsgIcon::Question:
-        box.setIcon(QMessageBox::Question);
-        break;
-    case MsgIcon::Exclamation:
-        box.setIcon(QMessageBox::Warning);
-        break;
-    case MsgIcon::Information:
-        box.setIcon(QMessageBox::Information);
-        break;
-    }
-    switch (buttons) {
-    case MsgButtons::OkOnly:
-        box.setStandardButtons(QMessageBox::Ok);
-        break;
-    case MsgButtons::OkCancel:
-        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
-        break;
-    case MsgButtons::YesNo:
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        break;
-    case MsgButtons::YesNoCancel:
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-        break;
-    case MsgButtons::RetryCancel:
-        box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel);
-        break;
-    }
-    switch (box.exec()) {
-    case QMessageBox::Yes:
-        return MsgAnswer::Yes;
-    case QMessageBox::No:
-        return MsgAnswer::No;
-    case QMessageBox::Cancel:
-        return MsgAnswer::Cancel;
-    case QMessageBox::Retry:
-        return MsgAnswer::Retry;
-    default:
-        return buttons == MsgButtons::OkOnly ? MsgAnswer::Ok : MsgAnswer::Cancel;
-    }
+    box.setIcon(kIcons.at(static_cast<std::size_t>(icon)));
+    box.setStandardButtons(kButtonSets.at(static_cast<std::size_t>(buttons)));
+    const int pressed = box.exec();
+    for (const auto &[button, answer] : kAnswers)
+        if (button == pressed)
+            return answer;
+    // Closed without a button: a lone Ok is the answer, otherwise it is a cancel.
+    return buttons == MsgButtons::OkOnly ? MsgAnswer::Ok : MsgAnswer::Cancel;
 }
