@@ -79,6 +79,19 @@ QString CutBrinsellArtistBold(qsizetype &pos, PageText &page)
                    page, kBoldArtistScan);
 }
 
+namespace
+{
+
+// A DVD has no artist of its own and takes its title; a record's artist is
+// searched from a little past its title, where the cutter says.
+QString artistAfter(const QString &title, bool dvd, qsizetype artistPos, PageText &page,
+                    QString (*cut)(qsizetype &, PageText &))
+{
+    return dvd ? title : cut(artistPos, page);
+}
+
+} // namespace
+
 QString CutBrinsellTitleByHeading(qsizetype &pos, PageText &page, bool dvd, QString &currentArtist)
 {
     QString title;
@@ -96,24 +109,16 @@ QString CutBrinsellTitleByHeading(qsizetype &pos, PageText &page, bool dvd, QStr
         pos = start;
         title = page.cut(start, end);
     }
-    if (dvd) {
-        currentArtist = title;
-    } else {
-        qsizetype artistPos = pos + kBrinsellHeadingArtistSkip;
-        currentArtist = CutBrinsellArtistLink(artistPos, page);
-    }
+    currentArtist =
+        artistAfter(title, dvd, pos + kBrinsellHeadingArtistSkip, page, CutBrinsellArtistLink);
     return title;
 }
 
 QString CutBrinsellTitleByLink(qsizetype &pos, PageText &page, bool dvd, QString &currentArtist)
 {
     const QString title = cutBrinsellLinkTitleOnly(pos, page);
-    if (dvd) {
-        currentArtist = title;
-    } else {
-        qsizetype artistPos = pos + kBrinsellLinkArtistSkip;
-        currentArtist = CutBrinsellArtistBold(artistPos, page);
-    }
+    currentArtist =
+        artistAfter(title, dvd, pos + kBrinsellLinkArtistSkip, page, CutBrinsellArtistBold);
     return title;
 }
 

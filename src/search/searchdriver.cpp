@@ -164,21 +164,23 @@ void SearchDriver::stopLoads()
 
 void SearchDriver::cancel()
 {
-    if (!m_running)
-        return;
-    m_state.ParseActive = false;
-    stopLoads();
-    status(kStatusAborted);
-    finish(true);
+    stop(true);
 }
 
 void SearchDriver::abandon()
+{
+    stop(false);
+}
+
+void SearchDriver::stop(bool report)
 {
     if (!m_running)
         return;
     m_state.ParseActive = false;
     stopLoads();
-    finish(false);
+    if (report)
+        status(kStatusAborted);
+    finish(report);
 }
 
 void SearchDriver::finish(bool report)

@@ -74,6 +74,8 @@ private:
     void startMore();
     void arrived(int index, const LoadedPage &page);
     void stopLoads();
+    // Cancel (reported as aborted) or abandon (said nothing of).
+    void stop(bool report);
     void finish(bool report);
     void status(const QString &text) const;
 
