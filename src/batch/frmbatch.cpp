@@ -18,6 +18,7 @@
 #include "cover/covertexts.h"
 #include "cover/frmcompare.h"
 #include "widgets/controlarrayname.h"
+#include "widgets/foldertreecontrol.h"
 #include "widgets/menutexts.h"
 #include "widgets/nodeimages.h"
 
@@ -169,13 +170,7 @@ QWidget *frmBatch::buildTrees(QWidget *parent)
     auto *treeLayout = new QVBoxLayout(treeHolder);
     treeLayout->setContentsMargins(0, 0, 0, 0);
     for (int t = 0; t < 2; ++t) {
-        auto *tree = new QTreeWidget(treeHolder);
-        tree->setObjectName(controlArrayName("tvBatch", t));
-        tree->setHeaderHidden(true);
-        tree->setColumnCount(1);
-        tree->setUniformRowHeights(true);
-        tree->setIconSize(QSize(16, 16));
-        tree->setMinimumWidth(300);
+        QTreeWidget *tree = newFolderTreeControl(treeHolder, "tvBatch", t, 300);
         treeLayout->addWidget(tree);
         m_types[t].tvBatch = tree;
         connect(tree, &QTreeWidget::itemChanged, this,
@@ -576,8 +571,13 @@ void frmBatch::Form_Load()
     setBusy(false);
 }
 
-bool frmBatch::beginReload(const char *status)
+bool frmBatch::beginReload(const char *status, void (frmBatch::*again)())
 {
+    if (m_runState != RunState::Idle) {
+        // A cancelled run is still winding down: reload once it has.
+        m_afterRun = [this, again] { (this->*again)(); };
+        return false;
+    }
     if (m_busy)
         return false;
     m_busy = true;
@@ -596,12 +596,7 @@ bool frmBatch::beginReload(const char *status)
 
 void frmBatch::cmdNew_Click()
 {
-    if (m_runState != RunState::Idle) {
-        // A cancelled run is still winding down: rescan once it has.
-        m_afterRun = [this] { cmdNew_Click(); };
-        return;
-    }
-    if (!beginReload(kRefreshingFolders))
+    if (!beginReload(kRefreshingFolders, &frmBatch::cmdNew_Click))
         return;
     buildTree(0);
     buildTree(1);
@@ -656,11 +651,7 @@ void frmBatch::closeEvent(QCloseEvent *event)
 
 void frmBatch::RestoreLastBatch()
 {
-    if (m_runState != RunState::Idle) {
-        m_afterRun = [this] { RestoreLastBatch(); };
-        return;
-    }
-    if (!beginReload(kLoadingResults))
+    if (!beginReload(kLoadingResults, &frmBatch::RestoreLastBatch))
         return;
     const ModJacketeer &mod = modJacketeer();
     for (int t = 0; t < 2; ++t) {

@@ -139,8 +139,9 @@ private:
     void selectRoots();
     void setBusy(bool busy);
     // Marks the window busy and clears what a rescan or a restore replaces;
-    // false, and nothing done, while another one runs.
-    bool beginReload(const char *status);
+    // false, and nothing done, while another one runs. While a cancelled run
+    // winds down, `again` is called once it has ended.
+    bool beginReload(const char *status, void (frmBatch::*again)());
     // New, Restore and the type switch are offered only without a run.
     void setRunLocks(bool running);
     void cancelRun();

@@ -10,6 +10,7 @@
 #include "viewer/artshelfscan.h"
 #include "viewer/viewertexts.h"
 #include "widgets/controlarrayname.h"
+#include "widgets/foldertreecontrol.h"
 #include "widgets/nodeimages.h"
 
 #include <QCoreApplication>
@@ -68,12 +69,7 @@ QWidget *frmList::buildTrees()
     frame1->setObjectName(QStringLiteral("Frame1"));
     auto *treeLayout = new QVBoxLayout(frame1);
     for (int i = 0; i < 2; ++i) {
-        auto *tree = new QTreeWidget(frame1);
-        tree->setObjectName(controlArrayName("tvViewer", i));
-        tree->setHeaderHidden(true);
-        tree->setColumnCount(1);
-        tree->setUniformRowHeights(true);
-        tree->setMinimumWidth(280);
+        QTreeWidget *tree = newFolderTreeControl(frame1, "tvViewer", i, 280);
         treeLayout->addWidget(tree);
         m_tvViewer[size_t(i)] = tree;
         connect(tree, &QTreeWidget::itemClicked, this, [this, i] { tvViewer_Click(i); });
