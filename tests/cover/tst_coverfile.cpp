@@ -29,33 +29,8 @@ class tst_CoverFile : public QObject
 private slots:
     void target_data()
     {
-        QTest::addColumn<QString>("templ");
-        QTest::addColumn<QString>("artist");
-        QTest::addColumn<QString>("album");
-        QTest::addColumn<QString>("folder");
-        QTest::addColumn<QString>("expected");
-
-        const auto row = [](const char *name, const char *templ, const char *artist,
-                            const char *album, const char *folder, const char *expected) {
-            QTest::newRow(name) << templ << artist << album << folder << expected;
-        };
-        // clang-format off
-        row("artist and album cleaned", "@artist@ - @album@", "Alpha/Beta", "Gamma: Live", "/m/x",
-            "/m/x/Alpha-Beta - Gamma- Live.jpg");
-        row("default template", "folder", "A", "B", "/m/x", "/m/x/folder.jpg");
-        row("folder placeholder", "@folder@", "A", "B", "/music/Metallica - Black",
-            "/music/Metallica - Black/Metallica - Black.jpg");
-        row("other case left alone", "@Artist@ @ALBUM@ @Folder@", "A", "B", "/m/x", "/m/x/@Artist@ @ALBUM@ @Folder@.jpg");
-        row("every occurrence", "@artist@-@artist@ @album@@album@", "Kite", "Sky", "/m/x", "/m/x/Kite-Kite SkySky.jpg");
-        row("artist text holding a later token is expanded too", "@artist@", "x@album@", "B", "/m/x", "/m/x/xB.jpg");
-        row("blanks trimmed after cleaning", "  @artist@ @album@", "Neon Parade", "", "/m/x", "/m/x/Neon Parade .jpg");
-        row("trailing slash on folder", "@folder@", "", "", "/m/Dust Roads/", "/m/Dust Roads/Dust Roads.jpg");
-        row("root folder", "@folder@x", "", "", "/", "/x.jpg");
-        row("every forbidden character cleaned", "@artist@", "a/b\\c:d>e<f*g?h\"i|j", "", "/m/x", "/m/x/a-b-c-d-e-f-g-h-i-j.jpg");
-        row("other characters kept", "@artist@", "Ab 9.'&%#!~é", "", "/m/x", "/m/x/Ab 9.'&%#!~é.jpg");
-        row("a path in the artist cannot leave the folder", "@artist@", "../../etc/passwd", "",
-            "/m/x", "/m/x/..-..-etc-passwd.jpg");
-        // clang-format on
+        TestFiles::addTableRows("tables/cover-names.txt",
+                                {"templ", "artist", "album", "folder", "expected"});
     }
 
     void target()
@@ -69,22 +44,18 @@ private slots:
 
     void fetch_data()
     {
-        // A picture of tests/data/pictures, or as TestFiles::writeServed writes
-        // it: "WxH" a picture, "page" a page of text, "" nothing.
+        // A picture of tests/data/pictures, "WxH" a picture of that size, ""
+        // nothing (the download's answers are Quick Save's).
         QTest::addColumn<QString>("served");
-        QTest::addColumn<int>("status");
         QTest::addColumn<int>("expected");
         QTest::addColumn<QSize>("size"); // upright, of the picture kept
         const auto row = [](const char *name, const char *served, FetchResult expected,
-                            QSize size = {}, int status = 0) {
-            QTest::newRow(name) << served << status << int(expected) << size;
+                            QSize size = {}) {
+            QTest::newRow(name) << served << int(expected) << size;
         };
         row("picture", "500x500", FetchResult::Ok, {500, 500});
         row("one pixel wide is a picture", "1x2", FetchResult::Ok, {1, 2});
         row("one pixel high is a picture", "2x1", FetchResult::Ok, {2, 1});
-        row("1x1 placeholder", "1x1", FetchResult::Empty);
-        row("error page", "page", FetchResult::NotAPicture);
-        row("download failed", "500x500", FetchResult::DownloadFailed, {}, 404);
         row("nothing arrived", "", FetchResult::DownloadFailed);
         row("progressive JPEG", "progressive.jpg", FetchResult::Ok, {300, 300});
         row("CMYK JPEG", "cmyk.jpg", FetchResult::Ok, {300, 300});
@@ -103,7 +74,6 @@ private slots:
     void fetch()
     {
         QFETCH(QString, served);
-        QFETCH(int, status);
         QFETCH(int, expected);
         QFETCH(QSize, size);
         QTemporaryDir dir;
@@ -118,13 +88,11 @@ private slots:
             requested.append(url);
             if (file)
                 QFile::copy(fixture, path);
-            else if (served == "page")
-                TestFiles::writeServed(path, QSize(0, 0));
             else if (!served.isEmpty())
                 TestFiles::writeServed(
                     path, QSize(served.section('x', 0, 0).toInt(), served.section('x', 1).toInt()));
             sentBytes = readFile(path);
-            return status;
+            return 0;
         };
         QCOMPARE(int(CoverFile::fetch("http://img/x.jpg", scratch, download)), expected);
         QCOMPARE(requested, QStringList{"http://img/x.jpg"});
@@ -204,22 +172,13 @@ private slots:
         QCOMPARE(normal, ReplacePolicy(policy) != ReplacePolicy::Never || !kept);
     }
 
-    void kbytes_data()
-    {
-        QTest::addColumn<qint64>("bytes");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("no file") << qint64(-1) << "N/A";
-        QTest::newRow("a folder is no file either") << qint64(-2) << "N/A";
-        QTest::newRow("half rounds to even 0") << qint64(512) << "0 Kbytes";
-        QTest::newRow("over a half") << qint64(513) << "1 Kbytes";
-        QTest::newRow("two and a half rounds to 2") << qint64(2560) << "2 Kbytes";
-        QTest::newRow("large") << qint64(5) * 1024 * 1024 * 1024 + 1536 << "5242882 Kbytes";
-    }
+    void kbytes_data() { TestFiles::addTableRows("tables/file-sizes.txt", {"size", "text"}); }
 
     void kbytes()
     {
-        QFETCH(qint64, bytes);
         QFETCH(QString, text);
+        QFETCH(QString, size);
+        const qint64 bytes = size.toLongLong();
         const QString file = m_work.filePath(QString("%1.bin").arg(bytes));
         if (bytes == -2)
             QVERIFY(QDir().mkpath(file));
@@ -235,37 +194,24 @@ private slots:
 
     void recommendation_data()
     {
-        QTest::addColumn<QSize>("one");
-        QTest::addColumn<qint64>("s1");
-        QTest::addColumn<QSize>("two");
-        QTest::addColumn<qint64>("s2"); // -1: size unreadable
-        QTest::addColumn<bool>("recOne");
-        QTest::addColumn<bool>("recTwo");
-        // clang-format off
-        QTest::newRow("one larger") << QSize(500, 500) << 37LL << QSize(300, 300) << 90LL << true << false;
-        QTest::newRow("two larger") << QSize(300, 300) << 90LL << QSize(500, 500) << 37LL << false << true;
-        QTest::newRow("one wider but shorter wins as Picture One") << QSize(500, 400) << 1LL << QSize(400, 500) << 2LL << true << false;
-        QTest::newRow("two wider but shorter loses as Picture Two") << QSize(400, 500) << 1LL << QSize(500, 400) << 2LL << true << false;
-        QTest::newRow("one taller only") << QSize(300, 301) << 1LL << QSize(300, 300) << 9LL << true << false;
-        QTest::newRow("two wider only") << QSize(300, 300) << 9LL << QSize(301, 300) << 1LL << false << true;
-        QTest::newRow("equal size, one bigger file") << QSize(500, 500) << 40LL << QSize(500, 500) << 39LL << true << false;
-        QTest::newRow("equal size, two bigger file") << QSize(500, 500) << 39LL << QSize(500, 500) << 40LL << false << true;
-        QTest::newRow("equal everything") << QSize(500, 500) << 40LL << QSize(500, 500) << 40LL << true << true;
-        QTest::newRow("unreadable size loses") << QSize(500, 500) << -1LL << QSize(500, 500) << 0LL << false << true;
-        QTest::newRow("both unreadable") << QSize(0, 0) << -1LL << QSize(0, 0) << -1LL << true << true;
-        // clang-format on
+        TestFiles::addTableRows("tables/recommendations.txt", {"one", "two", "recommended"});
     }
 
     void recommendation()
     {
-        QFETCH(QSize, one);
-        QFETCH(qint64, s1);
-        QFETCH(QSize, two);
-        QFETCH(qint64, s2);
-        auto opt = [](qint64 s) { return s < 0 ? std::nullopt : std::optional<qint64>(s); };
-        const Recommendation r = recommend(one, opt(s1), two, opt(s2));
-        QTEST(r.one, "recOne");
-        QTEST(r.two, "recTwo");
+        QFETCH(QString, one);
+        QFETCH(QString, two);
+        // "WxH bytes", "-" for bytes that cannot be read.
+        const auto size = [](const QString &s) {
+            return QSize(s.section('x', 0, 0).toInt(),
+                         s.section(' ', 0, 0).section('x', 1).toInt());
+        };
+        const auto bytes = [](const QString &s) {
+            const QString b = s.section(' ', 1);
+            return b == "-" ? std::nullopt : std::optional<qint64>(b.toLongLong());
+        };
+        const Recommendation r = recommend(size(one), bytes(one), size(two), bytes(two));
+        QTEST(QString(r.one ? (r.two ? "both" : "one") : (r.two ? "two" : "none")), "recommended");
     }
 
     void twoHitCompare_data()
@@ -341,20 +287,36 @@ private slots:
         QCOMPARE(QImage(two).size(), QSize(300, 300));
     }
 
-    void crops500SquareToCover()
+    void crop_data()
     {
-        const QImage source(TestFiles::testData("pictures/gradient-500x500.png"));
-        const QString target = m_dir.filePath(QStringLiteral("Harbour Lights.jpg"));
-        QVERIFY(source.save(target, "JPG"));
+        QTest::addColumn<QString>("picture"); // of tests/data/pictures
+        QTest::addColumn<QList<QPoint>>("at");
+        QTest::addColumn<QList<QColor>>("colour"); // of the saved cover there
+        // Red grows left to right, green top to bottom, blue the other way.
+        QTest::newRow("500 square")
+            << "gradient-500x500.png" << QList<QPoint>{{0, 0}, {175, 250}, {349, 499}}
+            << QList<QColor>{QColor(38, 0, 217), QColor(128, 128, 127), QColor(217, 255, 38)};
+        // Upright 200x400, red above blue; black where the picture ends.
+        QTest::newRow("turned, smaller than the cover")
+            << "exif6-400x200.jpg" << QList<QPoint>{{10, 10}, {10, 300}, {200, 100}, {10, 450}}
+            << QList<QColor>{QColor(0xd02020), QColor(0x2040c0), Qt::black, Qt::black};
+    }
 
+    void crop()
+    {
+        QFETCH(QString, picture);
+        QFETCH(QList<QPoint>, at);
+        QFETCH(QList<QColor>, colour);
+        const QImage source = CoverFile::readPicture(TestFiles::testData("pictures/" + picture));
+        const QString target = m_dir.filePath("Harbour Lights.jpg");
+        QVERIFY(TestFiles::writeFile(target, "old cover"));
         RecordingMessageBox box;
         const CropResult result = cropCoverArt(source, target, box);
         QCOMPARE(result.outcome, CropOutcome::Cropped);
         QVERIFY(box.shown.isEmpty());
-
-        // Before JPEG: exactly columns 75..424 of the source.
-        QCOMPARE(result.cropped.convertToFormat(QImage::Format_RGB32),
-                 source.copy(75, 0, 350, 500));
+        // Before JPEG: exactly columns 75 to 424, rows 0 to 499, black beyond the picture.
+        QCOMPARE(result.cropped,
+                 source.convertToFormat(QImage::Format_RGB32).copy(75, 0, 350, 500));
 
         // A baseline 350x500 JPEG, 4:2:0, with the standard tables at quality 85.
         const QByteArray written = readFile(target);
@@ -365,82 +327,47 @@ private slots:
         QVERIFY(written.contains(QByteArray::fromHex(
             "010505050706070e08080e1e1411141e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e"
             "1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e")));
-        // What the file shows: a wrong rectangle, a flipped picture or swapped
-        // channels would be far off.
-        const int distance =
-            TestFiles::pictureDistance(QImage(target), source.copy(75, 0, 350, 500));
-        QVERIFY2(distance >= 0 && distance <= 12, qPrintable(QString::number(distance)));
-
+        QVERIFY(!written.contains("Exif")); // no viewer turns it again
+        const QImage cover(target);
+        for (int i = 0; i < at.size(); ++i)
+            QVERIFY2(channelDistance(cover.pixel(at[i]), colour[i].rgb()) <= 12,
+                     qPrintable(QString::number(i)));
         // Nothing was left beside the picture or in the application folder.
         QCOMPARE(QDir(m_folders.path("app")).entryList(QDir::Files | QDir::Hidden), QStringList());
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden),
-                 QStringList{QStringLiteral("Harbour Lights.jpg")});
+                 QStringList{"Harbour Lights.jpg"});
     }
 
-    void cropsTheUprightPicture()
+    void cropFailureLeavesTheFile_data()
     {
-        // Stored with its top half red, shown turned: blue on the left, red on
-        // the right, and so is the cover cut from it.
-        const QString target = m_dir.filePath(QStringLiteral("Sideways.jpg"));
-        QVERIFY(QFile::copy(TestFiles::testData("pictures/exif6-500x500.jpg"), target));
-        RecordingMessageBox box;
-        QCOMPARE(cropCoverArt(CoverFile::readPicture(target), target, box).outcome,
-                 CropOutcome::Cropped);
-        const QByteArray written = readFile(target);
-        QVERIFY(!written.contains("Exif")); // no viewer turns it again
-        const QImage cover(target);
-        QCOMPARE(cover.size(), QSize(350, 500));
-        for (const QPoint at : {QPoint(10, 10), QPoint(10, 490), QPoint(170, 250)})
-            QVERIFY(channelDistance(cover.pixel(at), qRgb(0x20, 0x40, 0xc0)) <= 12);
-        for (const QPoint at : {QPoint(340, 10), QPoint(340, 490), QPoint(180, 250)})
-            QVERIFY(channelDistance(cover.pixel(at), qRgb(0xd0, 0x20, 0x20)) <= 12);
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<QString>("message"); // "": none; else title|text
+        // So long a name that the new file cannot be made beside it.
+        QTest::newRow("cannot be written")
+            << QString(250, 'x') + ".jpg" << int(CropOutcome::WriteFailed) << "";
+        QTest::newRow("cannot be loaded")
+            << "untouched.jpg" << int(CropOutcome::LoadFailed) << "Jacketeer|Can't load BMP image";
     }
 
-    void smallPictureGetsBlackMargin()
+    void cropFailureLeavesTheFile()
     {
-        // Only columns 75..299 and rows 0..199 exist; the rest of the cover is black.
-        QImage source(300, 200, QImage::Format_RGB32);
-        source.fill(QColor(200, 40, 90));
-        const QString target = m_dir.filePath(QStringLiteral("small.jpg"));
-        QVERIFY(source.save(target, "JPG"));
-        RecordingMessageBox box;
-        const CropResult result = cropCoverArt(source, target, box);
-        QCOMPARE(result.outcome, CropOutcome::Cropped);
-        QCOMPARE(result.cropped.size(), QSize(350, 500));
-        QCOMPARE(result.cropped.pixel(0, 0), qRgb(200, 40, 90));
-        QCOMPARE(result.cropped.pixel(224, 199), qRgb(200, 40, 90));
-        QCOMPARE(result.cropped.pixel(225, 0), qRgb(0, 0, 0));
-        QCOMPARE(result.cropped.pixel(0, 200), qRgb(0, 0, 0));
-        QCOMPARE(QImage(target).size(), QSize(350, 500));
-    }
-
-    void failedWriteKeepsPicture()
-    {
-        // A name so long that the new file cannot be made beside it.
+        QFETCH(QString, name);
+        QFETCH(QString, message);
         QTemporaryDir dir;
-        const QString target = dir.filePath(QString(250, 'x') + ".jpg");
-        const QImage source(TestFiles::testData("pictures/gradient-500x500.png"));
-        QVERIFY(source.save(target, "JPG"));
-        const QByteArray before = readFile(target);
-        RecordingMessageBox box;
-        QCOMPARE(cropCoverArt(source, target, box).outcome, CropOutcome::WriteFailed);
-        QCOMPARE(readFile(target), before);
-        QVERIFY(box.shown.isEmpty());
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
-    }
-
-    void pictureThatCannotBeLoaded()
-    {
-        const QString target = m_dir.filePath(QStringLiteral("untouched.jpg"));
+        const QString target = dir.filePath(name);
         QVERIFY(TestFiles::writeFile(target, "not replaced"));
+        const QImage source = CoverFile::readPicture(
+            message.isEmpty() ? TestFiles::testData("pictures/gradient-500x500.png") : target);
         RecordingMessageBox box;
-        const CropResult result = cropCoverArt(CoverFile::readPicture(target), target, box);
-        QCOMPARE(result.outcome, CropOutcome::LoadFailed);
-        QCOMPARE(box.shown.size(), 1);
-        QCOMPARE(box.shown[0].text, "Can't load BMP image");
-        QCOMPARE(box.shown[0].title, "Jacketeer");
-        QCOMPARE(box.shown[0].icon, MsgIcon::None);
+        QTEST(int(cropCoverArt(source, target, box).outcome), "outcome");
         QCOMPARE(readFile(target), QByteArray("not replaced"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{name});
+        QCOMPARE(box.shown.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty()) {
+            QCOMPARE(box.shown[0].title + '|' + box.shown[0].text, message);
+            QCOMPARE(box.shown[0].icon, MsgIcon::None);
+        }
     }
 
 private:

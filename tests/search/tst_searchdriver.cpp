@@ -186,32 +186,20 @@ private slots:
 
     void requestAddresses_data()
     {
-        QTest::addColumn<QString>("actual");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("Vantory music: surrounding blanks dropped, inner text unchanged")
-            << vantoryMusicUrl("v.test", "  Marlow & Keys  ", 4116)
-            << "http://v.test/catalog/search-ng.gsp?dept=4104&search_query=Marlow & "
-               "Keys&CATEGORY_ID=4116&cat=4116";
-        QTest::newRow("Vantory DVD")
-            << vantoryDvdUrl("v.test:81", " Cold Creek")
-            << "http://v.test:81/catalog/search-ng.gsp?dept=4096&search_query=Cold "
-               "Creek&CATEGORY_ID=41938&cat=41938";
-        QTest::newRow("Brinsell music: # sent as %23, = follows the text")
-            << brinsellMusicUrl("b.test", "Sonata No. 14 in C# Minor ")
-            << "http://b.test/retail/searchresults.asp?querytype=music&qutype=&pagereq=1&alpha2=&"
-               "alpha=&search_store=6&searchid=&qu=Sonata No. 14 in C%23 Minor=&mfgid=&deptid=&"
-               "format=&formatid=&systid=&nrecpage=&loc=109&mfgnm=&cscat=&ra=&cvsnid=";
-        QTest::newRow("Brinsell DVD")
-            << brinsellDvdUrl("b.test", "Harbour Lights")
-            << "http://b.test/retail/searchresults.asp?querytype=video_dvd&qutype=&pagereq=2&"
-               "alpha2=&alpha=&search_store=4&searchid=&qu=Harbour Lights&orderby=&mfgid=&deptid=&"
-               "format=16&formatid=&systid=&nrecpage=&loc=322&mfgnm=&cscat=&ra=&cvsnid=&sbxs=";
+        TestFiles::addTableRows("tables/search-addresses.txt",
+                                {"search", "host", "text", "address"});
     }
 
     void requestAddresses()
     {
-        QFETCH(QString, actual);
-        QTEST(actual, "expected");
+        QFETCH(QString, search);
+        QFETCH(QString, host);
+        QFETCH(QString, text);
+        const QString address = search == "Vantory music"  ? vantoryMusicUrl(host, text, 4116)
+                                : search == "Vantory DVD"  ? vantoryDvdUrl(host, text)
+                                : search == "Brinsell DVD" ? brinsellDvdUrl(host, text)
+                                                           : brinsellMusicUrl(host, text);
+        QTEST(address, "address");
     }
 
     void requestOrder_data()
@@ -252,33 +240,23 @@ private slots:
 
     void pageAcceptance_data()
     {
-        QTest::addColumn<QString>("loaded");
-        QTest::addColumn<int>("request"); // genre index; -1 Vantory DVD; -2 Brinsell
-        QTest::addColumn<bool>("ok");
-        QTest::addColumn<bool>("accepted");
-        // clang-format off
-        QTest::newRow("id anywhere") << "http://v/4118/moved" << 0 << true << true;
-        QTest::newRow("category lost") << "http://v/moved.gsp?CATEGORY_ID=moved" << 0 << true << false;
-        QTest::newRow("dvd lost") << "http://v/c?cat=4193" << -1 << true << false;
-        QTest::newRow("failed load") << "http://v/c?CATEGORY_ID=4118" << 0 << false << false;
-        QTest::newRow("Brinsell anywhere") << "http://b/moved" << -2 << true << true;
-        QTest::newRow("Brinsell failed load") << "http://b/x" << -2 << false << false;
-        // clang-format on
+        TestFiles::addTableRows("tables/page-acceptance.txt",
+                                {"asked", "loadedAt", "loaded", "accepted"});
     }
 
     void pageAcceptance()
     {
+        QFETCH(QString, asked);
+        QFETCH(QString, loadedAt);
         QFETCH(QString, loaded);
-        QFETCH(int, request);
-        QFETCH(bool, ok);
         SearchRequest r;
-        r.site = request == -2 ? RetailerSite::Brinsell : RetailerSite::Vantory;
-        r.type = request == -1 ? SearchType::DVD : SearchType::Music;
-        r.genreIndex = request;
+        r.site = asked == "Brinsell" ? RetailerSite::Brinsell : RetailerSite::Vantory;
+        r.type = asked == "Vantory DVD" ? SearchType::DVD : SearchType::Music;
+        r.genreIndex = asked == "Vantory Rock" ? 0 : -1;
         LoadedPage page;
-        page.ok = ok;
-        page.locationUrl = loaded;
-        QTEST(RetailerSearch::accepted(r, page), "accepted");
+        page.ok = loaded == "yes";
+        page.locationUrl = loadedAt;
+        QTEST(QString(RetailerSearch::accepted(r, page) ? "yes" : "no"), "accepted");
     }
 
     // The batch run's way: its own checks between requests, the hit count of each.
