@@ -44,38 +44,15 @@ private slots:
 
     void fetch_data()
     {
-        // A picture of tests/data/pictures, "WxH" a picture of that size, ""
-        // nothing (the download's answers are Quick Save's).
-        QTest::addColumn<QString>("served");
-        QTest::addColumn<int>("expected");
-        QTest::addColumn<QSize>("size"); // upright, of the picture kept
-        const auto row = [](const char *name, const char *served, FetchResult expected,
-                            QSize size = {}) {
-            QTest::newRow(name) << served << int(expected) << size;
-        };
-        row("picture", "500x500", FetchResult::Ok, {500, 500});
-        row("one pixel wide is a picture", "1x2", FetchResult::Ok, {1, 2});
-        row("one pixel high is a picture", "2x1", FetchResult::Ok, {2, 1});
-        row("nothing arrived", "", FetchResult::DownloadFailed);
-        row("progressive JPEG", "progressive.jpg", FetchResult::Ok, {300, 300});
-        row("CMYK JPEG", "cmyk.jpg", FetchResult::Ok, {300, 300});
-        row("EXIF orientation 6", "exif6-400x200.jpg", FetchResult::Ok, {200, 400});
-        row("12,000 x 12,000", "gray-12000x12000.jpg", FetchResult::Ok, {12000, 12000});
-        row("cut in half", "truncated.jpg", FetchResult::NotAPicture);
-        row("no end-of-image marker", "no-end-marker.jpg", FetchResult::NotAPicture);
-        row("stray marker in the data", "corrupt.jpg", FetchResult::NotAPicture);
-        row("PNG", "quadrants.png", FetchResult::Ok, {64, 48});
-        row("GIF, transparent part", "quadrants.gif", FetchResult::Ok, {64, 48});
-        row("WebP", "quadrants.webp", FetchResult::Ok, {64, 48});
-        row("BMP", "quadrants.bmp", FetchResult::Ok, {64, 48});
-        row("TIFF", "quadrants.tif", FetchResult::Ok, {64, 48});
+        TestFiles::addTableRows("tables/fetched-pictures.txt", {"served", "result", "upright"});
     }
 
     void fetch()
     {
         QFETCH(QString, served);
-        QFETCH(int, expected);
-        QFETCH(QSize, size);
+        QFETCH(QString, result);
+        QFETCH(QString, upright);
+        const QSize size = TestFiles::sizeOf(upright);
         QTemporaryDir dir;
         const QString scratch = dir.filePath("compare2.jpg");
         // A stale scratch picture from before must not be mistaken for this download.
@@ -88,16 +65,18 @@ private slots:
             requested.append(url);
             if (file)
                 QFile::copy(fixture, path);
-            else if (!served.isEmpty())
-                TestFiles::writeServed(
-                    path, QSize(served.section('x', 0, 0).toInt(), served.section('x', 1).toInt()));
+            else
+                TestFiles::writeServed(path, TestFiles::sizeOf(served));
             sentBytes = readFile(path);
             return 0;
         };
-        QCOMPARE(int(CoverFile::fetch("http://img/x.jpg", scratch, download)), expected);
+        // In the order of FetchResult.
+        const QStringList results{"Ok", "DownloadFailed", "Empty", "NotAPicture"};
+        QCOMPARE(results.value(int(CoverFile::fetch("http://img/x.jpg", scratch, download))),
+                 result);
         QCOMPARE(requested, QStringList{"http://img/x.jpg"});
-        QCOMPARE(QFile::exists(scratch), expected == int(FetchResult::Ok));
-        if (expected != int(FetchResult::Ok))
+        QCOMPARE(QFile::exists(scratch), result == "Ok");
+        if (result != "Ok")
             return;
         QSize checked;
         QCOMPARE(CoverFile::check(scratch, &checked), PictureCheck::Ok);
@@ -118,58 +97,44 @@ private slots:
 
     void place_data()
     {
-        QTest::addColumn<QString>("existing"); // "": none; a read-only picture otherwise
-        QTest::addColumn<int>("policy");
-        QTest::addColumn<int>("answer"); // -1: no question hook
-        QTest::addColumn<int>("outcome");
-        QTest::addColumn<bool>("asked");
-        const auto row = [](const char *name, const char *existing, ReplacePolicy policy,
-                            int answer, PlaceOutcome outcome, bool asked) {
-            QTest::newRow(name) << existing << int(policy) << answer << int(outcome) << asked;
-        };
-        // clang-format off
-        row("new picture, never asked", "", ReplacePolicy::Ask, 0, PlaceOutcome::Saved, false);
-        row("new picture under Never", "", ReplacePolicy::Never, -1, PlaceOutcome::Saved, false);
-        row("Ask, replace", "cover.jpg", ReplacePolicy::Ask, 1, PlaceOutcome::Replaced, true);
-        row("Ask, keep", "cover.jpg", ReplacePolicy::Ask, 0, PlaceOutcome::KeptExisting, true);
-        row("Ask without a question keeps", "cover.jpg", ReplacePolicy::Ask, -1, PlaceOutcome::KeptExisting, false);
-        row("hidden picture is found", ".cover.jpg", ReplacePolicy::Ask, 1, PlaceOutcome::Replaced, true);
-        row("Always", "cover.jpg", ReplacePolicy::Always, 0, PlaceOutcome::Replaced, false);
-        row("Never", "cover.jpg", ReplacePolicy::Never, 1, PlaceOutcome::KeptExisting, false);
-        // clang-format on
+        TestFiles::addTableRows("tables/placed-pictures.txt",
+                                {"existing", "policy", "answer", "outcome", "asked"});
     }
 
     void place()
     {
         QFETCH(QString, existing);
-        QFETCH(int, policy);
-        QFETCH(int, answer);
-        QFETCH(int, outcome);
-        QFETCH(bool, asked);
+        QFETCH(QString, policy);
+        QFETCH(QString, answer);
+        QFETCH(QString, outcome);
+        QFETCH(QString, asked);
+        // In the orders of ReplacePolicy and PlaceOutcome.
+        const auto replace = ReplacePolicy(QStringList{"Ask", "Always", "Never"}.indexOf(policy));
+        const QStringList outcomes{"Saved", "Replaced", "KeptExisting", "Failed"};
         QTemporaryDir dir;
         const QString picture = writePicture(dir.filePath("compare2.jpg"), 500, 500, Qt::green);
-        const QString target = dir.filePath(existing.isEmpty() ? QString("cover.jpg") : existing);
+        const QString target = dir.filePath(existing == "-" ? QString("cover.jpg") : existing);
         QByteArray oldBytes;
-        if (!existing.isEmpty()) {
+        if (existing != "-") {
             oldBytes = readFile(writePicture(target, 300, 300, Qt::blue));
             QVERIFY(QFile::setPermissions(target, QFileDevice::ReadOwner));
         }
         QStringList questions;
         ReplaceQuestion ask;
-        if (answer >= 0)
+        if (answer != "-")
             ask = [&](const QString &t) {
                 questions.append(t);
-                return answer == 1;
+                return answer == "yes";
             };
 
-        const PlaceResult r = CoverFile::place(picture, target, ReplacePolicy(policy), ask);
-        QCOMPARE(int(r.outcome), outcome);
-        QCOMPARE(questions, asked ? QStringList{target} : QStringList{});
+        const PlaceResult r = CoverFile::place(picture, target, replace, ask);
+        QCOMPARE(outcomes.value(int(r.outcome)), outcome);
+        QCOMPARE(questions, asked == "yes" ? QStringList{target} : QStringList{});
         const bool kept = r.outcome == PlaceOutcome::KeptExisting;
         QCOMPARE(readFile(target), kept ? oldBytes : readFile(picture));
         // Made normal unless it was to stay untouched; a new picture is normal.
         const bool normal = (QFile::permissions(target) & QFileDevice::WriteOwner) != 0;
-        QCOMPARE(normal, ReplacePolicy(policy) != ReplacePolicy::Never || !kept);
+        QCOMPARE(normal, replace != ReplacePolicy::Never || !kept);
     }
 
     void kbytes_data() { TestFiles::addTableRows("tables/file-sizes.txt", {"size", "text"}); }
@@ -202,10 +167,7 @@ private slots:
         QFETCH(QString, one);
         QFETCH(QString, two);
         // "WxH bytes", "-" for bytes that cannot be read.
-        const auto size = [](const QString &s) {
-            return QSize(s.section('x', 0, 0).toInt(),
-                         s.section(' ', 0, 0).section('x', 1).toInt());
-        };
+        const auto size = [](const QString &s) { return TestFiles::sizeOf(s.section(' ', 0, 0)); };
         const auto bytes = [](const QString &s) {
             const QString b = s.section(' ', 1);
             return b == "-" ? std::nullopt : std::optional<qint64>(b.toLongLong());
@@ -216,38 +178,20 @@ private slots:
 
     void twoHitCompare_data()
     {
-        QTest::addColumn<QList<bool>>("ticks");
-        QTest::addColumn<QList<QSize>>("served"); // per download, see TestFiles::writeServed
-        QTest::addColumn<QString>("message");     // "": both pictures ready; else title|text
-        QTest::addColumn<int>("icon");
-        const QList<bool> two{false, true, false, true, false};
-        const QSize big(500, 500);
-        const QSize small(300, 300);
-        const auto row = [](const char *name, QList<bool> ticks, QList<QSize> served,
-                            const char *message = "", MsgIcon icon = MsgIcon::None) {
-            QTest::newRow(name) << ticks << served << QString(message) << int(icon);
-        };
-        const char *tooMany = "Error|You can only compare two pictures at a time.";
-        const char *tooFew = "Error|You must select 2 images to view.";
-        // clang-format off
-        row("three", {true, true, false, true}, {}, tooMany, MsgIcon::Exclamation);
-        row("one", {false, true, false}, {}, tooFew, MsgIcon::Exclamation);
-        row("none", {}, {}, tooFew, MsgIcon::Exclamation);
-        row("ticks beyond the hits do not count", {true, false, false, false, false, true}, {}, tooFew, MsgIcon::Exclamation);
-        row("both downloaded", two, {big, small});
-        row("first fails", two, {QSize()}, "Picture Compare Error|Unable to download picture 1");
-        row("second fails", two, {big, QSize()}, "Picture Compare Error|Unable to download picture 2");
-        row("second is an error page", two, {big, QSize(0, 0)}, "Picture Compare Error|Unable to download picture 2");
-        row("second is the 1x1 placeholder", two, {big, QSize(1, 1)}, "Picture Compare Error|Unable to download picture 2");
-        // clang-format on
+        TestFiles::addTableRows("tables/two-hit-compares.txt",
+                                {"ticks", "served", "message", "icon"});
     }
 
     void twoHitCompare()
     {
-        QFETCH(QList<bool>, ticks);
-        QFETCH(QList<QSize>, served);
+        QFETCH(QString, ticks);
+        QFETCH(QString, served);
         QFETCH(QString, message);
-        QFETCH(int, icon);
+        QFETCH(QString, icon);
+        QList<bool> ticked;
+        for (const QString &t : ticks.split(' ', Qt::SkipEmptyParts))
+            ticked << (t == "1");
+        const QStringList sent = served == "none" ? QStringList() : served.split(' ');
         const HitLookup fiveHits = [](int n) -> std::optional<ComparedHit> {
             if (n < 1 || n > 5)
                 return std::nullopt;
@@ -261,22 +205,21 @@ private slots:
         QStringList urls;
         bool oldGone = false;
         const TwoHitSetup s = prepareTwoHitCompare(
-            ticks, 5, fiveHits,
+            ticks == "-" ? QList<bool>() : ticked, 5, fiveHits,
             [&](const QString &url, const QString &path) {
-                TestFiles::writeServed(path, served.value(urls.size()));
+                TestFiles::writeServed(path, TestFiles::sizeOf(sent.value(urls.size())));
                 urls.append(url);
                 return 1; // The answer is ignored: only the file counts.
             },
             box, m_app.path(), [&] { oldGone = !QFile::exists(one) && !QFile::exists(two); });
-        QCOMPARE(s.ready, message.isEmpty());
-        QCOMPARE(urls, (QStringList{"http://img/2.jpg", "http://img/4.jpg"}).mid(0, served.size()));
-        QCOMPARE(oldGone, !served.isEmpty());
-        QCOMPARE(box.shown.size(), message.isEmpty() ? 0 : 1);
-        if (!message.isEmpty()) {
-            QCOMPARE(box.shown[0].title, message.section('|', 0, 0));
-            QCOMPARE(box.shown[0].text, message.section('|', 1));
-            QCOMPARE(int(box.shown[0].icon), icon);
-            QCOMPARE(int(box.shown[0].buttons), int(MsgButtons::OkOnly));
+        QCOMPARE(s.ready, message == "-");
+        QCOMPARE(urls, (QStringList{"http://img/2.jpg", "http://img/4.jpg"}).mid(0, sent.size()));
+        QCOMPARE(oldGone, !sent.isEmpty());
+        QCOMPARE(box.shown.size(), message == "-" ? 0 : 1);
+        if (message != "-") {
+            QCOMPARE(box.shown[0].title + '|' + box.shown[0].text, message);
+            QCOMPARE(box.shown[0].icon, icon == "None" ? MsgIcon::None : MsgIcon::Exclamation);
+            QCOMPARE(box.shown[0].buttons, MsgButtons::OkOnly);
             return;
         }
         QCOMPARE(s.hits[0].number, 2);

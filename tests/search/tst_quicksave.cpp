@@ -17,11 +17,6 @@
 using TestFiles::readFile;
 using TestFiles::writePicture;
 
-namespace
-{
-constexpr int kYes = int(MsgAnswer::Yes);
-}
-
 class tst_QuickSave : public QObject
 {
     Q_OBJECT
@@ -90,67 +85,24 @@ private slots:
     // user chose, each with its own messages.
     void saveByHand_data()
     {
-        QTest::addColumn<bool>("compared"); // saveComparedPicture of "compare2.jpg"
-        // What the folder holds: "", "picture", "subfolder" (in the picture's
-        // place), or "gone" (no folder).
-        QTest::addColumn<QString>("setup");
-        // Sent (see TestFiles::writeServed); in "compare2.jpg" when compared.
-        QTest::addColumn<QSize>("served");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QList<int>>("answers"); // replace question, then compare: 1 keeps
-        QTest::addColumn<int>("outcome");
-        QTest::addColumn<QString>("message"); // "": none; else title, "|", text
-        QTest::addColumn<int>("icon");
-        QTest::addColumn<QString>("left"); // what the picture is afterwards: new, old or none
-
-        const QString downloadFailed = "Download Error|Download of file was unseccessful.  Please "
-                                       "make sure you on connected to the internet and try again";
-        const QString replace = "Replace Cover Art?|Cover Art already exists in this folder.  Do "
-                                "you want to compare the Cover Art before replacing?";
-        const QString noFolder =
-            "Please choose the folder to save the Cover Art into in the Quick Save folder list.";
-        const int no = int(MsgAnswer::No);
-        using O = CoverSaveOutcome;
-        const auto row = [](const char *name, bool compared, const char *setup, QSize served,
-                            int status, QList<int> answers, O outcome, const QString &message,
-                            MsgIcon icon, const char *left) {
-            QTest::newRow(name) << compared << setup << served << status << answers << int(outcome)
-                                << message << int(icon) << left;
-        };
-        const MsgIcon none = MsgIcon::None, ask = MsgIcon::Question, warn = MsgIcon::Exclamation;
-        const QSize big(500, 500);
-        // clang-format off
-        row("new picture", false, "", big, 0, {}, O::Saved, "", none, "new");
-        row("download failed", false, "", big, 404, {}, O::DownloadFailed, downloadFailed, warn, "none");
-        row("error page instead of picture", false, "", QSize(0, 0), 0, {}, O::DownloadFailed, downloadFailed, warn, "none");
-        row("1x1 placeholder", false, "", QSize(1, 1), 0, {}, O::EmptyPicture,
-            "Download Error|Cover Art not downloaded.  Empty .jpg detected", MsgIcon::Information,
-            "none");
-        row("No replaces at once", false, "picture", big, 0, {no}, O::Replaced, replace, ask, "new");
-        row("Yes, new picture chosen", false, "picture", big, 0, {kYes, 0}, O::Replaced, replace, ask, "new");
-        row("Yes, existing kept", false, "picture", big, 0, {kYes, 1}, O::KeptExisting, replace, ask, "old");
-        row("name taken by a folder", false, "subfolder", big, 0, {}, O::SaveFailed,
-            "Save Error|Cover Art could not be saved as @/Metallica - Black.jpg", warn, "none");
-        row("folder gone", false, "gone", big, 0, {}, O::NoFolder, "Quick Save|" + noFolder, warn, "none");
-        // The compare window's choice is made: no question.
-        row("compared picture replaces", true, "picture", big, 0, {}, O::Replaced, "", none, "new");
-        row("compared picture gone", true, "", QSize(), 0, {}, O::SaveFailed,
-            "Save Error|Cover Art could not be saved as @/Metallica - Black.jpg", warn, "none");
-        row("compared, folder gone", true, "gone", big, 0, {}, O::NoFolder, "Save Error|" + noFolder, warn, "none");
-        // clang-format on
+        TestFiles::addTableRows(
+            "tables/quicksave-saves.txt",
+            {"by", "setup", "served", "status", "answers", "outcome", "message", "icon", "left"});
     }
 
     void saveByHand()
     {
-        QFETCH(bool, compared);
+        QFETCH(QString, by);
         QFETCH(QString, setup);
-        QFETCH(QSize, served);
-        QFETCH(int, status);
-        QFETCH(QList<int>, answers);
-        QFETCH(int, outcome);
+        QFETCH(QString, served);
+        QFETCH(QString, status);
+        QFETCH(QString, answers);
+        QFETCH(QString, outcome);
         QFETCH(QString, message);
-        QFETCH(int, icon);
+        QFETCH(QString, icon);
         QFETCH(QString, left);
+        const bool compared = by == "compare";
+        const QSize size = TestFiles::sizeOf(served);
 
         QTemporaryDir work;
         QTemporaryDir app;
@@ -163,26 +115,26 @@ private slots:
             QVERIFY(QDir().mkpath(target + "/inner"));
         const QString scratch = app.filePath("compare2.jpg");
         if (compared)
-            TestFiles::writeServed(scratch, served);
+            TestFiles::writeServed(scratch, size);
         const QByteArray comparedBytes = readFile(scratch);
 
         QStringList requested;
         QByteArray servedBytes = comparedBytes;
         const DownloadFunction download = [&](const QString &url, const QString &path) {
             requested.append(url);
-            TestFiles::writeServed(path, served);
+            TestFiles::writeServed(path, size);
             servedBytes = readFile(path);
-            return status;
+            return status.toInt();
         };
         RecordingMessageBox box;
-        if (!answers.isEmpty())
-            box.answers = {MsgAnswer(answers[0])};
+        if (answers != "-")
+            box.answers = {answers.startsWith("Yes") ? MsgAnswer::Yes : MsgAnswer::No};
         QStringList hooked;
         QByteArray existingCopy;
         const auto compareFirst = [&](const QString &existing, const QString &candidate) {
             hooked << existing << candidate;
             existingCopy = readFile(existing);
-            return answers.value(1) == 1;
+            return answers.endsWith("old");
         };
         const QString templ = "@artist@ - @album@";
         const CoverSaveResult r =
@@ -192,12 +144,16 @@ private slots:
                                      app.path()},
                                     download, box, compareFirst);
 
-        QCOMPARE(int(r.outcome), outcome);
+        // In the orders of CoverSaveOutcome and MsgIcon.
+        const QStringList outcomes{"Saved",          "Replaced",     "KeptExisting", "NoFolder",
+                                   "DownloadFailed", "EmptyPicture", "SaveFailed"};
+        const QStringList icons{"None", "Critical", "Question", "Exclamation", "Information"};
+        QCOMPARE(outcomes.value(int(r.outcome)), outcome);
         QCOMPARE(r.target, setup == "gone" ? QString() : target);
         QCOMPARE(requested,
                  compared || setup == "gone" ? QStringList{} : QStringList{"http://img/Black.jpg"});
-        QCOMPARE(box.shown.size(), message.isEmpty() ? 0 : 1);
-        if (!message.isEmpty()) {
+        QCOMPARE(box.shown.size(), message == "-" ? 0 : 1);
+        if (message != "-") {
             const QString text = message.section('|', 1).replace('@', folder);
             QCOMPARE(box.shown[0].title, message.section('|', 0, 0));
             if (message.contains('@')) // the reason follows the file name
@@ -205,9 +161,9 @@ private slots:
                          qPrintable(box.shown[0].text));
             else
                 QCOMPARE(box.shown[0].text, text);
-            QCOMPARE(int(box.shown[0].icon), icon);
+            QCOMPARE(icons.value(int(box.shown[0].icon)), icon);
         }
-        const bool asked = answers.value(0) == kYes;
+        const bool asked = answers.startsWith("Yes");
         const QStringList copies{app.filePath("compare1.jpg"), scratch};
         QCOMPARE(hooked, asked ? copies : QStringList());
         QCOMPARE(existingCopy, asked ? oldBytes : QByteArray());
@@ -218,8 +174,7 @@ private slots:
         if (left != "none")
             QVERIFY(QFileInfo(target).permissions() & QFileDevice::WriteOwner);
         // A refused picture is gone; a saved one stays for a later compare.
-        QCOMPARE(readFile(scratch), r.outcome == CoverSaveOutcome::DownloadFailed ||
-                                            r.outcome == CoverSaveOutcome::EmptyPicture
+        QCOMPARE(readFile(scratch), outcome.contains("Empty") || outcome.contains("Download")
                                         ? QByteArray()
                                         : servedBytes);
     }

@@ -118,6 +118,14 @@ inline void addPageRows(const QStringList &folders)
     }
 }
 
+// A size written "WxH" in a table; invalid for anything else ("-").
+inline QSize sizeOf(const QString &text)
+{
+    bool w = false, h = false;
+    const QSize size(text.section('x', 0, 0).toInt(&w), text.section('x', 1).toInt(&h));
+    return w && h ? size : QSize();
+}
+
 // One data row per line of a table of tests/data: "row name | value | ...",
 // one text column per name given, values exactly as written between " | "
 // (an empty value is the blank between two bars). Blank lines and lines
