@@ -29,33 +29,8 @@ class tst_CoverFile : public QObject
 private slots:
     void target_data()
     {
-        QTest::addColumn<QString>("templ");
-        QTest::addColumn<QString>("artist");
-        QTest::addColumn<QString>("album");
-        QTest::addColumn<QString>("folder");
-        QTest::addColumn<QString>("expected");
-
-        const auto row = [](const char *name, const char *templ, const char *artist,
-                            const char *album, const char *folder, const char *expected) {
-            QTest::newRow(name) << templ << artist << album << folder << expected;
-        };
-        // clang-format off
-        row("artist and album cleaned", "@artist@ - @album@", "Alpha/Beta", "Gamma: Live", "/m/x",
-            "/m/x/Alpha-Beta - Gamma- Live.jpg");
-        row("default template", "folder", "A", "B", "/m/x", "/m/x/folder.jpg");
-        row("folder placeholder", "@folder@", "A", "B", "/music/Metallica - Black",
-            "/music/Metallica - Black/Metallica - Black.jpg");
-        row("other case left alone", "@Artist@ @ALBUM@ @Folder@", "A", "B", "/m/x", "/m/x/@Artist@ @ALBUM@ @Folder@.jpg");
-        row("every occurrence", "@artist@-@artist@ @album@@album@", "Kite", "Sky", "/m/x", "/m/x/Kite-Kite SkySky.jpg");
-        row("artist text holding a later token is expanded too", "@artist@", "x@album@", "B", "/m/x", "/m/x/xB.jpg");
-        row("blanks trimmed after cleaning", "  @artist@ @album@", "Neon Parade", "", "/m/x", "/m/x/Neon Parade .jpg");
-        row("trailing slash on folder", "@folder@", "", "", "/m/Dust Roads/", "/m/Dust Roads/Dust Roads.jpg");
-        row("root folder", "@folder@x", "", "", "/", "/x.jpg");
-        row("every forbidden character cleaned", "@artist@", "a/b\\c:d>e<f*g?h\"i|j", "", "/m/x", "/m/x/a-b-c-d-e-f-g-h-i-j.jpg");
-        row("other characters kept", "@artist@", "Ab 9.'&%#!~é", "", "/m/x", "/m/x/Ab 9.'&%#!~é.jpg");
-        row("a path in the artist cannot leave the folder", "@artist@", "../../etc/passwd", "",
-            "/m/x", "/m/x/..-..-etc-passwd.jpg");
-        // clang-format on
+        TestFiles::addTableRows("tables/cover-names.txt",
+                                {"templ", "artist", "album", "folder", "expected"});
     }
 
     void target()
@@ -69,43 +44,15 @@ private slots:
 
     void fetch_data()
     {
-        // A picture of tests/data/pictures, or as TestFiles::writeServed writes
-        // it: "WxH" a picture, "page" a page of text, "" nothing.
-        QTest::addColumn<QString>("served");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<int>("expected");
-        QTest::addColumn<QSize>("size"); // upright, of the picture kept
-        const auto row = [](const char *name, const char *served, FetchResult expected,
-                            QSize size = {}, int status = 0) {
-            QTest::newRow(name) << served << status << int(expected) << size;
-        };
-        row("picture", "500x500", FetchResult::Ok, {500, 500});
-        row("one pixel wide is a picture", "1x2", FetchResult::Ok, {1, 2});
-        row("one pixel high is a picture", "2x1", FetchResult::Ok, {2, 1});
-        row("1x1 placeholder", "1x1", FetchResult::Empty);
-        row("error page", "page", FetchResult::NotAPicture);
-        row("download failed", "500x500", FetchResult::DownloadFailed, {}, 404);
-        row("nothing arrived", "", FetchResult::DownloadFailed);
-        row("progressive JPEG", "progressive.jpg", FetchResult::Ok, {300, 300});
-        row("CMYK JPEG", "cmyk.jpg", FetchResult::Ok, {300, 300});
-        row("EXIF orientation 6", "exif6-400x200.jpg", FetchResult::Ok, {200, 400});
-        row("12,000 x 12,000", "gray-12000x12000.jpg", FetchResult::Ok, {12000, 12000});
-        row("cut in half", "truncated.jpg", FetchResult::NotAPicture);
-        row("no end-of-image marker", "no-end-marker.jpg", FetchResult::NotAPicture);
-        row("stray marker in the data", "corrupt.jpg", FetchResult::NotAPicture);
-        row("PNG", "quadrants.png", FetchResult::Ok, {64, 48});
-        row("GIF, transparent part", "quadrants.gif", FetchResult::Ok, {64, 48});
-        row("WebP", "quadrants.webp", FetchResult::Ok, {64, 48});
-        row("BMP", "quadrants.bmp", FetchResult::Ok, {64, 48});
-        row("TIFF", "quadrants.tif", FetchResult::Ok, {64, 48});
+        TestFiles::addTableRows("tables/fetched-pictures.txt", {"served", "result", "upright"});
     }
 
     void fetch()
     {
         QFETCH(QString, served);
-        QFETCH(int, status);
-        QFETCH(int, expected);
-        QFETCH(QSize, size);
+        QFETCH(QString, result);
+        QFETCH(QString, upright);
+        const QSize size = TestFiles::sizeOf(upright);
         QTemporaryDir dir;
         const QString scratch = dir.filePath("compare2.jpg");
         // A stale scratch picture from before must not be mistaken for this download.
@@ -118,18 +65,18 @@ private slots:
             requested.append(url);
             if (file)
                 QFile::copy(fixture, path);
-            else if (served == "page")
-                TestFiles::writeServed(path, QSize(0, 0));
-            else if (!served.isEmpty())
-                TestFiles::writeServed(
-                    path, QSize(served.section('x', 0, 0).toInt(), served.section('x', 1).toInt()));
+            else
+                TestFiles::writeServed(path, TestFiles::sizeOf(served));
             sentBytes = readFile(path);
-            return status;
+            return 0;
         };
-        QCOMPARE(int(CoverFile::fetch("http://img/x.jpg", scratch, download)), expected);
+        // In the order of FetchResult.
+        const QStringList results{"Ok", "DownloadFailed", "Empty", "NotAPicture"};
+        QCOMPARE(results.value(int(CoverFile::fetch("http://img/x.jpg", scratch, download))),
+                 result);
         QCOMPARE(requested, QStringList{"http://img/x.jpg"});
-        QCOMPARE(QFile::exists(scratch), expected == int(FetchResult::Ok));
-        if (expected != int(FetchResult::Ok))
+        QCOMPARE(QFile::exists(scratch), result == "Ok");
+        if (result != "Ok")
             return;
         QSize checked;
         QCOMPARE(CoverFile::check(scratch, &checked), PictureCheck::Ok);
@@ -150,76 +97,53 @@ private slots:
 
     void place_data()
     {
-        QTest::addColumn<QString>("existing"); // "": none; a read-only picture otherwise
-        QTest::addColumn<int>("policy");
-        QTest::addColumn<int>("answer"); // -1: no question hook
-        QTest::addColumn<int>("outcome");
-        QTest::addColumn<bool>("asked");
-        const auto row = [](const char *name, const char *existing, ReplacePolicy policy,
-                            int answer, PlaceOutcome outcome, bool asked) {
-            QTest::newRow(name) << existing << int(policy) << answer << int(outcome) << asked;
-        };
-        // clang-format off
-        row("new picture, never asked", "", ReplacePolicy::Ask, 0, PlaceOutcome::Saved, false);
-        row("new picture under Never", "", ReplacePolicy::Never, -1, PlaceOutcome::Saved, false);
-        row("Ask, replace", "cover.jpg", ReplacePolicy::Ask, 1, PlaceOutcome::Replaced, true);
-        row("Ask, keep", "cover.jpg", ReplacePolicy::Ask, 0, PlaceOutcome::KeptExisting, true);
-        row("Ask without a question keeps", "cover.jpg", ReplacePolicy::Ask, -1, PlaceOutcome::KeptExisting, false);
-        row("hidden picture is found", ".cover.jpg", ReplacePolicy::Ask, 1, PlaceOutcome::Replaced, true);
-        row("Always", "cover.jpg", ReplacePolicy::Always, 0, PlaceOutcome::Replaced, false);
-        row("Never", "cover.jpg", ReplacePolicy::Never, 1, PlaceOutcome::KeptExisting, false);
-        // clang-format on
+        TestFiles::addTableRows("tables/placed-pictures.txt",
+                                {"existing", "policy", "answer", "outcome", "asked"});
     }
 
     void place()
     {
         QFETCH(QString, existing);
-        QFETCH(int, policy);
-        QFETCH(int, answer);
-        QFETCH(int, outcome);
-        QFETCH(bool, asked);
+        QFETCH(QString, policy);
+        QFETCH(QString, answer);
+        QFETCH(QString, outcome);
+        QFETCH(QString, asked);
+        // In the orders of ReplacePolicy and PlaceOutcome.
+        const auto replace = ReplacePolicy(QStringList{"Ask", "Always", "Never"}.indexOf(policy));
+        const QStringList outcomes{"Saved", "Replaced", "KeptExisting", "Failed"};
         QTemporaryDir dir;
         const QString picture = writePicture(dir.filePath("compare2.jpg"), 500, 500, Qt::green);
-        const QString target = dir.filePath(existing.isEmpty() ? QString("cover.jpg") : existing);
+        const QString target = dir.filePath(existing == "-" ? QString("cover.jpg") : existing);
         QByteArray oldBytes;
-        if (!existing.isEmpty()) {
+        if (existing != "-") {
             oldBytes = readFile(writePicture(target, 300, 300, Qt::blue));
             QVERIFY(QFile::setPermissions(target, QFileDevice::ReadOwner));
         }
         QStringList questions;
         ReplaceQuestion ask;
-        if (answer >= 0)
+        if (answer != "-")
             ask = [&](const QString &t) {
                 questions.append(t);
-                return answer == 1;
+                return answer == "yes";
             };
 
-        const PlaceResult r = CoverFile::place(picture, target, ReplacePolicy(policy), ask);
-        QCOMPARE(int(r.outcome), outcome);
-        QCOMPARE(questions, asked ? QStringList{target} : QStringList{});
+        const PlaceResult r = CoverFile::place(picture, target, replace, ask);
+        QCOMPARE(outcomes.value(int(r.outcome)), outcome);
+        QCOMPARE(questions, asked == "yes" ? QStringList{target} : QStringList{});
         const bool kept = r.outcome == PlaceOutcome::KeptExisting;
         QCOMPARE(readFile(target), kept ? oldBytes : readFile(picture));
         // Made normal unless it was to stay untouched; a new picture is normal.
         const bool normal = (QFile::permissions(target) & QFileDevice::WriteOwner) != 0;
-        QCOMPARE(normal, ReplacePolicy(policy) != ReplacePolicy::Never || !kept);
+        QCOMPARE(normal, replace != ReplacePolicy::Never || !kept);
     }
 
-    void kbytes_data()
-    {
-        QTest::addColumn<qint64>("bytes");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("no file") << qint64(-1) << "N/A";
-        QTest::newRow("a folder is no file either") << qint64(-2) << "N/A";
-        QTest::newRow("half rounds to even 0") << qint64(512) << "0 Kbytes";
-        QTest::newRow("over a half") << qint64(513) << "1 Kbytes";
-        QTest::newRow("two and a half rounds to 2") << qint64(2560) << "2 Kbytes";
-        QTest::newRow("large") << qint64(5) * 1024 * 1024 * 1024 + 1536 << "5242882 Kbytes";
-    }
+    void kbytes_data() { TestFiles::addTableRows("tables/file-sizes.txt", {"size", "text"}); }
 
     void kbytes()
     {
-        QFETCH(qint64, bytes);
         QFETCH(QString, text);
+        QFETCH(QString, size);
+        const qint64 bytes = size.toLongLong();
         const QString file = m_work.filePath(QString("%1.bin").arg(bytes));
         if (bytes == -2)
             QVERIFY(QDir().mkpath(file));
@@ -235,73 +159,39 @@ private slots:
 
     void recommendation_data()
     {
-        QTest::addColumn<QSize>("one");
-        QTest::addColumn<qint64>("s1");
-        QTest::addColumn<QSize>("two");
-        QTest::addColumn<qint64>("s2"); // -1: size unreadable
-        QTest::addColumn<bool>("recOne");
-        QTest::addColumn<bool>("recTwo");
-        // clang-format off
-        QTest::newRow("one larger") << QSize(500, 500) << 37LL << QSize(300, 300) << 90LL << true << false;
-        QTest::newRow("two larger") << QSize(300, 300) << 90LL << QSize(500, 500) << 37LL << false << true;
-        QTest::newRow("one wider but shorter wins as Picture One") << QSize(500, 400) << 1LL << QSize(400, 500) << 2LL << true << false;
-        QTest::newRow("two wider but shorter loses as Picture Two") << QSize(400, 500) << 1LL << QSize(500, 400) << 2LL << true << false;
-        QTest::newRow("one taller only") << QSize(300, 301) << 1LL << QSize(300, 300) << 9LL << true << false;
-        QTest::newRow("two wider only") << QSize(300, 300) << 9LL << QSize(301, 300) << 1LL << false << true;
-        QTest::newRow("equal size, one bigger file") << QSize(500, 500) << 40LL << QSize(500, 500) << 39LL << true << false;
-        QTest::newRow("equal size, two bigger file") << QSize(500, 500) << 39LL << QSize(500, 500) << 40LL << false << true;
-        QTest::newRow("equal everything") << QSize(500, 500) << 40LL << QSize(500, 500) << 40LL << true << true;
-        QTest::newRow("unreadable size loses") << QSize(500, 500) << -1LL << QSize(500, 500) << 0LL << false << true;
-        QTest::newRow("both unreadable") << QSize(0, 0) << -1LL << QSize(0, 0) << -1LL << true << true;
-        // clang-format on
+        TestFiles::addTableRows("tables/recommendations.txt", {"one", "two", "recommended"});
     }
 
     void recommendation()
     {
-        QFETCH(QSize, one);
-        QFETCH(qint64, s1);
-        QFETCH(QSize, two);
-        QFETCH(qint64, s2);
-        auto opt = [](qint64 s) { return s < 0 ? std::nullopt : std::optional<qint64>(s); };
-        const Recommendation r = recommend(one, opt(s1), two, opt(s2));
-        QTEST(r.one, "recOne");
-        QTEST(r.two, "recTwo");
+        QFETCH(QString, one);
+        QFETCH(QString, two);
+        // "WxH bytes", "-" for bytes that cannot be read.
+        const auto size = [](const QString &s) { return TestFiles::sizeOf(s.section(' ', 0, 0)); };
+        const auto bytes = [](const QString &s) {
+            const QString b = s.section(' ', 1);
+            return b == "-" ? std::nullopt : std::optional<qint64>(b.toLongLong());
+        };
+        const Recommendation r = recommend(size(one), bytes(one), size(two), bytes(two));
+        QTEST(QString(r.one ? (r.two ? "both" : "one") : (r.two ? "two" : "none")), "recommended");
     }
 
     void twoHitCompare_data()
     {
-        QTest::addColumn<QList<bool>>("ticks");
-        QTest::addColumn<QList<QSize>>("served"); // per download, see TestFiles::writeServed
-        QTest::addColumn<QString>("message");     // "": both pictures ready; else title|text
-        QTest::addColumn<int>("icon");
-        const QList<bool> two{false, true, false, true, false};
-        const QSize big(500, 500);
-        const QSize small(300, 300);
-        const auto row = [](const char *name, QList<bool> ticks, QList<QSize> served,
-                            const char *message = "", MsgIcon icon = MsgIcon::None) {
-            QTest::newRow(name) << ticks << served << QString(message) << int(icon);
-        };
-        const char *tooMany = "Error|You can only compare two pictures at a time.";
-        const char *tooFew = "Error|You must select 2 images to view.";
-        // clang-format off
-        row("three", {true, true, false, true}, {}, tooMany, MsgIcon::Exclamation);
-        row("one", {false, true, false}, {}, tooFew, MsgIcon::Exclamation);
-        row("none", {}, {}, tooFew, MsgIcon::Exclamation);
-        row("ticks beyond the hits do not count", {true, false, false, false, false, true}, {}, tooFew, MsgIcon::Exclamation);
-        row("both downloaded", two, {big, small});
-        row("first fails", two, {QSize()}, "Picture Compare Error|Unable to download picture 1");
-        row("second fails", two, {big, QSize()}, "Picture Compare Error|Unable to download picture 2");
-        row("second is an error page", two, {big, QSize(0, 0)}, "Picture Compare Error|Unable to download picture 2");
-        row("second is the 1x1 placeholder", two, {big, QSize(1, 1)}, "Picture Compare Error|Unable to download picture 2");
-        // clang-format on
+        TestFiles::addTableRows("tables/two-hit-compares.txt",
+                                {"ticks", "served", "message", "icon"});
     }
 
     void twoHitCompare()
     {
-        QFETCH(QList<bool>, ticks);
-        QFETCH(QList<QSize>, served);
+        QFETCH(QString, ticks);
+        QFETCH(QString, served);
         QFETCH(QString, message);
-        QFETCH(int, icon);
+        QFETCH(QString, icon);
+        QList<bool> ticked;
+        for (const QString &t : ticks.split(' ', Qt::SkipEmptyParts))
+            ticked << (t == "1");
+        const QStringList sent = served == "none" ? QStringList() : served.split(' ');
         const HitLookup fiveHits = [](int n) -> std::optional<ComparedHit> {
             if (n < 1 || n > 5)
                 return std::nullopt;
@@ -315,22 +205,21 @@ private slots:
         QStringList urls;
         bool oldGone = false;
         const TwoHitSetup s = prepareTwoHitCompare(
-            ticks, 5, fiveHits,
+            ticks == "-" ? QList<bool>() : ticked, 5, fiveHits,
             [&](const QString &url, const QString &path) {
-                TestFiles::writeServed(path, served.value(urls.size()));
+                TestFiles::writeServed(path, TestFiles::sizeOf(sent.value(urls.size())));
                 urls.append(url);
                 return 1; // The answer is ignored: only the file counts.
             },
             box, m_app.path(), [&] { oldGone = !QFile::exists(one) && !QFile::exists(two); });
-        QCOMPARE(s.ready, message.isEmpty());
-        QCOMPARE(urls, (QStringList{"http://img/2.jpg", "http://img/4.jpg"}).mid(0, served.size()));
-        QCOMPARE(oldGone, !served.isEmpty());
-        QCOMPARE(box.shown.size(), message.isEmpty() ? 0 : 1);
-        if (!message.isEmpty()) {
-            QCOMPARE(box.shown[0].title, message.section('|', 0, 0));
-            QCOMPARE(box.shown[0].text, message.section('|', 1));
-            QCOMPARE(int(box.shown[0].icon), icon);
-            QCOMPARE(int(box.shown[0].buttons), int(MsgButtons::OkOnly));
+        QCOMPARE(s.ready, message == "-");
+        QCOMPARE(urls, (QStringList{"http://img/2.jpg", "http://img/4.jpg"}).mid(0, sent.size()));
+        QCOMPARE(oldGone, !sent.isEmpty());
+        QCOMPARE(box.shown.size(), message == "-" ? 0 : 1);
+        if (message != "-") {
+            QCOMPARE(box.shown[0].title + '|' + box.shown[0].text, message);
+            QCOMPARE(box.shown[0].icon, icon == "None" ? MsgIcon::None : MsgIcon::Exclamation);
+            QCOMPARE(box.shown[0].buttons, MsgButtons::OkOnly);
             return;
         }
         QCOMPARE(s.hits[0].number, 2);
@@ -341,20 +230,36 @@ private slots:
         QCOMPARE(QImage(two).size(), QSize(300, 300));
     }
 
-    void crops500SquareToCover()
+    void crop_data()
     {
-        const QImage source(TestFiles::testData("pictures/gradient-500x500.png"));
-        const QString target = m_dir.filePath(QStringLiteral("Harbour Lights.jpg"));
-        QVERIFY(source.save(target, "JPG"));
+        QTest::addColumn<QString>("picture"); // of tests/data/pictures
+        QTest::addColumn<QList<QPoint>>("at");
+        QTest::addColumn<QList<QColor>>("colour"); // of the saved cover there
+        // Red grows left to right, green top to bottom, blue the other way.
+        QTest::newRow("500 square")
+            << "gradient-500x500.png" << QList<QPoint>{{0, 0}, {175, 250}, {349, 499}}
+            << QList<QColor>{QColor(38, 0, 217), QColor(128, 128, 127), QColor(217, 255, 38)};
+        // Upright 200x400, red above blue; black where the picture ends.
+        QTest::newRow("turned, smaller than the cover")
+            << "exif6-400x200.jpg" << QList<QPoint>{{10, 10}, {10, 300}, {200, 100}, {10, 450}}
+            << QList<QColor>{QColor(0xd02020), QColor(0x2040c0), Qt::black, Qt::black};
+    }
 
+    void crop()
+    {
+        QFETCH(QString, picture);
+        QFETCH(QList<QPoint>, at);
+        QFETCH(QList<QColor>, colour);
+        const QImage source = CoverFile::readPicture(TestFiles::testData("pictures/" + picture));
+        const QString target = m_dir.filePath("Harbour Lights.jpg");
+        QVERIFY(TestFiles::writeFile(target, "old cover"));
         RecordingMessageBox box;
         const CropResult result = cropCoverArt(source, target, box);
         QCOMPARE(result.outcome, CropOutcome::Cropped);
         QVERIFY(box.shown.isEmpty());
-
-        // Before JPEG: exactly columns 75..424 of the source.
-        QCOMPARE(result.cropped.convertToFormat(QImage::Format_RGB32),
-                 source.copy(75, 0, 350, 500));
+        // Before JPEG: exactly columns 75 to 424, rows 0 to 499, black beyond the picture.
+        QCOMPARE(result.cropped,
+                 source.convertToFormat(QImage::Format_RGB32).copy(75, 0, 350, 500));
 
         // A baseline 350x500 JPEG, 4:2:0, with the standard tables at quality 85.
         const QByteArray written = readFile(target);
@@ -365,82 +270,47 @@ private slots:
         QVERIFY(written.contains(QByteArray::fromHex(
             "010505050706070e08080e1e1411141e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e"
             "1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e1e")));
-        // What the file shows: a wrong rectangle, a flipped picture or swapped
-        // channels would be far off.
-        const int distance =
-            TestFiles::pictureDistance(QImage(target), source.copy(75, 0, 350, 500));
-        QVERIFY2(distance >= 0 && distance <= 12, qPrintable(QString::number(distance)));
-
+        QVERIFY(!written.contains("Exif")); // no viewer turns it again
+        const QImage cover(target);
+        for (int i = 0; i < at.size(); ++i)
+            QVERIFY2(channelDistance(cover.pixel(at[i]), colour[i].rgb()) <= 12,
+                     qPrintable(QString::number(i)));
         // Nothing was left beside the picture or in the application folder.
         QCOMPARE(QDir(m_folders.path("app")).entryList(QDir::Files | QDir::Hidden), QStringList());
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden),
-                 QStringList{QStringLiteral("Harbour Lights.jpg")});
+                 QStringList{"Harbour Lights.jpg"});
     }
 
-    void cropsTheUprightPicture()
+    void cropFailureLeavesTheFile_data()
     {
-        // Stored with its top half red, shown turned: blue on the left, red on
-        // the right, and so is the cover cut from it.
-        const QString target = m_dir.filePath(QStringLiteral("Sideways.jpg"));
-        QVERIFY(QFile::copy(TestFiles::testData("pictures/exif6-500x500.jpg"), target));
-        RecordingMessageBox box;
-        QCOMPARE(cropCoverArt(CoverFile::readPicture(target), target, box).outcome,
-                 CropOutcome::Cropped);
-        const QByteArray written = readFile(target);
-        QVERIFY(!written.contains("Exif")); // no viewer turns it again
-        const QImage cover(target);
-        QCOMPARE(cover.size(), QSize(350, 500));
-        for (const QPoint at : {QPoint(10, 10), QPoint(10, 490), QPoint(170, 250)})
-            QVERIFY(channelDistance(cover.pixel(at), qRgb(0x20, 0x40, 0xc0)) <= 12);
-        for (const QPoint at : {QPoint(340, 10), QPoint(340, 490), QPoint(180, 250)})
-            QVERIFY(channelDistance(cover.pixel(at), qRgb(0xd0, 0x20, 0x20)) <= 12);
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<QString>("message"); // "": none; else title|text
+        // So long a name that the new file cannot be made beside it.
+        QTest::newRow("cannot be written")
+            << QString(250, 'x') + ".jpg" << int(CropOutcome::WriteFailed) << "";
+        QTest::newRow("cannot be loaded")
+            << "untouched.jpg" << int(CropOutcome::LoadFailed) << "Jacketeer|Can't load BMP image";
     }
 
-    void smallPictureGetsBlackMargin()
+    void cropFailureLeavesTheFile()
     {
-        // Only columns 75..299 and rows 0..199 exist; the rest of the cover is black.
-        QImage source(300, 200, QImage::Format_RGB32);
-        source.fill(QColor(200, 40, 90));
-        const QString target = m_dir.filePath(QStringLiteral("small.jpg"));
-        QVERIFY(source.save(target, "JPG"));
-        RecordingMessageBox box;
-        const CropResult result = cropCoverArt(source, target, box);
-        QCOMPARE(result.outcome, CropOutcome::Cropped);
-        QCOMPARE(result.cropped.size(), QSize(350, 500));
-        QCOMPARE(result.cropped.pixel(0, 0), qRgb(200, 40, 90));
-        QCOMPARE(result.cropped.pixel(224, 199), qRgb(200, 40, 90));
-        QCOMPARE(result.cropped.pixel(225, 0), qRgb(0, 0, 0));
-        QCOMPARE(result.cropped.pixel(0, 200), qRgb(0, 0, 0));
-        QCOMPARE(QImage(target).size(), QSize(350, 500));
-    }
-
-    void failedWriteKeepsPicture()
-    {
-        // A name so long that the new file cannot be made beside it.
+        QFETCH(QString, name);
+        QFETCH(QString, message);
         QTemporaryDir dir;
-        const QString target = dir.filePath(QString(250, 'x') + ".jpg");
-        const QImage source(TestFiles::testData("pictures/gradient-500x500.png"));
-        QVERIFY(source.save(target, "JPG"));
-        const QByteArray before = readFile(target);
-        RecordingMessageBox box;
-        QCOMPARE(cropCoverArt(source, target, box).outcome, CropOutcome::WriteFailed);
-        QCOMPARE(readFile(target), before);
-        QVERIFY(box.shown.isEmpty());
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
-    }
-
-    void pictureThatCannotBeLoaded()
-    {
-        const QString target = m_dir.filePath(QStringLiteral("untouched.jpg"));
+        const QString target = dir.filePath(name);
         QVERIFY(TestFiles::writeFile(target, "not replaced"));
+        const QImage source = CoverFile::readPicture(
+            message.isEmpty() ? TestFiles::testData("pictures/gradient-500x500.png") : target);
         RecordingMessageBox box;
-        const CropResult result = cropCoverArt(CoverFile::readPicture(target), target, box);
-        QCOMPARE(result.outcome, CropOutcome::LoadFailed);
-        QCOMPARE(box.shown.size(), 1);
-        QCOMPARE(box.shown[0].text, "Can't load BMP image");
-        QCOMPARE(box.shown[0].title, "Jacketeer");
-        QCOMPARE(box.shown[0].icon, MsgIcon::None);
+        QTEST(int(cropCoverArt(source, target, box).outcome), "outcome");
         QCOMPARE(readFile(target), QByteArray("not replaced"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{name});
+        QCOMPARE(box.shown.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty()) {
+            QCOMPARE(box.shown[0].title + '|' + box.shown[0].text, message);
+            QCOMPARE(box.shown[0].icon, MsgIcon::None);
+        }
     }
 
 private:

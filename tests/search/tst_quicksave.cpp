@@ -9,17 +9,13 @@
 #include "testfiles.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
 using TestFiles::readFile;
 using TestFiles::writePicture;
-
-namespace
-{
-constexpr int kYes = int(MsgAnswer::Yes);
-}
 
 class tst_QuickSave : public QObject
 {
@@ -28,74 +24,36 @@ class tst_QuickSave : public QObject
 private slots:
     void linkParsing_data()
     {
-        QTest::addColumn<QString>("target");
-        QTest::addColumn<bool>("quickSave"); // the view's click is kept for Quick Save
-        QTest::addColumn<int>("number");     // 0: no hit link
-        QTest::addColumn<QString>("address");
-        const auto row = [](const char *name, const char *target, bool quickSave, int number = 0,
-                            const char *address = "") {
-            QTest::newRow(name) << target << quickSave << number << address;
-        };
-        // clang-format off
-        row("hit link", "0001http://img.example/a.jpg", true, 1, "http://img.example/a.jpg");
-        row("ten thousandth keeps its address", "10000http://a/b.jpg", true, 10000, "http://a/b.jpg");
-        row("huge number", "99999999999999http://a", true, -1, "http://a");
-        row("web address", "http://img.example/a.jpg", false);
-        row("upper-case HTTP", "HTTP://x", false);
-        row("about blank", "about:blank", false);
-        row("drive path", "C:\\x\\results.html", false);
-        row("lower-case drive path", "d:/x", false);
-        row("results page file", "results.html", false);
-        row("file address", "file:///tmp/results.html", false);
-        row("absolute path", "/tmp/x", true);
-        row("empty", "", true);
-        row("after Z colon", "[x", true);
-        // clang-format on
+        TestFiles::addTableRows("tables/quicksave-links.txt",
+                                {"target", "quickSave", "number", "address"});
     }
 
     void linkParsing()
     {
         QFETCH(QString, target);
-        QFETCH(int, number);
+        QFETCH(QString, number);
         QFETCH(QString, address);
-        QTEST(isQuickSaveClick(target), "quickSave");
+        QTEST(QString(isQuickSaveClick(target) ? "yes" : "no"), "quickSave");
         const std::optional<QuickSaveLink> link = parseQuickSaveLink(target);
-        QCOMPARE(link.has_value(), number != 0);
-        if (link) {
-            QCOMPARE(link->hitNumber, number);
-            QCOMPARE(link->address, address);
-        }
+        QCOMPARE(link ? QString::number(link->hitNumber) + ' ' + link->address : "0 -",
+                 number + ' ' + address);
     }
 
     void resolveAgainstResults_data()
     {
-        QTest::addColumn<QString>("target");
-        QTest::addColumn<bool>("known");
-        QTest::addColumn<QString>("artist");
-        // clang-format off
-        QTest::newRow("first hit") << "0001http://h/a.jpg" << true << "Metallica";
-        QTest::newRow("second hit, escaped blank") << "0002http://h/b c.jpg" << true << "Neon Parade";
-        QTest::newRow("dot segments resolved by the view") << "0003http://h/y/c.jpg" << true << "Sofia Anders";
-        QTest::newRow("number past the lists") << "0004http://h/a.jpg" << false << "";
-        QTest::newRow("number zero") << "0000http://h/a.jpg" << false << "";
-        QTest::newRow("earlier search's picture under that number") << "0001http://h/old.jpg" << false << "";
-        QTest::newRow("no number") << "/x" << false << "";
-        // clang-format on
+        TestFiles::addTableRows("tables/quicksave-hits.txt", {"target", "artist"});
     }
 
     void resolveAgainstResults()
     {
         QFETCH(QString, target);
-        QFETCH(bool, known);
-        QFETCH(QString, artist);
         SearchResults results;
         results.add("Metallica", "Black", "http://h/a.jpg");
         results.add("Neon Parade", "Night Shift", "http://h/b%20c.jpg");
         results.add("Sofia Anders", "Glass Houses", "http://h/x/../y/./c.jpg");
         const QuickSaveHit hit = resolveQuickSaveLink(target, results);
-        QCOMPARE(hit.known, known);
-        QCOMPARE(hit.artist, artist);
-        if (known) {
+        QTEST(hit.known ? hit.artist : "-", "artist");
+        if (hit.known) {
             QCOMPARE(hit.album, results.album(hit.number));
             QCOMPARE(hit.address, results.picture(hit.number));
         }
@@ -103,45 +61,23 @@ private slots:
 
     void ticksOfEarlierPage_data()
     {
-        QTest::addColumn<QList<bool>>("ticks");
-        QTest::addColumn<QStringList>("links");
-        QTest::addColumn<bool>("matches");
-        const QStringList current{"0001http://img/1.jpg", "0002http://img/2.jpg",
-                                  "0003http://img/3.jpg"};
-        // clang-format off
-        QTest::newRow("current page") << QList<bool>{true, false, true} << current << true;
-        QTest::newRow("nothing ticked on an old page")
-            << QList<bool>{false, false}
-            << QStringList{"0001http://old/a.jpg", "0002http://old/b.jpg"} << true;
-        QTest::newRow("old page, other pictures under the same numbers")
-            << QList<bool>{true, true}
-            << QStringList{"0001http://old/a.jpg", "0002http://old/b.jpg"} << false;
-        QTest::newRow("one ticked hit of another picture")
-            << QList<bool>{true, false, true}
-            << QStringList{"0001http://img/1.jpg", "0002http://img/2.jpg", "0003http://old/c.jpg"}
-            << false;
-        QTest::newRow("old page with more hits than the lists")
-            << QList<bool>{false, false, true, true}
-            << QStringList{"0001http://img/1.jpg", "0002http://img/2.jpg", "0003http://img/3.jpg",
-                           "0004http://img/4.jpg"}
-            << false;
-        QTest::newRow("link numbers another hit")
-            << QList<bool>{true, true}
-            << QStringList{"0002http://img/1.jpg", "0002http://img/2.jpg"} << false;
-        QTest::newRow("form without a link") << QList<bool>{true, true} << QStringList{"", current[1]} << false;
-        QTest::newRow("fewer links than forms") << QList<bool>{true, true} << QStringList{current[0]} << false;
-        // clang-format on
+        TestFiles::addTableRows("tables/quicksave-ticks.txt", {"ticks", "links", "matches"});
     }
 
     void ticksOfEarlierPage()
     {
-        QFETCH(QList<bool>, ticks);
-        QFETCH(QStringList, links);
+        QFETCH(QString, ticks);
+        QFETCH(QString, links);
         SearchResults results;
         for (int n = 1; n <= 3; ++n)
-            results.add(QString("Artist %1").arg(n), QString("Album %1").arg(n),
-                        QString("http://img/%1.jpg").arg(n));
-        QTEST(ticksMatchResults(ticks, links, lookupIn(results)), "matches");
+            results.add("Artist", "Album", QString("http://img/%1.jpg").arg(n));
+        QList<bool> ticked;
+        for (const QString &t : ticks.split(' '))
+            ticked << (t == "1");
+        const bool matches = ticksMatchResults(
+            ticked, links.split(' ').replaceInStrings(QRegularExpression("^-$"), ""),
+            lookupIn(results));
+        QTEST(QString(matches ? "yes" : "no"), "matches");
     }
 
     // The save by hand as Quick Save runs it (the batch's Download is
@@ -149,67 +85,24 @@ private slots:
     // user chose, each with its own messages.
     void saveByHand_data()
     {
-        QTest::addColumn<bool>("compared"); // saveComparedPicture of "compare2.jpg"
-        // What the folder holds: "", "picture", "subfolder" (in the picture's
-        // place), or "gone" (no folder).
-        QTest::addColumn<QString>("setup");
-        // Sent (see TestFiles::writeServed); in "compare2.jpg" when compared.
-        QTest::addColumn<QSize>("served");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QList<int>>("answers"); // replace question, then compare: 1 keeps
-        QTest::addColumn<int>("outcome");
-        QTest::addColumn<QString>("message"); // "": none; else title, "|", text
-        QTest::addColumn<int>("icon");
-        QTest::addColumn<QString>("left"); // what the picture is afterwards: new, old or none
-
-        const QString downloadFailed = "Download Error|Download of file was unseccessful.  Please "
-                                       "make sure you on connected to the internet and try again";
-        const QString replace = "Replace Cover Art?|Cover Art already exists in this folder.  Do "
-                                "you want to compare the Cover Art before replacing?";
-        const QString noFolder =
-            "Please choose the folder to save the Cover Art into in the Quick Save folder list.";
-        const int no = int(MsgAnswer::No);
-        using O = CoverSaveOutcome;
-        const auto row = [](const char *name, bool compared, const char *setup, QSize served,
-                            int status, QList<int> answers, O outcome, const QString &message,
-                            MsgIcon icon, const char *left) {
-            QTest::newRow(name) << compared << setup << served << status << answers << int(outcome)
-                                << message << int(icon) << left;
-        };
-        const MsgIcon none = MsgIcon::None, ask = MsgIcon::Question, warn = MsgIcon::Exclamation;
-        const QSize big(500, 500);
-        // clang-format off
-        row("new picture", false, "", big, 0, {}, O::Saved, "", none, "new");
-        row("download failed", false, "", big, 404, {}, O::DownloadFailed, downloadFailed, warn, "none");
-        row("error page instead of picture", false, "", QSize(0, 0), 0, {}, O::DownloadFailed, downloadFailed, warn, "none");
-        row("1x1 placeholder", false, "", QSize(1, 1), 0, {}, O::EmptyPicture,
-            "Download Error|Cover Art not downloaded.  Empty .jpg detected", MsgIcon::Information,
-            "none");
-        row("No replaces at once", false, "picture", big, 0, {no}, O::Replaced, replace, ask, "new");
-        row("Yes, new picture chosen", false, "picture", big, 0, {kYes, 0}, O::Replaced, replace, ask, "new");
-        row("Yes, existing kept", false, "picture", big, 0, {kYes, 1}, O::KeptExisting, replace, ask, "old");
-        row("name taken by a folder", false, "subfolder", big, 0, {}, O::SaveFailed,
-            "Save Error|Cover Art could not be saved as @/Metallica - Black.jpg", warn, "none");
-        row("folder gone", false, "gone", big, 0, {}, O::NoFolder, "Quick Save|" + noFolder, warn, "none");
-        // The compare window's choice is made: no question.
-        row("compared picture replaces", true, "picture", big, 0, {}, O::Replaced, "", none, "new");
-        row("compared picture gone", true, "", QSize(), 0, {}, O::SaveFailed,
-            "Save Error|Cover Art could not be saved as @/Metallica - Black.jpg", warn, "none");
-        row("compared, folder gone", true, "gone", big, 0, {}, O::NoFolder, "Save Error|" + noFolder, warn, "none");
-        // clang-format on
+        TestFiles::addTableRows(
+            "tables/quicksave-saves.txt",
+            {"by", "setup", "served", "status", "answers", "outcome", "message", "icon", "left"});
     }
 
     void saveByHand()
     {
-        QFETCH(bool, compared);
+        QFETCH(QString, by);
         QFETCH(QString, setup);
-        QFETCH(QSize, served);
-        QFETCH(int, status);
-        QFETCH(QList<int>, answers);
-        QFETCH(int, outcome);
+        QFETCH(QString, served);
+        QFETCH(QString, status);
+        QFETCH(QString, answers);
+        QFETCH(QString, outcome);
         QFETCH(QString, message);
-        QFETCH(int, icon);
+        QFETCH(QString, icon);
         QFETCH(QString, left);
+        const bool compared = by == "compare";
+        const QSize size = TestFiles::sizeOf(served);
 
         QTemporaryDir work;
         QTemporaryDir app;
@@ -222,26 +115,26 @@ private slots:
             QVERIFY(QDir().mkpath(target + "/inner"));
         const QString scratch = app.filePath("compare2.jpg");
         if (compared)
-            TestFiles::writeServed(scratch, served);
+            TestFiles::writeServed(scratch, size);
         const QByteArray comparedBytes = readFile(scratch);
 
         QStringList requested;
         QByteArray servedBytes = comparedBytes;
         const DownloadFunction download = [&](const QString &url, const QString &path) {
             requested.append(url);
-            TestFiles::writeServed(path, served);
+            TestFiles::writeServed(path, size);
             servedBytes = readFile(path);
-            return status;
+            return status.toInt();
         };
         RecordingMessageBox box;
-        if (!answers.isEmpty())
-            box.answers = {MsgAnswer(answers[0])};
+        if (answers != "-")
+            box.answers = {answers.startsWith("Yes") ? MsgAnswer::Yes : MsgAnswer::No};
         QStringList hooked;
         QByteArray existingCopy;
         const auto compareFirst = [&](const QString &existing, const QString &candidate) {
             hooked << existing << candidate;
             existingCopy = readFile(existing);
-            return answers.value(1) == 1;
+            return answers.endsWith("old");
         };
         const QString templ = "@artist@ - @album@";
         const CoverSaveResult r =
@@ -251,12 +144,16 @@ private slots:
                                      app.path()},
                                     download, box, compareFirst);
 
-        QCOMPARE(int(r.outcome), outcome);
+        // In the orders of CoverSaveOutcome and MsgIcon.
+        const QStringList outcomes{"Saved",          "Replaced",     "KeptExisting", "NoFolder",
+                                   "DownloadFailed", "EmptyPicture", "SaveFailed"};
+        const QStringList icons{"None", "Critical", "Question", "Exclamation", "Information"};
+        QCOMPARE(outcomes.value(int(r.outcome)), outcome);
         QCOMPARE(r.target, setup == "gone" ? QString() : target);
         QCOMPARE(requested,
                  compared || setup == "gone" ? QStringList{} : QStringList{"http://img/Black.jpg"});
-        QCOMPARE(box.shown.size(), message.isEmpty() ? 0 : 1);
-        if (!message.isEmpty()) {
+        QCOMPARE(box.shown.size(), message == "-" ? 0 : 1);
+        if (message != "-") {
             const QString text = message.section('|', 1).replace('@', folder);
             QCOMPARE(box.shown[0].title, message.section('|', 0, 0));
             if (message.contains('@')) // the reason follows the file name
@@ -264,9 +161,9 @@ private slots:
                          qPrintable(box.shown[0].text));
             else
                 QCOMPARE(box.shown[0].text, text);
-            QCOMPARE(int(box.shown[0].icon), icon);
+            QCOMPARE(icons.value(int(box.shown[0].icon)), icon);
         }
-        const bool asked = answers.value(0) == kYes;
+        const bool asked = answers.startsWith("Yes");
         const QStringList copies{app.filePath("compare1.jpg"), scratch};
         QCOMPARE(hooked, asked ? copies : QStringList());
         QCOMPARE(existingCopy, asked ? oldBytes : QByteArray());
@@ -277,8 +174,7 @@ private slots:
         if (left != "none")
             QVERIFY(QFileInfo(target).permissions() & QFileDevice::WriteOwner);
         // A refused picture is gone; a saved one stays for a later compare.
-        QCOMPARE(readFile(scratch), r.outcome == CoverSaveOutcome::DownloadFailed ||
-                                            r.outcome == CoverSaveOutcome::EmptyPicture
+        QCOMPARE(readFile(scratch), outcome.contains("Empty") || outcome.contains("Download")
                                         ? QByteArray()
                                         : servedBytes);
     }

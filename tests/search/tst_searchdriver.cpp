@@ -153,8 +153,6 @@ SearchCriteria music(std::initializer_list<int> genres, bool vantory = true, boo
 
 } // namespace
 
-Q_DECLARE_METATYPE(SearchCriteria)
-
 class SearchDriverTest : public QObject
 {
     Q_OBJECT
@@ -184,66 +182,32 @@ private slots:
         QCOMPARE(ResultsPageWriter::hitNumberText(10000), "10000");
     }
 
-    void requestAddresses_data()
-    {
-        QTest::addColumn<QString>("actual");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("Vantory music: surrounding blanks dropped, inner text unchanged")
-            << vantoryMusicUrl("v.test", "  Marlow & Keys  ", 4116)
-            << "http://v.test/catalog/search-ng.gsp?dept=4104&search_query=Marlow & "
-               "Keys&CATEGORY_ID=4116&cat=4116";
-        QTest::newRow("Vantory DVD")
-            << vantoryDvdUrl("v.test:81", " Cold Creek")
-            << "http://v.test:81/catalog/search-ng.gsp?dept=4096&search_query=Cold "
-               "Creek&CATEGORY_ID=41938&cat=41938";
-        QTest::newRow("Brinsell music: # sent as %23, = follows the text")
-            << brinsellMusicUrl("b.test", "Sonata No. 14 in C# Minor ")
-            << "http://b.test/retail/searchresults.asp?querytype=music&qutype=&pagereq=1&alpha2=&"
-               "alpha=&search_store=6&searchid=&qu=Sonata No. 14 in C%23 Minor=&mfgid=&deptid=&"
-               "format=&formatid=&systid=&nrecpage=&loc=109&mfgnm=&cscat=&ra=&cvsnid=";
-        QTest::newRow("Brinsell DVD")
-            << brinsellDvdUrl("b.test", "Harbour Lights")
-            << "http://b.test/retail/searchresults.asp?querytype=video_dvd&qutype=&pagereq=2&"
-               "alpha2=&alpha=&search_store=4&searchid=&qu=Harbour Lights&orderby=&mfgid=&deptid=&"
-               "format=16&formatid=&systid=&nrecpage=&loc=322&mfgnm=&cscat=&ra=&cvsnid=&sbxs=";
-    }
-
-    void requestAddresses()
-    {
-        QFETCH(QString, actual);
-        QTEST(actual, "expected");
-    }
-
     void requestOrder_data()
     {
-        QTest::addColumn<SearchCriteria>("criteria");
-        QTest::addColumn<QStringList>("expected"); // address parts, in order
-        SearchCriteria dvd = music({0});
-        dvd.type = SearchType::DVD;
-        // clang-format off
-        QTest::newRow("Rock and Pop then Brinsell") << music({11, 0}) << QStringList{kRock, "&CATEGORY_ID=4115&", kBrinsell};
-        QTest::newRow("Compilation is 51934") << music({17}, true, false) << QStringList{"&CATEGORY_ID=51934&cat=51934"};
-        QTest::newRow("Vantory music without genres asks nothing") << music({}, true, false) << QStringList{};
-        QTest::newRow("no site asks nothing") << music({0, 1}, false, false) << QStringList{};
-        QTest::newRow("genres ignored for Brinsell only") << music({0, 1}, false) << QStringList{kBrinsell};
-        QTest::newRow("DVD ignores genres") << dvd << QStringList{"dept=4096", "querytype=video_dvd"};
-        // clang-format on
+        TestFiles::addTableRows("tables/search-plans.txt",
+                                {"sites", "type", "genres", "text", "addresses"});
     }
 
     void requestOrder()
     {
-        QFETCH(SearchCriteria, criteria);
-        QFETCH(QStringList, expected);
-        const QList<SearchRequest> plan = planRequests(criteria, kSites);
+        QFETCH(QString, sites);
+        QFETCH(QString, type);
+        QFETCH(QString, genres);
+        QFETCH(QString, text);
+        QFETCH(QString, addresses);
+        SearchCriteria criteria = music({}, sites.contains("Vantory"), sites.contains("Brinsell"));
+        criteria.text = text;
+        criteria.type = type == "DVD" ? SearchType::DVD : SearchType::Music;
+        for (const QString &g : genres.split(' '))
+            criteria.genres[std::size_t(qMax(0, g.toInt()))] = g != "-";
+        const QStringList expected = addresses == "-" ? QStringList() : addresses.split(" ; ");
+        QStringList planned;
+        for (const SearchRequest &r : planRequests(criteria, kSites))
+            planned << r.url;
+        QCOMPARE(planned, expected);
         Harness h;
         h.run(criteria);
-        QCOMPARE(h.pages.requests.size(), expected.size());
-        QCOMPARE(plan.size(), expected.size());
-        for (int i = 0; i < expected.size(); ++i) {
-            QVERIFY2(h.pages.requests.at(i).contains(expected.at(i)),
-                     qPrintable(h.pages.requests.at(i)));
-            QCOMPARE(plan.at(i).url, h.pages.requests.at(i));
-        }
+        QCOMPARE(h.pages.requests, expected);
         if (expected.isEmpty()) {
             QCOMPARE(h.page(), TestFiles::readFile(TestFiles::testData("results/empty.html")));
             QCOMPARE(h.statuses, (QStringList{"Searching...", "Results Found: 0"}));
@@ -252,33 +216,23 @@ private slots:
 
     void pageAcceptance_data()
     {
-        QTest::addColumn<QString>("loaded");
-        QTest::addColumn<int>("request"); // genre index; -1 Vantory DVD; -2 Brinsell
-        QTest::addColumn<bool>("ok");
-        QTest::addColumn<bool>("accepted");
-        // clang-format off
-        QTest::newRow("id anywhere") << "http://v/4118/moved" << 0 << true << true;
-        QTest::newRow("category lost") << "http://v/moved.gsp?CATEGORY_ID=moved" << 0 << true << false;
-        QTest::newRow("dvd lost") << "http://v/c?cat=4193" << -1 << true << false;
-        QTest::newRow("failed load") << "http://v/c?CATEGORY_ID=4118" << 0 << false << false;
-        QTest::newRow("Brinsell anywhere") << "http://b/moved" << -2 << true << true;
-        QTest::newRow("Brinsell failed load") << "http://b/x" << -2 << false << false;
-        // clang-format on
+        TestFiles::addTableRows("tables/page-acceptance.txt",
+                                {"asked", "loadedAt", "loaded", "accepted"});
     }
 
     void pageAcceptance()
     {
+        QFETCH(QString, asked);
+        QFETCH(QString, loadedAt);
         QFETCH(QString, loaded);
-        QFETCH(int, request);
-        QFETCH(bool, ok);
         SearchRequest r;
-        r.site = request == -2 ? RetailerSite::Brinsell : RetailerSite::Vantory;
-        r.type = request == -1 ? SearchType::DVD : SearchType::Music;
-        r.genreIndex = request;
+        r.site = asked == "Brinsell" ? RetailerSite::Brinsell : RetailerSite::Vantory;
+        r.type = asked == "Vantory DVD" ? SearchType::DVD : SearchType::Music;
+        r.genreIndex = asked == "Vantory Rock" ? 0 : -1;
         LoadedPage page;
-        page.ok = ok;
-        page.locationUrl = loaded;
-        QTEST(RetailerSearch::accepted(r, page), "accepted");
+        page.ok = loaded == "yes";
+        page.locationUrl = loadedAt;
+        QTEST(QString(RetailerSearch::accepted(r, page) ? "yes" : "no"), "accepted");
     }
 
     // The batch run's way: its own checks between requests, the hit count of each.

@@ -54,29 +54,14 @@ private slots:
 
     void largeUrl_data()
     {
-        QTest::addColumn<bool>("vantory");
-        QTest::addColumn<QString>("thumb");
-        QTest::addColumn<QString>("large");
-        const auto row = [](const char *name, bool vantory, const char *thumb, const char *large) {
-            QTest::newRow(name) << vantory << thumb << large;
-        };
-        row("Vantory every occurrence, gif becomes jpg", true, "http://i/_60X60/a_60X60.gif.gif",
-            "http://i/_500X500/a_500X500.jpg.jpg");
-        row("Vantory exact case only", true, "http://i/a_60X60.GIF", "http://i/a_500X500.GIF");
-        row("Brinsell prod gif", false, "http://h/db_assets/prod_images/x.gif",
-            "http://h/db_assets/large_images/x.jpg");
-        row("Brinsell ad replaced before prod", false,
-            "http://h/db_assets/ad_images/prod_images.gif",
-            "http://h/db_assets/large_images/large_images.jpg");
-        row("Brinsell host unchanged", false, "http://prod_images.test/db_assets/prod_images/x.jpg",
-            "http://large_images.test/db_assets/large_images/x.jpg");
+        TestFiles::addTableRows("tables/large-addresses.txt", {"site", "thumb", "large"});
     }
 
     void largeUrl()
     {
-        QFETCH(bool, vantory);
+        QFETCH(QString, site);
         QFETCH(QString, thumb);
-        QTEST(vantory ? vantoryLargeUrl(thumb) : brinsellLargeUrl(thumb), "large");
+        QTEST(site == "Vantory" ? vantoryLargeUrl(thumb) : brinsellLargeUrl(thumb), "large");
     }
 };
 

@@ -118,4 +118,39 @@ inline void addPageRows(const QStringList &folders)
     }
 }
 
+// A size written "WxH" in a table; invalid for anything else ("-").
+inline QSize sizeOf(const QString &text)
+{
+    bool w = false, h = false;
+    const QSize size(text.section('x', 0, 0).toInt(&w), text.section('x', 1).toInt(&h));
+    return w && h ? size : QSize();
+}
+
+// One data row per line of a table of tests/data: "row name | value | ...",
+// one text column per name given, values exactly as written between " | "
+// (an empty value is the blank between two bars). Blank lines and lines
+// starting with "#" are skipped.
+inline void addTableRows(const QString &name, const QStringList &columns)
+{
+    // Qt Test keeps the names' addresses, not copies of them.
+    static QList<QByteArray> names;
+    for (const QString &column : columns)
+        QTest::addColumn<QString>(names.emplaceBack(column.toUtf8()).constData());
+    const QString path = testData(name);
+    const QString text = QString::fromUtf8(readFile(path));
+    if (text.isEmpty())
+        qFatal("no table %s", qPrintable(path));
+    for (const QString &line : text.split('\n')) {
+        if (line.isEmpty() || line.startsWith('#'))
+            continue;
+        const QStringList cells = line.split(" | ");
+        if (cells.size() != columns.size() + 1)
+            qFatal("%s: not %d values: %s", qPrintable(path), int(columns.size()),
+                   qPrintable(line));
+        QTestData &row = QTest::newRow(qPrintable(cells[0]));
+        for (const QString &cell : cells.mid(1))
+            row << cell;
+    }
+}
+
 } // namespace TestFiles
