@@ -50,6 +50,21 @@ QLabel *criteriaLabel(const char *text, const char *name, QWidget *parent)
     return label;
 }
 
+// One row of the criteria: its label, and a frame of the given name whose
+// layout (without margins) the caller fills.
+template <typename Layout>
+Layout *criteriaRow(QGridLayout *criteria, int &row, QLabel *label, QFrame *&frame,
+                    const char *frameName)
+{
+    frame = new QFrame(label->parentWidget());
+    frame->setObjectName(QLatin1String(frameName));
+    auto *layout = new Layout(frame);
+    layout->setContentsMargins(0, 0, 0, 0);
+    criteria->addWidget(label, row, 0);
+    criteria->addWidget(frame, row++, 1);
+    return layout;
+}
+
 // The window's small jacket-and-disc emblem.
 QPixmap emblem(int size)
 {
@@ -221,10 +236,7 @@ QWidget *frmJacketeer::buildFolderChoice(QWidget *parent)
 void frmJacketeer::addChoices(QGridLayout *criteria, int &row)
 {
     lblOpt = criteriaLabel(kTypeLabel, "lblOpt", frmSearch);
-    fraOpt = new QFrame(frmSearch);
-    fraOpt->setObjectName(QStringLiteral("fraOpt"));
-    auto *optLayout = new QHBoxLayout(fraOpt);
-    optLayout->setContentsMargins(0, 0, 0, 0);
+    auto *optLayout = criteriaRow<QHBoxLayout>(criteria, row, lblOpt, fraOpt, "fraOpt");
     const char *optCaptions[2] = {kMusic, kDvd};
     for (int i = 0; i < 2; ++i) {
         optSearch[i] = new QRadioButton(QString::fromLatin1(optCaptions[i]), fraOpt);
@@ -238,14 +250,9 @@ void frmJacketeer::addChoices(QGridLayout *criteria, int &row)
         });
     }
     optLayout->addStretch(1);
-    criteria->addWidget(lblOpt, row, 0);
-    criteria->addWidget(fraOpt, row++, 1);
 
     Label3 = criteriaLabel(kSitesLabel, "Label3", frmSearch);
-    Frame1 = new QFrame(frmSearch);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    auto *siteLayout = new QHBoxLayout(Frame1);
-    siteLayout->setContentsMargins(0, 0, 0, 0);
+    auto *siteLayout = criteriaRow<QHBoxLayout>(criteria, row, Label3, Frame1, "Frame1");
     const char *siteCaptions[3] = {kVantory, kBrinsell, kAmazon};
     for (int i = 0; i < 3; ++i) {
         chkSite[i] = new QCheckBox(QString::fromLatin1(siteCaptions[i]), Frame1);
@@ -254,22 +261,15 @@ void frmJacketeer::addChoices(QGridLayout *criteria, int &row)
         connect(chkSite[i], &QCheckBox::toggled, this, [this, i] { chkSite_Click(i); });
     }
     siteLayout->addStretch(1);
-    criteria->addWidget(Label3, row, 0);
-    criteria->addWidget(Frame1, row++, 1);
 
     lblGenre = criteriaLabel(kGenreLabel, "lblGenre", frmSearch);
-    fraMusicG = new QFrame(frmSearch);
-    fraMusicG->setObjectName(QStringLiteral("fraMusicG"));
-    auto *genreLayout = new QGridLayout(fraMusicG);
-    genreLayout->setContentsMargins(0, 0, 0, 0);
+    auto *genreLayout = criteriaRow<QGridLayout>(criteria, row, lblGenre, fraMusicG, "fraMusicG");
     genreLayout->setVerticalSpacing(2);
     for (int i = 0; i < kGenreCount; ++i) {
         chkMusicG[i] = new QCheckBox(genreCaption(i), fraMusicG);
         chkMusicG[i]->setObjectName(controlArrayName("chkMusicG", i));
         genreLayout->addWidget(chkMusicG[i], i / 2, i % 2);
     }
-    criteria->addWidget(lblGenre, row, 0);
-    criteria->addWidget(fraMusicG, row++, 1);
 }
 
 QWidget *frmJacketeer::buildResults(QWidget *parent)

@@ -94,28 +94,22 @@ private:
 
     // The controls a batch type has of its own.
     struct TypeControls {
-        QTreeWidget *tvBatch = nullptr;
-        QTreeWidget *lvBatch = nullptr;
-        QGroupBox *fraBatched = nullptr;
-        QGroupBox *fraSearch = nullptr;
-        QProgressBar *prgTotal = nullptr;
-        QProgressBar *prgSearch = nullptr;
         QRadioButton *optType = nullptr;
-        QLabel *lblArtist = nullptr;
-        QLabel *lblAlbum = nullptr; // CD only
-        QLabel *lblSite = nullptr;
-        QLabel *lblResults = nullptr;
+        // The folder tree, and the queue in its frame with its summary.
+        QTreeWidget *tvBatch = nullptr, *lvBatch = nullptr;
+        QGroupBox *fraBatched = nullptr;
         QLabel *lblSummary = nullptr;
+        // The search frame: what is searched (lblAlbum for a CD only), where,
+        // how many results, and the progress of the run and of the entry.
+        QGroupBox *fraSearch = nullptr;
+        QLabel *lblArtist = nullptr, *lblAlbum = nullptr, *lblSite = nullptr, *lblResults = nullptr;
+        QProgressBar *prgTotal = nullptr, *prgSearch = nullptr;
     };
     // The preview and what measures or crops the picture shown.
     struct PreviewControls {
-        QLabel *imgPreview = nullptr;
-        QLabel *picPreview = nullptr;
-        QLabel *picCropBefore = nullptr;
-        QLabel *picCropAfter = nullptr;
-        QLabel *lblPreviewSite = nullptr;
-        QLabel *lblRes = nullptr;
-        QLabel *lblSize = nullptr;
+        QLabel *imgPreview = nullptr, *picPreview = nullptr;
+        QLabel *picCropBefore = nullptr, *picCropAfter = nullptr;
+        QLabel *lblPreviewSite = nullptr, *lblRes = nullptr, *lblSize = nullptr;
         QPushButton *cmdCrop = nullptr;
     };
     // A run: none; searching; cancelled, but still running up to its next
@@ -170,11 +164,9 @@ private:
     BatchModel m_model;
     std::array<TypeControls, 2> m_types;
     PreviewControls m_preview;
-    QPushButton *m_cmdNew = nullptr;
-    QPushButton *m_cmdStart = nullptr;
+    QPushButton *m_cmdNew = nullptr, *m_cmdStart = nullptr;
     QAction *m_mnuOptionsRestore = nullptr;
-    QLabel *m_lblStatusLeft = nullptr;
-    QLabel *m_lblStatusRight = nullptr;
+    QLabel *m_lblStatusLeft = nullptr, *m_lblStatusRight = nullptr;
     QTimer *m_tmrBatch = nullptr;
     PageFetcher *m_webBrowser1 = nullptr;
 

@@ -41,14 +41,9 @@ frmCompare::frmCompare(QWidget *parent) : QDialog(parent)
     setWindowTitle(T::kCompareCaption);
     m_replaceMode = modJacketeer().compareReplaceMode;
 
-    Frame1 = buildFrame(0, T::kPictureOne, Picture1, Label1, Label2, Label5);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Frame2 = buildFrame(1, T::kPictureTwo, Picture2, Label3, Label4, Label6);
-    Frame2->setObjectName(QStringLiteral("Frame2"));
-
     auto *layout = new QHBoxLayout(this);
-    layout->addWidget(Frame1);
-    layout->addWidget(Frame2);
+    layout->addWidget(buildFrame(0, T::kPictureOne));
+    layout->addWidget(buildFrame(1, T::kPictureTwo));
 
     for (int j = 0; j < 2; ++j)
         connect(cmdQuickSave[j], &QPushButton::clicked, this, [this, j] { cmdQuickSave_Click(j); });
@@ -56,14 +51,14 @@ frmCompare::frmCompare(QWidget *parent) : QDialog(parent)
     Form_Load();
 }
 
-QGroupBox *frmCompare::buildFrame(int index, const QString &caption, QScrollArea *&container,
-                                  QLabel *&resLabel, QLabel *&sizeLabel, QLabel *&recLabel)
+QGroupBox *frmCompare::buildFrame(int index, const QString &caption)
 {
     const auto j = static_cast<std::size_t>(index);
     auto *frame = new QGroupBox(caption, this);
+    frame->setObjectName(QStringLiteral("Frame%1").arg(index + 1));
 
-    container = new QScrollArea(frame);
-    container->setObjectName(index == 0 ? QStringLiteral("Picture1") : QStringLiteral("Picture2"));
+    QScrollArea *container = m_Picture[j] = new QScrollArea(frame);
+    container->setObjectName(QStringLiteral("Picture%1").arg(index + 1));
     container->setAlignment(Qt::AlignCenter);
     container->setWidgetResizable(false);
     picPic[j] = new QLabel;
@@ -71,9 +66,9 @@ QGroupBox *frmCompare::buildFrame(int index, const QString &caption, QScrollArea
     picPic[j]->setAlignment(Qt::AlignCenter);
     container->setWidget(picPic[j]);
 
-    resLabel = new QLabel(T::kResolutionLabel, frame);
-    sizeLabel = new QLabel(T::kSizeLabel, frame);
-    recLabel = new QLabel(T::kRecommendedLabel, frame);
+    auto *resLabel = new QLabel(T::kResolutionLabel, frame);
+    auto *sizeLabel = new QLabel(T::kSizeLabel, frame);
+    auto *recLabel = new QLabel(T::kRecommendedLabel, frame);
     lblRes[j] = new QLabel(frame);
     lblSize[j] = new QLabel(frame);
     lblRec[j] = new QLabel(frame);
@@ -109,7 +104,6 @@ void frmCompare::Form_Load()
 {
     const std::array<QString, 2> files = {appFile(T::kCompare1File), appFile(T::kCompare2File)};
     const std::array<PictureFacts, 2> facts = comparePictures(files[0], files[1]);
-    const std::array<QScrollArea *, 2> containers = {Picture1, Picture2};
     // Both boxes get the same size so the two pictures stand side by side at their own scale.
     QSize shown(200, 200);
     for (const PictureFacts &f : facts)
@@ -125,8 +119,8 @@ void frmCompare::Form_Load()
             // The picture box takes the picture's own size, as the resolution says.
             picPic[j]->resize(picture.size());
         }
-        const int frame = 2 * containers[j]->frameWidth();
-        containers[j]->setMinimumSize(shown + QSize(frame, frame));
+        const int frame = 2 * m_Picture[j]->frameWidth();
+        m_Picture[j]->setMinimumSize(shown + QSize(frame, frame));
         lblRes[j]->setText(facts[j].resolution);
         lblSize[j]->setText(facts[j].sizeText);
         lblRec[j]->setText(facts[j].recommended ? T::kYes : T::kNo);

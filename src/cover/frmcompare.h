@@ -52,26 +52,17 @@ public:
     using ExecFunction = std::function<void(frmCompare &)>;
     static void setExecFunction(ExecFunction exec);
 
-    QGroupBox *Frame1 = nullptr;
-    QGroupBox *Frame2 = nullptr;
-    QScrollArea *Picture1 = nullptr;
-    QScrollArea *Picture2 = nullptr;
     std::array<QLabel *, 2> picPic{};
-    QLabel *Label1 = nullptr;
-    QLabel *Label2 = nullptr;
-    QLabel *Label3 = nullptr;
-    QLabel *Label4 = nullptr;
-    QLabel *Label5 = nullptr;
-    QLabel *Label6 = nullptr;
     std::array<QLabel *, 2> lblRes{};
     std::array<QLabel *, 2> lblSize{};
     std::array<QLabel *, 2> lblRec{};
     std::array<QPushButton *, 2> cmdQuickSave{};
 
 private:
-    QGroupBox *buildFrame(int index, const QString &caption, QScrollArea *&container,
-                          QLabel *&resLabel, QLabel *&sizeLabel, QLabel *&recLabel);
+    // "Frame1" or "Frame2" with its picture box, facts and button.
+    QGroupBox *buildFrame(int index, const QString &caption);
 
+    std::array<QScrollArea *, 2> m_Picture{};
     std::array<ComparedHit, 2> m_hits;
     std::function<QString()> m_targetFolder;
     // The mode this window was opened in. The shared flag is set anew by each

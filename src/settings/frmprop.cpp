@@ -138,15 +138,15 @@ frmProp::frmProp(QWidget *parent) : QDialog(parent)
     buildQuickSavePage(m_fraProp[0]);
     buildBatchPage(m_fraProp[1]);
 
-    m_Command1 = button(QStringLiteral("Command1"), kOk, this);
+    auto *ok = button(QStringLiteral("Command1"), kOk, this);
     m_cmdApply = button(QStringLiteral("cmdApply"), kApply, this);
-    m_cmdCancel = button(QStringLiteral("cmdCancel"), kCancel, this);
+    auto *cancel = button(QStringLiteral("cmdCancel"), kCancel, this);
     m_cmdApply->setEnabled(false);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(m_Command1);
+    buttons->addWidget(ok);
     buttons->addWidget(m_cmdApply);
-    buttons->addWidget(m_cmdCancel);
+    buttons->addWidget(cancel);
 
     auto *layout = new QVBoxLayout(this);
     layout->setSpacing(0);
@@ -168,11 +168,9 @@ frmProp::frmProp(QWidget *parent) : QDialog(parent)
     connect(m_chkFolderNames, &QCheckBox::toggled, this, [this] { chkFolderNames_Click(); });
     connect(m_spnRequestInterval, &QSpinBox::valueChanged, this,
             [this] { spnRequestInterval_Change(); });
-    connect(m_cmdCDBrowse, &QPushButton::clicked, this, [this] { cmdCDBrowse_Click(); });
-    connect(m_cmdDVDBrowse, &QPushButton::clicked, this, [this] { cmdDVDBrowse_Click(); });
     connect(m_cmdApply, &QPushButton::clicked, this, [this] { cmdApply_Click(); });
-    connect(m_Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
-    connect(m_cmdCancel, &QPushButton::clicked, this, [this] { CmdCancel_Click(); });
+    connect(ok, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(cancel, &QPushButton::clicked, this, [this] { CmdCancel_Click(); });
     m_txtQSName->installEventFilter(this);
 
     tsProp_Click();
@@ -227,15 +225,17 @@ void frmProp::buildBatchPage(QFrame *page)
     m_txtDVDName = textBox(QStringLiteral("txtDVDName"), QStringLiteral("1"), directory);
     m_txtDVDName->setMaximumWidth(
         m_txtDVDName->fontMetrics().horizontalAdvance(QStringLiteral("0000000")));
-    m_cmdCDBrowse = button(QStringLiteral("cmdCDBrowse"), kBrowse, directory);
-    m_cmdDVDBrowse = button(QStringLiteral("cmdDVDBrowse"), kBrowse, directory);
+    auto *cdBrowse = button(QStringLiteral("cmdCDBrowse"), kBrowse, directory);
+    auto *dvdBrowse = button(QStringLiteral("cmdDVDBrowse"), kBrowse, directory);
+    connect(cdBrowse, &QPushButton::clicked, this, [this] { cmdCDBrowse_Click(); });
+    connect(dvdBrowse, &QPushButton::clicked, this, [this] { cmdDVDBrowse_Click(); });
     auto *dirLayout = new QGridLayout(directory);
     dirLayout->addWidget(label(QStringLiteral("Label15"), kCDCoverArt, directory), 0, 0);
     dirLayout->addWidget(m_txtCDCoverArt, 0, 1);
-    dirLayout->addWidget(m_cmdCDBrowse, 0, 2);
+    dirLayout->addWidget(cdBrowse, 0, 2);
     dirLayout->addWidget(label(QStringLiteral("Label14"), kDVDCoverArt, directory), 1, 0);
     dirLayout->addWidget(m_txtDVDCoverArt, 1, 1);
-    dirLayout->addWidget(m_cmdDVDBrowse, 1, 2);
+    dirLayout->addWidget(dvdBrowse, 1, 2);
     auto *depth = new QHBoxLayout;
     depth->addWidget(label(QStringLiteral("Label8"), kDVDName, directory));
     depth->addWidget(m_txtDVDName);

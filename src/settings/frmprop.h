@@ -68,22 +68,16 @@ private:
 
     QTabBar *m_tsProp = nullptr;
     std::array<QFrame *, 2> m_fraProp{};
+    // The Quick Save page.
     QLineEdit *m_txtQSName = nullptr;
     QLabel *m_lblName = nullptr;
-    QLineEdit *m_txtCDCoverArt = nullptr;
-    QLineEdit *m_txtDVDCoverArt = nullptr;
-    QLineEdit *m_txtDVDName = nullptr;
-    QPushButton *m_cmdCDBrowse = nullptr;
-    QPushButton *m_cmdDVDBrowse = nullptr;
+    // The batch page: the roots and the DVD folder depth, the genres, the
+    // choices and the pause between requests.
+    QLineEdit *m_txtCDCoverArt = nullptr, *m_txtDVDCoverArt = nullptr, *m_txtDVDName = nullptr;
     std::array<QCheckBox *, 18> m_chkMusicG{};
-    QCheckBox *m_chkSearchVantory = nullptr;
-    QCheckBox *m_chkSearchBrinsell = nullptr;
-    QCheckBox *m_ChkBatchReplace = nullptr;
-    QCheckBox *m_chkReplaceLarger = nullptr;
-    QCheckBox *m_chkFolderNames = nullptr;
-    QCheckBox *m_chkAutoCrop = nullptr;
+    QCheckBox *m_chkSearchVantory = nullptr, *m_chkSearchBrinsell = nullptr;
+    QCheckBox *m_ChkBatchReplace = nullptr, *m_chkReplaceLarger = nullptr;
+    QCheckBox *m_chkFolderNames = nullptr, *m_chkAutoCrop = nullptr;
     QSpinBox *m_spnRequestInterval = nullptr;
-    QPushButton *m_Command1 = nullptr;
     QPushButton *m_cmdApply = nullptr;
-    QPushButton *m_cmdCancel = nullptr;
 };

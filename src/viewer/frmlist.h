@@ -46,11 +46,9 @@ private:
 
     std::array<QTreeWidget *, 2> m_tvViewer{};
     std::array<QRadioButton *, 2> m_optType{};
-    QLabel *m_picViewer = nullptr;
-    QLabel *m_picCropAfter = nullptr;
-    QLabel *m_lblSize = nullptr;
-    QLabel *m_lblRes = nullptr;
-    QLabel *m_lblStatus = nullptr;
+    // The picture and its crop, their facts and the status line.
+    QLabel *m_picViewer = nullptr, *m_picCropAfter = nullptr;
+    QLabel *m_lblSize = nullptr, *m_lblRes = nullptr, *m_lblStatus = nullptr;
     QPushButton *m_cmdCrop = nullptr;
 
     QString m_currentPicturePath;

@@ -87,24 +87,17 @@ QImage nodeImage(NodeImage which, int size)
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     const qreal s = size;
-    switch (which) {
-    case NodeImage::MusicFolder:
-    case NodeImage::Root:
-    case NodeImage::DvdFolder:
+    if (which == NodeImage::Disc) {
+        drawDisc(p, s);
+    } else if (which == NodeImage::HitSaved || which == NodeImage::HitNotSaved) {
+        // Green for a hit whose picture is in the folder, red for the others.
+        drawDot(p, s, which == NodeImage::HitSaved ? QColor(30, 160, 50) : QColor(200, 30, 30));
+    } else {
         drawFolder(p, s);
         if (which == NodeImage::MusicFolder)
             drawNote(p, s);
         else if (which == NodeImage::DvdFolder)
             drawFilmStrip(p, s);
-        break;
-    case NodeImage::Disc:
-        drawDisc(p, s);
-        break;
-    case NodeImage::HitSaved:
-    case NodeImage::HitNotSaved:
-        // Green for a hit whose picture is in the folder, red for the others.
-        drawDot(p, s, which == NodeImage::HitSaved ? QColor(30, 160, 50) : QColor(200, 30, 30));
-        break;
     }
     return image;
 }
