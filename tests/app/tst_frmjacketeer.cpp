@@ -118,28 +118,11 @@ private slots:
     void captionsAndNames()
     {
         auto w = openWindow();
-        // clang-format off
-        const QList<QPair<QString, QString>> captions = {
-            {"frmSearch", "Search Criteria"}, {"Frame2", "Results"}, {"lblSearch", "Search: "},
-            {"lblOpt", "Type: "}, {"optSearch(0)", "&Music"}, {"optSearch(1)", "&DVD"},
-            {"Label3", "Sites: "}, {"chkSite(0)", "&Vantory"}, {"chkSite(1)", "&Brinsell"},
-            {"chkSite(2)", "&Amazon"}, {"lblGenre", "Genre: "}, {"chkMusicG(6)", "R&&B/Soul"},
-            {"Label2", "Each box checked will add to search time."}, {"Label4", "Quick Save:"},
-            {"cmdSearch", "&Search"}, {"cmdReset", "&Reset"}, {"cmdBack", "Back"},
-            {"cmdCompare", "Compare"},
-            {"Label1", "To save pictures, right click on picture and click on \"Save Picture As..\" "
-                       "or Drag and Drop the 500x500 picture to folder."},
-            {"mnuFile", "&File"}, {"mnuFileUpdate", "&Auto Update"}, {"mnuFileView", "&Artshelf"},
-            {"mnuFileBatch", "&Batch Download"}, {"mnuFileExit", "&Exit"},
-            {"mnuOptions", "&Options"}, {"mnuOptionsProperties", "&Properties"}};
-        // clang-format on
         QCOMPARE(w->windowTitle(), QString("Jacketeer - b3.0"));
-        for (const auto &[name, text] : captions)
-            QCOMPARE(controlText(w.get(), name), text);
-        for (const char *name : {"lblResults", "WebBrowser1", "websearch", "picTest", "drSearch",
-                                 "dirSearch", "txtSearch", "Frame3", "fraOpt", "Frame1",
-                                 "fraMusicG", "Picture1", "Picture2", "mnuFileDash1"})
-            QVERIFY2(w->findChild<QObject *>(name), name);
+        for (const QStringList &r : TestFiles::table("main-window-captions.tsv"))
+            if (const QString text = controlText(w.get(), r[0]);
+                r[1] != "*" || text.startsWith("<no control"))
+                QCOMPARE(text, r[1]);
         QVERIFY(!w->picTest->isVisible());
 
         // Criteria top to bottom: search text, drive and folder lists, type, sites, genres.
