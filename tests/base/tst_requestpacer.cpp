@@ -150,8 +150,9 @@ private slots:
         QCOMPARE(polite.download(sim.url("/pic/spaced-1x1.jpg"), m_dir.filePath("b.jpg")), 0);
         const QList<qint64> at = arrivals(log, "spaced");
         QCOMPARE(at.size(), 4); // none turned away
+        // Arrivals jitter by some milliseconds on a busy machine.
         for (int i = 1; i < at.size(); ++i)
-            QVERIFY2(at[i] - at[i - 1] >= 335, qPrintable(QString::number(at[i] - at[i - 1])));
+            QVERIFY2(at[i] - at[i - 1] >= 300, qPrintable(QString::number(at[i] - at[i - 1])));
     }
 
     void failures_data()

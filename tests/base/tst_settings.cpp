@@ -48,7 +48,7 @@ private slots:
             // Reading never writes the default back.
             QVERIFY(settings.sync());
             QVERIFY(!QFile::exists(settings.fileName()));
-            if (key.form == SettingForm::Check || key.form == SettingForm::Option)
+            if (isSwitch(key))
                 settings.setOn(key, written == "true");
             else if (key.form == SettingForm::Text)
                 settings.setText(key, written);
@@ -129,15 +129,14 @@ private:
     // The key's value as a text: "true" or "false" for a box or option.
     static QString value(const Settings &settings, const SettingKey &key)
     {
-        switch (key.form) {
-        case SettingForm::Check:
-        case SettingForm::Option:
-            return settings.isOn(key) ? "true" : "false";
-        case SettingForm::Text:
-            return settings.text(key);
-        default:
-            return QString::number(settings.number(key));
-        }
+        return key.form == SettingForm::Text ? settings.text(key)
+               : isSwitch(key)               ? QVariant(settings.isOn(key)).toString()
+                                             : QString::number(settings.number(key));
+    }
+
+    static bool isSwitch(const SettingKey &key)
+    {
+        return key.form == SettingForm::Check || key.form == SettingForm::Option;
     }
 
     std::optional<TestFolders> m_folders;
