@@ -11,9 +11,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <QElapsedTimer>
 #include <QTest>
-#include <QTimer>
 
 namespace
 {
@@ -116,23 +114,6 @@ private slots:
         }
     }
 
-    void realWaitEndsAtOnceOnCancel()
-    {
-        // The real clock and wait: the event loop runs meanwhile, so the cancel
-        // (a timer here, a click in the program) ends the 2 s retry wait at once.
-        Script script;
-        script.answers = QStringList{"503", "200"};
-        RequestPacer pacer(0, &script);
-        bool cancelled = false;
-        pacer.setCancelTest([&cancelled] { return cancelled; });
-        QTimer::singleShot(100, [&cancelled] { cancelled = true; });
-        QElapsedTimer clock;
-        clock.start();
-        QCOMPARE(pacer.load("http://a/1").httpStatus, 503);
-        QVERIFY2(clock.elapsed() < 600, qPrintable(QString::number(clock.elapsed())));
-        QCOMPARE(script.starts.size(), 1);
-    }
-
     void intervalSpacesArrivals()
     {
         // Against a server that turns away a second request within 300 ms.
@@ -157,24 +138,18 @@ private slots:
 
     void failures_data()
     {
-        QTest::addColumn<QString>("path"); // a picture, or the text of a Vantory search
-        QTest::addColumn<bool>("ok");
-        QTest::addColumn<int>("requests"); // at least: Qt itself re-sends after some resets
-        QTest::addColumn<QList<qint64>>("waits");
-        // How many failures make a failure is the fake clock's test.
-        // clang-format off
-        QTest::newRow("503 twice then success") << "/pic/fail2-error503-f1.jpg" << true << 3 << QList<qint64>{2000, 8000};
-        QTest::newRow("429 with Retry-After") << "/pic/fail1-error429-retryafter3-f2.jpg" << true << 2 << QList<qint64>{3000};
-        QTest::newRow("page reset every time") << "Metallica simreset" << false << 3 << QList<qint64>{2000, 8000};
-        QTest::newRow("page time-out then success") << "Metallica simfail1 simslow2000" << true << 2 << QList<qint64>{2000};
-        // clang-format on
+        for (const char *column : {"path", "comes", "requests", "waits"})
+            QTest::addColumn<QString>(column);
+        for (const QStringList &r : TestFiles::table("pacer-failures.tsv"))
+            QTest::newRow(qPrintable(r[0])) << r[1] << r[2] << r[3] << r[4];
     }
 
     void failures()
     {
         QFETCH(QString, path);
-        QFETCH(bool, ok);
-        QFETCH(int, requests);
+        QFETCH(QString, comes);
+        QFETCH(QString, requests);
+        const bool ok = comes == "true";
         SimulatorProcess sim;
         const QString log = m_dir.filePath(QTest::currentDataTag() + QString(".log"));
         QVERIFY2(sim.start(qEnvironmentVariable("JACKETEER_SIM_CATALOGUE"), {"--log", log}),
@@ -195,8 +170,11 @@ private slots:
         } else {
             QCOMPARE(pacer.load(vantory(sim, path)).ok, ok);
         }
-        QTEST(waited, "waits");
-        QVERIFY(arrivals(log, "/").size() >= requests);
+        QStringList waits;
+        for (const qint64 ms : waited)
+            waits << QString::number(ms);
+        QTEST(waits.join(';'), "waits");
+        QVERIFY(arrivals(log, "/").size() >= requests.toInt());
     }
 
 private:
