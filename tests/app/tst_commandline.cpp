@@ -1,6 +1,6 @@
 #include "app/commandline.h"
 #include "base/appfolder.h"
-#include "base/settings.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,7 +9,6 @@
 #include <QTest>
 
 using Action = CommandLine::Action;
-static const QString kVersion = QStringLiteral("Jacketeer " JACKETEER_PROJECT_VERSION "\n");
 
 // The command line, and where an installed program keeps its files.
 class tst_CommandLine : public QObject
@@ -20,56 +19,31 @@ private slots:
 
     void parse_data()
     {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<bool>("lenient");
-        QTest::addColumn<Action>("action");
-        QTest::addColumn<QString>("settingsFile"); // below the test's folder
-        QTest::addColumn<QString>("text");         // how the text starts
-        const auto row = [](const char *name, const QStringList &args, bool lenient, Action action,
-                            const QString &file, const QString &text) {
-            QTest::newRow(name) << (QStringList{"/usr/bin/jacketeer"} + args) << lenient << action
-                                << file << text;
-        };
-        // clang-format off
-        row("nothing", {}, false, Action::Run, "", "");
-        row("settings file", {"--settings", "sub/j.ini"}, false, Action::Run, "sub/j.ini", "");
-        row("help", {"-h", "--settings", "x.ini"}, false, Action::Help, "", "Usage: ");
-        row("version", {"--version"}, false, Action::Version, "", kVersion);
-        // "-reverse" is not -r -e -v (version) ...
-        row("Qt's options, leniently", {"-platform", "xcb", "-reverse"}, true, Action::Run, "", "");
-        row("Qt's options, strictly", {"-reverse"}, false, Action::Error, "", "jacketeer: Unknown option 'reverse'.\n");
-        row("settings without a file", {"--settings"}, true, Action::Error, "",
-            "jacketeer: Missing value after '--settings'.\n"
-            "Try 'jacketeer --help' for more information.\n");
-        row("settings naming a folder", {"--settings", "folder"}, false, Action::Error, "",
-            "jacketeer: 'folder' is a folder, not a settings file.\n");
-        row("stray argument", {"cover.jpg"}, true, Action::Error, "", "jacketeer: Unexpected argument 'cover.jpg'.\n");
-        row("batch of no known type", {"--batch", "bluray"}, true, Action::Error, "",
-            "jacketeer: --batch takes cd or dvd, not 'bluray'.\n");
-        row("batch, all and missing", {"--batch", "cd", "--all", "--missing"}, false, Action::Error,
-            "", "jacketeer: --all and --missing cannot be used together.\n");
-        row("folder names without batch", {"--folder-names"}, false, Action::Error, "",
-            "jacketeer: --root, --all, --missing and --folder-names go with --batch.\n");
-        row("batch with folder names", {"--batch", "cd", "--folder-names"}, false, Action::Batch, "", "");
-        row("batch, empty root", {"--batch", "cd", "--root", ""}, false, Action::Error, "", "jacketeer: --root needs a folder.\n");
-        // clang-format on
+        for (const char *column : {"arguments", "lenient", "action", "settingsFile", "text"})
+            QTest::addColumn<QString>(column);
+        for (const QStringList &r : TestFiles::table("command-lines.tsv"))
+            QTest::newRow(qPrintable(r[0])) << r[1] << r[2] << r[3] << r[4] << r[5];
     }
 
     void parse()
     {
-        QFETCH(QStringList, arguments);
-        QFETCH(bool, lenient);
-        QFETCH(Action, action);
+        QFETCH(QString, arguments);
+        QFETCH(QString, lenient);
+        QFETCH(QString, action);
         QFETCH(QString, settingsFile);
         QFETCH(QString, text);
-        const CommandLine line = CommandLine::parse(arguments, lenient);
-        QCOMPARE(line.action, action);
-        QCOMPARE(line.folderNames, action == Action::Batch && arguments.contains("--folder-names"));
+        text.replace("@VERSION@", JACKETEER_PROJECT_VERSION);
+        const QStringList args = QStringList{"/usr/bin/jacketeer"} +
+                                 (arguments.isEmpty() ? QStringList() : arguments.split('|'));
+        const CommandLine line = CommandLine::parse(args, lenient == "true");
+        const QStringList actions{"Run", "Help", "Version", "Error", "Batch"};
+        QCOMPARE(line.action, Action(actions.indexOf(action)));
+        QCOMPARE(line.folderNames, action == "Batch" && args.contains("--folder-names"));
         QCOMPARE(line.settingsFile,
                  settingsFile.isEmpty() ? QString() : m_dir.filePath(settingsFile));
         QVERIFY2(text.isEmpty() ? line.text.isEmpty() : line.text.startsWith(text),
                  qPrintable(line.text));
-        if (action == Action::Help)
+        if (action == "Help")
             QVERIFY2(line.text.contains("\n  --settings <file>  Reads and writes the settings in "
                                         "<file> instead of\n"),
                      qPrintable(line.text));
@@ -77,21 +51,17 @@ private slots:
 
     void answersWithoutDisplay_data()
     {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("out");
-        QTest::addColumn<QString>("err");
-        // clang-format off
-        QTest::newRow("help") << QStringList{"--help"} << 0 << "Usage: " << "";
-        QTest::newRow("version") << QStringList{"-platform", "xcb", "-v"} << 0 << kVersion << "";
-        QTest::newRow("mistake") << QStringList{"--settings"} << 1 << "" << "jacketeer: Missing value after '--settings'.\n";
-        // clang-format on
+        for (const char *column : {"arguments", "exitCode", "out", "err"})
+            QTest::addColumn<QString>(column);
+        for (QStringList r : TestFiles::table("command-line-runs.tsv"))
+            QTest::newRow(qPrintable(r[0]))
+                << r[1] << r[2] << r[3].replace("@VERSION@", JACKETEER_PROJECT_VERSION) << r[4];
     }
 
     void answersWithoutDisplay()
     {
-        QFETCH(QStringList, arguments);
-        QFETCH(int, exitCode);
+        QFETCH(QString, arguments);
+        QFETCH(QString, exitCode);
         QFETCH(QString, out);
         QFETCH(QString, err);
         // No display of any kind: a window, or the web engine, would fail to start.
@@ -100,29 +70,14 @@ private slots:
             env.remove(name);
         QProcess program;
         program.setProcessEnvironment(env);
-        program.start(qEnvironmentVariable("JACKETEER_PROGRAM"), arguments);
+        program.start(qEnvironmentVariable("JACKETEER_PROGRAM"), arguments.split('|'));
         QVERIFY(program.waitForFinished(10000));
         const QString stdOut = program.readAllStandardOutput();
         const QString stdErr = program.readAllStandardError();
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(program.exitCode(), exitCode);
+        QCOMPARE(QString::number(program.exitCode()), exitCode);
         QVERIFY2(out.isEmpty() ? stdOut.isEmpty() : stdOut.startsWith(out), qPrintable(stdOut));
         QVERIFY2(err.isEmpty() ? stdErr.isEmpty() : stdErr.startsWith(err), qPrintable(stdErr));
-    }
-
-    void settingsFileTakesTheStore()
-    {
-        qputenv("XDG_CONFIG_HOME", m_dir.filePath("config").toLocal8Bit());
-        Settings::useFile(CommandLine::parse({"jacketeer", "--settings", "o/s.ini"}).settingsFile);
-        Settings{}.setText(Keys::QSName, "cover");
-        QFile file(m_dir.filePath("o/s.ini"));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QVERIFY(file.readAll().contains("\nQSName=cover\n"));
-
-        Settings::useFile({});
-        const Settings own;
-        QCOMPARE(own.fileName(), m_dir.filePath("config/Jacketeer/Jacketeer.ini"));
-        QCOMPARE(own.stored(Keys::QSName), std::nullopt);
     }
 
     void scratchFolder_data()

@@ -52,35 +52,18 @@ class tst_FileOps : public QObject
 private slots:
     void replace_data()
     {
-        QTest::addColumn<QString>("target"); // "link" points at "elsewhere.jpg"
-        QTest::addColumn<QString>("how");    // data, copy, no source, limited, uncommitted, normal
-        QTest::addColumn<bool>("ok");
-        const auto row = [](const char *name, const char *target, const char *how, bool ok) {
-            QTest::newRow(name) << target << how << ok;
-        };
-        row("new file", "new.jpg", "data", true);
-        row("plain file, data", "cover.jpg", "data", true);
-        row("plain file, copy", "cover.jpg", "copy", true);
-        row("hidden file", ".cover.jpg", "copy", true);
-        row("read-only file keeps its mode", "locked.jpg", "data", true);
-        row("link replaced, not what it points at", "link.jpg", "copy", true);
-        row("write fails part-way", "cover.jpg", "limited", false);
-        row("source missing", "cover.jpg", "no source", false);
-        row("never committed", "cover.jpg", "uncommitted", false);
-        row("target is a folder", "folder.jpg", "data", false);
-        row("folder missing", "nowhere/cover.jpg", "copy", false);
-        // Normal attributes: owner read and write, nothing else changed.
-        row("read-only made normal", "locked.jpg", "normal", true);
-        row("hidden made normal", ".cover.jpg", "normal", true);
-        row("folder not made normal", "folder.jpg", "normal", false);
-        row("nothing to make normal", "missing.jpg", "normal", false);
+        for (const char *column : {"target", "how", "expected"})
+            QTest::addColumn<QString>(column);
+        for (const QStringList &r : TestFiles::table("file-replace.tsv"))
+            QTest::newRow(qPrintable(r[0])) << r[1] << r[2] << r[3];
     }
 
     void replace()
     {
         QFETCH(QString, target);
         QFETCH(QString, how);
-        QFETCH(bool, ok);
+        QFETCH(QString, expected);
+        const bool ok = expected == "true";
         QTemporaryDir dir;
         for (const char *name : {"cover.jpg", ".cover.jpg", "locked.jpg", "elsewhere.jpg"})
             QVERIFY(writeFile(dir.filePath(name), kOld));

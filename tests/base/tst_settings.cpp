@@ -28,102 +28,57 @@ private slots:
     void declaration_data()
     {
         QTest::addColumn<QString>("group");
-        QTest::addColumn<QVariant>("missing");
-        QTest::addColumn<QVariant>("written");
+        QTest::addColumn<QString>("missing");
+        QTest::addColumn<QString>("written");
         QTest::addColumn<QString>("line");
-        const auto row = [](const QString &name, const char *group, QVariant missing,
-                            QVariant written, const QString &line) {
-            QTest::newRow(qPrintable(name)) << group << missing << written << line;
-        };
-        // clang-format off
-        row("QSName", "StartUp", "folder", "@artist@ - @album@", "QSName=@@artist@ - @album@");
-        row("BatchCDPath", "StartUp", "None", "/srv/CD Rips", "BatchCDPath=/srv/CD Rips");
-        row("BatchDVDPath", "StartUp", "None", "/srv/DVD", "BatchDVDPath=/srv/DVD");
-        // The captions as the file spells them in a key ("/" encoded twice, "&" and blanks once).
-        const QList<QPair<const char *, const char *>> genres{
-            {"Rock", "Rock"}, {"Blues", "Blues"}, {"Country", "Country"}, {"Dance", "Dance"},
-            {"Jazz", "Jazz"}, {"Christian", "Christian"}, {"R&&B/Soul", "R%26%26B%252FSoul"},
-            {"Special Interest", "Special%20Interest"}, {"Folk", "Folk"}, {"New Age", "New%20Age"},
-            {"Reggae", "Reggae"}, {"Pop", "Pop"}, {"Classical", "Classical"}, {"Latin", "Latin"},
-            {"Childrens", "Childrens"}, {"Rap/Hip Hop", "Rap%252FHip%20Hop"},
-            {"Soundtrack", "Soundtrack"}, {"Compilation", "Compilation"}};
-        for (const QString prefix : {"BatchGenre", "Genre"})
-            for (const auto &[caption, spelled] : genres)
-                row(prefix + caption, "StartUp", false, true, prefix + spelled + "=1");
-        row("SearchTypeCD", "StartUp", false, true, "SearchTypeCD=True");
-        row("SearchTypeDVD", "StartUp", false, true, "SearchTypeDVD=True");
-        for (const QString name : {"Vantory", "Brinsell", "Amazon", "BatchReplace", "BatchBrinsell", "BatchVantory", "AutoCrop", "BatchReplaceLarger", "BatchFolderNames"})
-            row(name, "StartUp", false, true, name + "=1");
-        row("BatchDVDFolder", "StartUp", 1, 3, "BatchDVDFolder=3");
-        row("SearchDrive", "StartUp", "", "/media/usb", "SearchDrive=/media/usb");
-        row("SearchPath", "StartUp", "", "/srv/a=b;c,d", "SearchPath=\"/srv/a=b;c,d\"");
-        row("VantoryHost", "Sites", "www.vantory.com", "127.0.0.1:80", "VantoryHost=127.0.0.1:80");
-        row("BrinsellHost", "Sites", "www.brinsell.com", "b.test", "BrinsellHost=b.test");
-        row("BrinsellImageHost", "Sites", "images.brinsell.com", "i.test", "BrinsellImageHost=i.test");
-        row("UpdateInfoUrl", "Sites", "http://www.jacketeer.net/version.html", "http://u.test/v.html", "UpdateInfoUrl=http://u.test/v.html");
-        row("DownloadPageUrl", "Sites", "http://www.jacketeer.net/download.html", "http://u.test/d.html", "DownloadPageUrl=http://u.test/d.html");
-        row("RequestIntervalMs", "Sites", 1000, 0, "RequestIntervalMs=0");
-        row("SearchConcurrency", "Sites", 4, 2, "SearchConcurrency=2");
-        // clang-format on
+        for (const QStringList &r : TestFiles::table("settings-keys.tsv"))
+            QTest::newRow(qPrintable(r[0])) << r[1] << r[2] << r[3] << r[4];
     }
 
     void declaration()
     {
         QFETCH(QString, group);
-        QFETCH(QVariant, missing);
-        QFETCH(QVariant, written);
+        QFETCH(QString, written);
         QFETCH(QString, line);
         const SettingKey key = named(QTest::currentDataTag());
         {
             Settings settings;
-            QCOMPARE(typed(settings, key, written.typeId()), missing);
+            QCOMPARE(settings.fileName(), m_folders->path("config/Jacketeer/Jacketeer.ini"));
+            QTEST(value(settings, key), "missing");
             // Reading never writes the default back.
             QVERIFY(settings.sync());
             QVERIFY(!QFile::exists(settings.fileName()));
-            if (written.typeId() == QMetaType::Bool)
-                settings.setOn(key, written.toBool());
-            else if (written.typeId() == QMetaType::Int)
-                settings.setNumber(key, written.toInt());
+            if (isSwitch(key))
+                settings.setOn(key, written == "true");
+            else if (key.form == SettingForm::Text)
+                settings.setText(key, written);
             else
-                settings.setText(key, written.toString());
+                settings.setNumber(key, written.toInt());
             QVERIFY(settings.sync());
             QCOMPARE(TestFiles::readFile(settings.fileName()),
                      ("[" + group + "]\n" + line + "\n").toUtf8());
         }
-        QCOMPARE(typed(Settings(), key, written.typeId()), written);
+        QCOMPARE(value(Settings(), key), written);
         QVERIFY(m_boxes.box.shown.isEmpty());
     }
 
     // Texts as old versions wrote them or a user edited them.
     void oldFiles_data()
     {
-        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("name");
-        QTest::addColumn<QVariant>("value");
-        // clang-format off
-        QTest::newRow("check box: leading number") << QByteArray("[StartUp]\nBatchReplace=1x\n") << "BatchReplace" << QVariant(true);
-        QTest::newRow("check box: only 1 is on") << QByteArray("[StartUp]\nBatchReplace=2\n") << "BatchReplace" << QVariant(false);
-        QTest::newRow("option: any case") << QByteArray("[StartUp]\nSearchTypeDVD=true\n") << "SearchTypeDVD" << QVariant(true);
-        QTest::newRow("option: a number") << QByteArray("[StartUp]\nSearchTypeCD=1\n") << "SearchTypeCD" << QVariant(false);
-        QTest::newRow("depth: leading number") << QByteArray("[StartUp]\nBatchDVDFolder=3x\n") << "BatchDVDFolder" << QVariant(3);
-        QTest::newRow("depth: beyond 16 bits") << QByteArray("[StartUp]\nBatchDVDFolder=99999\n") << "BatchDVDFolder" << QVariant(32767);
-        QTest::newRow("depth: negative as stored") << QByteArray("[StartUp]\nBatchDVDFolder=-2\n") << "BatchDVDFolder" << QVariant(-2);
-        QTest::newRow("empty template stays empty") << QByteArray("[StartUp]\nQSName=\n") << "QSName" << QVariant("");
-        QTest::newRow("unquoted comma") << QByteArray("[StartUp]\nQSName=Cover, front\n") << "QSName" << QVariant("Cover, front");
-        QTest::newRow("interval: trailing letters") << QByteArray("[Sites]\nRequestIntervalMs=5x\n") << "RequestIntervalMs" << QVariant(1000);
-        QTest::newRow("concurrency: above six") << QByteArray("[Sites]\nSearchConcurrency=250\n") << "SearchConcurrency" << QVariant(6);
-        QTest::newRow("concurrency: zero") << QByteArray("[Sites]\nSearchConcurrency=0\n") << "SearchConcurrency" << QVariant(4);
-        // clang-format on
+        QTest::addColumn<QString>("value");
+        for (const QStringList &r : TestFiles::table("settings-files.tsv"))
+            QTest::newRow(qPrintable(r[0])) << r[1] << r[2] << r[3];
     }
 
     void oldFiles()
     {
-        QFETCH(QByteArray, file);
+        QFETCH(QString, file);
         QFETCH(QString, name);
-        QFETCH(QVariant, value);
-        QVERIFY(TestFiles::writeFile(m_folders->path("old.ini"), file));
+        QVERIFY(TestFiles::writeFile(m_folders->path("old.ini"), file.toUtf8()));
         Settings::useFile(m_folders->path("old.ini"));
-        QCOMPARE(typed(Settings(), named(name), value.typeId()), value);
+        QTEST(value(Settings(), named(name)), "value");
     }
 
     void sites()
@@ -171,12 +126,17 @@ private:
         qFatal("no key %s", qPrintable(name));
     }
 
-    // The key's value, read as the expected value's type asks.
-    static QVariant typed(const Settings &settings, const SettingKey &key, int type)
+    // The key's value as a text: "true" or "false" for a box or option.
+    static QString value(const Settings &settings, const SettingKey &key)
     {
-        return type == QMetaType::Bool  ? QVariant(settings.isOn(key))
-               : type == QMetaType::Int ? QVariant(settings.number(key))
-                                        : QVariant(settings.text(key));
+        return key.form == SettingForm::Text ? settings.text(key)
+               : isSwitch(key)               ? QVariant(settings.isOn(key)).toString()
+                                             : QString::number(settings.number(key));
+    }
+
+    static bool isSwitch(const SettingKey &key)
+    {
+        return key.form == SettingForm::Check || key.form == SettingForm::Option;
     }
 
     std::optional<TestFolders> m_folders;

@@ -24,15 +24,9 @@ public:
         shown.append({text, title, buttons, icon});
         if (!answers.isEmpty())
             return answers.takeFirst();
-        switch (buttons) {
-        case MsgButtons::YesNo:
-        case MsgButtons::YesNoCancel:
-            return MsgAnswer::Yes;
-        case MsgButtons::RetryCancel:
-            return MsgAnswer::Retry;
-        default:
-            return MsgAnswer::Ok;
-        }
+        return buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel ? MsgAnswer::Yes
+               : buttons == MsgButtons::RetryCancel                               ? MsgAnswer::Retry
+                                                                                  : MsgAnswer::Ok;
     }
 
     QList<Shown> shown;

@@ -43,10 +43,9 @@ public:
         m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         // The simulator leaves when its stdin closes, so even a crashed test
         // leaves no server behind.
-        m_process->start(program, QStringList{QStringLiteral("--port"), QStringLiteral("0"),
-                                              QStringLiteral("--catalogue"), catalogue,
-                                              QStringLiteral("--exit-on-stdin-eof")} +
-                                      options);
+        m_process->start(
+            program,
+            QStringList{"--port", "0", "--catalogue", catalogue, "--exit-on-stdin-eof"} + options);
         if (!m_process->waitForStarted(10000)) {
             m_error = QStringLiteral("cannot start %1: %2").arg(program, m_process->errorString());
             m_process.reset();
@@ -60,11 +59,10 @@ public:
             line += m_process->readAllStandardOutput();
         }
         const QByteArray prefix("listening on 127.0.0.1:");
-        const qsizetype newline = line.indexOf('\n');
-        bool ok = false;
-        if (line.startsWith(prefix) && newline > 0)
-            m_port = line.mid(prefix.size(), newline - prefix.size()).trimmed().toInt(&ok);
-        if (!ok || m_port <= 0) {
+        m_port = line.startsWith(prefix)
+                     ? line.mid(prefix.size(), line.indexOf('\n') - prefix.size()).toInt()
+                     : 0;
+        if (m_port <= 0) {
             m_error = QStringLiteral("simulator did not report its port (got \"%1\")")
                           .arg(QString::fromLocal8Bit(line.trimmed()));
             stop();

@@ -82,6 +82,39 @@ inline void writeServed(const QString &path, QSize size)
         TestFiles::writeFile(path, "<html><body>Not found</body></html>");
 }
 
+// The rows of a table of tests/data/tables: a line per row, its fields
+// parted by tabs (a run of tabs is one parting), the row's name first; blank
+// lines and lines starting with "#" are skipped. In a field, "" is the empty
+// text and \n, \r, \t, \\ and \xNN stand for those characters (\xNN for
+// U+00NN, a byte after toLatin1()).
+inline QList<QStringList> table(const QString &name)
+{
+    QList<QStringList> rows;
+    for (const QString &line :
+         QString::fromUtf8(readFile(testData("tables/" + name))).split('\n')) {
+        if (line.trimmed().isEmpty() || line.startsWith('#'))
+            continue;
+        QStringList fields;
+        for (const QString &raw : line.split('\t', Qt::SkipEmptyParts)) {
+            QString field;
+            for (qsizetype i = 0; i < raw.size(); ++i) {
+                const QChar c = raw[i] == '\\' && i + 1 < raw.size() ? raw[++i] : QChar();
+                if (c.isNull())
+                    field += raw[i];
+                else if (c == 'x')
+                    field += QChar(raw.mid(i + 1, 2).toUShort(nullptr, 16)), i += 2;
+                else
+                    field += c == 'n' ? '\n' : c == 'r' ? '\r' : c == 't' ? '\t' : c;
+            }
+            fields << (raw == "\"\"" ? QString() : field);
+        }
+        rows << fields;
+    }
+    if (rows.isEmpty())
+        qFatal("no rows in table %s", qPrintable(name));
+    return rows;
+}
+
 // A page of tests/data/pages: the lines before its "----" line (what the
 // page must give, one line each), and the page itself after it.
 struct PageFixture {
