@@ -29,7 +29,7 @@ class tst_CoverFile : public QObject
 private slots:
     void target_data()
     {
-        TestFiles::addTableRows("tables/cover-names.txt",
+        TestFiles::addTableRows("cover-names.tsv",
                                 {"templ", "artist", "album", "folder", "expected"});
     }
 
@@ -44,7 +44,7 @@ private slots:
 
     void fetch_data()
     {
-        TestFiles::addTableRows("tables/fetched-pictures.txt", {"served", "result", "upright"});
+        TestFiles::addTableRows("fetched-pictures.tsv", {"served", "result", "upright"});
     }
 
     void fetch()
@@ -97,7 +97,7 @@ private slots:
 
     void place_data()
     {
-        TestFiles::addTableRows("tables/placed-pictures.txt",
+        TestFiles::addTableRows("placed-pictures.tsv",
                                 {"existing", "policy", "answer", "outcome", "asked"});
     }
 
@@ -137,7 +137,7 @@ private slots:
         QCOMPARE(normal, replace != ReplacePolicy::Never || !kept);
     }
 
-    void kbytes_data() { TestFiles::addTableRows("tables/file-sizes.txt", {"size", "text"}); }
+    void kbytes_data() { TestFiles::addTableRows("file-sizes.tsv", {"size", "text"}); }
 
     void kbytes()
     {
@@ -159,7 +159,7 @@ private slots:
 
     void recommendation_data()
     {
-        TestFiles::addTableRows("tables/recommendations.txt", {"one", "two", "recommended"});
+        TestFiles::addTableRows("recommendations.tsv", {"one", "two", "recommended"});
     }
 
     void recommendation()
@@ -178,7 +178,7 @@ private slots:
 
     void twoHitCompare_data()
     {
-        TestFiles::addTableRows("tables/two-hit-compares.txt",
+        TestFiles::addTableRows("two-hit-compares.tsv",
                                 {"ticks", "served", "message", "icon"});
     }
 

@@ -24,7 +24,7 @@ class tst_QuickSave : public QObject
 private slots:
     void linkParsing_data()
     {
-        TestFiles::addTableRows("tables/quicksave-links.txt",
+        TestFiles::addTableRows("quicksave-links.tsv",
                                 {"target", "quickSave", "number", "address"});
     }
 
@@ -41,7 +41,7 @@ private slots:
 
     void resolveAgainstResults_data()
     {
-        TestFiles::addTableRows("tables/quicksave-hits.txt", {"target", "artist"});
+        TestFiles::addTableRows("quicksave-hits.tsv", {"target", "artist"});
     }
 
     void resolveAgainstResults()
@@ -61,7 +61,7 @@ private slots:
 
     void ticksOfEarlierPage_data()
     {
-        TestFiles::addTableRows("tables/quicksave-ticks.txt", {"ticks", "links", "matches"});
+        TestFiles::addTableRows("quicksave-ticks.tsv", {"ticks", "links", "matches"});
     }
 
     void ticksOfEarlierPage()
@@ -86,7 +86,7 @@ private slots:
     void saveByHand_data()
     {
         TestFiles::addTableRows(
-            "tables/quicksave-saves.txt",
+            "quicksave-saves.tsv",
             {"by", "setup", "served", "status", "answers", "outcome", "message", "icon", "left"});
     }
 

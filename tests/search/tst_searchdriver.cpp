@@ -184,7 +184,7 @@ private slots:
 
     void requestOrder_data()
     {
-        TestFiles::addTableRows("tables/search-plans.txt",
+        TestFiles::addTableRows("search-plans.tsv",
                                 {"sites", "type", "genres", "text", "addresses"});
     }
 
@@ -216,7 +216,7 @@ private slots:
 
     void pageAcceptance_data()
     {
-        TestFiles::addTableRows("tables/page-acceptance.txt",
+        TestFiles::addTableRows("page-acceptance.tsv",
                                 {"asked", "loadedAt", "loaded", "accepted"});
     }
 

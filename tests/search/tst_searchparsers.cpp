@@ -54,7 +54,7 @@ private slots:
 
     void largeUrl_data()
     {
-        TestFiles::addTableRows("tables/large-addresses.txt", {"site", "thumb", "large"});
+        TestFiles::addTableRows("large-addresses.tsv", {"site", "thumb", "large"});
     }
 
     void largeUrl()

@@ -111,7 +111,7 @@ private slots:
     // are tested where they live.
     void wholePagesThroughTheFetcher_data()
     {
-        TestFiles::addTableRows("tables/simulator-searches.txt",
+        TestFiles::addTableRows("simulator-searches.tsv",
                                 {"type", "genres", "text", "expectedFile", "statuses", "timeOut"});
     }
 

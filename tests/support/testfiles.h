@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <list>
 
 namespace TestFiles
 {
@@ -159,27 +160,22 @@ inline QSize sizeOf(const QString &text)
     return w && h ? size : QSize();
 }
 
-// One data row per line of a table of tests/data: "row name | value | ...",
-// one text column per name given, values exactly as written between " | "
-// (an empty value is the blank between two bars). Blank lines and lines
-// starting with "#" are skipped.
-inline void addTableRows(const QString &name, const QStringList &columns)
+// The rows of a table of tests/data/tables as a test's data rows, each
+// field a text column; the columns are named here, or else by the table's
+// first row.
+inline void addTableRows(const QString &name, QStringList columns = {})
 {
     // Qt Test keeps the names' addresses, not copies of them.
-    static QList<QByteArray> names;
+    static std::list<QByteArray> names;
+    QList<QStringList> rows = table(name);
+    if (columns.isEmpty())
+        columns = rows.takeFirst().mid(1);
     for (const QString &column : columns)
-        QTest::addColumn<QString>(names.emplaceBack(column.toUtf8()).constData());
-    const QString path = testData(name);
-    const QString text = QString::fromUtf8(readFile(path));
-    if (text.isEmpty())
-        qFatal("no table %s", qPrintable(path));
-    for (const QString &line : text.split('\n')) {
-        if (line.isEmpty() || line.startsWith('#'))
-            continue;
-        const QStringList cells = line.split(" | ");
+        QTest::addColumn<QString>(names.emplace_back(column.toUtf8()).constData());
+    for (const QStringList &cells : rows) {
         if (cells.size() != columns.size() + 1)
-            qFatal("%s: not %d values: %s", qPrintable(path), int(columns.size()),
-                   qPrintable(line));
+            qFatal("%s: not %d values: %s", qPrintable(name), int(columns.size()),
+                   qPrintable(cells.join(" | ")));
         QTestData &row = QTest::newRow(qPrintable(cells[0]));
         for (const QString &cell : cells.mid(1))
             row << cell;
