@@ -513,41 +513,15 @@ private slots:
                  QStringLiteral("Saved 0, replaced 0, kept 0, no match 0, no hits 0, failed 0"));
     }
 
-    void previewHits_data()
-    {
-        QTest::addColumn<QStringList>("urls"); // record 1 is previewed first, then the last
-        QTest::addColumn<QString>("shown");    // status, resolution, site, messages
-        const QString first = "/pic/60x60.jpg";
-        QStringList twelve{first};
-        for (int i = 2; i <= 12; ++i)
-            twelve << QStringLiteral("/pic/%1x100.jpg").arg(100 + i);
-        // A failed preview leaves nothing of the one before on show.
-        const QString failed =
-            "Preview Failed|||Error: Unable to download Cover Art from internet.";
-        // An address naming both retailers is Vantory's; case is ignored.
-        QTest::newRow("Vantory") << QStringList{first, "/pic/500x500-brinsell-vantory.jpg"}
-                                 << "Preview Complete|500x500|Vantory|";
-        QTest::newRow("Brinsell") << QStringList{first, "/pic/400x500-BrinSell.jpg"}
-                                  << "Preview Complete|400x500|Brinsell|";
-        QTest::newRow("key 0012: record 12") << twelve << "Preview Complete|112x100|Unknown|";
-        QTest::newRow("EXIF orientation 6")
-            << QStringList{first, "/images/V/dvd-sideways-tall_500X500.jpg"}
-            << "Preview Complete|200x400|Unknown|";
-        QTest::newRow("download fails") << QStringList{first, "/pic/missing.jpg"} << failed;
-        // The download worked: no word of a download.
-        QTest::newRow("not a picture")
-            << QStringList{first, "/download.html"} << "Preview Failed|||";
-        QTest::newRow("JPEG cut short")
-            << QStringList{first, "/images/V/server-cut_500X500.jpg"} << "Preview Failed|||";
-        QTest::newRow("results file gone")
-            << QStringList{first, first} << failed + " Error number 53";
-        QTest::newRow("results file cut short")
-            << QStringList{first, first} << failed + " Error number 62";
-    }
+    void previewHits_data() { TestFiles::addTableRows("batch/preview-hits.tsv"); }
 
     void previewHits()
     {
-        QFETCH(QStringList, urls);
+        QFETCH(QString, last);
+        QStringList urls{"/pic/60x60.jpg"};
+        for (int i = 2; last.endsWith("(twelve hits)") && i < 12; ++i)
+            urls << QStringLiteral("/pic/%1x100.jpg").arg(100 + i);
+        urls << last.section(' ', 0, 0);
         QString folder;
         const auto w = restored(QTest::currentDataTag(), false, urls, folder);
         QTreeWidget *tree = w->tvBatch(0);
@@ -630,6 +604,7 @@ private slots:
         // A download closes a compare window left open.
         QPointer<frmCompare> open = frmCompare::openTwoHit({}, {}, w.get());
         if (how == "double click") {
+            clickNode(w->tvBatch(dvd), hit);
             clickNode(w->tvBatch(dvd), hit, true);
         } else {
             w->tvBatch(dvd)->setCurrentItem(hit);
