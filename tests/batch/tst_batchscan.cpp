@@ -167,36 +167,23 @@ private slots:
                               "R/Artist/Album 2|Album 2|1|2"}));
     }
 
-    void dvdDepth_data()
-    {
-        QTest::addColumn<QStringList>("folders"); // below the root
-        QTest::addColumn<int>("depth");
-        QTest::addColumn<QStringList>("rows"); // title|directory below the root
-        QTest::newRow("depth 2, too shallow") << QStringList{"Comedy"} << 2 << QStringList{};
-        QTest::newRow("root without subfolders") << QStringList{} << 1 << QStringList{};
-        QTest::newRow("depth 2, mixed") << QStringList{"Comedy", "Horror/Alien/Disc 1"} << 2
-                                        << QStringList{"Alien|Horror/Alien/Disc 1"};
-        QTest::newRow("depth 0 counts as 1")
-            << QStringList{"Alien"} << 0 << QStringList{"Alien|Alien"};
-        QTest::newRow("name with a backslash")
-            << QStringList{"AC\\DC Live"} << 1 << QStringList{"AC\\DC Live|AC\\DC Live"};
-    }
+    void dvdDepth_data() { TestFiles::addTableRows("batch/dvd-depth.tsv"); }
 
     void dvdDepth()
     {
-        QFETCH(QStringList, folders);
-        QFETCH(int, depth);
+        QFETCH(QString, folders);
+        QFETCH(QString, depth);
         const QString root = newRoot();
-        for (const QString &f : folders)
+        for (const QString &f : folders.split(';', Qt::SkipEmptyParts))
             makeFolder(root + '/' + f);
-        const BatchTreeBuild build = buildBatchTree(BatchType::DVD, root, {depth});
+        const BatchTreeBuild build = buildBatchTree(BatchType::DVD, root, {depth.toInt()});
         QStringList got;
         for (const QueueEntry &e : build.queue) {
             QCOMPARE(e.status, QStringLiteral("Queued"));
             QCOMPARE(build.tree.node(e.nodeIndex).key, e.directory);
             got << e.artist + '|' + e.directory.mid(root.size() + 1);
         }
-        QTEST(got, "rows");
+        QTEST(got.join(';'), "rows");
         for (int i = 2; i <= build.tree.count(); ++i)
             QCOMPARE(build.tree.node(i).image, NodeImage::DvdFolder);
     }
