@@ -382,45 +382,33 @@ private slots:
                                            QFileDevice::ExeOwner);
         QDir(failing + "/batch.rlt").removeRecursively();
 
-        QCOMPARE(whileRunning, QStringLiteral("Batch Process Started - 001:05|&Cancel|timer"));
-        QCOMPARE(w.lblStatusLeft()->text(),
-                 QStringLiteral("Batch Process Complete - 1000:00 (1 folder(s) failed)"));
-        QCOMPARE(column(w.lvBatch(0), 3),
-                 (QStringList{"Complete", "Complete", "Complete", "Complete", "Failed", "Complete",
-                              "Skipped", "Complete", "Complete", "Complete"}));
+        // The status line, Start, the queue and the hits of two albums after
+        // the run, after Restore (the hits all red, as a file does not say
+        // which was saved, and no queue) and after New. Metallica's Vantory
+        // hit is its first match and is saved; Copper Valley has only a
+        // partner offer (artist N/A): recorded, never saved.
+        const QString metallica = demo + "/Metallica/Black";
+        const QString copper = demo + "/Copper Valley/Dust Roads";
+        QStringList seen{whileRunning};
+        const auto look = [&] {
+            seen << w.lblStatusLeft()->text() + (w.cmdStart()->isEnabled() ? " (Start)" : "")
+                 << column(w.lvBatch(0), 3).join(' ') << hitsOf(w, 0, metallica).join(", ")
+                 << hitsOf(w, 0, copper).join(", ");
+        };
+        look();
         // The failed row says why when pointed at.
         QVERIFY(w.lvBatch(0)->topLevelItem(4)->toolTip(3).startsWith(
             "the folder could not be written: batch.rlt ("));
-        QVERIFY(!w.cmdStart()->isEnabled() && !w.findChild<QTimer *>("tmrBatch")->isActive());
-
-        // Metallica's Vantory hit is its first match and is saved; the
-        // Brinsell ones are recorded after it. Copper Valley has only a
-        // partner offer (artist N/A): recorded, never saved.
-        const QString metallica = demo + "/Metallica/Black";
-        const QStringList metallicaHits{"1|Metallica Black|5", "2|Metallica Black|6",
-                                        "3|N/A Black (Anniversary Edition)|6"};
-        QCOMPARE(hitsOf(w, 0, metallica), metallicaHits);
+        QVERIFY(!w.findChild<QTimer *>("tmrBatch")->isActive());
         QCOMPARE(QImage(metallica + "/Metallica - Black.jpg").size(), QSize(500, 500));
-        const QString copper = demo + "/Copper Valley/Dust Roads";
-        QCOMPARE(hitsOf(w, 0, copper), QStringList{"1|N/A Dust Roads|6"});
         QCOMPARE(QDir(copper).entryList({"*.jpg"}), QStringList());
-        // Ada Lindqvist Trio is on no enabled genre: the shop's own Brinsell
-        // product is its match.
-        QVERIFY(!QFileInfo::exists(demo + "/Neon Parade/Night Shift/batch.rlt"));
-
-        // Restore reads the same hits back from the results files (all red,
-        // as a file does not say which was saved), with an empty queue.
+        QVERIFY(!QFileInfo::exists(demo + "/Neon Parade/Night Shift/batch.rlt")); // unticked
         w.RestoreLastBatch();
-        QCOMPARE(w.lblStatusLeft()->text(), QStringLiteral("Batch Results Complete"));
-        QCOMPARE(w.queueRowCount(0) + w.queueRowCount(1), 0);
-        QVERIFY(!w.cmdStart()->isEnabled());
-        QCOMPARE(hitsOf(w, 0, metallica), QStringList(metallicaHits).replaceInStrings("|5", "|6"));
-
-        // New starts over: a fresh queue, no hits, Start available again.
+        look();
         w.cmdNew_Click();
-        QCOMPARE(w.lblStatusLeft()->text(), QStringLiteral("Folders Complete"));
-        QVERIFY(w.cmdStart()->isEnabled());
-        QCOMPARE(column(w.lvBatch(0), 3), QStringList(10, "Queued"));
+        look();
+        QCOMPARE(seen.join('\n') + '\n',
+                 TestFiles::readFile(TestFiles::testData("batch/sample-run.txt")));
         QCOMPARE(w.nodeCount(0), 21);
     }
 
