@@ -53,66 +53,18 @@ private slots:
         qputenv("JACKETEER_APPDIR", m_dir.filePath("app").toUtf8());
     }
 
-    void cdLeafRules_data()
-    {
-        // name=artist/album (an ID3v1 tag), name=untagged, name=short, or
-        // name<fixture[:bytes] (a file of tests/data/tags, or its first bytes).
-        QTest::addColumn<QStringList>("files");
-        QTest::addColumn<QString>("leaf");     // below the root, which is .../Band/Music
-        QTest::addColumn<bool>("folderNames"); // BatchFolderNames
-        QTest::addColumn<QString>("row");      // artist|album, or empty for no row
-        const auto row = [](const char *name, const QStringList &files, const QString &row,
-                            const QString &leaf = "Misc", bool folderNames = false) {
-            QTest::newRow(name) << files << leaf << folderNames << row;
-        };
-        row("first qualifying file only", {"01.mp3=First/One", "02.mp3=Second/Two"}, "First|One");
-        row("untagged file passed over", {"01.mp3=untagged", "02.ape=Found/It"}, "Found|It");
-        row("extension in any case", {"SONG.Mp3=Upper/Case"}, "Upper|Case");
-        row("too short for a tag", {"01.mp3=short"}, "");
-        row("empty artist and album", {"01.mp3=/"}, "");
-        row("empty artist", {"01.mp3=/Only Album"}, "|Only Album");
-
-        row("ID3v2.3 only, Latin-1", {"01.mp3<v23-latin1.mp3"}, "Sigur Rós|Ágætis byrjun");
-        row("ID3v2.4 only, Cyrillic", {"01.MP3<v24-cyrillic.mp3"}, "Кино|Группа крови");
-        row("FLAC: album artist before artist, Japanese", {"01.flac<flac-albumartist.flac"},
-            "冨田勲|月の光");
-        row("Ogg Vorbis: first of two artists, album longer than a record field",
-            {"01.ogg<vorbis.ogg"},
-            "Ferne Küste|Music for the Quiet Hours Between the Last Train and the First Light");
-        row("Opus: blanks trimmed", {"01.opus<opus.opus"}, "Nordlys|Polarnatt");
-        row("M4A", {"01.m4a<m4a.m4a"}, "Mirror Lake|Glass Tides");
-        row("WavPack: APEv2", {"01.wv<apev2.wv"}, "Kite Theory|Paper Satellites");
-        row("WMA: ASF", {"01.wma<asf.wma"}, "Hollow Pines|Winter Ledger");
-        row("ID3v1 wins over ID3v2 in one file", {"01.mp3<v1-and-v2.mp3"}, "Version One|Old Tag");
-        row("ID3v1 of a later file before ID3v2 of the first",
-            {"01.mp3<v24-cyrillic.mp3", "02.mp3=Later/Version One"}, "Later|Version One");
-        row("untagged audio file passed over", {"01.flac<untagged.flac", "02.m4a<m4a.m4a"},
-            "Mirror Lake|Glass Tides");
-        row("picture named .mp3", {"01.mp3<picture.mp3"}, "");
-        row("M4A cut short", {"01.m4a<m4a.m4a:1400"}, "");
-
-        row("untagged, no folder names", {"01.flac<untagged.flac"}, "", "Artist/Album");
-        row("untagged, folder names", {"01.flac<untagged.flac"}, "Artist|Album", "Artist/Album",
-            true);
-        row("folder named Artist - Album, split at the first dash", {"01.mp3=untagged"},
-            "Kite Theory|Live - 1999", "Misc/Kite Theory - Live - 1999", true);
-        row("the root as its own leaf: its parent names the artist", {"01.mp3=untagged"},
-            "Band|Music", "", true);
-        row("a tag before folder names", {"01.opus<opus.opus"}, "Nordlys|Polarnatt", "Artist/Album",
-            true);
-        row("folder names only for audio", {"notes.txt=untagged"}, "", "Artist/Album", true);
-    }
+    void cdLeafRules_data() { TestFiles::addTableRows("batch-leaf-rules.tsv"); }
 
     void cdLeafRules()
     {
-        QFETCH(QStringList, files);
+        QFETCH(QString, files);
         QFETCH(QString, leaf);
-        QFETCH(bool, folderNames);
+        QFETCH(QString, folderNames);
         QFETCH(QString, row);
         const QString root = newRoot() + "/Band/Music";
         const QString folder = leaf.isEmpty() ? root : root + '/' + leaf;
         makeFolder(folder);
-        for (const QString &file : files) {
+        for (const QString &file : files.split(';')) {
             const QString name = file.section(QRegularExpression("[=<]"), 0, 0);
             const QString what = file.mid(name.size() + 1);
             const QString path = folder + '/' + name;
@@ -129,7 +81,8 @@ private slots:
                 QVERIFY(writeTagged(path, what.section('/', 0, 0), what.section('/', 1)));
             }
         }
-        const BatchTreeBuild build = buildBatchTree(BatchType::CD, root, {1, folderNames});
+        const BatchTreeBuild build =
+            buildBatchTree(BatchType::CD, root, {1, !folderNames.isEmpty()});
         QCOMPARE(build.tree.node(build.tree.count()).key, folder); // the leaf always gets its node
         if (row.isEmpty())
             QCOMPARE(rows(build), QStringList());
@@ -213,36 +166,23 @@ private slots:
                               "R/Artist/Album 2|Album 2|1|2"}));
     }
 
-    void dvdDepth_data()
-    {
-        QTest::addColumn<QStringList>("folders"); // below the root
-        QTest::addColumn<int>("depth");
-        QTest::addColumn<QStringList>("rows"); // title|directory below the root
-        QTest::newRow("depth 2, too shallow") << QStringList{"Comedy"} << 2 << QStringList{};
-        QTest::newRow("root without subfolders") << QStringList{} << 1 << QStringList{};
-        QTest::newRow("depth 2, mixed") << QStringList{"Comedy", "Horror/Alien/Disc 1"} << 2
-                                        << QStringList{"Alien|Horror/Alien/Disc 1"};
-        QTest::newRow("depth 0 counts as 1")
-            << QStringList{"Alien"} << 0 << QStringList{"Alien|Alien"};
-        QTest::newRow("name with a backslash")
-            << QStringList{"AC\\DC Live"} << 1 << QStringList{"AC\\DC Live|AC\\DC Live"};
-    }
+    void dvdDepth_data() { TestFiles::addTableRows("batch-dvd-depth.tsv"); }
 
     void dvdDepth()
     {
-        QFETCH(QStringList, folders);
-        QFETCH(int, depth);
+        QFETCH(QString, folders);
+        QFETCH(QString, depth);
         const QString root = newRoot();
-        for (const QString &f : folders)
+        for (const QString &f : folders.split(';', Qt::SkipEmptyParts))
             makeFolder(root + '/' + f);
-        const BatchTreeBuild build = buildBatchTree(BatchType::DVD, root, {depth});
+        const BatchTreeBuild build = buildBatchTree(BatchType::DVD, root, {depth.toInt()});
         QStringList got;
         for (const QueueEntry &e : build.queue) {
             QCOMPARE(e.status, QStringLiteral("Queued"));
             QCOMPARE(build.tree.node(e.nodeIndex).key, e.directory);
             got << e.artist + '|' + e.directory.mid(root.size() + 1);
         }
-        QTEST(got, "rows");
+        QTEST(got.join(';'), "rows");
         for (int i = 2; i <= build.tree.count(); ++i)
             QCOMPARE(build.tree.node(i).image, NodeImage::DvdFolder);
     }
