@@ -19,10 +19,8 @@ private slots:
 
     void parse_data()
     {
-        for (const char *column : {"arguments", "lenient", "action", "settingsFile", "text"})
-            QTest::addColumn<QString>(column);
-        for (const QStringList &r : TestFiles::table("command-lines.tsv"))
-            QTest::newRow(qPrintable(r[0])) << r[1] << r[2] << r[3] << r[4] << r[5];
+        TestFiles::addTableRows("command-lines.tsv",
+                                {"arguments", "lenient", "action", "settingsFile", "text"});
     }
 
     void parse()

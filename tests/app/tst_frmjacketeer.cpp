@@ -221,10 +221,8 @@ private slots:
 
     void opensOneWindow_data()
     {
-        for (const char *c : {"menu", "status", "window", "tree", "dvdShows", "dvdHides", "exit"})
-            QTest::addColumn<QString>(c);
-        for (const QStringList &r : TestFiles::table("file-menu-windows.tsv"))
-            QTest::newRow(qPrintable(r[0])) << r[1] << r[2] << r[3] << r[4] << r[5] << r[6] << r[7];
+        TestFiles::addTableRows("file-menu-windows.tsv", {"menu", "status", "window", "tree",
+                                                          "dvdShows", "dvdHides", "exit"});
     }
 
     void opensOneWindow()

@@ -95,10 +95,7 @@ private slots:
 
     void writtenTargetKeepsPageEscapes_data()
     {
-        QTest::addColumn<QString>("resolved");
-        QTest::addColumn<QString>("written");
-        for (const QStringList &r : TestFiles::table("view-targets.tsv"))
-            QTest::newRow(qPrintable(r[0])) << r[1] << r[2];
+        TestFiles::addTableRows("view-targets.tsv", {"resolved", "written"});
     }
 
     void writtenTargetKeepsPageEscapes()

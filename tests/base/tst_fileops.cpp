@@ -52,10 +52,7 @@ class tst_FileOps : public QObject
 private slots:
     void replace_data()
     {
-        for (const char *column : {"target", "how", "expected"})
-            QTest::addColumn<QString>(column);
-        for (const QStringList &r : TestFiles::table("file-replace.tsv"))
-            QTest::newRow(qPrintable(r[0])) << r[1] << r[2] << r[3];
+        TestFiles::addTableRows("file-replace.tsv", {"target", "how", "expected"});
     }
 
     void replace()

@@ -75,10 +75,8 @@ class tst_RequestPacer : public QObject
 private slots:
     void script_data()
     {
-        for (const char *column : {"intervalMs", "urls", "answers", "cancelAt", "starts", "lastOk"})
-            QTest::addColumn<QString>(column);
-        for (const QStringList &r : TestFiles::table("pacer-script.tsv"))
-            QTest::newRow(qPrintable(r[0])) << r[1] << r[2] << r[3] << r[4] << r[5] << r[6];
+        TestFiles::addTableRows("pacer-script.tsv",
+                                {"intervalMs", "urls", "answers", "cancelAt", "starts", "lastOk"});
     }
 
     void script()
@@ -138,10 +136,7 @@ private slots:
 
     void failures_data()
     {
-        for (const char *column : {"path", "comes", "requests", "waits"})
-            QTest::addColumn<QString>(column);
-        for (const QStringList &r : TestFiles::table("pacer-failures.tsv"))
-            QTest::newRow(qPrintable(r[0])) << r[1] << r[2] << r[3] << r[4];
+        TestFiles::addTableRows("pacer-failures.tsv", {"path", "comes", "requests", "waits"});
     }
 
     void failures()

@@ -27,12 +27,7 @@ private slots:
     // a value becomes in the file.
     void declaration_data()
     {
-        QTest::addColumn<QString>("group");
-        QTest::addColumn<QString>("missing");
-        QTest::addColumn<QString>("written");
-        QTest::addColumn<QString>("line");
-        for (const QStringList &r : TestFiles::table("settings-keys.tsv"))
-            QTest::newRow(qPrintable(r[0])) << r[1] << r[2] << r[3] << r[4];
+        TestFiles::addTableRows("settings-keys.tsv", {"group", "missing", "written", "line"});
     }
 
     void declaration()
@@ -65,11 +60,7 @@ private slots:
     // Texts as old versions wrote them or a user edited them.
     void oldFiles_data()
     {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("value");
-        for (const QStringList &r : TestFiles::table("settings-files.tsv"))
-            QTest::newRow(qPrintable(r[0])) << r[1] << r[2] << r[3];
+        TestFiles::addTableRows("settings-files.tsv", {"file", "name", "value"});
     }
 
     void oldFiles()

@@ -37,10 +37,7 @@ private slots:
 
     void pageText_data()
     {
-        for (const char *column : {"bytes", "contentType", "text"})
-            QTest::addColumn<QString>(column);
-        for (const QStringList &r : TestFiles::table("page-text.tsv"))
-            QTest::newRow(qPrintable(r[0])) << r[1] << r[2] << r[3];
+        TestFiles::addTableRows("page-text.tsv", {"bytes", "contentType", "text"});
     }
 
     void pageText()
@@ -54,12 +51,8 @@ private slots:
 
     void loads_data()
     {
-        for (const char *column :
-             {"path", "ok", "status", "lands", "lost", "marker", "hits", "present"})
-            QTest::addColumn<QString>(column);
-        for (const QStringList &r : TestFiles::table("page-loads.tsv"))
-            QTest::newRow(qPrintable(r[0]))
-                << r[1] << r[2] << r[3] << r[4] << r[5] << r[6] << r[7] << r[8];
+        TestFiles::addTableRows("page-loads.tsv", {"path", "ok", "status", "lands", "lost",
+                                                   "marker", "hits", "present"});
     }
 
     void loads()

@@ -29,10 +29,7 @@ private slots:
 
     void versionFromPage_data()
     {
-        QTest::addColumn<QString>("page");
-        QTest::addColumn<QString>("version");
-        for (const QStringList &r : TestFiles::table("update-pages.tsv"))
-            QTest::newRow(qPrintable(r[0])) << r[1] << r[2];
+        TestFiles::addTableRows("update-pages.tsv", {"page", "version"});
     }
 
     void versionFromPage()
@@ -52,10 +49,8 @@ private slots:
 
     void check_data()
     {
-        for (const char *column : {"folder", "present", "answer", "outcome", "copyLeft"})
-            QTest::addColumn<QString>(column);
-        for (const QStringList &r : TestFiles::table("update-checks.tsv"))
-            QTest::newRow(qPrintable(r[0])) << r[1] << r[2] << r[3] << r[4] << r[5];
+        TestFiles::addTableRows("update-checks.tsv",
+                                {"folder", "present", "answer", "outcome", "copyLeft"});
     }
 
     void check()
