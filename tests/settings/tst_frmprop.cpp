@@ -10,7 +10,6 @@
 #include "recordingmessagebox.h"
 #include "settings/frmbrowse.h"
 #include "settings/frmprop.h"
-#include "settings/propsettings.h"
 #include "testfiles.h"
 #include "testfolders.h"
 
@@ -50,26 +49,6 @@ private slots:
         frmProp::setBrowseRunner({});
     }
 
-    // The depth box's text as typed and its value; the check's bounds are apply's.
-    void depth_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("expected");
-        QTest::addColumn<qint64>("value");
-        // clang-format off
-        QTest::newRow("leading zeros and blanks") << "  007" << "7" << qint64(7);
-        QTest::newRow("negative") << "-2" << "-2" << qint64(-2);
-        QTest::newRow("too long saturates") << "1234567890" << "1234567890" << qint64(999999999);
-        // clang-format on
-    }
-
-    void depth()
-    {
-        QFETCH(QString, text);
-        QTEST(PropSettings::depthText(text), "expected");
-        QTEST(PropSettings::depthValue(text), "value");
-    }
-
     // What typing leaves in a box, and the preview of the template: the name a
     // save would really write, trimmed as Apply stores the template.
     void typing_data()
@@ -83,7 +62,7 @@ private slots:
         QTest::newRow("folder") << "txtQSName" << "@folder@" << "@folder@" << "Metallica - Black.jpg";
         QTest::newRow("blanks trimmed") << "txtQSName" << "  @album@  " << "  @album@  " << "Black.jpg";
         QTest::newRow("cleaned as Quick Save cleans") << "txtQSName" << "AC: <Live>?" << "AC: <Live>?" << "AC- -Live--.jpg";
-        QTest::newRow("depth: letters and point") << "txtDVDName" << "3x.2" << "32" << "";
+        QTest::newRow("depth: zero, letters and point") << "txtDVDName" << "03x.2" << "32" << "";
         QTest::newRow("depth: emptied") << "txtDVDName" << "\b" << "0" << "";
         // clang-format on
     }
@@ -113,7 +92,7 @@ private slots:
         QTest::addColumn<QString>("failed"); // the box the focus goes to, "" when saved
         // clang-format off
         QTest::newRow("one trailing separator removed") << " music/ " << "films//" << "2" << "music" << "films/" << "";
-        QTest::newRow("root stays root") << "/" << " / " << "32767" << "/" << " / " << "";
+        QTest::newRow("root stays root") << "/" << " / " << " 32767" << "/" << " / " << "";
         QTest::newRow("emptied roots become None") << "   " << "" << "1" << "None" << "None" << "";
         QTest::newRow("none in any case not checked") << "none" << " NoNe " << "1" << "none" << " NoNe " << "";
         QTest::newRow("drive letter upper-cased if found") << "d:/music/" << "e:/films" << "1" << "D:/music" << "e:/films" << "";
@@ -121,6 +100,7 @@ private slots:
         QTest::newRow("a file is not a folder") << "music/track.mp3" << "None" << "1" << "music/track.mp3" << "None" << "txtCDCoverArt";
         QTest::newRow("roots checked before depth") << "nowhere" << "None" << "0" << "nowhere" << "None" << "txtCDCoverArt";
         QTest::newRow("depth zero") << "None" << "None" << "0" << "None" << "None" << "txtDVDName";
+        QTest::newRow("depth negative") << "None" << "None" << "-2" << "None" << "None" << "txtDVDName";
         QTest::newRow("depth beyond 16 bits") << "None" << "None" << "32768" << "None" << "None" << "txtDVDName";
         // clang-format on
     }
