@@ -1,9 +1,7 @@
-#include "base/settings.h"
 #include "base/pagesource.h"
 #include "search/resultspagewriter.h"
 #include "search/retailersearch.h"
 #include "search/searchdriver.h"
-#include "search/searchrequests.h"
 #include "search/searchresults.h"
 #include "testfiles.h"
 
@@ -18,15 +16,9 @@ namespace
 
 // Pages of tests/data/pages, chosen by a part of the request address. A
 // search's loads wait until the test answers them, in any order.
-class MemoryPages : public IPageSource, public IAsyncPageSource
+class MemoryPages : public IAsyncPageSource
 {
 public:
-    LoadedPage load(const QString &url) override
-    {
-        requests.append(url);
-        return page(url);
-    }
-
     quint64 start(const QString &url, Done done) override
     {
         requests.append(url);
@@ -201,10 +193,6 @@ private slots:
         for (const QString &g : genres.split(' '))
             criteria.genres[std::size_t(qMax(0, g.toInt()))] = g != "-";
         const QStringList expected = addresses == "-" ? QStringList() : addresses.split(" ; ");
-        QStringList planned;
-        for (const SearchRequest &r : planRequests(criteria, kSites))
-            planned << r.url;
-        QCOMPARE(planned, expected);
         Harness h;
         h.run(criteria);
         QCOMPARE(h.pages.requests, expected);
@@ -216,8 +204,7 @@ private slots:
 
     void pageAcceptance_data()
     {
-        TestFiles::addTableRows("page-acceptance.tsv",
-                                {"asked", "loadedAt", "loaded", "accepted"});
+        TestFiles::addTableRows("page-acceptance.tsv", {"asked", "loadedAt", "loaded", "accepted"});
     }
 
     void pageAcceptance()
@@ -233,28 +220,6 @@ private slots:
         page.ok = loaded == "yes";
         page.locationUrl = loadedAt;
         QTEST(QString(RetailerSearch::accepted(r, page) ? "yes" : "no"), "accepted");
-    }
-
-    // The batch run's way: its own checks between requests, the hit count of each.
-    void oneRequestAtATime()
-    {
-        MemoryPages pages;
-        pages.pages = {{kRock, kThreeHits}, {kBlues, "failed"}, {kBrinsell, kFourHits}};
-        QString artist;
-        QList<PageHit> hits;
-        const HitSink sink = [&](const PageHit &h) { hits.append(h); };
-        RetailerSearch search(kSites, &pages, {}, artist, PageRules::Batch);
-        const QList<SearchRequest> plan = search.plan(music({0, 1}));
-        QCOMPARE(plan.size(), 3);
-        QCOMPARE(search.search(plan[0], sink), 3);
-        QCOMPARE(search.search(plan[1], sink), 0);
-        QCOMPARE(search.search(plan[2], sink), 4);
-        QCOMPARE(pages.requests.size(), 3);
-        QCOMPARE(hits.size(), 7);
-        QCOMPARE(hits[1].artist, "The Quiet Harbours");
-        QCOMPARE(hits[5].title, "C");
-        QCOMPARE(hits[5].artist, "N/A");
-        QCOMPARE(artist, "N/A");
     }
 
     // However many pages load at a time and in whatever order they come, the
@@ -299,40 +264,23 @@ private slots:
             "<a href=\"0009http://images.brinsell.test/db_assets/large_images/d.jpg\">"));
         QCOMPARE(h.state.results.count(), 9);
         QCOMPARE(h.state.results.album(5), "Black (Remaster)");
-        QCOMPARE(h.state.results.artist(6), "AA");
         QCOMPARE(h.state.results.picture(2), "http://img.vantory.test/covers/lantern_500X500.jpg");
     }
 
-    void cancel_data()
-    {
-        QTest::addColumn<QList<int>>("answered"); // loads answered before the click, in turn
-        QTest::addColumn<int>("total");
-        QTest::addColumn<QStringList>("statuses"); // after "Searching..."
-        QTest::newRow("first page loading")
-            << QList<int>{} << 0
-            << QStringList{"Searching Rock...", "Search Aborted", "Results Found: 0"};
-        // Jazz is in but waits for Dance, so it was never parsed.
-        QTest::newRow("second page loading, third in")
-            << QList<int>{2, 0} << 3
-            << QStringList{"Searching Rock...", "Searching Dance...", "Search Aborted",
-                           "Results Found: 3"};
-    }
-
+    // Cancelled while Dance loads: Jazz is in but waits for Dance, so it was
+    // never parsed.
     void cancel()
     {
-        QFETCH(QList<int>, answered);
-        QFETCH(int, total);
-        QFETCH(QStringList, statuses);
         Harness h;
         h.pages.pages = {{kRock, kThreeHits},
                          {"&CATEGORY_ID=4110&", kTwoHits},
                          {"&CATEGORY_ID=4107&", kOneHit},
                          {kBrinsell, kFourHits}};
         h.start(music({0, 3, 4}));
-        for (int index : answered)
-            h.pages.answer(index);
-        // The pages before the one loading are in the file already.
-        QCOMPARE(h.state.results.count(), total);
+        h.pages.answer(2);
+        h.pages.answer(0);
+        // Rock's rows are in the file already.
+        QCOMPARE(h.state.results.count(), 3);
         h.driver.cancel();
 
         // Every load still out is given up at once, and the search is over.
@@ -340,11 +288,12 @@ private slots:
         QVERIFY(!h.driver.running());
         QCOMPARE(h.ends, 1);
         QCOMPARE(h.pages.requests.size(), 4);
-        QCOMPARE(h.statuses, QStringList{"Searching..."} + statuses);
-        QCOMPARE(h.outcome.total, total);
+        QCOMPARE(h.statuses, (QStringList{"Searching...", "Searching Rock...", "Searching Dance...",
+                                          "Search Aborted", "Results Found: 3"}));
+        QCOMPARE(h.outcome.total, 3);
         // Whole rows only.
-        QCOMPARE(h.page().count("<table border=\"1\""), total);
-        QCOMPARE(h.page().count("</table>"), total);
+        QCOMPARE(h.page().count("<table border=\"1\""), 3);
+        QCOMPARE(h.page().count("</table>"), 3);
         QVERIFY(h.page().endsWith("</body> </html>\r\n"));
         QCOMPARE(h.shown.size(), 1);
     }
@@ -353,11 +302,9 @@ private slots:
     {
         Harness h;
         h.pages.pages = {{kRock, kThreeHits}, {kBlues, kOneHit}};
-        QFile temp(h.dir.filePath("temp.html"));
-        QVERIFY(temp.open(QIODevice::WriteOnly));
-        temp.close();
+        QVERIFY(TestFiles::writeFile(h.dir.filePath("temp.html")));
         h.run(music({0}, true, false));
-        QVERIFY(!temp.exists());
+        QVERIFY(!QFile::exists(h.dir.filePath("temp.html")));
         QCOMPARE(h.state.results.count(), 3);
 
         // The old page is gone before the first request of the new search.

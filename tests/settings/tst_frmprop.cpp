@@ -10,7 +10,6 @@
 #include "recordingmessagebox.h"
 #include "settings/frmbrowse.h"
 #include "settings/frmprop.h"
-#include "settings/propsettings.h"
 #include "testfiles.h"
 #include "testfolders.h"
 
@@ -50,42 +49,11 @@ private slots:
         frmProp::setBrowseRunner({});
     }
 
-    // The depth box's text as typed and its value; the check's bounds are apply's.
-    void depth_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("expected");
-        QTest::addColumn<qint64>("value");
-        // clang-format off
-        QTest::newRow("leading zeros and blanks") << "  007" << "7" << qint64(7);
-        QTest::newRow("negative") << "-2" << "-2" << qint64(-2);
-        QTest::newRow("too long saturates") << "1234567890" << "1234567890" << qint64(999999999);
-        // clang-format on
-    }
-
-    void depth()
-    {
-        QFETCH(QString, text);
-        QTEST(PropSettings::depthText(text), "expected");
-        QTEST(PropSettings::depthValue(text), "value");
-    }
-
     // What typing leaves in a box, and the preview of the template: the name a
     // save would really write, trimmed as Apply stores the template.
     void typing_data()
     {
-        QTest::addColumn<QString>("box");
-        QTest::addColumn<QString>("keys");
-        QTest::addColumn<QString>("expected");
-        QTest::addColumn<QString>("preview");
-        // clang-format off
-        QTest::newRow("refused keys") << "txtQSName" << "@artist@/\" - @album@\\" << "@artist@ - @album@" << "Metallica - Black.jpg";
-        QTest::newRow("folder") << "txtQSName" << "@folder@" << "@folder@" << "Metallica - Black.jpg";
-        QTest::newRow("blanks trimmed") << "txtQSName" << "  @album@  " << "  @album@  " << "Black.jpg";
-        QTest::newRow("cleaned as Quick Save cleans") << "txtQSName" << "AC: <Live>?" << "AC: <Live>?" << "AC- -Live--.jpg";
-        QTest::newRow("depth: letters and point") << "txtDVDName" << "3x.2" << "32" << "";
-        QTest::newRow("depth: emptied") << "txtDVDName" << "\b" << "0" << "";
-        // clang-format on
+        TestFiles::addTableRows("property-typing.tsv", {"box", "keys", "expected", "preview"});
     }
 
     void typing()
@@ -105,24 +73,8 @@ private slots:
     // folder; "d:/music" and "D:/music" stand for a drive picked in lower case.
     void apply_data()
     {
-        QTest::addColumn<QString>("cd");
-        QTest::addColumn<QString>("dvd");
-        QTest::addColumn<QString>("depth");
-        QTest::addColumn<QString>("cdAfter");
-        QTest::addColumn<QString>("dvdAfter");
-        QTest::addColumn<QString>("failed"); // the box the focus goes to, "" when saved
-        // clang-format off
-        QTest::newRow("one trailing separator removed") << " music/ " << "films//" << "2" << "music" << "films/" << "";
-        QTest::newRow("root stays root") << "/" << " / " << "32767" << "/" << " / " << "";
-        QTest::newRow("emptied roots become None") << "   " << "" << "1" << "None" << "None" << "";
-        QTest::newRow("none in any case not checked") << "none" << " NoNe " << "1" << "none" << " NoNe " << "";
-        QTest::newRow("drive letter upper-cased if found") << "d:/music/" << "e:/films" << "1" << "D:/music" << "e:/films" << "";
-        QTest::newRow("missing dvd root") << "music/" << "nowhere/" << "1" << "music" << "nowhere" << "txtDVDCoverArt";
-        QTest::newRow("a file is not a folder") << "music/track.mp3" << "None" << "1" << "music/track.mp3" << "None" << "txtCDCoverArt";
-        QTest::newRow("roots checked before depth") << "nowhere" << "None" << "0" << "nowhere" << "None" << "txtCDCoverArt";
-        QTest::newRow("depth zero") << "None" << "None" << "0" << "None" << "None" << "txtDVDName";
-        QTest::newRow("depth beyond 16 bits") << "None" << "None" << "32768" << "None" << "None" << "txtDVDName";
-        // clang-format on
+        TestFiles::addTableRows("property-apply.tsv",
+                                {"cd", "dvd", "depth", "cdAfter", "dvdAfter", "failed"});
     }
 
     void apply()
@@ -177,30 +129,15 @@ private slots:
     // start reads.
     void eachKey_data()
     {
-        QTest::addColumn<QString>("control");
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QString>("shown"); // a text box's text; "" for a check box
-        // clang-format off
-        QTest::newRow("template") << "txtQSName" << QByteArray("[StartUp]\nQSName=cover\n") << "cover";
-        QTest::newRow("depth") << "txtDVDName" << QByteArray("[StartUp]\nBatchDVDFolder=3\n") << "3";
-        QTest::newRow("first genre") << "chkMusicG(0)" << QByteArray("[StartUp]\nBatchGenreRock=1\n") << "";
-        QTest::newRow("R&B genre") << "chkMusicG(6)" << QByteArray("[StartUp]\nBatchGenreR%26%26B%252FSoul=1\n") << "";
-        QTest::newRow("last genre") << "chkMusicG(17)" << QByteArray("[StartUp]\nBatchGenreCompilation=1\n") << "";
-        QTest::newRow("replace") << "ChkBatchReplace" << QByteArray("[StartUp]\nBatchReplace=1\n") << "";
-        QTest::newRow("replace larger") << "chkReplaceLarger" << QByteArray("[StartUp]\nBatchReplaceLarger=1\n") << "";
-        QTest::newRow("folder names") << "chkFolderNames" << QByteArray("[StartUp]\nBatchFolderNames=1\n") << "";
-        QTest::newRow("Vantory") << "chkSearchVantory" << QByteArray("[StartUp]\nBatchVantory=1\n") << "";
-        QTest::newRow("Brinsell") << "chkSearchBrinsell" << QByteArray("[StartUp]\nBatchBrinsell=1\n") << "";
-        QTest::newRow("auto-crop") << "chkAutoCrop" << QByteArray("[StartUp]\nAutoCrop=1\n") << "";
-        QTest::newRow("pause") << "spnRequestInterval" << QByteArray("[Sites]\nRequestIntervalMs=250\n") << "250";
-        // clang-format on
+        TestFiles::addTableRows("property-keys.tsv", {"control", "stored", "shown"});
     }
 
     void eachKey()
     {
         QFETCH(QString, control);
-        QFETCH(QByteArray, file);
+        QFETCH(QString, stored);
         QFETCH(QString, shown);
+        const QByteArray file = stored.toUtf8();
         QVERIFY(TestFiles::writeFile(settingsFile(), file));
         QVERIFY(open());
         for (QCheckBox *box : m_dlg->findChildren<QCheckBox *>())

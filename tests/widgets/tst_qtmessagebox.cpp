@@ -25,7 +25,6 @@ private slots:
         QTest::addColumn<int>("shownIcon");
         QTest::addColumn<MsgAnswer>("answer");
         // clang-format off
-        QTest::newRow("Ok") << MsgButtons::OkOnly << MsgIcon::Exclamation << "OK" << 1 << int(QMessageBox::Warning) << MsgAnswer::Ok;
         QTest::newRow("lone Ok, Escape") << MsgButtons::OkOnly << MsgIcon::None << "" << 1 << int(QMessageBox::NoIcon) << MsgAnswer::Ok;
         QTest::newRow("Ok of Ok/Cancel") << MsgButtons::OkCancel << MsgIcon::Information << "OK" << 2 << int(QMessageBox::Information) << MsgAnswer::Ok;
         QTest::newRow("Cancel of Ok/Cancel") << MsgButtons::OkCancel << MsgIcon::Critical << "Cancel" << 2 << int(QMessageBox::Critical) << MsgAnswer::Cancel;
