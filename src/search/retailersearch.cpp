@@ -46,9 +46,3 @@ int RetailerSearch::parse(const SearchRequest &request, QStringView body, const 
     return ParseBrinsellPage(body, m_sites.brinsellImageHost, request.type == SearchType::DVD,
                              m_hooks, sink, m_currentArtist, m_rules);
 }
-
-int RetailerSearch::search(const SearchRequest &request, const HitSink &sink)
-{
-    const LoadedPage page = load(request);
-    return accepted(request, page) ? parse(request, page.body, sink) : 0;
-}

@@ -12,9 +12,10 @@ struct LoadedPage;
 
 // One search text on the retailers' sites: the requests to make, each page
 // loaded through the page source, the test that a page is the one asked for,
-// and the site's parser handing every hit to the caller's sink. The
-// interactive search and the batch run both drive it one request at a time,
-// each with its own stop test, yield hook and checks between requests.
+// and the site's parser handing every hit to the caller's sink. The batch run
+// drives it one request at a time with its own checks between requests; the
+// interactive search loads its pages side by side and hands them to the same
+// page test and parsers in order.
 class RetailerSearch
 {
 public:
@@ -35,9 +36,6 @@ public:
     static bool accepted(const SearchRequest &request, const LoadedPage &page);
     // Runs the request's site parser over a page body; returns the hits.
     int parse(const SearchRequest &request, QStringView body, const HitSink &sink);
-    // One request: load, then parse when accepted. Returns the hits, 0 for a
-    // page that failed to load or was not accepted.
-    int search(const SearchRequest &request, const HitSink &sink);
 
 private:
     SiteEndpoints m_sites;
