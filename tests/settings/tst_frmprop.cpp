@@ -262,20 +262,8 @@ private slots:
         properties->trigger();
         m_dlg = frmProp::instance();
         QVERIFY(QTest::qWaitForWindowExposed(m_dlg));
-        // clang-format off
-        const QList<QPair<const char *, QString>> texts{
-            {"lblName", "folder.jpg"}, {"spnRequestInterval", "1000"}, {"chkMusicG(6)", "R&&B/Soul"},
-            {"chkReplaceLarger", "Only replace with a larger picture"},
-            {"chkFolderNames", "Use folder names for untagged albums"},
-            {"lblRequestInterval", "Pause between requests to one site (ms)"},
-            {"Label6", "                Album: Black"}, {"Label14", "DVD Cover Art:  "},
-            {"Label3", "Enter @artist@ for Artist from results" + QString(26, u' ') +
-                       "Enter @album@ for Album from results" + QString(24, u' ') +
-                       "Enter @folder@ to use the folder it is beings saved to"}};
-        // clang-format on
         QCOMPARE(m_dlg->windowTitle(), QStringLiteral("Jacketeer - Properties"));
-        for (const auto &[name, text] : texts)
-            QCOMPARE(controlText(m_dlg, name), text);
+        compareCaptions(m_dlg, "properties-captions.tsv");
         auto *help = child<QWidget>("Label3");
         QCOMPARE(help->heightForWidth(help->width()) / help->fontMetrics().lineSpacing(), 3);
         QCOMPARE(child<QTabBar>("tsProp")->tabToolTip(1),

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "testfiles.h"
+
 #include <QObject>
 #include <QString>
+#include <QTest>
 #include <QVariant>
 
 // The caption of a window's named control (its "text", or the "title" of a
@@ -14,4 +17,15 @@ inline QString controlText(const QObject *window, const QString &name)
         return QStringLiteral("<no control ") + name + QLatin1Char('>');
     const QVariant text = control->property("text");
     return text.isValid() ? text.toString() : control->property("title").toString();
+}
+
+// Compares every control of a captions table of tests/data/tables (a
+// control's name, then its caption; "*" checks only that the control is
+// there) with the window.
+inline void compareCaptions(const QObject *window, const QString &table)
+{
+    for (const QStringList &row : TestFiles::table(table))
+        if (const QString text = controlText(window, row.value(0));
+            row.value(1) != QLatin1String("*") || text.startsWith(QLatin1String("<no control")))
+            QCOMPARE(text, row.value(1));
 }

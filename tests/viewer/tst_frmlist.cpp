@@ -90,11 +90,7 @@ private slots:
         QCOMPARE(w->findChild<QTreeWidget *>("tvViewer(0)")->topLevelItemCount(), 0);
         QCOMPARE(w->findChild<QLabel *>("lblStatus")->text(), QString());
         QCOMPARE(w->windowTitle(), QStringLiteral("Jacketeer - Artshelf"));
-        for (const auto &[name, text] : {std::pair{"Frame1", "CD Cover Art Explorer"},
-                                         {"Frame4", "Batch Type"},
-                                         {"Frame2", "Cover Art"},
-                                         {"cmdCrop", "Crop Cover Art"}})
-            QCOMPARE(controlText(w.get(), name), QString(text));
+        compareCaptions(w.get(), "viewer-captions.tsv");
         auto *crop = w->findChild<QPushButton *>("cmdCrop");
         QCOMPARE(w->CurrentPicturePath(), QString());
         // Opens on CD, without the crop; then DVD and back.
