@@ -137,18 +137,11 @@ private slots:
         for (const QueueEntry &e : build.queue)
             got << e.artist + '|' + e.album + '|' + e.directory;
         QCOMPARE(build.stopped, stopAtTurn > 0);
-        if (stopAtTurn == 0) {
-            QCOMPARE(got, expected);
-            return;
-        }
-        // What came, came in order; the ID3v1 rows all came.
-        qsizetype next = 0;
-        for (const QString &row : got) {
-            next = expected.indexOf(row, next);
-            QVERIFY2(next >= 0, qPrintable(row));
-        }
-        for (const QString &row : atOnce)
-            QVERIFY2(got.contains(row), qPrintable(row));
+        // A stopped scan's rows come in order, the ID3v1 rows all among them.
+        if (stopAtTurn > 0)
+            expected.removeIf(
+                [&](const QString &r) { return !got.contains(r) && !atOnce.contains(r); });
+        QCOMPARE(got, expected);
     }
 
     void onlyLeafFoldersQueued()
