@@ -84,13 +84,9 @@ private slots:
         const BatchTreeBuild build =
             buildBatchTree(BatchType::CD, root, {1, !folderNames.isEmpty()});
         QCOMPARE(build.tree.node(build.tree.count()).key, folder); // the leaf always gets its node
-        if (row.isEmpty())
-            QCOMPARE(rows(build), QStringList());
-        else
-            QCOMPARE(
-                rows(build),
-                QStringList{
-                    QStringLiteral("%1|%2|Queued|%3").arg(row, folder).arg(build.tree.count())});
+        const QString queued =
+            QStringLiteral("%1|%2|Queued|%3").arg(row, folder).arg(build.tree.count());
+        QCOMPARE(rows(build), row.isEmpty() ? QStringList() : QStringList{queued});
     }
 
     void rowsInWalkOrder_data()
