@@ -34,10 +34,9 @@ private:
 
     // An ID3v1 tag spelled out: "TAG", title, artist at 33, album at 63,
     // year, comment, genre.
-    static QByteArray tag(const QByteArray &artist, const QByteArray &album = {},
-                          const QByteArray &marker = "TAG")
+    static QByteArray tag(const QByteArray &artist, const QByteArray &album = {})
     {
-        return marker + QByteArray(30, 'T') + artist.leftJustified(30, '\0', true) +
+        return "TAG" + QByteArray(30, 'T') + artist.leftJustified(30, '\0', true) +
                album.leftJustified(30, '\0', true) + QByteArray(35, '\0');
     }
 
@@ -145,7 +144,7 @@ private slots:
             << tag(QByteArray("Name\0junk after the NUL", 23)) << "Name|";
         QTest::newRow("Windows-1252 bytes")
             << tag("M\xf6tley", "Dr. Feelgood") << "Mötley|Dr. Feelgood";
-        QTest::newRow("marker is exact case") << tag("A", "B", "tag") << "none";
+        QTest::newRow("marker is exact case") << tag("A", "B").replace(0, 3, "tag") << "none";
         QTest::newRow("too short") << QByteArray("TAG") << "none";
     }
 
