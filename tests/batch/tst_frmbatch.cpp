@@ -161,15 +161,6 @@ private:
         return out;
     }
 
-    // Two albums, the first of whose pages answer slowly.
-    QString slowCollection()
-    {
-        const QString root = m_dir.filePath("Slow");
-        writeTagged(root + "/Metallica/Black/01.mp3", "Metallica", "Black simslow20000");
-        writeTagged(root + "/Neon Parade/Night Shift/01.mp3", "Neon Parade", "Night Shift");
-        return root;
-    }
-
     // Acts once, from inside the run, when a page is loading or, with
     // `served` given, once the simulator has answered a request containing it
     // and the run waits.
@@ -329,8 +320,7 @@ private slots:
         QTRY_VERIFY(!w.isVisible());
         w.show();
         w.cmdNew_Click();
-        QCOMPARE(w.queueRowCount(0), 2);
-        QCOMPARE(w.queueRowCount(1), 3);
+        QCOMPARE(QList<int>({w.queueRowCount(0), w.queueRowCount(1)}), QList<int>({2, 3}));
         QVERIFY(w.isVisible());
 
         // A root that is not there is said at load and after New, once.
@@ -416,7 +406,11 @@ private slots:
     void stopDuringSlowPage()
     {
         QFETCH(bool, close);
-        setRoots(slowCollection(), "None");
+        // Two albums, the first of whose pages answer slowly.
+        const QString root = m_dir.filePath("Slow");
+        writeTagged(root + "/Metallica/Black/01.mp3", "Metallica", "Black simslow20000");
+        writeTagged(root + "/Neon Parade/Night Shift/01.mp3", "Neon Parade", "Night Shift");
+        setRoots(root, "None");
         ScopedRecordingMessageBox boxes;
         auto *w = new frmBatch;
         w->setAttribute(Qt::WA_DeleteOnClose);
@@ -443,7 +437,7 @@ private slots:
         QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(during, close ? "still shown" : "Batch Process Cancelled|&Start");
         QCOMPARE(column(w->lvBatch(0), 3), (QStringList{"Searching", "Queued"}));
-        QCOMPARE(QFileInfo(slowCollection() + "/Metallica/Black/batch.rlt").size(), 0);
+        QCOMPARE(QFileInfo(root + "/Metallica/Black/batch.rlt").size(), 0);
         QVERIFY(!heldOpen("batch.rlt"));
         if (close) {
             QTRY_VERIFY(alive.isNull());
