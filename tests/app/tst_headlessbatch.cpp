@@ -69,6 +69,8 @@ private slots:
         QVERIFY2(m_sim.start(), qPrintable(m_sim.errorString()));
     }
 
+    void cleanup() { Settings::useFile({}); }
+
     void prepare_data() { TestFiles::addTableRows("batch-console-prepare.tsv"); }
 
     void prepare()
@@ -96,7 +98,6 @@ private slots:
         QCOMPARE(errText, err.isEmpty() ? err : here(err) + '\n');
         QCOMPARE(Settings().text(dvd ? Keys::BatchDVDPath : Keys::BatchCDPath), here(recordedRoot));
         QTEST(QString::number(batch.tickedNodes().size()), "ticked");
-        Settings::useFile({});
     }
 
     void progress()
@@ -177,7 +178,6 @@ private slots:
                 w.model().node(BatchType(type), w.nodeIndex(*it))->image == NodeImage::HitNotSaved;
         QVERIFY2(summary.contains(QStringLiteral(", %1 hit(s)").arg(hitNodes)),
                  qPrintable(summary));
-        Settings::useFile({});
     }
 
     void ctrlCStopsCleanly()
@@ -188,7 +188,6 @@ private slots:
         const QString root = path("Interrupted");
         QVERIFY(makeDemoCollection(root, {}).ok());
         const QString settings = settingsFor(slow, "interrupted.ini", root);
-        Settings::useFile({});
         QScopedPointer<QProcess> run(
             startProgram({"--batch", "cd", "--settings", settings}, path("interrupted-app")));
         QString out;
