@@ -121,14 +121,14 @@ private slots:
         QStringList keys;
         for (const auto &[number, folder] : {std::pair<qint64, QString>{1, "/music/A/B"},
                                              {12, "/music/A/B"},
-                                             {10000, "/music/A/B"},
+                                             {33000, "/music/A/B"},
                                              {3, "2024 rips/B"}}) {
             keys << hitNodeKey(number, folder, "\\Brinsell", " Artist ", "Album  ");
             QCOMPARE(hitRecordNumber(keys.last(), folder), number);
         }
         QCOMPARE(keys, (QStringList{"0001/music/A/B\\BrinsellArtistAlbum",
                                     "0012/music/A/B\\BrinsellArtistAlbum",
-                                    "10000/music/A/B\\BrinsellArtistAlbum",
+                                    "33000/music/A/B\\BrinsellArtistAlbum",
                                     "00032024 rips/B\\BrinsellArtistAlbum"}));
     }
 
@@ -163,8 +163,6 @@ private slots:
 
     void id3v1FromOtherFiles()
     {
-        QVERIFY(writeFile(path("short.mp3"), QByteArray("TAG") + QByteArray(100, 'a')));
-        QVERIFY(!readId3v1Tag(path("short.mp3")));
         QVERIFY(!readId3v1Tag(path("absent.mp3")));
         QVERIFY(!readId3v1Tag(m_dir.path())); // a folder is not a file
         QString audio;

@@ -331,9 +331,7 @@ private slots:
         const QueueEntry e = r.entry("A", "B", "A");
         r.run(BatchType::CD, {e});
         QCOMPARE(r.logOf("L3").last(), QStringLiteral("33000"));
-        const QString key = r.nodes.last().section('|', 0, 0);
-        QVERIFY(key.startsWith("33000" + e.directory));
-        QCOMPARE(hitRecordNumber(key, e.directory), 33000);
+        QVERIFY(r.nodes.last().startsWith("33000" + e.directory));
         QCOMPARE(restoreBatchTree(BatchType::CD, r.dir.path()).hitCount, 33000);
     }
 
