@@ -59,15 +59,6 @@ class tst_HeadlessBatch : public QObject
         return program;
     }
 
-    static QStringList filesBelow(const QString &root)
-    {
-        QStringList files;
-        for (QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
-            files << it.next().mid(root.size());
-        files.sort();
-        return files;
-    }
-
 private slots:
     void initTestCase()
     {
@@ -77,6 +68,8 @@ private slots:
         QVERIFY(cover.open(QIODevice::WriteOnly) && blocker.open(QIODevice::WriteOnly));
         QVERIFY2(m_sim.start(), qPrintable(m_sim.errorString()));
     }
+
+    void cleanup() { Settings::useFile({}); }
 
     void prepare_data() { TestFiles::addTableRows("batch-console-prepare.tsv"); }
 
@@ -105,7 +98,6 @@ private slots:
         QCOMPARE(errText, err.isEmpty() ? err : here(err) + '\n');
         QCOMPARE(Settings().text(dvd ? Keys::BatchDVDPath : Keys::BatchCDPath), here(recordedRoot));
         QTEST(QString::number(batch.tickedNodes().size()), "ticked");
-        Settings::useFile({});
     }
 
     void progress()
@@ -186,7 +178,6 @@ private slots:
                 w.model().node(BatchType(type), w.nodeIndex(*it))->image == NodeImage::HitNotSaved;
         QVERIFY2(summary.contains(QStringLiteral(", %1 hit(s)").arg(hitNodes)),
                  qPrintable(summary));
-        Settings::useFile({});
     }
 
     void ctrlCStopsCleanly()
@@ -197,7 +188,6 @@ private slots:
         const QString root = path("Interrupted");
         QVERIFY(makeDemoCollection(root, {}).ok());
         const QString settings = settingsFor(slow, "interrupted.ini", root);
-        Settings::useFile({});
         QScopedPointer<QProcess> run(
             startProgram({"--batch", "cd", "--settings", settings}, path("interrupted-app")));
         QString out;
@@ -223,15 +213,15 @@ private slots:
 
         // Whole records, whole pictures, no temporary or scratch file, and
         // the folders after the stop untouched.
-        const QStringList files = filesBelow(root);
-        for (const QString &file : files) {
-            const QFileInfo info(root + file);
+        int resultsFiles = 0;
+        for (QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+            const QFileInfo info(it.next());
+            resultsFiles += info.fileName() == "batch.rlt";
             QVERIFY2(QStringList({"mp3", "flac", "m4a"}).contains(info.suffix()) ||
-                         (info.suffix() == "jpg" && !QImage(root + file).isNull()) ||
+                         (info.suffix() == "jpg" && !QImage(info.filePath()).isNull()) ||
                          (info.fileName() == "batch.rlt" && info.size() % 355 == 0),
-                     qPrintable(file));
+                     qPrintable(info.filePath()));
         }
-        const qsizetype resultsFiles = files.filter("/batch.rlt").size();
         QVERIFY2(resultsFiles >= 3 && resultsFiles < 10, qPrintable(out));
         // No scratch picture either: only the batch log of the entries done.
         QCOMPARE(QDir(path("interrupted-app")).entryList(QDir::Files),

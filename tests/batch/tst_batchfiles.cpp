@@ -34,10 +34,9 @@ private:
 
     // An ID3v1 tag spelled out: "TAG", title, artist at 33, album at 63,
     // year, comment, genre.
-    static QByteArray tag(const QByteArray &artist, const QByteArray &album = {},
-                          const QByteArray &marker = "TAG")
+    static QByteArray tag(const QByteArray &artist, const QByteArray &album = {})
     {
-        return marker + QByteArray(30, 'T') + artist.leftJustified(30, '\0', true) +
+        return "TAG" + QByteArray(30, 'T') + artist.leftJustified(30, '\0', true) +
                album.leftJustified(30, '\0', true) + QByteArray(35, '\0');
     }
 
@@ -61,8 +60,7 @@ private slots:
         QCOMPARE(texts(readBatchRecords(m_fixture)), records);
         QCOMPARE(texts({readBatchRecord(m_fixture, 2).value_or(BatchResultRecord{})}),
                  records.mid(1, 1));
-        for (const qint64 number : {0, 4})
-            QVERIFY(!readBatchRecord(m_fixture, number));
+        QVERIFY(!readBatchRecord(m_fixture, 0) && !readBatchRecord(m_fixture, 4));
         QVERIFY(!readBatchRecord(path("missing.rlt"), 1));
         // A pipe in place of the file would block the reader.
         QCOMPARE(::mkfifo(QFile::encodeName(path("pipe.rlt")).constData(), 0600), 0);
@@ -122,14 +120,14 @@ private slots:
         QStringList keys;
         for (const auto &[number, folder] : {std::pair<qint64, QString>{1, "/music/A/B"},
                                              {12, "/music/A/B"},
-                                             {10000, "/music/A/B"},
+                                             {33000, "/music/A/B"},
                                              {3, "2024 rips/B"}}) {
             keys << hitNodeKey(number, folder, "\\Brinsell", " Artist ", "Album  ");
             QCOMPARE(hitRecordNumber(keys.last(), folder), number);
         }
         QCOMPARE(keys, (QStringList{"0001/music/A/B\\BrinsellArtistAlbum",
                                     "0012/music/A/B\\BrinsellArtistAlbum",
-                                    "10000/music/A/B\\BrinsellArtistAlbum",
+                                    "33000/music/A/B\\BrinsellArtistAlbum",
                                     "00032024 rips/B\\BrinsellArtistAlbum"}));
     }
 
@@ -145,7 +143,7 @@ private slots:
             << tag(QByteArray("Name\0junk after the NUL", 23)) << "Name|";
         QTest::newRow("Windows-1252 bytes")
             << tag("M\xf6tley", "Dr. Feelgood") << "Mötley|Dr. Feelgood";
-        QTest::newRow("marker is exact case") << tag("A", "B", "tag") << "none";
+        QTest::newRow("marker is exact case") << tag("A", "B").replace(0, 3, "tag") << "none";
         QTest::newRow("too short") << QByteArray("TAG") << "none";
     }
 
@@ -164,8 +162,6 @@ private slots:
 
     void id3v1FromOtherFiles()
     {
-        QVERIFY(writeFile(path("short.mp3"), QByteArray("TAG") + QByteArray(100, 'a')));
-        QVERIFY(!readId3v1Tag(path("short.mp3")));
         QVERIFY(!readId3v1Tag(path("absent.mp3")));
         QVERIFY(!readId3v1Tag(m_dir.path())); // a folder is not a file
         QString audio;

@@ -145,8 +145,8 @@ private slots:
         QTEST((r.logOf("M1") + r.logOf("B1")).join(' '), "searchBar");
         QCOMPARE(r.statuses, (QMap<int, QString>{{0, "Complete"}}));
         QCOMPARE(QFileInfo(e.directory + "/batch.rlt").size(), 0);
-        QCOMPARE(r.logOf("L0"), QStringList{artist.trimmed()});
-        QCOMPARE(r.logOf("M0"), QStringList{"1"}); // a one-row queue's bar can still move
+        // A one-row queue's bar can still move.
+        QCOMPARE(r.logOf("L0") + r.logOf("M0"), (QStringList{artist.trimmed(), "1"}));
     }
 
     void skippedRows()
@@ -162,11 +162,11 @@ private slots:
         QCOMPARE(r.run(BatchType::CD, queue).skipped, 1);
         QCOMPARE(r.statuses.values(), (QStringList{"Complete", "Skipped", "Complete"}));
         QCOMPARE(QFileInfo(queue[1].directory + "/batch.rlt").size(), 355); // left as it was
-        QCOMPARE(r.logOf("M0") + r.logOf("B0"), (QStringList{"2", "0", "1", "2"}));
-        QCOMPARE(r.logOf("L0"), (QStringList{"Padded", "B", "C"}));
-        QCOMPARE(r.logOf("L2"),
-                 (QStringList{"Vantory", "Brinsell...", "Vantory", "Vantory", "Brinsell..."}));
-        QCOMPARE(r.logOf("L3"), (QStringList{" 0", "2", "2", " 0", " 0", "2", "2"}));
+        QStringList shown; // the bar, then the labels, as they were set
+        for (const char *key : {"M0", "B0", "L0", "L2", "L3"})
+            shown << r.logOf(key).join(',');
+        QCOMPARE(shown.join('|'), "2|0,1,2|Padded,B,C|Vantory,Brinsell...,Vantory,Vantory,"
+                                  "Brinsell...| 0,2,2, 0, 0,2,2");
         QCOMPARE(r.requests.first(), QStringLiteral("V4118:Padded Album"));
     }
 
@@ -331,9 +331,7 @@ private slots:
         const QueueEntry e = r.entry("A", "B", "A");
         r.run(BatchType::CD, {e});
         QCOMPARE(r.logOf("L3").last(), QStringLiteral("33000"));
-        const QString key = r.nodes.last().section('|', 0, 0);
-        QVERIFY(key.startsWith("33000" + e.directory));
-        QCOMPARE(hitRecordNumber(key, e.directory), 33000);
+        QVERIFY(r.nodes.last().startsWith("33000" + e.directory));
         QCOMPARE(restoreBatchTree(BatchType::CD, r.dir.path()).hitCount, 33000);
     }
 
@@ -384,13 +382,12 @@ private slots:
         QCOMPARE(later.pending().replaced + later.pending().created, 2);
         const BatchJournal::UndoResult result = later.undo();
         QVERIFY(result.found);
-        QTEST(QString::number(result.restored), "restored");
-        QTEST(QString::number(result.removed), "removed");
-        QTEST(result.leftAlone.join(' ').remove(dir.filePath("A/")).remove(dir.filePath("B/")),
-              "leftAlone");
+        QTEST(QStringList({QString::number(result.restored), QString::number(result.removed),
+                           result.leftAlone.join(' ').remove(dir.path()), fileBytes(oldPic),
+                           fileBytes(newPic)})
+                  .join('|'),
+              "after");
         QVERIFY(result.failed.isEmpty());
-        QTEST(QString(fileBytes(oldPic)), "oldAfter");
-        QTEST(QString(fileBytes(newPic)), "newAfter");
         if (result.restored == 1)
             QCOMPARE(QFileInfo(oldPic).permissions() & 0xF0FF,
                      QFileDevice::ReadOwner | QFileDevice::ReadGroup);

@@ -84,13 +84,9 @@ private slots:
         const BatchTreeBuild build =
             buildBatchTree(BatchType::CD, root, {1, !folderNames.isEmpty()});
         QCOMPARE(build.tree.node(build.tree.count()).key, folder); // the leaf always gets its node
-        if (row.isEmpty())
-            QCOMPARE(rows(build), QStringList());
-        else
-            QCOMPARE(
-                rows(build),
-                QStringList{
-                    QStringLiteral("%1|%2|Queued|%3").arg(row, folder).arg(build.tree.count())});
+        const QString queued =
+            QStringLiteral("%1|%2|Queued|%3").arg(row, folder).arg(build.tree.count());
+        QCOMPARE(rows(build), row.isEmpty() ? QStringList() : QStringList{queued});
     }
 
     void rowsInWalkOrder_data()
@@ -137,18 +133,11 @@ private slots:
         for (const QueueEntry &e : build.queue)
             got << e.artist + '|' + e.album + '|' + e.directory;
         QCOMPARE(build.stopped, stopAtTurn > 0);
-        if (stopAtTurn == 0) {
-            QCOMPARE(got, expected);
-            return;
-        }
-        // What came, came in order; the ID3v1 rows all came.
-        qsizetype next = 0;
-        for (const QString &row : got) {
-            next = expected.indexOf(row, next);
-            QVERIFY2(next >= 0, qPrintable(row));
-        }
-        for (const QString &row : atOnce)
-            QVERIFY2(got.contains(row), qPrintable(row));
+        // A stopped scan's rows come in order, the ID3v1 rows all among them.
+        if (stopAtTurn > 0)
+            expected.removeIf(
+                [&](const QString &r) { return !got.contains(r) && !atOnce.contains(r); });
+        QCOMPARE(got, expected);
     }
 
     void onlyLeafFoldersQueued()
