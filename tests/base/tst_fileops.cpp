@@ -88,6 +88,12 @@ private slots:
             FileSizeLimit limit(kNew.size() / 2);
             QVERIFY(limit.ok());
             done = FileOps::replaceWithCopy(path, source, &error);
+        } else if (how == "committed after a failed write") {
+            FileSizeLimit limit(kNew.size() / 2);
+            FileOps::Replacement replacement(path);
+            QVERIFY(limit.ok() && replacement.open() && !replacement.write(kNew));
+            done = replacement.commit();
+            error = replacement.errorString();
         } else if (how == "normal") {
             done = FileOps::makeNormal(path);
         } else {
